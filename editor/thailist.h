@@ -1,0 +1,126 @@
+// TThailist: the multi-line Thai text control. The model (lines, cursor in display cells, view
+// origin, selection, files) lives in thailist.cpp; painting, scrolling and word wrap in
+// thailist_paint.cpp; the key-down handler in thailist_keys.cpp; mouse, clipboard and drag and
+// drop in thailist_mouse.cpp.
+//
+// The control has no area of its own: it draws on its host window (the "parent"), uses the
+// host's scroll bars and takes its paint, resize and mouse events. A control without a host
+// keeps its text, cursor and selection and draws nothing.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "editor/lines.h"
+#include "platform/host.h"
+#include "platform/keysink.h"
+#include "platform/types.h"
+#include "script/customthai.h"
+
+// Process-wide: a right-button drag of a selection is under way (its text is on the clipboard).
+extern bool Dragging;
+
+class TThailist : public TCustomthai, public platform::HostHandler {
+public:
+    TThailist();
+    ~TThailist() override;
+    TThailist(const TThailist&) = delete;
+    TThailist& operator=(const TThailist&) = delete;
+
+    // Attaches the control to its host window and gets it ready: places the keyboard sink,
+    // routes the host's events here, runs Clear and sets graphics size 1.
+    void Attach(platform::ThaiHost* parent);
+    platform::ThaiHost* Parent() const { return parent_; }
+    // The surface the control draws on (the host's canvas); nullptr without a host.
+    platform::Surface* Canvas() const;
+
+    // ---- Model -----------------------------------------------------------------------------
+    int TopLine = 0;
+    int CursorLine = 0;
+    int RowCount = 0;
+    int LeftCol = 0;
+    int CursorCol = 0;
+    int ColCount = 0;
+    int AnchorLine = 0, AnchorCol = 0;
+    int ExtentLine = 0, ExtentCol = 0;
+    int AnchorPos = 0, ExtentPos = 0;
+    bool Selecting = false;
+    bool Modified = false;
+    unsigned char PendingLetter = 0;
+    unsigned char ChoiceIndex = 0;
+    int MaxLineLen = 0;
+    platform::Color HighLightColor = platform::clYellow;
+    bool ThaiOnAZ = false;
+    TLines Lines;
+    platform::KeySink* tcm = nullptr;
+    bool HardReturn = true;
+    bool Destroying = false;
+
+    int LineCount() const { return Lines.Count(); }
+    std::string JoinedText() const;
+    // Offset of line n's first byte in a joined text.
+    static int LineStartPos(std::string_view text, int n);
+    // Offset in the joined text of the point (line, col), clamped: col to the line's cell count;
+    // a line at or past LineCount becomes (LineCount, 0). Updates line and col to the clamped point.
+    int PointOffset(std::string_view joined, int& line, int& col) const;
+
+    bool SelectionRange(int& start, int& length) const;
+    std::string SelectedText() const;
+
+    void Clear();
+    void ResetView();
+    void LoadFile(const std::string& name);
+    void SaveFile(const std::string& name);
+    void AddLine(std::string s);
+    void InsertLine(int index, std::string s);
+
+    void SetCursor(int line, int col);
+    void StartSelection();
+    void ExtendSelection();
+    void ClearSelection();
+    void DeleteSelection();
+
+    // ---- Painting, scrolling, word wrap ----------------------------------------------------
+    void SetGraphicsize(int n);
+    void SetCanvasMetrics(platform::Surface& surface, int size) override;
+    void PaintRows(int firstRow, int lastRow, int firstCol, int lastCol);
+    void RepaintRange(int lineA, int lineB, int cellA, int cellB);
+    void HighlightRange(int lineA, int lineB, int cellA, int cellB);
+    void HideCaret();
+    void DrawCaret();
+    void WordWrap();
+    // Scroll ranges: after a size or graphics-size change (fromTextChange false) or after a
+    // change of the text (true, one more column). Positions from TopLine and LeftCol.
+    void SetScrollRanges(bool fromTextChange);
+    void SetScrollPositions();
+
+    void HostPaint(const platform::Rect& clip) override;
+    void HostResize() override;
+
+    // ---- Keys ------------------------------------------------------------------------------
+    virtual void KeyDown(int& key, platform::ShiftState shift);
+    // Typed characters: ignored by the plain list, inserted by the editor.
+    virtual void KeyPress(unsigned char& key);
+    // Withdraws a pending "Thai on A..Z" offer and repaints the cursor cell.
+    void CancelOffer();
+
+    // ---- Mouse, clipboard, drag and drop ---------------------------------------------------
+    void HostMouseDown(platform::MouseButton button, platform::ShiftState state, int x, int y) override;
+    void HostMouseMove(platform::ShiftState state, int x, int y) override;
+    void HostMouseUp(platform::MouseButton button, platform::ShiftState state, int x, int y) override;
+    bool InSelection(int x, int y) const;
+    bool CursorFromPoint(int x, int y);
+    void CopySelection();
+    void CutSelection();
+    void Paste();
+    void SelectWord();
+    void SelectLine();
+    void SelectAll();
+    void SelectCursorLine();
+
+private:
+    void LinesChanged(int longestWritten);
+    // The selection's two points in (line, cell) order.
+    void OrderedSelection(int& startLine, int& startCol, int& endLine, int& endCol) const;
+    platform::ThaiHost* parent_ = nullptr;
+};

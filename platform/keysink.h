@@ -1,0 +1,39 @@
+// The keyboard sink of a Thai control: a zero-size widget that holds the focus and hands every
+// key-down (virtual key code with the shift state) and every typed character (one Windows-874
+// byte) to its control, then swallows the event. It never keeps text of its own.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "platform/types.h"
+
+class QKeyEvent;
+
+namespace platform {
+
+class KeySink : public QWidget {
+    Q_OBJECT
+public:
+    // `acceptReturn`: Return reaches the handlers (multi-line sink); Tab always moves the focus.
+    explicit KeySink(QWidget* parent, bool acceptReturn = true);
+
+    std::function<void(int& key, ShiftState shift)> OnKeyDown;
+    std::function<void(unsigned char& key)> OnKeyPress;
+    std::function<void()> OnFocusOut;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    bool acceptReturn_;
+};
+
+// The virtual key code of a Qt key (0 when the system has none for it).
+int KeyCodeFromQt(int qtKey, Qt::KeyboardModifiers modifiers);
+ShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton);
+
+}  // namespace platform

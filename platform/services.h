@@ -1,0 +1,61 @@
+// Platform services reached through one replaceable interface, so that tests can answer file
+// dialogs and questions and watch messages: dialogs, messages, the modal run of the program's own
+// windows, the default error report, and running pending events from inside a long loop.
+#pragma once
+
+#include <QDialog>
+#include <exception>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+struct FileDialogRequest {
+    std::string title;
+    std::string filter;  // "Textfiles|*.txt|Dictionaries|*.dic|..."
+    int filterIndex = 1; // 1-based
+    std::string fileName;
+    std::string defaultExt;        // save dialog: appended to a name typed without extension
+    bool overwritePrompt = false;  // save dialog: ask before replacing a file
+};
+
+struct FontChoice {
+    std::string name;
+    int height = 16;  // pixels
+    int style = 0;    // FontStyle bits
+};
+
+// Modal results.
+inline constexpr int mrOk = 1;
+inline constexpr int mrCancel = 2;
+inline constexpr int mrYes = 6;
+inline constexpr int mrNo = 7;
+
+class Services {
+public:
+    virtual ~Services() = default;
+    virtual std::optional<std::string> OpenFileDialog(const FileDialogRequest& request);
+    virtual std::optional<std::string> SaveFileDialog(const FileDialogRequest& request);
+    virtual bool PrintDialog();
+    virtual std::optional<FontChoice> FontDialog(const FontChoice& initial);
+    // A simple message with an OK button, titled with the application title.
+    virtual void ShowMessage(const std::string& text);
+    virtual void ShowWarning(const std::string& text);
+    // Shows one of the program's own windows modally and returns its modal result.
+    virtual int ShowModal(QDialog& dialog);
+    // The default error report: shows the message of an error that ended a command.
+    virtual void ReportError(const std::string& message);
+    // Lets pending window events run (from inside a long operation).
+    virtual void ProcessMessages();
+};
+
+// The services in use; tests install their own.
+Services& Current();
+void Install(Services* services);  // nullptr restores the real services
+
+// Runs a command; an error that escapes it goes to the default error report and ends the
+// command there (Qt cannot carry exceptions through its event loop).
+void RunCommand(const std::function<void()>& command);
+
+}  // namespace platform

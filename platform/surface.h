@@ -1,0 +1,173 @@
+// Drawing surfaces, bitmaps and image lists: the drawing services the Thai controls use.
+// A Surface draws on a QImage (a window's backing image, a bitmap, a print page image) with a
+// current fill colour, pen, font and copy mode, in the manner of a classic device context.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace platform {
+
+enum class CopyMode { SrcCopy, SrcAnd };
+
+// Font style bits.
+enum FontStyle : int { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+
+class Bitmap;
+
+class Surface {
+public:
+    // Draws on `image`, which must outlive the surface (or be re-targeted with SetTarget).
+    explicit Surface(QImage* image = nullptr);
+    ~Surface();
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+
+    void SetTarget(QImage* image);
+    QImage* Target() const { return image_; }
+    int Width() const;
+    int Height() const;
+
+    // Fill ("brush").
+    void SetFillColor(Color c);
+    Color FillColor() const { return fill_; }
+    void FillRect(const Rect& r);
+    // Fills with a diagonal hatch of the given colour over the fill colour.
+    void FillHatched(const Rect& r, Color hatch);
+
+    // Pen.
+    void SetPenColor(Color c);
+    Color PenColor() const { return pen_; }
+    void SetPenWidth(int w);
+    int PenWidth() const { return penWidth_; }
+    void MoveTo(int x, int y);
+    void LineTo(int x, int y);  // draws from the current point, which then moves to (x, y)
+
+    // Font. The name is kept as given ("Fixedsys" and "System" are drawn with a fixed-pitch
+    // font installed by the set-up); the height is in pixels.
+    void SetFontName(const std::string& name);
+    const std::string& FontName() const { return fontName_; }
+    void SetFontStyle(int style);
+    int FontStyleBits() const { return fontStyle_; }
+    void SetFontHeight(int pixels);
+    int FontHeight() const { return fontHeight_; }
+    void SetFontColor(Color c);
+    Color FontColor() const { return fontColor_; }
+    // Copies name, style, height and colour from another surface.
+    void CopyFont(const Surface& other);
+    // The Qt font the current settings stand for.
+    QFont QtFont() const;
+
+    // Text as Windows-874 bytes; (x, y) is the top-left corner of the text's cell. The text's
+    // background is transparent.
+    void TextOut(int x, int y, std::string_view bytes);
+    int TextWidth(std::string_view bytes) const;
+    int TextHeight(std::string_view bytes) const;
+
+    // Copies `src` (a rectangle of the bitmap) into `dest`, stretching it, combined by the
+    // current copy mode: plain copy or bitwise AND of the pixel colours.
+    void SetCopyMode(CopyMode m) { copyMode_ = m; }
+    CopyMode GetCopyMode() const { return copyMode_; }
+    void StretchDraw(const Rect& dest, const Bitmap& bitmap, const Rect& src);
+    void StretchDraw(const Rect& dest, const QImage& image, const Rect& src);
+
+    // Drawing is clipped to this rectangle (the whole surface when empty).
+    void SetClipRect(const Rect& r);
+    Rect ClipRect() const { return clip_; }
+
+    // Finishes pending painting so that the image can be read, copied or resized.
+    void Flush();
+
+private:
+    QPainter& Painter();
+    QImage* image_ = nullptr;
+    std::unique_ptr<QPainter> painter_;
+    Color fill_ = clWhite;
+    Color pen_ = clBlack;
+    int penWidth_ = 1;
+    int penX_ = 0, penY_ = 0;
+    std::string fontName_ = "Fixedsys";
+    int fontStyle_ = 0;
+    int fontHeight_ = 16;
+    Color fontColor_ = clBlack;
+    CopyMode copyMode_ = CopyMode::SrcCopy;
+    Rect clip_{};
+};
+
+class Bitmap {
+public:
+    Bitmap();
+    Bitmap(int width, int height);
+    Bitmap(const Bitmap& other);
+    Bitmap& operator=(const Bitmap& other);
+    ~Bitmap();
+
+    void SetSize(int width, int height);
+    int Width() const { return image_.width(); }
+    int Height() const { return image_.height(); }
+    // A monochrome bitmap keeps only black and white pixels.
+    void SetMonochrome(bool on);
+    bool Monochrome() const { return monochrome_; }
+
+    // Loads a bitmap resource of the program by name ("THAIVK0", "THAIVK48"). Throws
+    // std::runtime_error when the program has no such resource.
+    static Bitmap FromResource(std::string_view name);
+    // The colour of the bottom-left pixel.
+    Color TransparentColor() const;
+    Color Pixel(int x, int y) const;
+    void SetPixel(int x, int y, Color c);
+
+    // Drawing surface on this bitmap.
+    Surface& Canvas();
+    QImage& Image();  // flushes the canvas first
+    const QImage& Image() const;
+
+private:
+    QImage image_;
+    bool monochrome_ = false;
+    std::unique_ptr<Surface> canvas_;
+};
+
+// A list of equal-sized masked images (12 x 16 for the glyphs).
+class ImageList {
+public:
+    explicit ImageList(int width = 12, int height = 16);
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    int Count() const { return static_cast<int>(images_.size()); }
+
+    // Cuts a strip into images of the list's width from left to right; pixels of `maskColor`
+    // are transparent.
+    void AddMasked(const Bitmap& strip, Color maskColor);
+    // Transparent pixels are rendered in this colour.
+    void SetBkColor(Color c) { bk_ = c; }
+    Color BkColor() const { return bk_; }
+    // Renders image `index` on the background colour into `dest` (sized to one image).
+    void GetBitmap(int index, Bitmap& dest) const;
+    // Renders image `index` on the background colour at (x, y) of a surface.
+    void Draw(Surface& surface, int x, int y, int index) const;
+    // Makes this list a copy of another.
+    void Assign(const ImageList& other);
+
+    // Raw access for fast paths: image `index` as width*height pixels, and whether each is masked.
+    const std::vector<Color>& Pixels(int index) const { return images_[static_cast<size_t>(index)].pixels; }
+    const std::vector<bool>& Mask(int index) const { return images_[static_cast<size_t>(index)].mask; }
+
+private:
+    struct Image {
+        std::vector<Color> pixels;
+        std::vector<bool> mask;  // true: transparent
+    };
+    int width_, height_;
+    Color bk_ = clWhite;
+    std::vector<Image> images_;
+};
+
+}  // namespace platform

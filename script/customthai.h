@@ -1,0 +1,48 @@
+// TCustomthai: the base of every Thai control. It knows the cell metrics of the graphics size
+// and draws one display cell at a time on a surface handed to it: through the surface's font
+// (graphics size 0) or from the 96 built-in glyph images scaled by 1, 2 or 3, with the marks of
+// a cell stacked at fixed levels.
+#pragma once
+
+#include <string_view>
+
+#include "platform/surface.h"
+
+// The shared glyph images: 96 masked 12 x 16 images, 0..47 from the resource THAIVK0 and 48..95
+// from THAIVK48. Built once at start, before any control draws.
+extern platform::ImageList* GlyphImages;
+void CreateGlyphImages();
+void FreeGlyphImages();
+// Image index of a byte with a glyph: 0 for space, 92 for the asterisk, byte - 0xA0 for Thai.
+int GlyphIndex(unsigned char byte);
+
+class TCustomthai {
+public:
+    TCustomthai();
+    virtual ~TCustomthai();
+
+    // Sets the graphics size and every metric, and the surface's font and pen for the mode.
+    virtual void SetCanvasMetrics(platform::Surface& surface, int size);
+    // Fills the cell at (DrawX, DrawY) with the fill colour and draws the cell that starts at
+    // 1-based position `i`; advances DrawX by one cell and `i` past the cell. A position of 0 or
+    // past the end leaves an empty cell and `i` unchanged.
+    void DrawCell(platform::Surface& surface, std::string_view text, int& i);
+    // Draws one byte's glyph alone in the cell at (column, row) of the grid.
+    void DrawGlyphAt(platform::Surface& surface, int row, unsigned char byte, int column);
+
+    int TextIndent = 0;   // bitmap mode: x offset of characters drawn through the font
+    int GlyphHeight = 0;  // bitmap mode: drawn height of a whole glyph
+    int MarkHeight = 0;   // bitmap mode: drawn height of a mark strip
+    int UpperLevel = 0;   // bitmap mode: y offset of an upper mark in the row
+    int BaseLevel = 0;    // y offset of the base glyph (bitmap mode) or of the text (font mode)
+    platform::Rect SourceRect{0, 0, 12, 0};
+    int DrawX = 0;
+    int DrawY = 0;
+    int Graphicsize = 1;  // 0: font mode; 1..3: glyph images at that scale
+    int CellWidth = 12;
+    int RowHeight = 16;
+    int LowerLevel = 0;   // bitmap mode: y offset of a lower vowel; font mode: the row height
+
+protected:
+    platform::Bitmap WorkBitmap;  // one glyph image at a time
+};
