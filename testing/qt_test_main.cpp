@@ -1,0 +1,13 @@
+// Test main for tests that need a running application (windows, fonts, clipboard): runs every
+// test inside one QApplication on the offscreen platform unless another one is asked for.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
