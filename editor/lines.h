@@ -14,10 +14,10 @@ public:
     const std::string& operator[](int index) const { return lines_[static_cast<size_t>(index)]; }
     const std::vector<std::string>& All() const { return lines_; }
 
-    void Set(int index, std::string line);       // writes a line
-    void Insert(int index, std::string line);    // before index (0..Count)
+    void Set(int index, std::string line);       // writes a line (ignored outside 0..Count-1)
+    void Insert(int index, std::string line);    // before index (0..Count; clamped to it)
     void Add(std::string line);                  // at the end
-    void Delete(int index);
+    void Delete(int index);                      // ignored outside 0..Count-1
     void Assign(std::vector<std::string> lines); // replaces all lines: one change
     void Clear();                                // a change only when lines were held
 

@@ -1,1 +1,255 @@
-// Being written.
+// The model of TThailist: the line list, the cursor in display cells, the view origin, the
+// selection, and loading and saving a text file. Drawing goes through the painting operations
+// (thailist_paint.cpp), which do nothing while the control has no host.
+#include "editor/thailist.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/files.h"
+#include "script/thai.h"
+
+TThailist::TThailist() {
+    Lines.OnChange = [this](int longestWritten) { LinesChanged(longestWritten); };
+}
+
+TThailist::~TThailist() {
+    Destroying = true;
+    Lines.OnChange = nullptr;
+    if (sinkGuard_) {
+        sinkGuard_->OnKeyDown = nullptr;
+        sinkGuard_->OnKeyPress = nullptr;
+        sinkGuard_->OnFocusOut = nullptr;
+        delete sinkGuard_.data();
+    }
+    tcm = nullptr;
+    if (hostGuard_ && hostGuard_->Handler() == this) hostGuard_->SetHandler(nullptr);
+}
+
+void TThailist::Attach(platform::ThaiHost* parent) {
+    if (!parent) return;
+    parent_ = parent;
+    hostGuard_ = parent;
+    QWidget* sinkParent = parent->viewport() ? parent->viewport() : static_cast<QWidget*>(parent);
+    tcm = new platform::KeySink(sinkParent, true);
+    sinkGuard_ = tcm;
+    tcm->OnKeyDown = [this](int& key, platform::ShiftState shift) { KeyDown(key, shift); };
+    tcm->OnKeyPress = [this](unsigned char& key) { KeyPress(key); };
+    tcm->OnFocusOut = [this] { CancelOffer(); };
+    parent->SetHandler(this);
+    parent->SetColor(platform::clWhite);
+    Clear();
+    SetGraphicsize(1);
+}
+
+platform::Surface* TThailist::Canvas() const { return parent_ ? &parent_->Canvas() : nullptr; }
+
+// ---- Joined text ------------------------------------------------------------------------------
+
+std::string TThailist::JoinedText() const { return JoinLines(Lines.All()); }
+
+int TThailist::LineStartPos(std::string_view text, int n) {
+    size_t pos = 0;
+    for (int passed = 0; passed < n; ++passed) {
+        const void* cr = std::memchr(text.data() + pos, '\r', text.size() - pos);
+        if (!cr) return static_cast<int>(text.size());
+        pos = static_cast<size_t>(static_cast<const char*>(cr) - text.data()) + 1;
+        if (pos < text.size() && text[pos] == '\n') ++pos;
+    }
+    return static_cast<int>(pos);
+}
+
+int TThailist::PointOffset(std::string_view joined, int& line, int& col) const {
+    line = std::max(line, 0);
+    if (line >= LineCount()) {
+        line = LineCount();
+        col = 0;
+        return static_cast<int>(joined.size());
+    }
+    const std::string& text = Lines[line];
+    col = std::clamp(col, 0, thai::CellCount(text));
+    return LineStartPos(joined, line) + thai::CellToPos(text, col) - 1;
+}
+
+bool TThailist::SelectionRange(int& start, int& length) const {
+    start = std::min(AnchorPos, ExtentPos);
+    length = std::abs(AnchorPos - ExtentPos);
+    return Selecting && length > 0;
+}
+
+std::string TThailist::SelectedText() const {
+    int start = 0, length = 0;
+    if (!SelectionRange(start, length)) return {};
+    const std::string joined = JoinedText();
+    // The offsets were taken from this same text unless it changed, which ends the selection;
+    // stay inside the text all the same.
+    const size_t from = std::min(static_cast<size_t>(std::max(start, 0)), joined.size());
+    return joined.substr(from, static_cast<size_t>(length));
+}
+
+// ---- Whole-text operations ------------------------------------------------------------------
+
+namespace {
+
+void BlankView(platform::ThaiHost* host) {
+    if (!host) return;
+    platform::Surface& s = host->Canvas();
+    s.SetFillColor(platform::clWhite);
+    s.FillRect({0, 0, host->ClientWidth(), host->ClientHeight()});
+}
+
+}  // namespace
+
+void TThailist::Clear() {
+    Selecting = false;
+    Dragging = false;
+    BlankView(parent_);
+    CursorLine = CursorCol = TopLine = LeftCol = 0;
+    AnchorLine = AnchorCol = ExtentLine = ExtentCol = AnchorPos = ExtentPos = 0;
+    MaxLineLen = 0;
+    Lines.Clear();
+    DrawCaret();
+}
+
+void TThailist::ResetView() {
+    BlankView(parent_);
+    CursorLine = CursorCol = 0;
+    PaintRows(0, RowCount, 0, ColCount);
+    DrawCaret();
+}
+
+void TThailist::LoadFile(const std::string& name) {
+    // Read first: a file that cannot be read leaves the text as it was.
+    std::string bytes = platform::ReadFileBytes(name);
+    std::vector<std::string> lines = SplitLines(bytes);
+    bytes = std::string();
+    Clear();
+    Lines.Assign(std::move(lines));
+    Modified = false;
+    PaintRows(0, RowCount, 0, ColCount);
+    DrawCaret();
+}
+
+void TThailist::SaveFile(const std::string& name) {
+    platform::WriteFileBytes(name, JoinedText());
+    Modified = false;
+}
+
+void TThailist::AddLine(std::string s) { Lines.Add(std::move(s)); }
+
+void TThailist::InsertLine(int index, std::string s) { Lines.Insert(index, std::move(s)); }
+
+void TThailist::LinesChanged(int longestWritten) {
+    Dragging = false;
+    Selecting = false;
+    Modified = true;
+    MaxLineLen = std::max(MaxLineLen, longestWritten);
+    SetScrollRanges(true);
+    SetScrollPositions();
+}
+
+// ---- Cursor -----------------------------------------------------------------------------------
+
+void TThailist::SetCursor(int line, int col) {
+    // The upper bound first, so that an empty text without a view still gives line 0, column 0.
+    line = std::max(std::min(line, LineCount() + RowCount - 1), 0);
+    col = std::max(std::min(col, MaxLineLen + ColCount - 1), 0);
+    // A view too small for one whole row or cell scrolls as if it held one.
+    const int rows = std::max(RowCount, 1);
+    const int cols = std::max(ColCount, 1);
+    if (line < TopLine) TopLine = line;
+    if (line > TopLine + rows - 1) TopLine = line - rows + 1;
+    CursorLine = line;
+    if (col < LeftCol) LeftCol = col;
+    if (col > LeftCol + cols - 1) LeftCol = col - cols + 1;
+    CursorCol = col;
+    SetScrollPositions();
+}
+
+// ---- Selection ----------------------------------------------------------------------------
+
+void TThailist::OrderedSelection(int& startLine, int& startCol, int& endLine, int& endCol) const {
+    const bool anchorFirst = AnchorLine < ExtentLine || (AnchorLine == ExtentLine && AnchorCol <= ExtentCol);
+    if (anchorFirst) {
+        startLine = AnchorLine, startCol = AnchorCol, endLine = ExtentLine, endCol = ExtentCol;
+    } else {
+        startLine = ExtentLine, startCol = ExtentCol, endLine = AnchorLine, endCol = AnchorCol;
+    }
+}
+
+void TThailist::StartSelection() {
+    if (Lines.Empty() || Selecting) return;
+    const std::string joined = JoinedText();
+    int line = CursorLine, col = CursorCol;
+    const int pos = PointOffset(joined, line, col);
+    AnchorLine = ExtentLine = line;
+    AnchorCol = ExtentCol = col;
+    AnchorPos = ExtentPos = pos;
+    Selecting = true;
+}
+
+void TThailist::ExtendSelection() {
+    if (!Selecting) return;
+    const std::string joined = JoinedText();
+    int line = CursorLine, col = CursorCol;
+    const int n = PointOffset(joined, line, col);
+    const int a = AnchorPos;
+    const int e = ExtentPos;
+    if (n == e) return;
+
+    // Only the cells that change state are repainted: plain ones are redrawn while the selection
+    // counts as absent, newly selected ones are highlighted in place.
+    Selecting = false;
+    if (n < e && n < a) {
+        if (a < e) {
+            RepaintRange(AnchorLine, ExtentLine, AnchorCol, ExtentCol);
+            HighlightRange(line, AnchorLine, col, AnchorCol);
+        } else {
+            HighlightRange(line, ExtentLine, col, ExtentCol);
+        }
+    } else if (n > e && n > a) {
+        if (e < a) {
+            RepaintRange(ExtentLine, AnchorLine, ExtentCol, AnchorCol);
+            HighlightRange(AnchorLine, line, AnchorCol, col);
+        } else {
+            HighlightRange(ExtentLine, line, ExtentCol, col);
+        }
+    } else {
+        RepaintRange(line, ExtentLine, col, ExtentCol);
+    }
+    Selecting = true;
+
+    ExtentLine = line;
+    ExtentCol = col;
+    ExtentPos = n;
+}
+
+void TThailist::ClearSelection() {
+    if (!Selecting) return;
+    Selecting = false;
+    RepaintRange(AnchorLine, ExtentLine, AnchorCol, ExtentCol);
+    AnchorLine = AnchorCol = ExtentLine = ExtentCol = AnchorPos = ExtentPos = 0;
+}
+
+void TThailist::DeleteSelection() {
+    int start = 0, length = 0;
+    if (!SelectionRange(start, length)) return;
+    const bool anchorFirst = AnchorPos < ExtentPos;
+    const int startLine = anchorFirst ? AnchorLine : ExtentLine;
+    const int startCol = anchorFirst ? AnchorCol : ExtentCol;
+    const bool oneLine = AnchorLine == ExtentLine;
+
+    std::string joined = JoinedText();
+    const size_t from = std::min(static_cast<size_t>(start), joined.size());
+    joined.erase(from, static_cast<size_t>(length));
+    Lines.Assign(SplitLines(joined));
+    Selecting = false;
+
+    SetCursor(startLine, startCol);
+    const int row = CursorLine - TopLine;
+    if (oneLine)
+        PaintRows(row, row, CursorCol - LeftCol, ColCount);
+    else
+        PaintRows(row, RowCount, 0, ColCount);
+    DrawCaret();
+}

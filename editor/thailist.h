@@ -8,6 +8,7 @@
 // keeps its text, cursor and selection and draws nothing.
 #pragma once
 
+#include <QPointer>
 #include <string>
 #include <string_view>
 
@@ -123,4 +124,7 @@ private:
     // The selection's two points in (line, cell) order.
     void OrderedSelection(int& startLine, int& startCol, int& endLine, int& endCol) const;
     platform::ThaiHost* parent_ = nullptr;
+    // Track the host and the sink, which the host's widget tree may delete before the control.
+    QPointer<platform::ThaiHost> hostGuard_;
+    QPointer<platform::KeySink> sinkGuard_;
 };

@@ -1,10 +1,142 @@
-// Character input of TThaimemo.
+// Character input of TThaimemo: the key-press stage with its three input modes (English layout,
+// Thai layout, "Thai on A..Z") and the insertion of one character by the mark rule.
 #include "editor/thaimemo.h"
 
-void TThaimemo::KeyPress(unsigned char&) {}
-bool TThaimemo::OfferKey(unsigned char&) { return false; }
-void TThaimemo::InsertChar(unsigned char) {}
-void TThaimemo::ShowChoice(unsigned char) {}
-void TThaimemo::SetThaiOnAZ(bool on) { ThaiOnAZ = on; }
-void TThaimemo::SetThaiKeyboard(bool on) { ThaiKeyboard = on; }
+#include <string>
+
+#include "script/keytables.h"
+#include "script/thai.h"
+
+namespace {
+
+// Bytes that may enter the text by typing: printable ASCII with the space, and the Thai code points.
+bool Insertable(unsigned char c) { return thai::PrintableChars.contains(c) || thai::GlyphChars.contains(c); }
+
+// Typed text never ends in spaces or control bytes: they are dropped from the end of the line,
+// so a space typed at the end only moves the cursor until something follows it.
+void TrimTrailing(std::string& line) {
+    while (!line.empty() && static_cast<unsigned char>(line.back()) <= 0x20) line.pop_back();
+}
+
+// The offered letter in slot `index` (1-based) of the row of `letter` (A..Z).
+unsigned char ChoiceAt(unsigned char letter, int index) {
+    return thai::ChoiceLists[static_cast<size_t>(letter - 'A')][static_cast<size_t>(index - 1)];
+}
+
+// Redraws the cursor cell from the text. An offered glyph, or the blank shown when
+// "Thai on A..Z" is switched on, is drawn over that cell and must go once it no longer applies.
+void RepaintCursorCell(TThaimemo& memo) {
+    const int row = memo.CursorLine - memo.TopLine;
+    const int col = memo.CursorCol - memo.LeftCol;
+    if (!memo.Canvas() || row < 0 || col < 0 || row > memo.RowCount || col > memo.ColCount) return;
+    memo.PaintRows(row, row, col, col);
+    memo.DrawCaret();
+}
+
+}  // namespace
+
+void TThaimemo::KeyPress(unsigned char& key) {
+    const bool offerShown = ThaiOnAZ && PendingLetter != 0;
+    if (ThaiOnAZ && OfferKey(key)) return;
+    if (thai::PrintableChars.contains(key) && ThaiKeyboard && !ThaiOnAZ)
+        key = thai::ThaiLayoutTable[static_cast<size_t>(key - 0x20)];
+    const int line = CursorLine, col = CursorCol;
+    InsertChar(key);
+    // A confirmed mark joins the cell before the cursor, which is all InsertChar repaints; the
+    // highlighted offer still standing in the cursor cell is cleared here.
+    if (offerShown && CursorLine == line && CursorCol == col) RepaintCursorCell(*this);
+}
+
+bool TThaimemo::OfferKey(unsigned char& key) {
+    const unsigned char u = (key >= 'a' && key <= 'z') ? static_cast<unsigned char>(key - 'a' + 'A') : key;
+    if (PendingLetter == 0 && u >= 'A' && u <= 'Z' && u != 'Q') PendingLetter = u;
+
+    if (PendingLetter != 0 && u == PendingLetter) {
+        // Show the first letter of the row, or step to the next one, wrapping after the last
+        // filled slot.
+        ChoiceIndex = static_cast<unsigned char>(ChoiceIndex + 1);
+        if (ChoiceIndex > thai::ChoiceSlots) ChoiceIndex = 1;
+        key = ChoiceAt(u, ChoiceIndex);
+        if (key == thai::EmptyChoice) {
+            ChoiceIndex = 1;
+            key = ChoiceAt(u, 1);
+        }
+        ShowChoice(key);
+        return true;
+    }
+
+    // Any other key confirms a pending offer: the offered letter takes the key's place.
+    if (PendingLetter != 0) key = ChoiceAt(PendingLetter, ChoiceIndex == 0 ? 1 : ChoiceIndex);
+    PendingLetter = 0;
+    ChoiceIndex = 0;
+    return false;
+}
+
+void TThaimemo::InsertChar(unsigned char key) {
+    if (!Insertable(key)) return;
+
+    HideCaret();
+    ClearSelection();  // the selected text stays; only the selection goes
+    while (LineCount() <= CursorLine) Lines.Add(std::string());
+
+    const std::string& stored = Lines[CursorLine];
+    std::string line = stored;
+    // The cursor may stand right of the line's end: fill the gap with spaces first.
+    if (thai::CellCount(line) < CursorCol) line.append(static_cast<size_t>(CursorCol - thai::CellCount(line)), ' ');
+    const int p = thai::CellToPos(line, CursorCol);
+    const int row = CursorLine - TopLine;
+
+    if (thai::CombiningMarks.contains(key) && CursorCol > LeftCol && p >= 2) {
+        // A vowel or tone mark joins the cell before the cursor; the cursor stays.
+        thai::AttachMark(line, p, key);
+        TrimTrailing(line);
+        // A refused mark (or a mark that changes nothing) leaves the text and its changed flag alone.
+        if (line != stored) {
+            Lines.Set(CursorLine, line);
+            PaintRows(row, row, CursorCol - 1 - LeftCol, CursorCol - 1 - LeftCol);
+        }
+    } else {
+        // Anything else (also a mark typed in the leftmost visible column) is inserted at the
+        // cursor, which moves one cell on.
+        line.insert(static_cast<size_t>(p - 1), 1, static_cast<char>(key));
+        TrimTrailing(line);
+        if (line != stored) Lines.Set(CursorLine, line);
+        PaintRows(row, row, CursorCol - LeftCol, ColCount);
+        SetCursor(CursorLine, CursorCol + 1);
+    }
+    DrawCaret();
+}
+
+void TThaimemo::ShowChoice(unsigned char byte) {
+    platform::Surface* canvas = Canvas();
+    if (!canvas || !GlyphImages) return;
+    GlyphImages->SetBkColor(HighLightColor);
+    canvas->SetFillColor(HighLightColor);
+    DrawGlyphAt(*canvas, CursorLine - TopLine, byte, CursorCol - LeftCol);
+    GlyphImages->SetBkColor(platform::clWhite);
+    canvas->SetFillColor(platform::clWhite);
+}
+
+void TThaimemo::SetThaiOnAZ(bool on) {
+    const bool wasOn = ThaiOnAZ;
+    ThaiOnAZ = on;
+    if (on) {
+        ShowChoice(0x20);
+    } else {
+        CancelOffer();
+        if (wasOn) RepaintCursorCell(*this);  // also removes the blank shown when it was switched on
+    }
+}
+
+void TThaimemo::SetThaiKeyboard(bool on) {
+    if (ThaiOnAZ) {
+        // The keyboard command first leaves "Thai on A..Z"; the layout keeps its setting.
+        ThaiOnAZ = false;
+        CancelOffer();
+        RepaintCursorCell(*this);
+    } else {
+        ThaiKeyboard = on;
+    }
+}
+
 void TThaimemo::ReplaceSelection(std::string_view) {}
