@@ -1,15 +1,230 @@
 // Painting, scrolling and word wrap of TThailist.
-#include "editor/thailist.h"
+//
+// The control draws at once onto its host's backing image and repaints only the cells an
+// operation changed; the host's paint requests cover exposed or invalidated areas. Without a host
+// every operation here leaves the view alone (the model still works).
+#include <algorithm>
 
-void TThailist::SetGraphicsize(int n) { (void)n; }
-void TThailist::SetCanvasMetrics(platform::Surface& surface, int size) { TCustomthai::SetCanvasMetrics(surface, size); }
-void TThailist::PaintRows(int, int, int, int) {}
-void TThailist::RepaintRange(int, int, int, int) {}
-void TThailist::HighlightRange(int, int, int, int) {}
-void TThailist::HideCaret() {}
-void TThailist::DrawCaret() {}
-void TThailist::WordWrap() {}
-void TThailist::SetScrollRanges(bool) {}
-void TThailist::SetScrollPositions() {}
-void TThailist::HostPaint(const platform::Rect&) {}
-void TThailist::HostResize() {}
+#include "editor/thailist.h"
+#include "script/thai.h"
+
+namespace {
+
+using platform::Rect;
+
+struct CellPoint {
+    int line;
+    int cell;
+};
+
+bool Before(const CellPoint& a, const CellPoint& b) {
+    return a.line < b.line || (a.line == b.line && a.cell < b.cell);
+}
+
+}  // namespace
+
+void TThailist::SetGraphicsize(int n) {
+    if (platform::Surface* surface = Canvas()) SetCanvasMetrics(*surface, n);
+}
+
+void TThailist::SetCanvasMetrics(platform::Surface& surface, int size) {
+    if (size < 0) return;
+    if (!parent_) {
+        TCustomthai::SetCanvasMetrics(surface, size);
+        return;
+    }
+    CancelOffer();
+    surface.SetFillColor(platform::clWhite);
+    surface.FillRect({0, 0, parent_->ClientWidth(), parent_->ClientHeight()});
+    TCustomthai::SetCanvasMetrics(surface, size);
+    surface.SetFontColor(platform::clBlack);
+    parent_->SetScrollStep(platform::ScrollBar::Horizontal, CellWidth);
+    parent_->SetScrollStep(platform::ScrollBar::Vertical, RowHeight);
+    RowCount = parent_->ClientHeight() / RowHeight;
+    ColCount = parent_->ClientWidth() / CellWidth;
+    SetScrollRanges(false);
+    SetScrollPositions();
+    PaintRows(0, RowCount, 0, ColCount);
+    DrawCaret();
+}
+
+void TThailist::SetScrollRanges(bool fromTextChange) {
+    if (!parent_) return;
+    const int extra = fromTextChange ? 1 : 0;
+    parent_->SetScrollRange(platform::ScrollBar::Horizontal, (MaxLineLen + ColCount + extra) * CellWidth);
+    parent_->SetScrollRange(platform::ScrollBar::Vertical, (LineCount() + RowCount + 1) * RowHeight);
+}
+
+void TThailist::SetScrollPositions() {
+    if (!parent_) return;
+    parent_->SetScrollPos(platform::ScrollBar::Horizontal, LeftCol * CellWidth);
+    parent_->SetScrollPos(platform::ScrollBar::Vertical, TopLine * RowHeight);
+}
+
+void TThailist::HostResize() {
+    if (Destroying || !parent_ || RowHeight <= 0 || CellWidth <= 0) return;
+    RowCount = parent_->ClientHeight() / RowHeight;
+    ColCount = parent_->ClientWidth() / CellWidth;
+    SetScrollRanges(false);
+}
+
+void TThailist::HostPaint(const Rect& clip) {
+    if (!parent_ || RowHeight <= 0 || CellWidth <= 0) return;
+    // A scroll bar left between rows or cells snaps back to the row or cell before it.
+    const int vpos = parent_->ScrollPos(platform::ScrollBar::Vertical);
+    if (vpos % RowHeight != 0) {
+        TopLine = vpos / RowHeight;
+        parent_->SetScrollPos(platform::ScrollBar::Vertical, TopLine * RowHeight);
+        parent_->Invalidate();
+        return;
+    }
+    const int hpos = parent_->ScrollPos(platform::ScrollBar::Horizontal);
+    if (hpos % CellWidth != 0) {
+        LeftCol = hpos / CellWidth;
+        parent_->SetScrollPos(platform::ScrollBar::Horizontal, LeftCol * CellWidth);
+        parent_->Invalidate();
+        return;
+    }
+    HideCaret();
+    TopLine = vpos / RowHeight;
+    LeftCol = hpos / CellWidth;
+    PaintRows(clip.top / RowHeight, clip.bottom / RowHeight, clip.left / CellWidth, clip.right / CellWidth);
+    DrawCaret();
+}
+
+void TThailist::PaintRows(int firstRow, int lastRow, int firstCol, int lastCol) {
+    platform::Surface* surface = Canvas();
+    if (!surface || LineCount() == 0 || RowHeight <= 0 || CellWidth <= 0) return;
+    firstRow = std::max(firstRow, 0);
+    firstCol = std::max(firstCol, 0);
+    // Nothing lies right of or below the image; a caller may ask for one cell beyond it.
+    lastRow = std::min(lastRow, surface->Height() / RowHeight + 1);
+    lastCol = std::min(lastCol, surface->Width() / CellWidth + 1);
+    if (lastRow < firstRow || lastCol < firstCol) return;
+
+    CellPoint selStart{0, 0}, selEnd{0, 0};
+    if (Selecting) {
+        selStart = {AnchorLine, AnchorCol};
+        selEnd = {ExtentLine, ExtentCol};
+        if (Before(selEnd, selStart)) std::swap(selStart, selEnd);
+    }
+
+    platform::Color current = surface->FillColor();
+    auto useColor = [&](platform::Color c) {
+        if (c == current) return;
+        current = c;
+        surface->SetFillColor(c);
+        if (GlyphImages) GlyphImages->SetBkColor(c);
+    };
+    current = platform::clWhite;
+    surface->SetFillColor(current);
+    if (GlyphImages) GlyphImages->SetBkColor(current);
+
+    static const std::string empty;
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const int line = TopLine + row;
+        if (Selecting && line >= LineCount()) continue;
+        const std::string& text = line < LineCount() ? Lines[line] : empty;
+        int i = thai::CellToPos(text, firstCol + LeftCol);
+        DrawX = firstCol * CellWidth;
+        DrawY = row * RowHeight;
+        const bool lineSelected = Selecting && line >= selStart.line && line <= selEnd.line;
+        for (int col = firstCol; col <= lastCol; ++col) {
+            const int cell = col + LeftCol;
+            const bool highlighted = lineSelected && (line != selStart.line || cell >= selStart.cell) &&
+                                     (line != selEnd.line || cell < selEnd.cell);
+            useColor(highlighted ? HighLightColor : platform::clWhite);
+            DrawCell(*surface, text, i);
+        }
+    }
+    useColor(platform::clWhite);
+}
+
+void TThailist::RepaintRange(int lineA, int lineB, int cellA, int cellB) {
+    if (!Canvas()) return;
+    CellPoint from{lineA, cellA}, to{lineB, cellB};
+    if (Before(to, from)) std::swap(from, to);
+    if (from.line == to.line && from.cell == to.cell) return;
+    int firstRow = from.line - TopLine;
+    int firstCol = from.cell - LeftCol;
+    if (firstRow < 0) {
+        firstRow = 0;
+        firstCol = 0;
+    }
+    const int lastRow = to.line - TopLine;
+    for (int row = firstRow; row <= lastRow && row <= RowCount; ++row) {
+        const int startCol = row == firstRow ? std::max(firstCol, 0) : 0;
+        const int endCol = row == lastRow ? to.cell - LeftCol - 1 : ColCount + 1;
+        if (endCol >= startCol) PaintRows(row, row, startCol, endCol);
+    }
+}
+
+void TThailist::HighlightRange(int lineA, int lineB, int cellA, int cellB) {
+    platform::Surface* surface = Canvas();
+    if (!surface || RowHeight <= 0 || CellWidth <= 0) return;
+    CellPoint from{lineA, cellA}, to{lineB, cellB};
+    if (Before(to, from)) std::swap(from, to);
+    int firstRow = from.line - TopLine;
+    int firstCol = std::max(from.cell - LeftCol, 0);
+    if (firstRow < 0) {
+        firstRow = 0;
+        firstCol = 0;
+    }
+    const int lastRow = to.line - TopLine;
+    if (lastRow < firstRow) return;
+
+    // AND with the highlight colour: white becomes the highlight, black glyph pixels stay black.
+    platform::Bitmap paint(CellWidth, RowHeight);
+    paint.Canvas().SetFillColor(HighLightColor);
+    paint.Canvas().FillRect({0, 0, CellWidth, RowHeight});
+    paint.Canvas().Flush();
+    const Rect source{0, 0, CellWidth, RowHeight};
+    surface->SetCopyMode(platform::CopyMode::SrcAnd);
+    for (int row = firstRow; row <= lastRow && row <= RowCount; ++row) {
+        const int startCol = row == firstRow ? firstCol : 0;
+        const int endCol = std::min(row == lastRow ? to.cell - LeftCol - 1 : ColCount, ColCount);
+        for (int col = startCol; col <= endCol; ++col) {
+            const Rect cell{col * CellWidth, row * RowHeight, (col + 1) * CellWidth, (row + 1) * RowHeight};
+            surface->StretchDraw(cell, paint, source);
+        }
+    }
+    surface->SetCopyMode(platform::CopyMode::SrcCopy);
+}
+
+namespace {
+
+// The caret line under the cursor cell, drawn in `color`.
+void CaretLine(platform::Surface& surface, const TThailist& list, platform::Color color) {
+    const int pen = surface.PenWidth();
+    const int x = (list.CursorCol - list.LeftCol) * list.CellWidth + pen / 2;
+    const int y = (list.CursorLine - list.TopLine) * list.RowHeight + list.LowerLevel - pen;
+    surface.SetPenColor(color);
+    surface.MoveTo(x, y);
+    surface.LineTo(x + list.CellWidth - pen, y);
+}
+
+}  // namespace
+
+void TThailist::HideCaret() {
+    platform::Surface* surface = Canvas();
+    if (!surface) return;
+    // With the cursor on the first selected cell the line lies on the highlight.
+    const bool onHighlight = Selecting && ExtentPos < AnchorPos;
+    CaretLine(*surface, *this, onHighlight ? HighLightColor : platform::clWhite);
+    surface->SetPenColor(platform::clBlack);
+}
+
+void TThailist::DrawCaret() {
+    platform::Surface* surface = Canvas();
+    if (!surface) return;
+    CaretLine(*surface, *this, platform::clBlack);
+}
+
+void TThailist::WordWrap() {
+    std::string text = JoinedText();
+    thai::WrapText(text, ColCount);
+    Lines.Assign(SplitLines(text));
+    SetCursor(0, 0);
+    PaintRows(0, RowCount, 0, ColCount);
+    DrawCaret();
+}

@@ -1,1 +1,211 @@
-// Being written.
+// The glyph cell renderer: cell metrics per graphics size and the drawing of one display cell,
+// through the surface's font (size 0) or from the shared glyph images with the marks of the cell
+// stacked at fixed levels (sizes 1 to 3).
+#include "script/customthai.h"
+
+#include <QtGlobal>
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+
+#include "script/thai.h"
+
+// The glyph strips are compiled into this static library; its resources must be registered
+// explicitly before the first load (a static library has no automatic initialiser).
+static void InitGlyphResources() { Q_INIT_RESOURCE(glyphs); }
+
+platform::ImageList* GlyphImages = nullptr;
+
+void CreateGlyphImages() {
+    if (GlyphImages) return;
+    InitGlyphResources();
+    auto* list = new platform::ImageList(12, 16);
+    try {
+        for (const char* name : {"THAIVK0", "THAIVK48"}) {
+            platform::Bitmap strip = platform::Bitmap::FromResource(name);
+            list->AddMasked(strip, strip.TransparentColor());
+        }
+    } catch (...) {
+        delete list;
+        throw;
+    }
+    GlyphImages = list;
+}
+
+void FreeGlyphImages() {
+    delete GlyphImages;
+    GlyphImages = nullptr;
+}
+
+int GlyphIndex(unsigned char byte) {
+    if (byte == 0x20) return 0;
+    if (byte == 0x2A) return 0xFC - 0xA0;
+    if (byte >= 0xA1 && byte <= 0xFB) return byte - 0xA0;
+    return 0;  // no glyph of its own: the blank image
+}
+
+namespace {
+
+constexpr unsigned char kAsteriskSlot = 0xFC;
+constexpr int kGlyphWidth = 12;
+constexpr int kGlyphHeight = 16;
+// Source rows of the mark strips within a glyph image.
+constexpr int kUpperMarkTop = 0, kUpperMarkBottom = 5;
+constexpr int kLowerMarkTop = 10, kLowerMarkBottom = 16;
+
+bool SameFontName(const std::string& a, const char* b) {
+    std::string_view bv(b);
+    if (a.size() != bv.size()) return false;
+    for (size_t k = 0; k < a.size(); ++k)
+        if (std::tolower(static_cast<unsigned char>(a[k])) != std::tolower(static_cast<unsigned char>(bv[k])))
+            return false;
+    return true;
+}
+
+// Makes sure the shared glyph images exist; a program whose resources cannot be loaded draws
+// empty cells instead of failing in the middle of painting.
+const platform::ImageList* Glyphs() {
+    if (!GlyphImages) {
+        try {
+            CreateGlyphImages();
+        } catch (const std::exception&) {
+            GlyphImages = new platform::ImageList(kGlyphWidth, kGlyphHeight);
+        }
+    }
+    return GlyphImages;
+}
+
+}  // namespace
+
+TCustomthai::TCustomthai() : WorkBitmap(kGlyphWidth, kGlyphHeight) {
+    CellWidth = 12;
+    RowHeight = 16;
+    SourceRect.left = 0;
+    SourceRect.right = kGlyphWidth;
+    Graphicsize = 1;
+}
+
+TCustomthai::~TCustomthai() = default;
+
+void TCustomthai::SetCanvasMetrics(platform::Surface& surface, int size) {
+    if (size < 0) return;
+    Graphicsize = size;
+    if (Graphicsize == 0 && SameFontName(surface.FontName(), "Fixedsys")) Graphicsize = 1;
+    if (Graphicsize == 0 && SameFontName(surface.FontName(), "System")) Graphicsize = 1;
+
+    if (Graphicsize >= 1) {
+        const int g = Graphicsize;
+        surface.SetFontName("Fixedsys");
+        surface.SetFontStyle(0);
+        surface.SetFontHeight(16 * g);
+        surface.SetFontColor(platform::clBlack);
+        surface.SetPenWidth(g);
+        TextIndent = g;
+        UpperLevel = 5 * g;
+        BaseLevel = 10 * g;
+        LowerLevel = 27 * g;
+        MarkHeight = 5 * g;
+        CellWidth = 12 * g;
+        GlyphHeight = 16 * g;
+        RowHeight = 32 * g;
+    } else {
+        // A word with an upper vowel, a tone and a lower vowel gives the full height of a row.
+        static const char sample[] = "\xB7\xD5\xE8\xCD\xC2\xD9\xE8";
+        const int h = surface.TextHeight(std::string_view(sample, 7));
+        const int w = surface.TextWidth(std::string_view("\x7F", 1));
+        CellWidth = w < h / 2 ? h / 2 : w;
+        BaseLevel = (10 * h) / 32;
+        const int pen = h / 16 + 1;
+        surface.SetPenWidth(pen);
+        RowHeight = pen + h + BaseLevel;
+        LowerLevel = RowHeight;
+    }
+    surface.SetCopyMode(platform::CopyMode::SrcCopy);
+}
+
+void TCustomthai::DrawCell(platform::Surface& surface, std::string_view text, int& i) {
+    const int length = static_cast<int>(text.size());
+    const int left = DrawX;
+    DrawX += CellWidth;
+    surface.FillRect({left, DrawY, left + CellWidth, DrawY + RowHeight});
+    if (i <= 0 || i > length) return;
+
+    auto byteAt = [&](int pos) -> unsigned char {
+        return pos >= 1 && pos <= length ? static_cast<unsigned char>(text[static_cast<size_t>(pos - 1)]) : 0;
+    };
+
+    if (Graphicsize == 0) {
+        int j = i;
+        while (j < length && thai::CombiningMarks.contains(byteAt(j + 1))) ++j;
+        const int w = surface.TextWidth(text.substr(static_cast<size_t>(i - 1), 1));
+        const int off = std::max(0, (CellWidth - w) / 2);
+        surface.TextOut(left + off, DrawY + BaseLevel, text.substr(static_cast<size_t>(i - 1), static_cast<size_t>(j - i + 1)));
+        i = j + 1;
+        return;
+    }
+
+    unsigned char c = byteAt(i);
+    if (!thai::GlyphChars.contains(c)) {
+        surface.TextOut(left + TextIndent, DrawY + BaseLevel, text.substr(static_cast<size_t>(i - 1), 1));
+        ++i;
+        return;
+    }
+
+    const platform::ImageList* glyphs = Glyphs();
+    int level = BaseLevel;
+    for (;;) {
+        if (c == 0x2A) c = kAsteriskSlot;
+        const int index = c == 0x20 ? 0 : c - 0xA0;
+        const bool mark = thai::CombiningMarks.contains(c);
+        SourceRect.top = 0;
+        SourceRect.bottom = kGlyphHeight;
+        if (mark) {
+            const bool lower = thai::LowerVowels.contains(c);
+            SourceRect.top = lower ? kLowerMarkTop : kUpperMarkTop;
+            SourceRect.bottom = lower ? kLowerMarkBottom : kUpperMarkBottom;
+        }
+        const platform::Rect dest{left, DrawY + level, left + CellWidth, DrawY + level + (mark ? MarkHeight : GlyphHeight)};
+        if (index < glyphs->Count()) {
+            glyphs->GetBitmap(index, WorkBitmap);
+            surface.StretchDraw(dest, WorkBitmap, SourceRect);
+        }
+
+        ++i;
+        c = byteAt(i);
+        int next = BaseLevel;
+        if (c == 0xD1 || (c >= 0xD4 && c <= 0xD7) || c == thai::Maitaikhu)
+            next = UpperLevel;
+        else if (thai::LowerVowels.contains(c))
+            next = LowerLevel;
+        else if (thai::ToneMarks.contains(c))
+            next = level == UpperLevel ? 0 : UpperLevel;
+        if (next == BaseLevel || i > length) return;
+        level = next;
+    }
+}
+
+void TCustomthai::DrawGlyphAt(platform::Surface& surface, int row, unsigned char byte, int column) {
+    DrawX = column * CellWidth;
+    DrawY = row * RowHeight;
+    const std::string_view one(reinterpret_cast<const char*>(&byte), 1);
+    if (Graphicsize == 0) {
+        const int pen = surface.PenWidth();
+        const int off = (CellWidth - surface.TextWidth(one)) / 2;
+        surface.FillRect({DrawX, DrawY, DrawX + CellWidth, DrawY + RowHeight - pen});
+        surface.TextOut(DrawX + off, DrawY + BaseLevel - pen, one);
+        return;
+    }
+    surface.FillRect({DrawX, DrawY + BaseLevel, DrawX + CellWidth, DrawY + BaseLevel + GlyphHeight});
+    if (!thai::GlyphChars.contains(byte)) {
+        // No image of its own: drawn through the font like any other such character.
+        surface.TextOut(DrawX + TextIndent, DrawY + BaseLevel, one);
+        return;
+    }
+    const platform::ImageList* glyphs = Glyphs();
+    const int index = GlyphIndex(byte);
+    if (index >= glyphs->Count()) return;
+    SourceRect.top = 0;
+    SourceRect.bottom = kGlyphHeight;
+    glyphs->GetBitmap(index, WorkBitmap);
+    surface.StretchDraw({DrawX, DrawY + BaseLevel, DrawX + CellWidth, DrawY + BaseLevel + GlyphHeight}, WorkBitmap, SourceRect);
+}
