@@ -28,8 +28,16 @@ unsigned char ChoiceAt(unsigned char letter, int index) {
 void RepaintCursorCell(TThaimemo& memo) {
     const int row = memo.CursorLine - memo.TopLine;
     const int col = memo.CursorCol - memo.LeftCol;
-    if (!memo.Canvas() || row < 0 || col < 0 || row > memo.RowCount || col > memo.ColCount) return;
-    memo.PaintRows(row, row, col, col);
+    platform::Surface* canvas = memo.Canvas();
+    if (!canvas || row < 0 || col < 0 || row > memo.RowCount || col > memo.ColCount) return;
+    if (memo.LineCount() == 0) {
+        // An empty text paints no rows: the cell is blanked directly.
+        canvas->SetFillColor(platform::clWhite);
+        canvas->FillRect({col * memo.CellWidth, row * memo.RowHeight, (col + 1) * memo.CellWidth,
+                          (row + 1) * memo.RowHeight});
+    } else {
+        memo.PaintRows(row, row, col, col);
+    }
     memo.DrawCaret();
 }
 
@@ -138,5 +146,3 @@ void TThaimemo::SetThaiKeyboard(bool on) {
         ThaiKeyboard = on;
     }
 }
-
-void TThaimemo::ReplaceSelection(std::string_view) {}
