@@ -1,11 +1,13 @@
+// Mekalon: a Thai text editor with translation help.
 #include <QApplication>
-#include <QMainWindow>
+
+#include "app/umekalon.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QMainWindow w;
-    w.setWindowTitle("noname.txt-Mekalon 5.2");
-    w.resize(640, 380);
-    w.show();
-    return app.exec();
+    CreateWindows();
+    fmekalon->show();
+    const int result = app.exec();
+    DestroyWindows();
+    return result;
 }

@@ -1,0 +1,66 @@
+// Platform services that answer dialogs and questions from a script and record what was shown.
+#pragma once
+
+#include <QLabel>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/umsgbox.h"
+#include "platform/services.h"
+
+class ScriptedServices : public platform::Services {
+public:
+    ScriptedServices() { platform::Install(this); }
+    ~ScriptedServices() override { platform::Install(nullptr); }
+
+    std::deque<std::optional<std::string>> openAnswers;  // nullopt: the user cancels
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::deque<int> modalAnswers;
+    std::deque<bool> printAnswers;
+
+    std::vector<platform::FileDialogRequest> openRequests, saveRequests;
+    std::vector<std::string> questions;  // texts of the message box when it was shown
+    std::vector<std::string> messages;
+    std::vector<std::string> errors;
+
+    std::optional<std::string> OpenFileDialog(const platform::FileDialogRequest& r) override {
+        openRequests.push_back(r);
+        return Next(openAnswers);
+    }
+    std::optional<std::string> SaveFileDialog(const platform::FileDialogRequest& r) override {
+        saveRequests.push_back(r);
+        return Next(saveAnswers);
+    }
+    bool PrintDialog() override {
+        if (printAnswers.empty()) return false;
+        bool a = printAnswers.front();
+        printAnswers.pop_front();
+        return a;
+    }
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void ShowWarning(const std::string& text) override { messages.push_back(text); }
+    int ShowModal(QDialog& dialog) override {
+        if (auto* box = qobject_cast<Tfmsgbox*>(&dialog)) questions.push_back(box->Label1->text().toStdString());
+        if (modalAnswers.empty()) {
+            unexpectedModal = true;
+            return platform::mrCancel;
+        }
+        int a = modalAnswers.front();
+        modalAnswers.pop_front();
+        return a;
+    }
+    void ReportError(const std::string& message) override { errors.push_back(message); }
+    void ProcessMessages() override {}
+
+    bool unexpectedModal = false;
+
+private:
+    static std::optional<std::string> Next(std::deque<std::optional<std::string>>& q) {
+        if (q.empty()) return std::nullopt;
+        auto a = q.front();
+        q.pop_front();
+        return a;
+    }
+};

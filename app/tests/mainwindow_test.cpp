@@ -1,0 +1,383 @@
+// The main window driven through its menu commands, with dialogs and questions answered by a
+// script: start-up, the file commands, the changed-text and close questions, the Edit menu.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+
+#include "app/tests/fake_services.h"
+#include "app/uabout.h"
+#include "app/uergebnis.h"
+#include "app/ufinddlg.h"
+#include "app/umekalon.h"
+#include "app/umsgbox.h"
+#include "app/urianthai.h"
+#include "app/uthaivk.h"
+#include "platform/clipboard.h"
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CreateWindows();
+        fmekalon->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(fmekalon));
+        ASSERT_TRUE(dir.isValid());
+    }
+    void TearDown() override {
+        // The windows go without questions: nothing of a test's text needs saving.
+        fmekalon->Tm1->Modified = false;
+        fmekalon->dicchanged = false;
+        DestroyWindows();
+        EXPECT_FALSE(services.unexpectedModal) << "a question was asked that the test did not expect";
+    }
+    std::string Path(const char* name) const { return (dir.path() + "/" + name).toStdString(); }
+    std::string Title() const { return fmekalon->windowTitle().toStdString(); }
+    void Trigger(QAction* a) { a->trigger(); }
+    // Types into the editor as a user would (through its keyboard sink).
+    void TypeLatin(const char* text) { QTest::keyClicks(fmekalon->Tm1->tcm, QString::fromLatin1(text)); }
+
+    ScriptedServices services;
+    QTemporaryDir dir;
+};
+
+const std::string kThai = "\xA1\xD2\xC3\xE0\xC3\xD5\xC2\xB9 abc\r\n\xB9\xE9\xD3\r\n";  // two lines of TIS-620
+
+TEST_F(MainWindowTest, StartsWithTitleWindowsInOrderAndOnlyTheMainWindowShown) {
+    EXPECT_EQ(Title(), "noname.txt-Mekalon 5.2");
+    EXPECT_EQ(fmekalon->textfile, "noname.txt");
+    EXPECT_EQ(fmekalon->dicfile, "noname.dic");
+    EXPECT_FALSE(fmekalon->dicchanged);
+    EXPECT_EQ(static_cast<double>(fmekalon->factor), 40.0);
+    ASSERT_EQ(CreatedWindows.size(), 7u);
+    const char* order[] = {"fmekalon", "Fthaivk", "fmsgbox", "Finddlg", "Fergebnis", "frianthai", "fabout"};
+    for (size_t i = 0; i < 7; ++i) {
+        EXPECT_EQ(CreatedWindows[i]->objectName().toStdString(), order[i]);
+        EXPECT_EQ(CreatedWindows[i]->isVisible(), i == 0) << order[i];
+    }
+    EXPECT_EQ(fmekalon->Tm1->Graphicsize, 1);
+    EXPECT_EQ(fmekalon->Tm1->LineCount(), 0);
+    EXPECT_FALSE(fmekalon->Tm1->Modified);
+    EXPECT_TRUE(services.questions.empty());
+    EXPECT_EQ(fmsgbox->windowTitle().toStdString(), "Mekalon");
+}
+
+TEST_F(MainWindowTest, MenuBarHoldsEveryItemWithCaptionsAndShortcuts) {
+    struct Item {
+        const char* name;
+        const char* caption;
+        const char* shortcut;
+    };
+    const Item items[] = {
+        {"newfilesel", "&New", ""}, {"Openfilesel", "&Open...", "Ctrl+O"}, {"savefilesel", "&Save", "Ctrl+S"},
+        {"SavefileAssel", "Save &As...", ""}, {"Printsel", "&Print...", ""}, {"Exit1", "E&xit", ""},
+        {"Cutsel", "Cu&t", "Ctrl+X"}, {"Copysel", "&Copy", "Ctrl+C"}, {"Pastesel", "&Paste", "Ctrl+V"},
+        {"Deletesel", "Delete", ""}, {"SelectWord1", "Select &Word", ""}, {"SelectLine1", "Select &Line", ""},
+        {"SelectAll", "Select &All", ""}, {"Wordwrap1", "Wordwra&p", ""}, {"nrlines", "0", ""},
+        {"VirtualKbd1", "&Virtual Kbd", ""}, {"KeyboardF21", "&Kbd F2", ""}, {"ThaionAZ1", "&Thai on A..Z", ""},
+        {"searches", "&Search F3", "F3"}, {"Fixedsys", "&Select Font ...", ""}, {"previousfont", "&Previous Font", ""},
+        {"Smallgraphics", "&Small Graphics", ""}, {"MediumGraphics", "&Medium Graphics", ""},
+        {"Largegraphics", "&Large Graphics", ""}, {"hardreturn", "&Hard Return", ""},
+        {"Opendicsel", "&Open...", ""}, {"Appenddicsel", "&Append...", ""}, {"Savedicassel", "&Save As ...", ""},
+        {"InsertCursorline", "&Insert Line in dictionary", ""},
+        {"DeleteLineindictionary1", "&Delete Line in dictionary", ""}, {"dictname", "noname.dic", ""},
+        {"nrdiclines", "0", ""}, {"Wordlist", "&Wordlist", ""}, {"Lookup1", "&Lookup", ""},
+        {"Multiplywith", "&Multiply with 40", ""}, {"Divideby", "&Divide by 40", ""},
+        {"ChangeFactorDivisor", "&Change Factor/Divisor", ""}, {"About1", "&About ...", ""},
+    };
+    for (const Item& it : items) {
+        auto* a = fmekalon->findChild<QAction*>(it.name);
+        ASSERT_NE(a, nullptr) << it.name;
+        EXPECT_EQ(a->text().toStdString(), it.caption) << it.name;
+        EXPECT_EQ(a->shortcut().toString().toStdString(), it.shortcut) << it.name;
+    }
+    QStringList bar;
+    for (QAction* a : fmekalon->menuBar()->actions()) bar << a->text();
+    EXPECT_EQ(bar.join("|").toStdString(),
+              "&File|&Edit|&Virtual Kbd|&Kbd F2|&Thai on A..Z|&Search F3|&Options|&Dictionary|&Wordlist|&Lookup|&Convert|&About ...");
+    EXPECT_TRUE(fmekalon->Smallgraphics->isChecked());
+}
+
+TEST_F(MainWindowTest, OpenEditSaveAndSaveAsRoundTripTheBytes) {
+    const std::string file = Path("story.txt");
+    WriteAll(file, kThai);
+    services.openAnswers.push_back(file);
+    Trigger(fmekalon->Openfilesel);
+    ASSERT_TRUE(services.errors.empty());
+    EXPECT_EQ(Title(), "story.txt-Mekalon 5.2");
+    EXPECT_EQ(fmekalon->textfile, file);
+    ASSERT_EQ(services.openRequests.size(), 1u);
+    EXPECT_EQ(services.openRequests[0].title, "Open file");
+    EXPECT_EQ(services.openRequests[0].filterIndex, 1);
+    EXPECT_EQ(services.openRequests[0].fileName, "*.txt");
+    EXPECT_EQ(services.openRequests[0].filter, "Textfiles|*.txt|Dictionaries|*.dic|Documents|*.doc|All files|*.*");
+    ASSERT_EQ(fmekalon->Tm1->LineCount(), 2);
+    EXPECT_FALSE(fmekalon->Tm1->Modified);
+
+    // Save writes to the full path without a dialog.
+    fmekalon->Tm1->Lines.Set(1, fmekalon->Tm1->Lines[1] + "x");
+    EXPECT_TRUE(fmekalon->Tm1->Modified);
+    Trigger(fmekalon->savefilesel);
+    EXPECT_TRUE(services.saveRequests.empty());
+    EXPECT_FALSE(fmekalon->Tm1->Modified);
+    EXPECT_EQ(ReadAll(file), "\xA1\xD2\xC3\xE0\xC3\xD5\xC2\xB9 abc\r\n\xB9\xE9\xD3x\r\n");
+
+    // Save As asks for a name preset to the current one, then saves there.
+    const std::string copy = Path("copy.txt");
+    services.saveAnswers.push_back(copy);
+    Trigger(fmekalon->SavefileAssel);
+    ASSERT_EQ(services.saveRequests.size(), 1u);
+    EXPECT_EQ(services.saveRequests[0].title, "Save file as");
+    EXPECT_EQ(services.saveRequests[0].fileName, file);
+    EXPECT_EQ(services.saveRequests[0].defaultExt, "txt");
+    EXPECT_TRUE(services.saveRequests[0].overwritePrompt);
+    EXPECT_EQ(ReadAll(copy), ReadAll(file));
+    EXPECT_EQ(Title(), "copy.txt-Mekalon 5.2");
+
+    // A cancelled Save As changes nothing.
+    Trigger(fmekalon->SavefileAssel);
+    EXPECT_EQ(fmekalon->textfile, copy);
+}
+
+TEST_F(MainWindowTest, SaveOfANewTextAsksForANameInsteadOfWritingIntoTheWorkingFolder) {
+    fmekalon->Tm1->Lines.Add("abc");
+    Trigger(fmekalon->savefilesel);  // cancelled dialog
+    ASSERT_EQ(services.saveRequests.size(), 1u);
+    EXPECT_TRUE(fmekalon->Tm1->Modified);
+    EXPECT_FALSE(std::filesystem::exists("noname.txt"));
+    const std::string target = Path("new.txt");
+    services.saveAnswers.push_back(target);
+    Trigger(fmekalon->savefilesel);
+    EXPECT_EQ(ReadAll(target), "abc\r\n");
+    EXPECT_FALSE(fmekalon->Tm1->Modified);
+    EXPECT_EQ(Title(), "new.txt-Mekalon 5.2");
+}
+
+TEST_F(MainWindowTest, OpenOfAnUnreadableFileKeepsTextNameAndTitleAndShowsTheError) {
+    fmekalon->Tm1->Lines.Add("keep me");
+    fmekalon->Tm1->Modified = false;
+    services.openAnswers.push_back(Path("missing.txt"));
+    Trigger(fmekalon->Openfilesel);
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_NE(services.errors[0].find("missing.txt"), std::string::npos);
+    EXPECT_EQ(fmekalon->Tm1->LineCount(), 1);
+    EXPECT_EQ(fmekalon->Tm1->Lines[0], "keep me");
+    EXPECT_EQ(fmekalon->textfile, "noname.txt");
+    EXPECT_EQ(Title(), "noname.txt-Mekalon 5.2");
+}
+
+TEST_F(MainWindowTest, ChangedTextQuestionYesWithCancelledSaveKeepsEverything) {
+    fmekalon->Tm1->Lines.Add("changed");
+    services.modalAnswers.push_back(platform::mrYes);
+    Trigger(fmekalon->newfilesel);  // the save dialog is cancelled
+    ASSERT_EQ(services.questions.size(), 1u);
+    EXPECT_EQ(services.questions[0], "Textfile has changed. Save it?");
+    ASSERT_EQ(services.saveRequests.size(), 1u);  // Save As always shows its dialog
+    EXPECT_EQ(fmekalon->Tm1->LineCount(), 1);
+    EXPECT_TRUE(fmekalon->Tm1->Modified);
+}
+
+TEST_F(MainWindowTest, ChangedTextQuestionYesSavesThenGoesOn) {
+    fmekalon->Tm1->Lines.Add("changed");
+    services.modalAnswers.push_back(platform::mrYes);
+    services.saveAnswers.push_back(Path("saved.txt"));
+    Trigger(fmekalon->newfilesel);
+    EXPECT_EQ(ReadAll(Path("saved.txt")), "changed\r\n");
+    EXPECT_EQ(fmekalon->Tm1->LineCount(), 0);
+    EXPECT_EQ(Title(), "noname.txt-Mekalon 5.2");
+}
+
+TEST_F(MainWindowTest, ChangedTextQuestionNoDiscardsAndCancelStops) {
+    fmekalon->Tm1->Lines.Add("changed");
+    services.modalAnswers.push_back(platform::mrCancel);
+    Trigger(fmekalon->newfilesel);
+    EXPECT_EQ(fmekalon->Tm1->LineCount(), 1);
+    EXPECT_TRUE(fmekalon->Tm1->Modified);
+
+    services.modalAnswers.push_back(platform::mrNo);
+    Trigger(fmekalon->newfilesel);
+    EXPECT_EQ(fmekalon->Tm1->LineCount(), 0);
+    EXPECT_FALSE(fmekalon->Tm1->Modified);
+    EXPECT_EQ(Title(), "noname.txt-Mekalon 5.2");
+    Trigger(fmekalon->newfilesel);  // nothing changed: no question
+    EXPECT_EQ(services.questions.size(), 2u);
+
+    // Open asks too, and cancel there shows no open dialog.
+    fmekalon->Tm1->Lines.Add("again");
+    services.modalAnswers.push_back(platform::mrCancel);
+    Trigger(fmekalon->Openfilesel);
+    EXPECT_TRUE(services.openRequests.empty());
+}
+
+TEST_F(MainWindowTest, CloseQueryAsksAboutTextThenDictionaryAndCancelKeepsTheWindow) {
+    fmekalon->Tm1->Lines.Add("changed");
+    fmekalon->diclist.Insert("hello x");
+    ASSERT_TRUE(fmekalon->dicchanged);
+
+    services.modalAnswers.push_back(platform::mrCancel);
+    EXPECT_FALSE(fmekalon->close());
+    EXPECT_TRUE(fmekalon->isVisible());
+    ASSERT_EQ(services.questions.size(), 1u);
+
+    services.modalAnswers = {platform::mrNo, platform::mrCancel};
+    EXPECT_FALSE(fmekalon->close());
+    ASSERT_EQ(services.questions.size(), 3u);
+    EXPECT_EQ(services.questions[1], "Textfile has changed. Save it?");
+    EXPECT_EQ(services.questions[2], "Dictionary has changed. Save it?");
+    EXPECT_TRUE(fmekalon->isVisible());
+
+    // Yes on the dictionary with a cancelled save dialog keeps the window open too.
+    services.modalAnswers = {platform::mrNo, platform::mrYes};
+    EXPECT_FALSE(fmekalon->close());
+    EXPECT_EQ(services.saveRequests.back().title, "Save dictionary as");
+    EXPECT_TRUE(fmekalon->isVisible());
+
+    // Saving the dictionary lets the window close.
+    services.modalAnswers = {platform::mrNo, platform::mrYes};
+    services.saveAnswers.push_back(Path("words.dic"));
+    EXPECT_TRUE(fmekalon->close());
+    EXPECT_EQ(ReadAll(Path("words.dic")), "hello x\r\n");
+}
+
+TEST_F(MainWindowTest, ExitAsksTheSameQuestionsAsClosing) {
+    fmekalon->Tm1->Lines.Add("changed");
+    services.modalAnswers.push_back(platform::mrCancel);
+    Trigger(fmekalon->Exit1);
+    EXPECT_TRUE(fmekalon->isVisible());
+    EXPECT_EQ(services.questions.size(), 1u);
+}
+
+TEST_F(MainWindowTest, EditMenuEnablesBySelectionAndClipboardAndCountsLines) {
+    fmekalon->editoptClick();
+    EXPECT_EQ(fmekalon->nrlines->text().toStdString(), "0 lines");
+    EXPECT_FALSE(fmekalon->Cutsel->isEnabled());
+    EXPECT_FALSE(fmekalon->Copysel->isEnabled());
+    EXPECT_FALSE(fmekalon->Deletesel->isEnabled());
+
+    platform::SetClipboardText("clip");
+    fmekalon->Tm1->Lines.Add("one");
+    fmekalon->Tm1->Lines.Add("two");
+    fmekalon->Tm1->SetCursor(0, 0);
+    fmekalon->Tm1->StartSelection();
+    fmekalon->Tm1->SetCursor(0, 2);
+    fmekalon->Tm1->ExtendSelection();
+    fmekalon->editoptClick();
+    EXPECT_EQ(fmekalon->nrlines->text().toStdString(), "2 lines");
+    EXPECT_TRUE(fmekalon->Cutsel->isEnabled());
+    EXPECT_TRUE(fmekalon->Copysel->isEnabled());
+    EXPECT_TRUE(fmekalon->Deletesel->isEnabled());
+    EXPECT_TRUE(fmekalon->Pastesel->isEnabled());
+}
+
+TEST_F(MainWindowTest, PrintWithoutSelectionSaysSoAndFindTakesTheSelection) {
+    Trigger(fmekalon->Printsel);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0], "Select the text to print!");
+
+    fmekalon->Tm1->Lines.Add("find me");
+    fmekalon->Tm1->SetCursor(0, 5);
+    fmekalon->Tm1->StartSelection();
+    fmekalon->Tm1->SetCursor(0, 7);
+    fmekalon->Tm1->ExtendSelection();
+    Trigger(fmekalon->searches);
+    EXPECT_EQ(Finddlg->InitialText, "me");
+    EXPECT_FALSE(fmekalon->Tm1->Selecting);
+    EXPECT_TRUE(Finddlg->isVisible());
+    Finddlg->hide();
+}
+
+TEST_F(MainWindowTest, DictionaryCommandsInsertDeleteAndCountLines) {
+    fmekalon->DictionaryClick();
+    EXPECT_EQ(fmekalon->nrdiclines->text().toStdString(), "0 lines");
+    EXPECT_FALSE(fmekalon->Appenddicsel->isEnabled());
+    EXPECT_FALSE(fmekalon->Savedicassel->isEnabled());
+
+    fmekalon->Tm1->Lines.Add("Hello world");
+    fmekalon->Tm1->SetCursor(0, 3);
+    Trigger(fmekalon->InsertCursorline);
+    EXPECT_EQ(services.messages.back(), "Line has been added");
+    Trigger(fmekalon->InsertCursorline);
+    EXPECT_EQ(services.messages.back(), "Line is already in dictionary");
+    fmekalon->Tm1->Lines.Set(0, "hello WORLD");
+    fmekalon->Tm1->SetCursor(0, 0);
+    Trigger(fmekalon->DeleteLineindictionary1);
+    EXPECT_EQ(services.messages.back(), "Line has been deleted in dictionary");
+    EXPECT_EQ(fmekalon->diclist.Count(), 0);
+    Trigger(fmekalon->DeleteLineindictionary1);
+    EXPECT_EQ(services.messages.back(), "Line not Found in dictionary");
+    EXPECT_TRUE(fmekalon->dicchanged);
+}
+
+TEST_F(MainWindowTest, DictionaryOpenAppendAndSave) {
+    WriteAll(Path("a.dic"), "b\r\na\r\nB\r\na\r\n\r\n");
+    WriteAll(Path("b.dic"), "c\nb\n");
+    services.openAnswers.push_back(Path("a.dic"));
+    Trigger(fmekalon->Opendicsel);
+    EXPECT_EQ(services.openRequests.back().title, "Open dictionary");
+    EXPECT_EQ(services.openRequests.back().filterIndex, 2);
+    EXPECT_EQ(fmekalon->diclist.ToBytes(), "\r\na\r\nb\r\n");
+    EXPECT_FALSE(fmekalon->dicchanged);
+    EXPECT_EQ(fmekalon->dictname->text().toStdString(), "a.dic");
+
+    services.openAnswers.push_back(Path("b.dic"));
+    Trigger(fmekalon->Appenddicsel);
+    EXPECT_EQ(fmekalon->dictname->text().toStdString(), "a.dic+b.dic");
+    EXPECT_EQ(fmekalon->diclist.Count(), 4);
+    EXPECT_TRUE(fmekalon->dicchanged);
+
+    services.modalAnswers.push_back(platform::mrCancel);  // the open question: keep the changes
+    Trigger(fmekalon->Opendicsel);
+    EXPECT_EQ(fmekalon->diclist.Count(), 4);
+
+    services.saveAnswers.push_back(Path("all.dic"));
+    Trigger(fmekalon->Savedicassel);
+    EXPECT_EQ(ReadAll(Path("all.dic")), "\r\na\r\nb\r\nc\r\n");
+    EXPECT_FALSE(fmekalon->dicchanged);
+
+    // A dictionary that cannot be read changes nothing and its error is shown.
+    services.openAnswers.push_back(Path("nothere.dic"));
+    Trigger(fmekalon->Opendicsel);
+    EXPECT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(fmekalon->diclist.Count(), 4);
+}
+
+TEST_F(MainWindowTest, MessageBoxAnswersYesNoCancelAndIgnoresEsc) {
+    platform::Install(nullptr);  // the real modal run
+    int result = -1;
+    QTimer::singleShot(0, [&] {
+        QTest::keyClick(fmsgbox, Qt::Key_Escape);
+        EXPECT_TRUE(fmsgbox->isVisible());
+        fmsgbox->btnno->click();
+    });
+    result = platform::Current().ShowModal(*fmsgbox);
+    EXPECT_EQ(result, platform::mrNo);
+    QTimer::singleShot(0, [&] { fmsgbox->btncancel->click(); });
+    EXPECT_EQ(platform::Current().ShowModal(*fmsgbox), platform::mrCancel);
+    QTimer::singleShot(0, [&] { fmsgbox->btnyes->click(); });
+    EXPECT_EQ(platform::Current().ShowModal(*fmsgbox), platform::mrYes);
+    EXPECT_EQ(fmsgbox->btnyes->text().toStdString(), "yes");
+    EXPECT_EQ(fmsgbox->btnno->text().toStdString(), "no");
+    EXPECT_EQ(fmsgbox->btncancel->text().toStdString(), "cancel");
+    platform::Install(&services);
+}
+
+}  // namespace

@@ -1,0 +1,10 @@
+// Tfabout: the about window.
+#pragma once
+
+#include <QDialog>
+
+class Tfabout : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tfabout(QWidget* parent = nullptr);
+};

@@ -1,0 +1,48 @@
+#include "app/uergebnis.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+
+#include "platform/services.h"
+
+TFergebnis::TFergebnis(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("Fergebnis");
+    setWindowTitle(QString());
+    resize(530, 328);
+    host = new platform::ThaiHost(this);
+    host->SetScrollStep(platform::ScrollBar::Horizontal, 12);
+    host->SetScrollStep(platform::ScrollBar::Vertical, 32);
+    setCentralWidget(host);
+    results = std::make_unique<TThailist>();
+    results->HighLightColor = platform::clYellow;
+    results->Attach(host);
+
+    auto add = [this](const char* name, const char* caption, void (TFergebnis::*handler)(), const char* key) {
+        QAction* a = menuBar()->addAction(QString::fromUtf8(caption));
+        a->setObjectName(QString::fromLatin1(name));
+        if (key) a->setShortcut(QKeySequence(QString::fromLatin1(key)));
+        if (handler) connect(a, &QAction::triggered, this, [this, handler] { platform::RunCommand([&] { (this->*handler)(); }); });
+        return a;
+    };
+    add("SelectWord1", "Select &Word", &TFergebnis::SelectWord1Click, nullptr);
+    add("SelectLine1", "Select &Line", &TFergebnis::SelectLinewhole1Click, nullptr);
+    add("selectall1", "Select &All", &TFergebnis::Selectallclick, nullptr);
+    add("Copy1", "&Copy Selection", &TFergebnis::Copy1Click, "Ctrl+C");
+    add("N1", "", nullptr, nullptr);
+    add("Wordwrap", "Wordwrap", &TFergebnis::WordwrapClick, nullptr);
+}
+
+TFergebnis::~TFergebnis() {
+    if (results) results->Destroying = true;
+}
+
+void TFergebnis::SelectWord1Click() { results->SelectWord(); }
+void TFergebnis::SelectLinewhole1Click() { results->SelectLine(); }
+void TFergebnis::Selectallclick() { results->SelectAll(); }
+void TFergebnis::Copy1Click() { results->CopySelection(); }
+void TFergebnis::WordwrapClick() { results->WordWrap(); }
+
+void TFergebnis::closeEvent(QCloseEvent* event) {
+    results->Clear();
+    QMainWindow::closeEvent(event);
+}

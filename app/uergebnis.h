@@ -1,0 +1,26 @@
+// TFergebnis: the word-list results window. Its only content is the Thai text view `results`.
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+#include "editor/thailist.h"
+
+class TFergebnis : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFergebnis(QWidget* parent = nullptr);
+    ~TFergebnis() override;
+
+    platform::ThaiHost* host;
+    std::unique_ptr<TThailist> results;
+
+    void SelectWord1Click();
+    void SelectLinewhole1Click();
+    void Selectallclick();
+    void Copy1Click();
+    void WordwrapClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;  // FormClose
+};

@@ -1,0 +1,534 @@
+#include "app/umekalon.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <filesystem>
+
+#include "app/uabout.h"
+#include "app/uergebnis.h"
+#include "app/ufinddlg.h"
+#include "app/umsgbox.h"
+#include "app/urianthai.h"
+#include "app/uthaivk.h"
+#include "platform/clipboard.h"
+#include "platform/files.h"
+#include "platform/services.h"
+#include "script/customthai.h"
+
+Tfmekalon* fmekalon = nullptr;
+TFthaivk* Fthaivk = nullptr;
+Tfmsgbox* fmsgbox = nullptr;
+TFinddlg* Finddlg = nullptr;
+TFergebnis* Fergebnis = nullptr;
+Tfrianthai* frianthai = nullptr;
+Tfabout* fabout = nullptr;
+
+namespace {
+
+constexpr const char* kAppTitleSuffix = "-Mekalon 5.2";
+
+std::string FileNamePart(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+// The title-bar icons of the input modes: a 16 x 16 letter on a coloured square.
+QIcon ModeIcon(QColor background, const char* letters) {
+    QPixmap pm(16, 16);
+    pm.fill(background);
+    QPainter p(&pm);
+    QFont f("DejaVu Sans");
+    f.setPixelSize(letters[1] ? 8 : 12);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(pm.rect(), Qt::AlignCenter, QString::fromLatin1(letters));
+    return QIcon(pm);
+}
+
+}  // namespace
+
+Tfmekalon::Tfmekalon(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("fmekalon");
+    resize(640, 380);
+    host = new platform::ThaiHost(this);
+    host->setObjectName("client");
+    host->SetColor(platform::clWhite);
+    host->SetScrollStep(platform::ScrollBar::Horizontal, 12);
+    host->SetScrollStep(platform::ScrollBar::Vertical, 32);
+    host->Canvas().SetFontName("Fixedsys");
+    host->Canvas().SetFontHeight(13);
+    setCentralWidget(host);
+    BuildMenu();
+    Tm1 = std::make_unique<TThaimemo>();
+    Tm1->HighLightColor = platform::clYellow;
+    Tm1->Attach(host);
+    setWindowIcon(ModeIcon(QColor(0, 0, 160), "E"));
+    FormCreate();
+}
+
+Tfmekalon::~Tfmekalon() {
+    if (Tm1) Tm1->Destroying = true;
+}
+
+QAction* Tfmekalon::AddItem(QMenu* menu, const char* name, const char* caption, const char* shortcut,
+                            void (Tfmekalon::*handler)()) {
+    QAction* a = menu->addAction(QString::fromUtf8(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    if (shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
+    if (handler) connect(a, &QAction::triggered, this, [this, handler] { platform::RunCommand([&] { (this->*handler)(); }); });
+    return a;
+}
+
+QAction* Tfmekalon::AddBarItem(const char* name, const char* caption, const char* shortcut,
+                               void (Tfmekalon::*handler)()) {
+    QAction* a = menuBar()->addAction(QString::fromUtf8(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    if (shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
+    connect(a, &QAction::triggered, this, [this, handler] { platform::RunCommand([&] { (this->*handler)(); }); });
+    return a;
+}
+
+QAction* Tfmekalon::AddSeparator(QMenu* menu, const char* name) {
+    QAction* a = menu->addSeparator();
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
+void Tfmekalon::BuildMenu() {
+    QMenuBar* bar = menuBar();
+    auto submenu = [&](const char* name, const char* caption, void (Tfmekalon::*onOpen)()) {
+        QMenu* m = bar->addMenu(QString::fromUtf8(caption));
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name));
+        if (onOpen) connect(m, &QMenu::aboutToShow, this, [this, onOpen] { platform::RunCommand([&] { (this->*onOpen)(); }); });
+        return m;
+    };
+
+    fileopt = submenu("fileopt", "&File", nullptr);
+    fileopt->menuAction()->setShortcut(QKeySequence("Ctrl+F"));  // a shortcut that runs nothing
+    newfilesel = AddItem(fileopt, "newfilesel", "&New", nullptr, &Tfmekalon::newfileselClick);
+    Openfilesel = AddItem(fileopt, "Openfilesel", "&Open...", "Ctrl+O", &Tfmekalon::OpenfileselClick);
+    savefilesel = AddItem(fileopt, "savefilesel", "&Save", "Ctrl+S", &Tfmekalon::savefileselClick);
+    SavefileAssel = AddItem(fileopt, "SavefileAssel", "Save &As...", nullptr, &Tfmekalon::SavefileAsselClick);
+    N1 = AddSeparator(fileopt, "N1");
+    Printsel = AddItem(fileopt, "Printsel", "&Print...", nullptr, &Tfmekalon::PrintselClick);
+    N2 = AddSeparator(fileopt, "N2");
+    Exit1 = AddItem(fileopt, "Exit1", "E&xit", nullptr, &Tfmekalon::Exit1Click);
+
+    editopt = submenu("editopt", "&Edit", &Tfmekalon::editoptClick);
+    Cutsel = AddItem(editopt, "Cutsel", "Cu&t", "Ctrl+X", &Tfmekalon::CutselClick);
+    Copysel = AddItem(editopt, "Copysel", "&Copy", "Ctrl+C", &Tfmekalon::CopyselClick);
+    Pastesel = AddItem(editopt, "Pastesel", "&Paste", "Ctrl+V", &Tfmekalon::PasteselClick);
+    Deletesel = AddItem(editopt, "Deletesel", "Delete", nullptr, &Tfmekalon::DeleteselClick);
+    N3 = AddSeparator(editopt, "N3");
+    SelectWord1 = AddItem(editopt, "SelectWord1", "Select &Word", nullptr, &Tfmekalon::SelectWord1Click);
+    SelectLine1 = AddItem(editopt, "SelectLine1", "Select &Line", nullptr, &Tfmekalon::SelectLine1Click);
+    SelectAll = AddItem(editopt, "SelectAll", "Select &All", nullptr, &Tfmekalon::SelectAllClick);
+    N6 = AddSeparator(editopt, "N6");
+    Wordwrap1 = AddItem(editopt, "Wordwrap1", "Wordwra&p", nullptr, &Tfmekalon::Wordwrap1Click);
+    N9 = AddSeparator(editopt, "N9");
+    nrlines = AddItem(editopt, "nrlines", "0", nullptr, nullptr);
+
+    VirtualKbd1 = AddBarItem("VirtualKbd1", "&Virtual Kbd", nullptr, &Tfmekalon::VirtualKbd1Click);
+    KeyboardF21 = AddBarItem("KeyboardF21", "&Kbd F2", nullptr, &Tfmekalon::KeyboardF21Click);
+    ThaionAZ1 = AddBarItem("ThaionAZ1", "&Thai on A..Z", nullptr, &Tfmekalon::ThaionAZ1Click);
+    searches = AddBarItem("searches", "&Search F3", "F3", &Tfmekalon::searchesClick);
+
+    options = submenu("options", "&Options", &Tfmekalon::optionsClick);
+    Fixedsys = AddItem(options, "Fixedsys", "&Select Font ...", nullptr, &Tfmekalon::selectfontclick);
+    N4 = AddSeparator(options, "N4");
+    previousfont = AddItem(options, "previousfont", "&Previous Font", nullptr, &Tfmekalon::previousfontClick);
+    Smallgraphics = AddItem(options, "Smallgraphics", "&Small Graphics", nullptr, &Tfmekalon::smallgraphicsClick);
+    MediumGraphics = AddItem(options, "MediumGraphics", "&Medium Graphics", nullptr, &Tfmekalon::MediumGraphicsClick);
+    Largegraphics = AddItem(options, "Largegraphics", "&Large Graphics", nullptr, &Tfmekalon::Largegraphicsclick);
+    N8 = AddSeparator(options, "N8");
+    hardreturn = AddItem(options, "hardreturn", "&Hard Return", nullptr, &Tfmekalon::hardreturnClick);
+    for (QAction* a : {previousfont, Smallgraphics, MediumGraphics, Largegraphics, hardreturn}) a->setCheckable(true);
+    Smallgraphics->setChecked(true);
+    // The editor starts with hard return on; the mark starts in agreement with it.
+    hardreturn->setChecked(true);
+
+    Dictionary = submenu("Dictionary", "&Dictionary", &Tfmekalon::DictionaryClick);
+    Opendicsel = AddItem(Dictionary, "Opendicsel", "&Open...", nullptr, &Tfmekalon::OpendicselClick);
+    Appenddicsel = AddItem(Dictionary, "Appenddicsel", "&Append...", nullptr, &Tfmekalon::AppenddicselClick);
+    Savedicassel = AddItem(Dictionary, "Savedicassel", "&Save As ...", nullptr, &Tfmekalon::SavedicasselClick);
+    N5 = AddSeparator(Dictionary, "N5");
+    InsertCursorline = AddItem(Dictionary, "InsertCursorline", "&Insert Line in dictionary", nullptr,
+                               &Tfmekalon::InsertCursorlineClick);
+    DeleteLineindictionary1 = AddItem(Dictionary, "DeleteLineindictionary1", "&Delete Line in dictionary", nullptr,
+                                      &Tfmekalon::Deleteindictionary1Click);
+    N7 = AddSeparator(Dictionary, "N7");
+    dictname = AddItem(Dictionary, "dictname", "noname.dic", nullptr, nullptr);
+    nrdiclines = AddItem(Dictionary, "nrdiclines", "0", nullptr, nullptr);
+
+    Wordlist = AddBarItem("Wordlist", "&Wordlist", nullptr, &Tfmekalon::WordlistClick);
+    Lookup1 = AddBarItem("Lookup1", "&Lookup", nullptr, &Tfmekalon::Lookup1Click);
+
+    N10 = submenu("N10", "&Convert", nullptr);
+    Multiplywith = AddItem(N10, "Multiplywith", "&Multiply with 40", nullptr, &Tfmekalon::MultiplywithClick);
+    Divideby = AddItem(N10, "Divideby", "&Divide by 40", nullptr, &Tfmekalon::DividebyClick);
+    ChangeFactorDivisor = AddItem(N10, "ChangeFactorDivisor", "&Change Factor/Divisor", nullptr,
+                                  &Tfmekalon::ChangeFactorDivisorClick);
+
+    About1 = AddBarItem("About1", "&About ...", nullptr, &Tfmekalon::About1Click);
+}
+
+// ---- Start-up, activation, closing ---------------------------------------------------------
+
+void Tfmekalon::FormCreate() {
+    factor = 40;
+    diclist.OnChange = [this] { dicchange(); };
+    dicchanged = false;
+    newfileselClick();
+    textfile = "noname.txt";
+    dicfile = "noname.dic";
+    if (QScreen* s = screen()) move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+void Tfmekalon::FormActivate() {
+    if (!Fthaivk) return;
+    Fthaivk->OnChar = [this](unsigned char& key) { Tm1->KeyPress(key); };
+    Fthaivk->OnKeyDown = [this](int& key, platform::ShiftState shift) { Tm1->KeyDown(key, shift); };
+}
+
+void Tfmekalon::FormDeactivate() { Tm1->CancelOffer(); }
+
+void Tfmekalon::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow())
+            FormActivate();
+        else
+            FormDeactivate();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+bool Tfmekalon::FormCloseQuery() {
+    if (!AskSaveText()) return false;
+    if (!AskSaveDictionary()) return false;
+    return true;
+}
+
+void Tfmekalon::closeEvent(QCloseEvent* event) {
+    bool allow = false;  // refused unless the questions allow it
+    platform::RunCommand([&] { allow = FormCloseQuery(); });
+    if (!allow) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // FormClose: closing the main window ends the program, whatever tool windows are open.
+    QCoreApplication::quit();
+}
+
+// ---- Title and questions -------------------------------------------------------------------
+
+void Tfmekalon::SetTitle() {
+    const QString title = QString::fromLocal8Bit(FileNamePart(textfile)) + QString::fromLatin1(kAppTitleSuffix);
+    setWindowTitle(title);
+    QCoreApplication::setApplicationName(title);
+}
+
+bool Tfmekalon::AskSaveText() {
+    if (!Tm1->Modified) return true;
+    fmsgbox->Label1->setText("Textfile has changed. Save it?");
+    const int answer = platform::Current().ShowModal(*fmsgbox);
+    if (answer == platform::mrCancel) return false;
+    if (answer == platform::mrYes) {
+        SavefileAsselClick();
+        if (Tm1->Modified) return false;
+    }
+    return true;
+}
+
+bool Tfmekalon::AskSaveDictionary() {
+    if (!dicchanged) return true;
+    fmsgbox->Label1->setText("Dictionary has changed. Save it?");
+    const int answer = platform::Current().ShowModal(*fmsgbox);
+    if (answer == platform::mrCancel) return false;
+    if (answer == platform::mrYes) {
+        SavedicasselClick();
+        if (dicchanged) return false;
+    }
+    return true;
+}
+
+// ---- File commands -------------------------------------------------------------------------
+
+void Tfmekalon::newfileselClick() {
+    if (!AskSaveText()) return;
+    textfile = "noname.txt";
+    SetTitle();
+    Tm1->Clear();
+    Tm1->Modified = false;
+}
+
+void Tfmekalon::OpenfileselClick() {
+    if (!AskSaveText()) return;
+    platform::FileDialogRequest request;
+    request.title = "Open file";
+    request.filter = kFileFilter;
+    request.filterIndex = 1;
+    request.fileName = "*.txt";
+    const auto chosen = platform::Current().OpenFileDialog(request);
+    if (!chosen) return;
+    // The file is read before anything changes: a file that cannot be read leaves the text,
+    // its name and the title as they were.
+    Tm1->LoadFile(*chosen);
+    textfile = *chosen;
+    SetTitle();
+}
+
+void Tfmekalon::savefileselClick() {
+    // A text that never had a name goes through Save As rather than being written silently to
+    // the working folder, where it could replace another file.
+    if (textfile == "noname.txt") {
+        SavefileAsselClick();
+        return;
+    }
+    SetTitle();
+    Tm1->SaveFile(textfile);
+}
+
+void Tfmekalon::SavefileAsselClick() {
+    platform::FileDialogRequest request;
+    request.title = "Save file as";
+    request.filter = kFileFilter;
+    request.filterIndex = 1;
+    request.fileName = textfile;
+    request.defaultExt = "txt";
+    request.overwritePrompt = true;
+    const auto chosen = platform::Current().SaveFileDialog(request);
+    if (!chosen) return;
+    textfile = *chosen;
+    savefileselClick();
+}
+
+void Tfmekalon::PrintselClick() {
+    if (!Tm1->Selecting) {
+        platform::Current().ShowMessage("Select the text to print!");
+        return;
+    }
+    if (platform::Current().PrintDialog()) {
+        // Printing the selection page by page comes with the printing component.
+    }
+    Tm1->ClearSelection();
+}
+
+void Tfmekalon::Exit1Click() {
+    // Exit asks the same questions as closing the window, so no change is lost without a question.
+    close();
+}
+
+// ---- Edit menu -----------------------------------------------------------------------------
+
+void Tfmekalon::editoptClick() {
+    const bool sel = Tm1->Selecting;
+    Cutsel->setEnabled(sel);
+    Copysel->setEnabled(sel);
+    Deletesel->setEnabled(sel);
+    Pastesel->setEnabled(platform::ClipboardHasText());
+    nrlines->setText(QString::number(Tm1->LineCount()) + " lines");
+}
+
+void Tfmekalon::CutselClick() { Tm1->CutSelection(); }
+void Tfmekalon::CopyselClick() { Tm1->CopySelection(); }
+void Tfmekalon::PasteselClick() { Tm1->Paste(); }
+void Tfmekalon::DeleteselClick() { Tm1->DeleteSelection(); }
+void Tfmekalon::SelectWord1Click() { Tm1->SelectWord(); }
+void Tfmekalon::SelectLine1Click() { Tm1->SelectLine(); }
+void Tfmekalon::SelectAllClick() { Tm1->SelectAll(); }
+void Tfmekalon::Wordwrap1Click() { Tm1->WordWrap(); }
+
+// ---- Menu bar commands ---------------------------------------------------------------------
+
+void Tfmekalon::VirtualKbd1Click() {
+    Fthaivk->show();
+    Fthaivk->raise();
+}
+
+void Tfmekalon::searchesClick() {
+    Finddlg->InitialText = Tm1->SelectedText();
+    Tm1->ClearSelection();
+    Finddlg->show();
+    Finddlg->raise();
+}
+
+void Tfmekalon::WordlistClick() {}
+
+void Tfmekalon::Lookup1Click() {
+    frianthai->show();
+    frianthai->raise();
+}
+
+void Tfmekalon::About1Click() { platform::Current().ShowModal(*fabout); }
+
+// ---- Options and input modes ---------------------------------------------------------------
+
+void Tfmekalon::optionsClick() {
+    previousfont->setChecked(Tm1->Graphicsize == 0);
+    Smallgraphics->setChecked(Tm1->Graphicsize == 1);
+    MediumGraphics->setChecked(Tm1->Graphicsize == 2);
+    Largegraphics->setChecked(Tm1->Graphicsize == 3);
+}
+
+void Tfmekalon::selectfontclick() {}
+void Tfmekalon::previousfontClick() {}
+
+void Tfmekalon::smallgraphicsClick() {
+    Tm1->SetGraphicsize(1);
+    Fergebnis->results->SetGraphicsize(1);
+}
+
+void Tfmekalon::MediumGraphicsClick() {
+    Tm1->SetGraphicsize(2);
+    Fergebnis->results->SetGraphicsize(2);
+}
+
+void Tfmekalon::Largegraphicsclick() {
+    Tm1->SetGraphicsize(3);
+    Fergebnis->results->SetGraphicsize(3);
+}
+
+void Tfmekalon::hardreturnClick() {
+    // The action toggles its own check mark before this runs.
+    Tm1->HardReturn = hardreturn->isChecked();
+}
+
+void Tfmekalon::ThaionAZ1Click() {
+    Tm1->SetThaiOnAZ(!Tm1->ThaiOnAZ);
+    if (Tm1->ThaiOnAZ)
+        setWindowIcon(ModeIcon(QColor(160, 0, 0), "AZ"));
+    else if (Tm1->ThaiKeyboard)
+        setWindowIcon(ModeIcon(QColor(0, 120, 0), "T"));
+    else
+        setWindowIcon(ModeIcon(QColor(0, 0, 160), "E"));
+    for (QWidget* w : std::initializer_list<QWidget*>{Fthaivk, Finddlg, frianthai})
+        if (w) w->setWindowIcon(windowIcon());
+}
+
+void Tfmekalon::KeyboardF21Click() {
+    Tm1->SetThaiKeyboard(!Tm1->ThaiKeyboard);
+    setWindowIcon(Tm1->ThaiKeyboard ? ModeIcon(QColor(0, 120, 0), "T") : ModeIcon(QColor(0, 0, 160), "E"));
+    for (QWidget* w : std::initializer_list<QWidget*>{Fthaivk, Finddlg, frianthai})
+        if (w) w->setWindowIcon(windowIcon());
+}
+
+// ---- Dictionary ----------------------------------------------------------------------------
+
+void Tfmekalon::dicchange() { dicchanged = true; }
+
+void Tfmekalon::DictionaryClick() {
+    nrdiclines->setText(QString::number(diclist.Count()) + " lines");
+    Appenddicsel->setEnabled(diclist.Count() > 0);
+    Savedicassel->setEnabled(diclist.Count() > 0);
+}
+
+void Tfmekalon::OpendicselClick() {
+    if (!AskSaveDictionary()) return;
+    platform::FileDialogRequest request;
+    request.title = "Open dictionary";
+    request.filter = kFileFilter;
+    request.filterIndex = 2;
+    request.fileName = "*.dic";
+    const auto chosen = platform::Current().OpenFileDialog(request);
+    if (!chosen) return;
+    dicfile = *chosen;
+    dictname->setText(QString::fromLocal8Bit(FileNamePart(*chosen)));
+    diclist.LoadFromBytes(platform::ReadFileBytes(*chosen));
+    dicchanged = false;
+}
+
+void Tfmekalon::AppenddicselClick() {
+    if (!AskSaveDictionary()) return;
+    platform::FileDialogRequest request;
+    request.title = "Append dictionary";
+    request.filter = kFileFilter;
+    request.filterIndex = 2;
+    request.fileName = "*.dic";
+    const auto chosen = platform::Current().OpenFileDialog(request);
+    if (!chosen) return;
+    dicfile = *chosen;
+    dictname->setText(dictname->text() + "+" + QString::fromLocal8Bit(FileNamePart(*chosen)));
+    diclist.AppendFromBytes(platform::ReadFileBytes(*chosen));
+}
+
+void Tfmekalon::SavedicasselClick() {
+    platform::FileDialogRequest request;
+    request.title = "Save dictionary as";
+    request.filter = kFileFilter;
+    request.filterIndex = 2;
+    request.fileName = dicfile;
+    request.defaultExt = "txt";
+    request.overwritePrompt = true;
+    const auto chosen = platform::Current().SaveFileDialog(request);
+    if (!chosen) return;
+    dicfile = *chosen;
+    platform::WriteFileBytes(*chosen, diclist.ToBytes());
+    dicchanged = false;
+}
+
+void Tfmekalon::InsertCursorlineClick() {
+    Tm1->SelectCursorLine();
+    std::string candidate = Tm1->SelectedText();
+    if (diclist.Find(candidate) < 0) {
+        diclist.Insert(std::move(candidate));
+        platform::Current().ShowMessage("Line has been added");
+    } else {
+        platform::Current().ShowMessage("Line is already in dictionary");
+    }
+}
+
+void Tfmekalon::Deleteindictionary1Click() {
+    Tm1->SelectCursorLine();
+    const int index = diclist.Find(Tm1->SelectedText());
+    if (index < 0) {
+        platform::Current().ShowMessage("Line not Found in dictionary");
+    } else {
+        diclist.Delete(index);
+        platform::Current().ShowMessage("Line has been deleted in dictionary");
+    }
+}
+
+// ---- Convert -------------------------------------------------------------------------------
+
+void Tfmekalon::MultiplywithClick() {}
+void Tfmekalon::DividebyClick() {}
+void Tfmekalon::ChangeFactorDivisorClick() {}
+
+// ---- The program's windows -----------------------------------------------------------------
+
+std::vector<QWidget*> CreatedWindows;
+
+void CreateWindows() {
+    CreateGlyphImages();
+    // Each window is complete, its creation handler included, before the next is made: the
+    // virtual keyboard connects itself to the main window's editor, and the find dialog takes
+    // the virtual keyboard's icon.
+    CreatedWindows.push_back(fmekalon = new Tfmekalon());
+    CreatedWindows.push_back(Fthaivk = new TFthaivk());
+    CreatedWindows.push_back(fmsgbox = new Tfmsgbox());
+    CreatedWindows.push_back(Finddlg = new TFinddlg());
+    Finddlg->setWindowIcon(Fthaivk->windowIcon());
+    CreatedWindows.push_back(Fergebnis = new TFergebnis());
+    CreatedWindows.push_back(frianthai = new Tfrianthai());
+    CreatedWindows.push_back(fabout = new Tfabout());
+}
+
+void DestroyWindows() {
+    while (!CreatedWindows.empty()) {
+        delete CreatedWindows.back();
+        CreatedWindows.pop_back();
+    }
+    fmekalon = nullptr;
+    Fthaivk = nullptr;
+    fmsgbox = nullptr;
+    Finddlg = nullptr;
+    Fergebnis = nullptr;
+    frianthai = nullptr;
+    fabout = nullptr;
+    FreeGlyphImages();
+}

@@ -1,0 +1,142 @@
+// Tfmekalon: the main window. It owns the editor Tm1, the dictionary list, the menu bar from
+// which every command starts, and the state of the current text file.
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dictionary/diclist.h"
+#include "editor/thaimemo.h"
+#include "platform/host.h"
+
+class QAction;
+class QMenu;
+
+// The file dialogs' filter list.
+inline constexpr const char* kFileFilter = "Textfiles|*.txt|Dictionaries|*.dic|Documents|*.doc|All files|*.*";
+
+class Tfmekalon : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Tfmekalon(QWidget* parent = nullptr);
+    ~Tfmekalon() override;
+
+    // ---- State ---------------------------------------------------------------------------
+    platform::ThaiHost* host;             // the client area the editor draws on
+    std::unique_ptr<TThaimemo> Tm1;
+    long double factor = 40;              // currency factor
+    std::string textfile = "noname.txt";  // full path of the current text file
+    std::string dicfile = "noname.dic";   // full path of the dictionary file
+    bool dicchanged = false;
+    dictionary::DicList diclist;
+
+    // ---- Menu items (named as the window design names them) ------------------------------
+    QMenu* fileopt;
+    QAction *newfilesel, *Openfilesel, *savefilesel, *SavefileAssel, *N1, *Printsel, *N2, *Exit1;
+    QMenu* editopt;
+    QAction *Cutsel, *Copysel, *Pastesel, *Deletesel, *N3, *SelectWord1, *SelectLine1, *SelectAll, *N6,
+        *Wordwrap1, *N9, *nrlines;
+    QAction *VirtualKbd1, *KeyboardF21, *ThaionAZ1, *searches;
+    QMenu* options;
+    QAction *Fixedsys, *N4, *previousfont, *Smallgraphics, *MediumGraphics, *Largegraphics, *N8, *hardreturn;
+    QMenu* Dictionary;
+    QAction *Opendicsel, *Appenddicsel, *Savedicassel, *N5, *InsertCursorline, *DeleteLineindictionary1, *N7,
+        *dictname, *nrdiclines;
+    QAction *Wordlist, *Lookup1;
+    QMenu* N10;
+    QAction *Multiplywith, *Divideby, *ChangeFactorDivisor;
+    QAction* About1;
+
+    // ---- File commands -------------------------------------------------------------------
+    void newfileselClick();
+    void OpenfileselClick();
+    void savefileselClick();
+    void SavefileAsselClick();
+    void PrintselClick();
+    void Exit1Click();
+    // ---- Edit menu -----------------------------------------------------------------------
+    void editoptClick();
+    void CutselClick();
+    void CopyselClick();
+    void PasteselClick();
+    void DeleteselClick();
+    void SelectWord1Click();
+    void SelectLine1Click();
+    void SelectAllClick();
+    void Wordwrap1Click();
+    // ---- Menu bar commands ---------------------------------------------------------------
+    void VirtualKbd1Click();
+    void KeyboardF21Click();
+    void ThaionAZ1Click();
+    void searchesClick();
+    void WordlistClick();
+    void Lookup1Click();
+    void About1Click();
+    // ---- Options -------------------------------------------------------------------------
+    void optionsClick();
+    void selectfontclick();
+    void previousfontClick();
+    void smallgraphicsClick();
+    void MediumGraphicsClick();
+    void Largegraphicsclick();
+    void hardreturnClick();
+    // ---- Dictionary ----------------------------------------------------------------------
+    void DictionaryClick();
+    void OpendicselClick();
+    void AppenddicselClick();
+    void SavedicasselClick();
+    void InsertCursorlineClick();
+    void Deleteindictionary1Click();
+    void dicchange();
+    // ---- Convert -------------------------------------------------------------------------
+    void MultiplywithClick();
+    void DividebyClick();
+    void ChangeFactorDivisorClick();
+
+    // ---- Window events -------------------------------------------------------------------
+    void FormCreate();
+    void FormActivate();
+    void FormDeactivate();
+    bool FormCloseQuery();  // true: the window may close
+
+    // Sets the window and application title from the text file name.
+    void SetTitle();
+    // The changed-text question: false when the command must stop.
+    bool AskSaveText();
+    // The changed-dictionary question: false when the command must stop.
+    bool AskSaveDictionary();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    QAction* AddItem(QMenu* menu, const char* name, const char* caption, const char* shortcut,
+                     void (Tfmekalon::*handler)());
+    QAction* AddBarItem(const char* name, const char* caption, const char* shortcut, void (Tfmekalon::*handler)());
+    QAction* AddSeparator(QMenu* menu, const char* name);
+    void BuildMenu();
+};
+
+// The program's windows, created once at start in this order and living until the end.
+class TFthaivk;
+class Tfmsgbox;
+class TFinddlg;
+class TFergebnis;
+class Tfrianthai;
+class Tfabout;
+extern Tfmekalon* fmekalon;
+extern TFthaivk* Fthaivk;
+extern Tfmsgbox* fmsgbox;
+extern TFinddlg* Finddlg;
+extern TFergebnis* Fergebnis;
+extern Tfrianthai* frianthai;
+extern Tfabout* fabout;
+
+// Creates the windows in the start-up order (glyph images first); DestroyWindows frees them in
+// the reverse order.
+extern std::vector<QWidget*> CreatedWindows;
+void CreateWindows();
+void DestroyWindows();

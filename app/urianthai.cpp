@@ -1,0 +1,3 @@
+#include "app/urianthai.h"
+
+Tfrianthai::Tfrianthai(QWidget* parent) : QMainWindow(parent) { setObjectName("frianthai"); }
