@@ -1,17 +1,218 @@
 // Mouse selection, clipboard and drag and drop of TThailist.
+//
+// Left button: a press places the cursor, a drag selects. Right button: a press outside the
+// selection selects the word under the pointer; a press inside it copies the selection to the
+// clipboard and starts a drag, and the release over any text control (this one or another
+// window's) pastes the clipboard text there. Both buttons together select the cursor line.
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
 #include "editor/thailist.h"
+#include "platform/clipboard.h"
+#include "script/thai.h"
 
 bool Dragging = false;
 
-void TThailist::HostMouseDown(platform::MouseButton, platform::ShiftState, int, int) {}
-void TThailist::HostMouseMove(platform::ShiftState, int, int) {}
-void TThailist::HostMouseUp(platform::MouseButton, platform::ShiftState, int, int) {}
-bool TThailist::InSelection(int, int) const { return false; }
-bool TThailist::CursorFromPoint(int, int) { return false; }
-void TThailist::CopySelection() {}
-void TThailist::CutSelection() {}
-void TThailist::Paste() {}
-void TThailist::SelectWord() {}
-void TThailist::SelectLine() {}
-void TThailist::SelectAll() {}
-void TThailist::SelectCursorLine() {}
+namespace {
+
+void ShowPointer(const TThailist& v, platform::PointerShape shape) {
+    if (platform::ThaiHost* host = v.Parent()) host->SetPointer(shape);
+}
+
+// Selects from the anchor point to the extent point (both clamped to the text) and paints the
+// highlight. Used by the commands that select a whole range at once; needs a non-empty text.
+void SelectRange(TThailist& v, int anchorLine, int anchorCol, int extentLine, int extentCol) {
+    const std::string joined = v.JoinedText();
+    v.AnchorPos = v.PointOffset(joined, anchorLine, anchorCol);
+    v.ExtentPos = v.PointOffset(joined, extentLine, extentCol);
+    v.AnchorLine = anchorLine;
+    v.AnchorCol = anchorCol;
+    v.ExtentLine = extentLine;
+    v.ExtentCol = extentCol;
+    v.Selecting = true;
+}
+
+void PaintSelection(TThailist& v) {
+    if (v.Selecting) v.RepaintRange(v.AnchorLine, v.ExtentLine, v.AnchorCol, v.ExtentCol);
+}
+
+}  // namespace
+
+// ---- Mouse ---------------------------------------------------------------------------------
+
+void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState state, int x, int y) {
+    // The pressed button counts as held even if the platform reports the state before the press.
+    if (button == platform::MouseButton::Left) state.left = true;
+    if (button == platform::MouseButton::Right) state.right = true;
+    if (tcm && !tcm->hasFocus()) tcm->setFocus();
+
+    if (state.right && !state.left && InSelection(x, y)) {
+        Dragging = true;
+        ShowPointer(*this, platform::PointerShape::Drag);
+        CopySelection();
+        return;
+    }
+    Dragging = false;
+    ShowPointer(*this, platform::PointerShape::IBeam);
+    CancelOffer();
+    HideCaret();
+    ClearSelection();
+    CursorFromPoint(x, y);
+    DrawCaret();
+    if (state.right && !state.left)
+        SelectWord();
+    else if (state.right && state.left)
+        SelectCursorLine();
+}
+
+void TThailist::HostMouseMove(platform::ShiftState state, int x, int y) {
+    ShowPointer(*this, Dragging ? platform::PointerShape::Drag : platform::PointerShape::IBeam);
+    if (Dragging || state.right || !state.left) return;
+    if (RowHeight <= 0 || CellWidth <= 0) return;
+    if (Selecting) {
+        // The selection reaches the cursor's previous place and catches up on the next move.
+        ExtendSelection();
+        CursorFromPoint(x, y);
+        DrawCaret();
+        return;
+    }
+    // A selection starts once the pointer moves from the pressed cell to a neighbouring one.
+    const int row = y / RowHeight + TopLine;
+    const int col = x / CellWidth + LeftCol;
+    if (std::abs(row - CursorLine) <= 1 && std::abs(col - CursorCol) <= 1) StartSelection();
+}
+
+void TThailist::HostMouseUp(platform::MouseButton button, platform::ShiftState, int x, int y) {
+    if (button != platform::MouseButton::Right || !Dragging) return;
+    Dragging = false;
+    ShowPointer(*this, platform::PointerShape::IBeam);
+    // A drop on the dragged selection itself pastes nothing. A control without a selection has
+    // nothing to protect: a drop anywhere in it pastes, its top-left cell included.
+    const bool hadSelection = Selecting;
+    const bool moved = CursorFromPoint(x, y);
+    if (moved || !hadSelection)
+        Paste();
+    else
+        DrawCaret();
+}
+
+bool TThailist::InSelection(int x, int y) const {
+    if (!Selecting || RowHeight <= 0 || CellWidth <= 0) return false;
+    int startLine = 0, startCol = 0, endLine = 0, endCol = 0;
+    OrderedSelection(startLine, startCol, endLine, endCol);
+    const int row = y / RowHeight + TopLine;
+    const int col = x / CellWidth + LeftCol;
+    return startLine <= row && row <= endLine && !(row == startLine && col < startCol) &&
+           !(row == endLine && col >= endCol);
+}
+
+bool TThailist::CursorFromPoint(int x, int y) {
+    HideCaret();
+    if (RowHeight <= 0 || CellWidth <= 0) return false;
+    CursorLine = y / RowHeight + TopLine;
+    bool moved = CursorLine != AnchorLine;
+    const int col = std::min(x / CellWidth, ColCount - 1) + LeftCol;
+    SetCursor(CursorLine, col);
+    if ((CursorCol < AnchorCol && CursorCol < ExtentCol) || (CursorCol > AnchorCol && CursorCol > ExtentCol))
+        moved = true;
+    return moved;
+}
+
+// ---- Clipboard -----------------------------------------------------------------------------
+
+void TThailist::CopySelection() {
+    const std::string text = SelectedText();
+    if (!text.empty()) platform::SetClipboardText(text);
+}
+
+void TThailist::CutSelection() {
+    CopySelection();
+    DeleteSelection();
+}
+
+void TThailist::Paste() {
+    if (!platform::ClipboardHasText()) return;
+    std::string clip = platform::ClipboardText();
+    // A NUL would end the joined text and drop everything after the insertion point: the
+    // clipboard text ends at its first NUL instead.
+    if (const size_t nul = clip.find('\0'); nul != std::string::npos) clip.resize(nul);
+
+    ClearSelection();
+    const int oldCount = LineCount();
+    while (CursorLine >= LineCount()) Lines.Add(std::string());
+    std::string line = Lines[CursorLine];
+    const int cells = thai::CellCount(line);
+    if (cells < CursorCol) {
+        line.append(static_cast<size_t>(CursorCol - cells), ' ');
+        Lines.Set(CursorLine, line);
+    }
+    std::string joined = JoinedText();
+    const int at = LineStartPos(joined, CursorLine) + thai::CellToPos(line, CursorCol) - 1;
+    joined.insert(static_cast<size_t>(at), clip);
+    Lines.Assign(SplitLines(joined));
+
+    const int row = CursorLine - TopLine;
+    const int col = std::max(0, CursorCol - LeftCol);
+    if (row >= 0 && row <= RowCount) {
+        PaintRows(row, row, col, ColCount);
+        if (LineCount() != oldCount && row < RowCount) PaintRows(row + 1, RowCount, 0, ColCount);
+    }
+    DrawCaret();
+}
+
+// ---- Selection commands --------------------------------------------------------------------
+
+void TThailist::SelectWord() {
+    ClearSelection();
+    if (CursorLine >= LineCount()) return;
+    const std::string t = Lines[CursorLine];
+    if (t.empty()) return;
+    const int len = static_cast<int>(t.size());
+    // 1-based; a position right of the line's end is not a separator.
+    auto separator = [&](int k) {
+        return k >= 1 && k <= len && thai::WordSeparators.contains(static_cast<unsigned char>(t[k - 1]));
+    };
+    int i = thai::CellToPos(t, CursorCol);
+    if (separator(i)) return;
+    HideCaret();
+    while (i > 0 && !separator(i)) --i;
+    CursorCol = thai::PosToCell(t, i + 1);
+    StartSelection();
+    while (i < len && !separator(i + 1)) ++i;
+    CursorCol = thai::PosToCell(t, i) + 1;
+    ExtendSelection();
+    DrawCaret();
+}
+
+void TThailist::SelectLine() {
+    ClearSelection();
+    if (CursorLine >= LineCount()) return;
+    HideCaret();
+    SelectRange(*this, CursorLine + 1, 0, CursorLine, 0);
+    SetCursor(CursorLine, 0);
+    PaintSelection(*this);
+    DrawCaret();
+}
+
+void TThailist::SelectAll() {
+    if (LineCount() == 0) return;
+    HideCaret();
+    SelectRange(*this, LineCount(), 0, 0, 0);
+    SetCursor(0, 0);
+    PaintSelection(*this);
+    DrawCaret();
+}
+
+void TThailist::SelectCursorLine() {
+    // A selection within one line (a word, a phrase) is what the caller wants; an empty one is not.
+    int start = 0, length = 0;
+    if (SelectionRange(start, length) && AnchorLine == ExtentLine) return;
+    ClearSelection();
+    if (CursorLine >= LineCount()) return;
+    HideCaret();
+    SelectRange(*this, CursorLine, thai::CellCount(Lines[CursorLine]), CursorLine, 0);
+    SetCursor(CursorLine, 0);
+    PaintSelection(*this);
+    DrawCaret();
+}
