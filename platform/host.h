@@ -66,8 +66,20 @@ public:
     void SetPointer(PointerShape shape);
     PointerShape Pointer() const { return pointer_; }
 
-    // The host under a point of the screen, or nullptr.
+    // The host whose client area lies under a point of the screen, or nullptr.
     static ThaiHost* HostAt(const QPoint& globalPos);
+
+    // Where a mouse-button release goes. Qt hands the release to the widget that took the
+    // press; a right-button release belongs to the host under the pointer instead (nullptr when
+    // the pointer is over no host's client area), so that a right-button drag can end in
+    // another window. Other releases stay with the host that took the press.
+    static ThaiHost* ReleaseTarget(ThaiHost* pressed, Qt::MouseButton button, const QPoint& globalPos);
+    // Hands a release at a point of the screen to the handler, in this host's client pixels.
+    void DeliverMouseUp(MouseButton button, ShiftState state, const QPoint& globalPos);
+
+    // The widget that takes the keyboard focus when the client area is clicked (the control's
+    // keyboard sink); by default a KeySink that is a direct child of the host or its viewport.
+    void SetFocusTarget(QWidget* widget) { focusTarget_ = widget; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -85,6 +97,11 @@ private:
     Color color_ = clWhite;
     QRegion pending_;  // areas the handler must repaint
     PointerShape pointer_ = PointerShape::IBeam;
+    bool painting_ = false;     // inside the handler's HostPaint
+    bool settingPos_ = false;   // the program, not the user, is moving a scroll bar
+    QWidget* focusTarget_ = nullptr;
+    void RunPending();
+    QScrollBar* Bar(ScrollBar bar) const;
 };
 
 }  // namespace platform

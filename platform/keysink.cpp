@@ -1,1 +1,113 @@
-// Being written.
+// The keyboard sink: key codes and typed characters for a Thai control.
+#include "platform/keysink.h"
+
+#include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+
+#include "platform/cp874.h"
+
+namespace platform {
+
+int KeyCodeFromQt(int qtKey, Qt::KeyboardModifiers modifiers) {
+    const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
+    if (keypad) {
+        if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return 96 + (qtKey - Qt::Key_0);  // 97..105 for 1..9
+        switch (qtKey) {
+            case Qt::Key_Asterisk: return 106;
+            case Qt::Key_Plus: return 107;
+            case Qt::Key_Comma: return 108;  // separator
+            case Qt::Key_Minus: return 109;
+            case Qt::Key_Period: return 110;
+            case Qt::Key_Slash: return 111;
+            default: break;  // keypad navigation keys (NumLock off) are the ordinary ones
+        }
+    }
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return vk::KeyA + (qtKey - Qt::Key_A);
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return 48 + (qtKey - Qt::Key_0);
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F11) return vk::F1 + (qtKey - Qt::Key_F1);
+    switch (qtKey) {
+        case Qt::Key_Backspace: return vk::Back;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab: return vk::Tab;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: return vk::Return;
+        case Qt::Key_Escape: return vk::Escape;
+        case Qt::Key_Space: return vk::Space;
+        case Qt::Key_PageUp: return vk::Prior;
+        case Qt::Key_PageDown: return vk::Next;
+        case Qt::Key_End: return vk::End;
+        case Qt::Key_Home: return vk::Home;
+        case Qt::Key_Left: return vk::Left;
+        case Qt::Key_Up: return vk::Up;
+        case Qt::Key_Right: return vk::Right;
+        case Qt::Key_Down: return vk::Down;
+        case Qt::Key_Insert: return vk::Insert;
+        case Qt::Key_Delete: return vk::Delete;
+        default: return 0;
+    }
+}
+
+ShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
+    ShiftState s;
+    s.shift = modifiers.testFlag(Qt::ShiftModifier);
+    s.ctrl = modifiers.testFlag(Qt::ControlModifier);
+    s.alt = modifiers.testFlag(Qt::AltModifier);
+    s.left = buttons.testFlag(Qt::LeftButton);
+    s.right = buttons.testFlag(Qt::RightButton);
+    s.middle = buttons.testFlag(Qt::MiddleButton);
+    return s;
+}
+
+KeySink::KeySink(QWidget* parent, bool acceptReturn) : QWidget(parent), acceptReturn_(acceptReturn) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setGeometry(0, 0, 0, 0);
+    setFixedSize(0, 0);
+}
+
+void KeySink::keyPressEvent(QKeyEvent* event) {
+    const int qtKey = event->key();
+    if (qtKey == Qt::Key_Tab || qtKey == Qt::Key_Backtab) {
+        event->ignore();  // focus movement belongs to the window
+        return;
+    }
+    if ((qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter) && !acceptReturn_) {
+        event->ignore();  // a single-line sink leaves Return to its window (default button)
+        return;
+    }
+    event->accept();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    int key = KeyCodeFromQt(qtKey, mods);
+    if (key != 0 && OnKeyDown) OnKeyDown(key, ShiftFromQt(mods));
+
+    // Alt with a letter is a menu accelerator, not a character; Delete types nothing.
+    if (mods.testFlag(Qt::AltModifier) && !mods.testFlag(Qt::ControlModifier)) return;
+    if (qtKey == Qt::Key_Delete) return;
+    const QString text = event->text();
+    for (char32_t ch : text.toUcs4()) {
+        int b = TypedCharToByte(ch);
+        if (b < 0) continue;
+        unsigned char byte = static_cast<unsigned char>(b);
+        if (OnKeyPress) OnKeyPress(byte);
+    }
+}
+
+void KeySink::inputMethodEvent(QInputMethodEvent* event) {
+    event->accept();
+    for (char32_t ch : event->commitString().toUcs4()) {
+        int b = TypedCharToByte(ch);
+        if (b < 0) continue;
+        unsigned char byte = static_cast<unsigned char>(b);
+        if (OnKeyPress) OnKeyPress(byte);
+    }
+}
+
+void KeySink::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    if (OnFocusOut) OnFocusOut();
+}
+
+bool KeySink::focusNextPrevChild(bool next) { return QWidget::focusNextPrevChild(next); }
+
+}  // namespace platform

@@ -1,1 +1,175 @@
-// Being written.
+// The real platform services: Qt's dialogs and message boxes.
+#include "platform/services.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QScreen>
+#include <QStringList>
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QWidget* DialogParent() { return QApplication::activeWindow(); }
+
+QString AppTitle() {
+    QString t = QApplication::applicationDisplayName();
+    return t.isEmpty() ? QApplication::applicationName() : t;
+}
+
+}  // namespace
+
+// "Text files|*.txt|All|*.*" -> {"Text files (*.txt)", "All (*.*)"}. A pattern may list several
+// masks separated by ';' ("*.txt;*.doc"), which Qt wants separated by spaces.
+QStringList QtFilters(const std::string& filter) {
+    QStringList parts = Q(filter).split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i].trimmed();
+        QString patterns = parts[i + 1].trimmed();
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (name.isEmpty()) name = patterns;
+        out << QStringLiteral("%1 (%2)").arg(name, patterns);
+    }
+    return out;
+}
+
+// Appends the default extension to a file name typed without one.
+std::string WithDefaultExt(const std::string& path, const std::string& defaultExt) {
+    if (defaultExt.empty()) return path;
+    QFileInfo info(Q(path));
+    if (!info.suffix().isEmpty()) return path;
+    std::string ext = defaultExt;
+    if (!ext.empty() && ext.front() == '.') ext.erase(0, 1);
+    return path + "." + ext;
+}
+
+namespace {
+
+std::optional<std::string> RunFileDialog(const FileDialogRequest& request, bool save) {
+    QFileDialog dialog(DialogParent(), Q(request.title));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = QtFilters(request.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int index = std::clamp(request.filterIndex, 1, static_cast<int>(filters.size()));
+        dialog.selectNameFilter(filters[index - 1]);
+    }
+    if (save) {
+        if (!request.defaultExt.empty()) {
+            std::string ext = request.defaultExt;
+            if (ext.front() == '.') ext.erase(0, 1);
+            dialog.setDefaultSuffix(Q(ext));
+        }
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    }
+    if (!request.fileName.empty()) {
+        QFileInfo info(Q(request.fileName));
+        if (info.isAbsolute() || request.fileName.find('/') != std::string::npos)
+            dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty()) return std::nullopt;
+    std::string path = files.front().toStdString();
+    if (save) path = WithDefaultExt(path, request.defaultExt);
+    return path;
+}
+
+}  // namespace
+
+std::optional<std::string> Services::OpenFileDialog(const FileDialogRequest& request) {
+    return RunFileDialog(request, false);
+}
+
+std::optional<std::string> Services::SaveFileDialog(const FileDialogRequest& request) {
+    return RunFileDialog(request, true);
+}
+
+bool Services::PrintDialog() {
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        ShowWarning("No printer is installed.");
+        return false;
+    }
+    QPrinter printer;
+    QPrintDialog dialog(&printer, DialogParent());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<FontChoice> Services::FontDialog(const FontChoice& initial) {
+    QFont font(Q(initial.name));
+    font.setPixelSize(std::max(1, initial.height));
+    font.setBold(initial.style & 1);
+    font.setItalic(initial.style & 2);
+    font.setUnderline(initial.style & 4);
+    font.setStrikeOut(initial.style & 8);
+    bool ok = false;
+    QFont chosen = QFontDialog::getFont(&ok, font, DialogParent());
+    if (!ok) return std::nullopt;
+    FontChoice c;
+    c.name = chosen.family().toStdString();
+    if (chosen.pixelSize() > 0) {
+        c.height = chosen.pixelSize();
+    } else {
+        // The dialog speaks points; a pixel height at the screen's resolution.
+        const double dpi = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->logicalDotsPerInchY() : 96.0;
+        c.height = std::max(1, static_cast<int>(chosen.pointSizeF() * dpi / 72.0 + 0.5));
+    }
+    c.style = (chosen.bold() ? 1 : 0) | (chosen.italic() ? 2 : 0) | (chosen.underline() ? 4 : 0) |
+              (chosen.strikeOut() ? 8 : 0);
+    return c;
+}
+
+void Services::ShowMessage(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, AppTitle(), Q(text), QMessageBox::Ok, DialogParent());
+    box.exec();
+}
+
+void Services::ShowWarning(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, AppTitle(), Q(text), QMessageBox::Ok, DialogParent());
+    box.exec();
+}
+
+int Services::ShowModal(QDialog& dialog) { return dialog.exec(); }
+
+void Services::ReportError(const std::string& message) {
+    QMessageBox box(QMessageBox::Critical, AppTitle(), Q(message), QMessageBox::Ok, DialogParent());
+    box.exec();
+}
+
+void Services::ProcessMessages() { QCoreApplication::processEvents(); }
+
+namespace {
+Services* installed = nullptr;
+}
+
+Services& Current() {
+    static Services real;
+    return installed ? *installed : real;
+}
+
+void Install(Services* services) { installed = services; }
+
+void RunCommand(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::exception& e) {
+        Current().ReportError(e.what());
+    } catch (...) {
+        Current().ReportError("An unknown error ended the command.");
+    }
+}
+
+}  // namespace platform

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 #include <exception>
 #include <functional>
 #include <optional>
@@ -53,6 +54,16 @@ public:
 // The services in use; tests install their own.
 Services& Current();
 void Install(Services* services);  // nullptr restores the real services
+
+// The filter list of a file dialog in Qt's form: "Text|*.txt|All|*.*" becomes
+// {"Text (*.txt)", "All (*.*)"}.
+QStringList QtFilters(const std::string& filter);
+// A file name typed without extension gets the default extension ("txt" or ".txt").
+std::string WithDefaultExt(const std::string& path, const std::string& defaultExt);
+
+// The printer (pages, jobs, resolution), locale-aware comparison and number formatting, and the
+// random generator join this layer with the printing, dictionary, currency and puzzle work that
+// uses them.
 
 // Runs a command; an error that escapes it goes to the default error report and ends the
 // command there (Qt cannot carry exceptions through its event loop).

@@ -1,1 +1,512 @@
-// Being written.
+// Drawing surfaces over QImage, bitmaps and image lists.
+//
+// Fills, stretched copies (plain and AND), hatches and straight horizontal or vertical lines are
+// written straight into the RGB32 pixels: they are what a repaint consists of and must be fast and
+// exact. QPainter is used only for text and slanted lines. Its painter is begun lazily and ended
+// before any direct pixel write, so the two never see a stale image.
+#include "platform/surface.h"
+
+#include <QString>
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+#include "platform/cp874.h"
+
+namespace platform {
+
+namespace {
+
+constexpr QRgb kOpaque = 0xFF000000u;
+
+inline Color ToMono(Color c) {
+    int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+    return (r * 299 + g * 587 + b * 114) >= 128 * 1000 ? clWhite : clBlack;
+}
+
+inline QColor ToQColor(Color c) { return QColor::fromRgb(static_cast<QRgb>(kOpaque | c)); }
+
+Rect Intersect(const Rect& a, const Rect& b) {
+    return Rect{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                std::min(a.bottom, b.bottom)};
+}
+
+Rect Union(const Rect& a, const Rect& b) {
+    if (a.Empty()) return b;
+    if (b.Empty()) return a;
+    return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
+
+QString ToQString(std::string_view bytes) {
+    std::u32string u = DecodeCp874(bytes);
+    return QString::fromUcs4(u.data(), static_cast<qsizetype>(u.size()));
+}
+
+bool IsDirectFormat(QImage::Format f) {
+    return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+           f == QImage::Format_ARGB32_Premultiplied;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Surface
+
+Surface::Surface(QImage* image) : image_(image) {}
+
+Surface::~Surface() { EndPainter(); }
+
+void Surface::SetTarget(QImage* image) {
+    EndPainter();
+    image_ = image;
+}
+
+int Surface::Width() const { return image_ ? image_->width() : 0; }
+int Surface::Height() const { return image_ ? image_->height() : 0; }
+
+Color Surface::Mapped(Color c) const { return monochrome_ ? ToMono(c & 0xFFFFFF) : (c & 0xFFFFFF); }
+
+Rect Surface::Visible(const Rect& r) const {
+    if (!image_ || image_->isNull()) return Rect{};
+    Rect v = Intersect(r, Rect{0, 0, image_->width(), image_->height()});
+    if (!clip_.Empty()) v = Intersect(v, clip_);
+    return v.Empty() ? Rect{} : v;
+}
+
+void Surface::MarkDirty(const Rect& r) {
+    if (r.Empty()) return;
+    bool wasClean = dirty_.Empty();
+    dirty_ = Union(dirty_, r);
+    if (wasClean && onDirty_) onDirty_();
+}
+
+Rect Surface::TakeDirty() {
+    Rect r = dirty_;
+    dirty_ = Rect{};
+    return r;
+}
+
+QPainter& Surface::Painter() {
+    if (!painter_) {
+        painter_ = std::make_unique<QPainter>(image_);
+        painterFontSet_ = false;
+        ApplyPainterClip();
+    }
+    return *painter_;
+}
+
+void Surface::EndPainter() {
+    if (painter_) {
+        painter_->end();
+        painter_.reset();
+    }
+}
+
+void Surface::ApplyPainterClip() {
+    if (!painter_) return;
+    if (clip_.Empty())
+        painter_->setClipping(false);
+    else
+        painter_->setClipRect(QRect(clip_.left, clip_.top, clip_.Width(), clip_.Height()));
+}
+
+void Surface::Flush() { EndPainter(); }
+
+void Surface::SetClipRect(const Rect& r) {
+    clip_ = r.Empty() ? Rect{} : r;
+    ApplyPainterClip();
+}
+
+void Surface::SetFillColor(Color c) { fill_ = c & 0xFFFFFF; }
+
+void Surface::FillSolid(const Rect& r, Color c) {
+    Rect v = Visible(r);
+    if (v.Empty()) return;
+    const QRgb px = kOpaque | Mapped(c);
+    if (painter_) {
+        // Text was drawn a moment ago: the painter fills as fast as a loop and saves ending it.
+        painter_->fillRect(QRect(v.left, v.top, v.Width(), v.Height()), QColor::fromRgb(px));
+    } else {
+        uchar* bits = image_->bits();
+        const qsizetype stride = image_->bytesPerLine();
+        for (int y = v.top; y < v.bottom; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+            std::fill(row + v.left, row + v.right, px);
+        }
+    }
+    MarkDirty(v);
+}
+
+void Surface::FillRect(const Rect& r) { FillSolid(r, fill_); }
+
+void Surface::FillHatched(const Rect& r, Color hatch) {
+    Rect v = Visible(r);
+    if (v.Empty()) return;
+    EndPainter();
+    // A diagonal cross hatch on an 8-pixel grid, anchored to the surface's origin so that
+    // neighbouring fills join seamlessly.
+    const QRgb line = kOpaque | Mapped(hatch);
+    const QRgb back = kOpaque | Mapped(fill_);
+    uchar* bits = image_->bits();
+    const qsizetype stride = image_->bytesPerLine();
+    for (int y = v.top; y < v.bottom; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+        for (int x = v.left; x < v.right; ++x)
+            row[x] = (((x - y) & 7) == 0 || ((x + y) & 7) == 0) ? line : back;
+    }
+    MarkDirty(v);
+}
+
+void Surface::SetPenColor(Color c) { pen_ = c & 0xFFFFFF; }
+void Surface::SetPenWidth(int w) { penWidth_ = std::max(1, w); }
+
+void Surface::MoveTo(int x, int y) {
+    penX_ = x;
+    penY_ = y;
+}
+
+// Lines include their start point and leave out their end point. A horizontal line of width w
+// drawn at y covers the rows y - w/2 .. y - w/2 + w - 1; a vertical one the columns likewise.
+// Slanted lines are drawn by QPainter with flat caps and no smoothing.
+void Surface::LineTo(int x, int y) {
+    const int w = std::max(1, penWidth_);
+    const int x0 = penX_, y0 = penY_;
+    penX_ = x;
+    penY_ = y;
+    if (x == x0 && y == y0) return;
+    if (y == y0) {
+        int left = x > x0 ? x0 : x + 1;
+        int right = x > x0 ? x : x0 + 1;
+        FillSolid(Rect{left, y - w / 2, right, y - w / 2 + w}, pen_);
+    } else if (x == x0) {
+        int top = y > y0 ? y0 : y + 1;
+        int bottom = y > y0 ? y : y0 + 1;
+        FillSolid(Rect{x - w / 2, top, x - w / 2 + w, bottom}, pen_);
+    } else {
+        if (!image_ || image_->isNull()) return;
+        QPainter& p = Painter();
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(QPen(ToQColor(Mapped(pen_)), w, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        p.drawLine(x0, y0, x, y);
+        MarkDirty(Visible(Rect{std::min(x0, x) - w, std::min(y0, y) - w, std::max(x0, x) + w + 1,
+                               std::max(y0, y) + w + 1}));
+    }
+}
+
+void Surface::SetFontName(const std::string& name) {
+    fontName_ = name;
+    font_.reset();
+}
+
+void Surface::SetFontStyle(int style) {
+    fontStyle_ = style;
+    font_.reset();
+}
+
+void Surface::SetFontHeight(int pixels) {
+    fontHeight_ = pixels;
+    font_.reset();
+}
+
+void Surface::SetFontColor(Color c) { fontColor_ = c & 0xFFFFFF; }
+
+void Surface::CopyFont(const Surface& other) {
+    fontName_ = other.fontName_;
+    fontStyle_ = other.fontStyle_;
+    fontHeight_ = other.fontHeight_;
+    fontColor_ = other.fontColor_;
+    font_.reset();
+}
+
+QFont Surface::QtFont() const { return CachedFont(); }
+
+const QFont& Surface::CachedFont() const {
+    if (!font_) {
+        auto f = std::make_unique<QFont>();
+        if (fontName_ == "Fixedsys" || fontName_ == "System" || fontName_.empty()) {
+            f->setFamily(QStringLiteral("DejaVu Sans Mono"));
+            f->setStyleHint(QFont::Monospace);
+        } else {
+            f->setFamily(QString::fromStdString(fontName_));
+        }
+        f->setPixelSize(std::max(1, fontHeight_ < 0 ? -fontHeight_ : fontHeight_));
+        f->setBold((fontStyle_ & fsBold) != 0);
+        f->setItalic((fontStyle_ & fsItalic) != 0);
+        f->setUnderline((fontStyle_ & fsUnderline) != 0);
+        f->setStrikeOut((fontStyle_ & fsStrikeOut) != 0);
+        if (monochrome_) f->setStyleStrategy(QFont::NoAntialias);
+        font_ = std::move(f);
+        metrics_ = std::make_unique<QFontMetrics>(*font_);
+        ascent_ = metrics_->ascent();
+        const_cast<Surface*>(this)->painterFontSet_ = false;
+    }
+    return *font_;
+}
+
+void Surface::TextOut(int x, int y, std::string_view bytes) {
+    if (bytes.empty() || !image_ || image_->isNull()) return;
+    const QFont& font = CachedFont();
+    QPainter& p = Painter();
+    if (!painterFontSet_) {
+        p.setFont(font);
+        painterFontSet_ = true;
+    }
+    p.setPen(ToQColor(Mapped(fontColor_)));
+    QString text = ToQString(bytes);
+    p.drawText(QPointF(x, y + ascent_), text);
+    int w = metrics_->horizontalAdvance(text);
+    MarkDirty(Visible(Rect{x - 2, y, x + w + 2 + metrics_->maxWidth() / 2, y + metrics_->height()}));
+}
+
+int Surface::TextWidth(std::string_view bytes) const {
+    CachedFont();
+    return metrics_->horizontalAdvance(ToQString(bytes));
+}
+
+int Surface::TextHeight(std::string_view) const {
+    CachedFont();
+    return metrics_->height();
+}
+
+void Surface::StretchDraw(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
+    StretchDraw(dest, bitmap.Image(), src);
+}
+
+// Nearest-neighbour stretching: destination pixel (x, y) shows source pixel
+// (src.left + (x - dest.left) * src.Width() / dest.Width(), likewise for y), so integer scales
+// repeat every source pixel exactly k times.
+void Surface::StretchDraw(const Rect& dest, const QImage& image, const Rect& src) {
+    if (dest.Empty() || src.Empty() || image.isNull()) return;
+    Rect v = Visible(dest);
+    if (v.Empty()) return;
+    EndPainter();
+
+    QImage converted;
+    const QImage* from = &image;
+    if (!IsDirectFormat(image.format())) {
+        converted = image.convertToFormat(QImage::Format_RGB32);
+        from = &converted;
+    }
+    const int sw = from->width(), sh = from->height();
+    const int dw = dest.Width(), dh = dest.Height(), srw = src.Width(), srh = src.Height();
+
+    // Source column of every visible destination column (-1: outside the source image).
+    thread_local std::vector<int> xmap;
+    xmap.resize(static_cast<size_t>(v.Width()));
+    for (int x = v.left; x < v.right; ++x) {
+        int sx = src.left + static_cast<int>(static_cast<long long>(x - dest.left) * srw / dw);
+        xmap[static_cast<size_t>(x - v.left)] = (sx >= 0 && sx < sw) ? sx : -1;
+    }
+
+    uchar* bits = image_->bits();
+    const qsizetype stride = image_->bytesPerLine();
+    const uchar* sbits = from->constBits();
+    const qsizetype sstride = from->bytesPerLine();
+    const bool andMode = copyMode_ == CopyMode::SrcAnd;
+    const bool identity = srw == dw && !monochrome_;
+
+    for (int y = v.top; y < v.bottom; ++y) {
+        int sy = src.top + static_cast<int>(static_cast<long long>(y - dest.top) * srh / dh);
+        if (sy < 0 || sy >= sh) continue;
+        auto* drow = reinterpret_cast<QRgb*>(bits + y * stride);
+        const auto* srow = reinterpret_cast<const QRgb*>(sbits + sy * sstride);
+        if (identity && xmap.front() >= 0 && xmap.back() >= 0) {
+            const QRgb* s = srow + xmap.front();
+            QRgb* d = drow + v.left;
+            const int n = v.Width();
+            if (andMode) {
+                for (int i = 0; i < n; ++i) d[i] &= (s[i] | kOpaque);
+            } else {
+                for (int i = 0; i < n; ++i) d[i] = s[i] | kOpaque;
+            }
+            continue;
+        }
+        for (int x = v.left; x < v.right; ++x) {
+            int sx = xmap[static_cast<size_t>(x - v.left)];
+            if (sx < 0) continue;
+            QRgb s = srow[sx];
+            if (monochrome_) s = ToMono(s & 0xFFFFFF);
+            if (andMode)
+                drow[x] &= (s | kOpaque);
+            else
+                drow[x] = s | kOpaque;
+        }
+    }
+    MarkDirty(v);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Bitmap
+
+Bitmap::Bitmap() = default;
+
+Bitmap::Bitmap(int width, int height) { SetSize(width, height); }
+
+Bitmap::Bitmap(const Bitmap& other) : image_(other.Image()), monochrome_(other.monochrome_) {}
+
+Bitmap& Bitmap::operator=(const Bitmap& other) {
+    if (this == &other) return *this;
+    QImage copy = other.Image();
+    if (canvas_) canvas_->Flush();
+    image_ = copy;
+    monochrome_ = other.monochrome_;
+    if (canvas_) canvas_->SetMonochrome(monochrome_);
+    return *this;
+}
+
+Bitmap::~Bitmap() {
+    if (canvas_) canvas_->Flush();
+}
+
+void Bitmap::SetSize(int width, int height) {
+    if (canvas_) canvas_->Flush();
+    width = std::max(0, width);
+    height = std::max(0, height);
+    if (width == image_.width() && height == image_.height()) return;
+    if (width == 0 || height == 0) {
+        image_ = QImage();
+        return;
+    }
+    QImage next(width, height, QImage::Format_RGB32);
+    next.fill(kOpaque | clWhite);
+    if (!image_.isNull()) {
+        // Keep what fits of the old picture in the top-left corner.
+        QImage old = image_.format() == QImage::Format_RGB32 ? image_
+                                                              : image_.convertToFormat(QImage::Format_RGB32);
+        const int w = std::min(width, old.width());
+        const int h = std::min(height, old.height());
+        for (int y = 0; y < h; ++y)
+            std::memcpy(next.scanLine(y), old.constScanLine(y), static_cast<size_t>(w) * 4);
+    }
+    image_ = next;
+}
+
+void Bitmap::SetMonochrome(bool on) {
+    monochrome_ = on;
+    if (canvas_) {
+        canvas_->Flush();
+        canvas_->SetMonochrome(on);
+    }
+    if (!on || image_.isNull()) return;
+    for (int y = 0; y < image_.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
+        for (int x = 0; x < image_.width(); ++x) row[x] = kOpaque | ToMono(row[x] & 0xFFFFFF);
+    }
+}
+
+Bitmap Bitmap::FromResource(std::string_view name) {
+    const QString base = QStringLiteral(":/glyphs/") + QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    for (const QString& suffix : {QString(), QStringLiteral(".bmp"), QStringLiteral(".png")}) {
+        QImage img(base + suffix);
+        if (!img.isNull()) {
+            Bitmap b;
+            b.image_ = img.convertToFormat(QImage::Format_RGB32);
+            return b;
+        }
+    }
+    throw std::runtime_error("The program has no bitmap resource " + std::string(name));
+}
+
+Color Bitmap::TransparentColor() const {
+    if (Height() == 0 || Width() == 0) return clWhite;
+    return Pixel(0, Height() - 1);
+}
+
+Color Bitmap::Pixel(int x, int y) const {
+    const QImage& img = Image();
+    if (x < 0 || y < 0 || x >= img.width() || y >= img.height()) return clBlack;
+    return img.pixel(x, y) & 0xFFFFFF;
+}
+
+void Bitmap::SetPixel(int x, int y, Color c) {
+    if (canvas_) canvas_->Flush();
+    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
+    c &= 0xFFFFFF;
+    if (monochrome_) c = ToMono(c);
+    image_.setPixel(x, y, kOpaque | c);
+}
+
+Surface& Bitmap::Canvas() {
+    if (!canvas_) {
+        canvas_ = std::make_unique<Surface>(&image_);
+        canvas_->SetMonochrome(monochrome_);
+    }
+    return *canvas_;
+}
+
+QImage& Bitmap::Image() {
+    if (canvas_) canvas_->Flush();
+    return image_;
+}
+
+const QImage& Bitmap::Image() const {
+    if (canvas_) canvas_->Flush();
+    return image_;
+}
+
+// ---------------------------------------------------------------------------------------------
+// ImageList
+
+ImageList::ImageList(int width, int height) : width_(std::max(1, width)), height_(std::max(1, height)) {}
+
+void ImageList::AddMasked(const Bitmap& strip, Color maskColor) {
+    maskColor &= 0xFFFFFF;
+    const QImage& img = strip.Image();
+    if (img.isNull()) return;
+    QImage rgb = img.format() == QImage::Format_RGB32 ? img : img.convertToFormat(QImage::Format_RGB32);
+    const int count = rgb.width() / width_;
+    const int rows = std::min(height_, rgb.height());
+    for (int i = 0; i < count; ++i) {
+        Image im;
+        im.pixels.assign(static_cast<size_t>(width_ * height_), maskColor);
+        im.mask.assign(static_cast<size_t>(width_ * height_), true);
+        for (int y = 0; y < rows; ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y)) + i * width_;
+            for (int x = 0; x < width_; ++x) {
+                Color c = row[x] & 0xFFFFFF;
+                size_t k = static_cast<size_t>(y * width_ + x);
+                im.pixels[k] = c;
+                im.mask[k] = c == maskColor;
+            }
+        }
+        images_.push_back(std::move(im));
+    }
+}
+
+void ImageList::GetBitmap(int index, Bitmap& dest) const {
+    dest.SetSize(width_, height_);
+    QImage& img = dest.Image();
+    const bool valid = index >= 0 && index < Count();
+    for (int y = 0; y < height_; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < width_; ++x) {
+            Color c = bk_;
+            if (valid) {
+                const Image& im = images_[static_cast<size_t>(index)];
+                size_t k = static_cast<size_t>(y * width_ + x);
+                if (!im.mask[k]) c = im.pixels[k];
+            }
+            row[x] = kOpaque | (dest.Monochrome() ? ToMono(c) : c);
+        }
+    }
+}
+
+void ImageList::Draw(Surface& surface, int x, int y, int index) const {
+    Bitmap b;
+    GetBitmap(index, b);
+    CopyMode mode = surface.GetCopyMode();
+    surface.SetCopyMode(CopyMode::SrcCopy);
+    surface.StretchDraw(Rect{x, y, x + width_, y + height_}, b, Rect{0, 0, width_, height_});
+    surface.SetCopyMode(mode);
+}
+
+void ImageList::Assign(const ImageList& other) {
+    if (this == &other) return;
+    width_ = other.width_;
+    height_ = other.height_;
+    bk_ = other.bk_;
+    images_ = other.images_;
+}
+
+}  // namespace platform

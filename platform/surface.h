@@ -4,8 +4,10 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -85,8 +87,25 @@ public:
     // Finishes pending painting so that the image can be read, copied or resized.
     void Flush();
 
+    // A monochrome surface draws every colour as black or white (its bitmap is monochrome).
+    void SetMonochrome(bool on) { monochrome_ = on; }
+    bool Monochrome() const { return monochrome_; }
+
+    // Change tracking for the window that shows the image: every drawing operation adds its
+    // area to the dirty rectangle; `onDirty` is called when the dirty rectangle stops being empty.
+    void SetDirtyCallback(std::function<void()> onDirty) { onDirty_ = std::move(onDirty); }
+    Rect DirtyRect() const { return dirty_; }
+    Rect TakeDirty();
+
 private:
     QPainter& Painter();
+    void EndPainter();
+    Rect Visible(const Rect& r) const;  // r cut to the clip and the image; may be empty
+    void MarkDirty(const Rect& r);
+    void FillSolid(const Rect& r, Color c);
+    void ApplyPainterClip();
+    Color Mapped(Color c) const;  // black or white on a monochrome surface
+    const QFont& CachedFont() const;
     QImage* image_ = nullptr;
     std::unique_ptr<QPainter> painter_;
     Color fill_ = clWhite;
@@ -99,6 +118,14 @@ private:
     Color fontColor_ = clBlack;
     CopyMode copyMode_ = CopyMode::SrcCopy;
     Rect clip_{};
+    bool monochrome_ = false;
+    Rect dirty_{};
+    std::function<void()> onDirty_;
+    // The Qt font and its metrics, rebuilt when a font setting changes.
+    mutable std::unique_ptr<QFont> font_;
+    mutable std::unique_ptr<QFontMetrics> metrics_;
+    mutable int ascent_ = 0;
+    bool painterFontSet_ = false;
 };
 
 class Bitmap {
