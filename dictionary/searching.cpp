@@ -1,0 +1,5 @@
+#include "dictionary/searching.h"
+
+namespace dictionary {
+bool searching = false;
+}
