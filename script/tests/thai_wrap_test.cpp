@@ -1,0 +1,158 @@
+// Word wrap of CR LF separated text: where the breaks go, and that nothing but breaks (and the
+// tabs they replace) changes.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "script/tests/thai_bytes.h"
+#include "script/thai.h"
+
+using thaitest::Hex;
+using thaitest::Repeat;
+
+namespace {
+
+const std::string Ko = "\xA1";    // ko kai
+const std::string SaraE = "\xE0";  // leading vowel
+const std::string MaiEk = "\xE8";
+
+std::string Wrapped(std::string text, int width) {
+    thai::WrapText(text, width);
+    return text;
+}
+
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t p; (p = text.find("\r\n", start)) != std::string::npos; start = p + 2)
+        lines.push_back(text.substr(start, p - start));
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+}  // namespace
+
+TEST(ThaiWrap, UnbrokenRunIsCutAfterWidthMinusTwoCells) {
+    const std::string text = Repeat(Ko, 20) + "\r\n";
+    EXPECT_EQ(LinesOf(Wrapped(text, 10)),
+              (std::vector<std::string>{Repeat(Ko, 8), Repeat(Ko, 8), Repeat(Ko, 4)}));
+    // The last byte is never examined: a text without a final break wraps the same way.
+    EXPECT_EQ(LinesOf(Wrapped(Repeat(Ko, 20), 10)),
+              (std::vector<std::string>{Repeat(Ko, 8), Repeat(Ko, 8), Repeat(Ko, 4)}));
+}
+
+TEST(ThaiWrap, BreaksAfterASpaceInTheWindow) {
+    const std::string text = Repeat(Ko, 5) + " " + Repeat(Ko, 8) + "\r\n";
+    EXPECT_EQ(Wrapped(text, 10), Repeat(Ko, 5) + " \r\n" + Repeat(Ko, 8) + "\r\n");
+}
+
+TEST(ThaiWrap, TabGivesWayToTheBreak) {
+    const std::string text = Repeat(Ko, 5) + "\t" + Repeat(Ko, 8) + "\r\n";
+    EXPECT_EQ(Wrapped(text, 10), Repeat(Ko, 5) + "\r\n" + Repeat(Ko, 8) + "\r\n");
+}
+
+TEST(ThaiWrap, OpeningBracketStartsTheNewLine) {
+    const std::string text = "abcdef(ghijklmno\r\n";
+    EXPECT_EQ(Wrapped(text, 10), "abcdef\r\n(ghijklmno\r\n");
+}
+
+TEST(ThaiWrap, PunctuationAnywhereInTheWindowBeatsThaiBreaks) {
+    // A space further back wins over a leading vowel nearer to the break point.
+    const std::string text = Repeat(Ko, 4) + " " + Repeat(Ko, 2) + SaraE + Repeat(Ko, 6) + "\r\n";
+    EXPECT_EQ(LinesOf(Wrapped(text, 10))[0], Repeat(Ko, 4) + " ");
+}
+
+TEST(ThaiWrap, UnspacedThaiBreaksBeforeLeadingVowelsAndAfterTones) {
+    const std::string vowel = Repeat(Ko, 6) + SaraE + Repeat(Ko, 6) + "\r\n";
+    EXPECT_EQ(Wrapped(vowel, 10), Repeat(Ko, 6) + "\r\n" + SaraE + Repeat(Ko, 6) + "\r\n");
+    const std::string tone = Repeat(Ko, 6) + MaiEk + Repeat(Ko, 6) + "\r\n";
+    EXPECT_EQ(Wrapped(tone, 10), Repeat(Ko, 6) + MaiEk + "\r\n" + Repeat(Ko, 6) + "\r\n");
+}
+
+TEST(ThaiWrap, MarksTakeNoWidth) {
+    // Eight cells of base plus vowel plus tone fit a width of 10 and stay one line.
+    const std::string cell = Hex("A1 D4 E8");
+    EXPECT_EQ(Wrapped(Repeat(cell, 8) + "\r\n", 10), Repeat(cell, 8) + "\r\n");
+    // Ten such cells are broken after eight, after the tone and so inside no cell.
+    const auto lines = LinesOf(Wrapped(Repeat(cell, 10) + "\r\n", 10));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], Repeat(cell, 8));
+    EXPECT_EQ(lines[1], Repeat(cell, 2));
+}
+
+TEST(ThaiWrap, ExistingBreaksRestartTheCount) {
+    const std::string text = Repeat(Ko, 8) + "\r\n" + Repeat(Ko, 8) + "\r\n" + "\r\n" + Repeat(Ko, 3) + "\r\n";
+    EXPECT_EQ(Wrapped(text, 10), text);
+    EXPECT_EQ(Wrapped("", 10), "");
+}
+
+TEST(ThaiWrap, WrappingAgainNeverJoins) {
+    const std::string text = "the quick brown fox jumps over the lazy dog " + Repeat(Ko, 30) + "\r\n";
+    const std::string once = Wrapped(text, 12);
+    ASSERT_GT(LinesOf(once).size(), 4u);
+    for (int width : {12, 7, 20}) {
+        const std::string again = Wrapped(once, width);
+        EXPECT_GE(LinesOf(again).size(), LinesOf(once).size()) << width;
+        // Every old break is still there: the old lines are the new ones regrouped.
+        std::string rejoined;
+        size_t next = 0;
+        const auto oldLines = LinesOf(once);
+        for (const std::string& line : LinesOf(again)) {
+            rejoined += line;
+            if (next < oldLines.size() && rejoined == oldLines[next]) {
+                ++next;
+                rejoined.clear();
+            }
+        }
+        EXPECT_EQ(next, oldLines.size()) << width;
+        EXPECT_TRUE(rejoined.empty()) << width;
+    }
+}
+
+TEST(ThaiWrap, NarrowWidthsAreTakenAsThree) {
+    const std::string text = "ab cd(ef) " + Repeat(Ko, 12) + "\tx\r\n";
+    const std::string three = Wrapped(text, 3);
+    EXPECT_EQ(Wrapped(text, 2), three);
+    EXPECT_EQ(Wrapped(text, 1), three);
+    EXPECT_EQ(Wrapped(text, 0), three);
+    EXPECT_EQ(Wrapped(text, -7), three);
+    EXPECT_GT(LinesOf(three).size(), 5u);
+}
+
+TEST(ThaiWrap, OnlyBreaksAreAddedAndLinesStayNarrower) {
+    // Random mixed text: removing the inserted breaks gives back the text minus replaced tabs.
+    // A line holds at most width - 1 counted cells plus the few bytes between a break and the
+    // byte that triggered it, which go uncounted (at most (width - 1) / 2 + 1 of them).
+    const std::string alphabet = Hex("A1 A2 A7 B9 C1 C3 D2 D3 D4 D5 D8 E0 E1 E8 E9 20 20 09 28 29 2C 41 62");
+    unsigned seed = 99;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        const int lines = 1 + static_cast<int>(next() % 4);
+        for (int l = 0; l < lines; ++l) {
+            const int len = static_cast<int>(next() % 60);
+            for (int i = 0; i < len; ++i) text += alphabet[next() % alphabet.size()];
+            text += "\r\n";
+        }
+        const int width = 3 + static_cast<int>(next() % 20);
+        const std::string out = Wrapped(text, width);
+
+        std::string source = text, result = out;
+        std::erase(source, '\t');
+        std::erase(result, '\t');
+        std::erase(source, '\r');
+        std::erase(source, '\n');
+        std::erase(result, '\r');
+        std::erase(result, '\n');
+        EXPECT_EQ(result, source) << "width " << width;
+
+        for (const std::string& line : LinesOf(out)) {
+            int bases = 0;
+            for (unsigned char c : line) bases += !thai::CombiningMarks.contains(c);
+            EXPECT_LE(bases, width - 1 + (width - 1) / 2 + 1) << thaitest::ToHex(line) << " width " << width;
+        }
+    }
+}
