@@ -124,24 +124,30 @@ void ThaiHost::Invalidate() {
     viewport()->update();
 }
 
+// Runs the handler over the pending areas. A handler may ask for more from inside HostPaint (it
+// snaps a scroll position and invalidates the window); those requests are run in a further round
+// here, a few times at most, and anything still left waits for the next paint.
 void ThaiHost::RunPending() {
-    if (painting_ || !handler_ || pending_.isEmpty()) return;
+    if (painting_ || !handler_) return;
     painting_ = true;
-    // Requests made while painting (an Invalidate from inside HostPaint) wait for the next round.
-    const QRegion todo = pending_;
-    pending_ = QRegion();
-    for (const QRect& r : todo) handler_->HostPaint(ToRect(r));
+    for (int round = 0; round < 4 && !pending_.isEmpty() && handler_; ++round) {
+        const QRegion todo = pending_;
+        pending_ = QRegion();
+        for (const QRect& r : todo) {
+            if (!handler_) break;
+            handler_->HostPaint(ToRect(r));
+        }
+    }
     painting_ = false;
     if (!pending_.isEmpty()) viewport()->update();
 }
 
 void ThaiHost::PaintPending() {
     SyncImageSize();
-    const QRegion todo = pending_;
+    const bool any = !pending_.isEmpty();
     RunPending();
     canvas_.Flush();
-    canvas_.TakeDirty();
-    viewport()->update(todo.boundingRect());
+    if (any) viewport()->update();
 }
 
 void ThaiHost::paintEvent(QPaintEvent* event) {

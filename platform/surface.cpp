@@ -235,6 +235,8 @@ const QFont& Surface::CachedFont() const {
         f->setItalic((fontStyle_ & fsItalic) != 0);
         f->setUnderline((fontStyle_ & fsUnderline) != 0);
         f->setStrikeOut((fontStyle_ & fsStrikeOut) != 0);
+        // Whole-pixel advances, so that a text is as wide as the sum of its characters.
+        f->setHintingPreference(QFont::PreferFullHinting);
         if (monochrome_) f->setStyleStrategy(QFont::NoAntialias);
         font_ = std::move(f);
         metrics_ = std::make_unique<QFontMetrics>(*font_);

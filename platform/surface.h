@@ -88,7 +88,10 @@ public:
     void Flush();
 
     // A monochrome surface draws every colour as black or white (its bitmap is monochrome).
-    void SetMonochrome(bool on) { monochrome_ = on; }
+    void SetMonochrome(bool on) {
+        monochrome_ = on;
+        font_.reset();
+    }
     bool Monochrome() const { return monochrome_; }
 
     // Change tracking for the window that shows the image: every drawing operation adds its

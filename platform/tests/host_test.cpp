@@ -1,0 +1,310 @@
+// The host window: backing image, scroll bars, paint requests and mouse routing.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTest>
+#include <vector>
+
+#include "platform/host.h"
+
+namespace platform {
+namespace {
+
+constexpr Color kRed = RGB(255, 0, 0);
+
+struct MouseCall {
+    char kind;  // 'd'own, 'm'ove, 'u'p
+    MouseButton button;
+    ShiftState state;
+    int x, y;
+};
+
+// Records what the host asks of its control. Optionally snaps the vertical position to `snap`
+// pixels from inside HostPaint, as the text controls do.
+class Recorder : public HostHandler {
+public:
+    explicit Recorder(ThaiHost& host) : host_(host) { host.SetHandler(this); }
+    void HostPaint(const Rect& clip) override {
+        paints.push_back(clip);
+        int pos = host_.ScrollPos(ScrollBar::Vertical);
+        seenPositions.push_back(pos);
+        if (snap > 0 && pos % snap != 0) {
+            host_.SetScrollPos(ScrollBar::Vertical, pos / snap * snap);
+            host_.Invalidate();
+            return;
+        }
+        host_.Canvas().SetFillColor(paintColor);
+        host_.Canvas().FillRect(clip);
+    }
+    void HostResize() override { ++resizes; }
+    void HostMouseDown(MouseButton b, ShiftState s, int x, int y) override { mouse.push_back({'d', b, s, x, y}); }
+    void HostMouseMove(ShiftState s, int x, int y) override { mouse.push_back({'m', MouseButton::Left, s, x, y}); }
+    void HostMouseUp(MouseButton b, ShiftState s, int x, int y) override { mouse.push_back({'u', b, s, x, y}); }
+
+    long Area() const {
+        long a = 0;
+        for (const Rect& r : paints) a += static_cast<long>(r.Width()) * r.Height();
+        return a;
+    }
+    std::vector<Rect> paints;
+    std::vector<int> seenPositions;
+    std::vector<MouseCall> mouse;
+    int resizes = 0;
+    int snap = 0;
+    Color paintColor = RGB(0, 0, 255);
+
+private:
+    ThaiHost& host_;
+};
+
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        host.resize(220, 160);
+        host.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+        host.PaintPending();
+        rec.paints.clear();
+        rec.seenPositions.clear();
+    }
+    ThaiHost host;
+    Recorder rec{host};
+};
+
+TEST_F(HostTest, ScrollBarsAreShownAndPositionsClamped) {
+    EXPECT_TRUE(host.horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(host.verticalScrollBar()->isVisible());
+    EXPECT_EQ(host.ClientWidth(), host.viewport()->width());
+    EXPECT_LT(host.ClientWidth(), 220) << "the vertical bar takes its place beside the client area";
+
+    host.SetScrollRange(ScrollBar::Vertical, 300);
+    EXPECT_EQ(host.ScrollRange(ScrollBar::Vertical), 300);
+    host.SetScrollPos(ScrollBar::Vertical, 450);
+    EXPECT_EQ(host.ScrollPos(ScrollBar::Vertical), 300);
+    host.SetScrollPos(ScrollBar::Vertical, -4);
+    EXPECT_EQ(host.ScrollPos(ScrollBar::Vertical), 0);
+    host.SetScrollPos(ScrollBar::Vertical, 120);
+    host.SetScrollRange(ScrollBar::Vertical, 50);
+    EXPECT_EQ(host.ScrollPos(ScrollBar::Vertical), 50) << "a smaller range pulls the position in";
+    host.SetScrollRange(ScrollBar::Horizontal, 80);
+    host.SetScrollPos(ScrollBar::Horizontal, 33);
+    EXPECT_EQ(host.ScrollPos(ScrollBar::Horizontal), 33);
+    EXPECT_EQ(host.ScrollPos(ScrollBar::Vertical), 50);
+    host.SetScrollStep(ScrollBar::Horizontal, 12);
+    EXPECT_EQ(host.ScrollStep(ScrollBar::Horizontal), 12);
+    EXPECT_TRUE(host.verticalScrollBar()->hasTracking());
+
+    // Positions set by the program never ask for a repaint.
+    host.PaintPending();
+    EXPECT_TRUE(rec.paints.empty());
+}
+
+TEST_F(HostTest, MovingABarRepaintsEverythingWithoutScrollingPixels) {
+    host.SetScrollRange(ScrollBar::Vertical, 500);
+    host.SetScrollStep(ScrollBar::Vertical, 16);
+    host.Canvas().SetFillColor(kRed);
+    host.Canvas().FillRect({0, 0, 10, 10});
+    rec.paintColor = kRed;
+
+    // The user drags the thumb to a place between rows; the handler snaps it back and asks again.
+    rec.snap = 16;
+    host.verticalScrollBar()->setValue(37);
+    host.PaintPending();
+    ASSERT_EQ(rec.seenPositions.size(), 2u);
+    EXPECT_EQ(rec.seenPositions[0], 37) << "the unsnapped position reaches the handler";
+    EXPECT_EQ(rec.seenPositions[1], 32);
+    EXPECT_EQ(host.ScrollPos(ScrollBar::Vertical), 32);
+    EXPECT_EQ(rec.paints.back(), (Rect{0, 0, host.ClientWidth(), host.ClientHeight()}));
+    // The whole client area was painted by the handler; nothing was moved by the window itself.
+    const QImage& img = host.BackingImage();
+    EXPECT_EQ(img.pixel(host.ClientWidth() - 1, host.ClientHeight() - 1) & 0xFFFFFF, kRed);
+
+    // An arrow click moves by the step.
+    rec.paints.clear();
+    host.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(host.ScrollPos(ScrollBar::Vertical), 48);
+    host.PaintPending();
+    EXPECT_EQ(rec.paints.size(), 1u);
+
+    // Nothing left to do: no further paint.
+    rec.paints.clear();
+    host.PaintPending();
+    EXPECT_TRUE(rec.paints.empty());
+}
+
+TEST_F(HostTest, InvalidateAsksForTheWholeClientArea) {
+    host.Invalidate();
+    host.PaintPending();
+    ASSERT_EQ(rec.paints.size(), 1u);
+    EXPECT_EQ(rec.paints[0], (Rect{0, 0, host.ClientWidth(), host.ClientHeight()}));
+    // The paint event runs pending requests too.
+    rec.paints.clear();
+    host.Invalidate();
+    QApplication::processEvents();
+    EXPECT_EQ(rec.Area(), static_cast<long>(host.ClientWidth()) * host.ClientHeight());
+}
+
+TEST_F(HostTest, ResizeKeepsOldPixelsAndAsksForTheNewArea) {
+    const int w0 = host.ClientWidth(), h0 = host.ClientHeight();
+    host.Canvas().SetFillColor(kRed);
+    host.Canvas().FillRect({w0 - 5, h0 - 5, w0, h0});
+    host.SetColor(RGB(10, 20, 30));
+    const int resizes = rec.resizes;
+    host.resize(300, 200);
+    QApplication::processEvents();
+    const int w1 = host.ClientWidth(), h1 = host.ClientHeight();
+    ASSERT_GT(w1, w0);
+    ASSERT_GT(h1, h0);
+    EXPECT_GT(rec.resizes, resizes);
+    EXPECT_EQ(host.BackingImage().size(), QSize(w1, h1));
+    // The handler painted exactly the new area (blue), the old pixels are still there.
+    rec.paints.clear();
+    host.PaintPending();
+    EXPECT_EQ(rec.Area(), 0) << "the paint event already ran the requests";
+    const QImage& img = host.BackingImage();
+    EXPECT_EQ(img.pixel(w0 - 1, h0 - 1) & 0xFFFFFF, kRed);
+    EXPECT_EQ(img.pixel(w1 - 1, h1 - 1) & 0xFFFFFF, RGB(0, 0, 255));
+    EXPECT_EQ(img.pixel(w0, 0) & 0xFFFFFF, RGB(0, 0, 255));
+    EXPECT_EQ(img.pixel(0, h0) & 0xFFFFFF, RGB(0, 0, 255));
+    EXPECT_EQ(img.pixel(w0 - 1, 0) & 0xFFFFFF, RGB(0, 0, 255)) << "from the first paint of the set-up";
+
+    // Without a handler the new area starts in the window colour.
+    host.SetHandler(nullptr);
+    host.resize(340, 220);
+    QApplication::processEvents();
+    const QImage& bigger = host.BackingImage();
+    EXPECT_EQ(bigger.pixel(host.ClientWidth() - 1, host.ClientHeight() - 1) & 0xFFFFFF, RGB(10, 20, 30));
+    EXPECT_EQ(bigger.pixel(w1 - 1, h1 - 1) & 0xFFFFFF, RGB(0, 0, 255));
+
+    // Shrinking keeps what still fits.
+    host.SetHandler(&rec);
+    host.resize(120, 100);
+    QApplication::processEvents();
+    EXPECT_EQ(host.BackingImage().size(), QSize(host.ClientWidth(), host.ClientHeight()));
+    EXPECT_EQ(host.BackingImage().pixel(0, 0) & 0xFFFFFF, RGB(0, 0, 255));
+}
+
+TEST_F(HostTest, ResizeRequestsCoverOnlyTheNewStrip) {
+    host.SetHandler(nullptr);  // no paint during the resize events
+    const int w0 = host.ClientWidth(), h0 = host.ClientHeight();
+    host.resize(260, 160);
+    QApplication::sendPostedEvents();
+    host.SetHandler(&rec);
+    rec.paints.clear();
+    host.PaintPending();
+    const int w1 = host.ClientWidth();
+    ASSERT_EQ(host.ClientHeight(), h0);
+    EXPECT_EQ(rec.Area(), static_cast<long>(w1 - w0) * h0);
+    for (const Rect& r : rec.paints) EXPECT_GE(r.left, w0);
+}
+
+TEST_F(HostTest, CanvasDrawingReachesTheScreen) {
+    host.Canvas().SetFillColor(kRed);
+    host.Canvas().FillRect({3, 4, 9, 8});
+    const QImage shown = host.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(shown.isNull());
+    const qreal dpr = shown.devicePixelRatio();
+    EXPECT_EQ(shown.pixel(static_cast<int>(5 * dpr), static_cast<int>(6 * dpr)) & 0xFFFFFF, kRed);
+    EXPECT_EQ(shown.pixel(static_cast<int>(20 * dpr), static_cast<int>(20 * dpr)) & 0xFFFFFF, RGB(0, 0, 255));
+}
+
+TEST_F(HostTest, MouseEventsCarryClientPointsButtonsAndKeys) {
+    QWidget* vp = host.viewport();
+    QTest::mousePress(vp, Qt::LeftButton, Qt::ShiftModifier, QPoint(10, 12));
+    QTest::mouseMove(vp, QPoint(30, 14));
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::ControlModifier, QPoint(31, 15));
+    std::vector<MouseCall> calls;
+    for (const MouseCall& c : rec.mouse)
+        if (c.kind != 'm' || c.x == 30) calls.push_back(c);
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0].kind, 'd');
+    EXPECT_EQ(calls[0].button, MouseButton::Left);
+    EXPECT_EQ(calls[0].x, 10);
+    EXPECT_EQ(calls[0].y, 12);
+    EXPECT_TRUE(calls[0].state.left);
+    EXPECT_TRUE(calls[0].state.shift);
+    EXPECT_FALSE(calls[0].state.right);
+    EXPECT_EQ(calls[1].kind, 'm');
+    EXPECT_EQ(calls[1].y, 14);
+    EXPECT_TRUE(calls[1].state.left);
+    EXPECT_EQ(calls[2].kind, 'u');
+    EXPECT_EQ(calls[2].button, MouseButton::Left);
+    EXPECT_EQ(calls[2].x, 31);
+    EXPECT_TRUE(calls[2].state.ctrl);
+    EXPECT_FALSE(calls[2].state.left) << "released";
+
+    rec.mouse.clear();
+    QTest::mousePress(vp, Qt::RightButton, Qt::AltModifier, QPoint(5, 6));
+    ASSERT_EQ(rec.mouse.size(), 1u);
+    EXPECT_EQ(rec.mouse[0].button, MouseButton::Right);
+    EXPECT_TRUE(rec.mouse[0].state.right);
+    EXPECT_TRUE(rec.mouse[0].state.alt);
+    QTest::mouseRelease(vp, Qt::RightButton, {}, QPoint(5, 6));
+    ASSERT_EQ(rec.mouse.size(), 2u);
+    EXPECT_EQ(rec.mouse[1].kind, 'u');
+    EXPECT_EQ(rec.mouse[1].button, MouseButton::Right);
+    EXPECT_EQ(rec.mouse[1].x, 5);
+}
+
+TEST_F(HostTest, PointerShapes) {
+    EXPECT_EQ(host.Pointer(), PointerShape::IBeam);
+    EXPECT_EQ(host.viewport()->cursor().shape(), Qt::IBeamCursor);
+    host.SetPointer(PointerShape::Drag);
+    EXPECT_EQ(host.Pointer(), PointerShape::Drag);
+    EXPECT_EQ(host.viewport()->cursor().shape(), Qt::DragCopyCursor);
+    host.SetPointer(PointerShape::IBeam);
+    EXPECT_EQ(host.viewport()->cursor().shape(), Qt::IBeamCursor);
+}
+
+// Two windows side by side: a right-button drag that starts in one ends in the other.
+TEST(HostRoutingTest, RightReleaseGoesToTheHostUnderThePointer) {
+    ThaiHost a, b;
+    a.setGeometry(50, 50, 200, 150);
+    b.setGeometry(400, 60, 200, 150);
+    a.show();
+    b.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&a));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&b));
+    Recorder ra(a), rb(b);
+
+    const QPoint overB = b.viewport()->mapToGlobal(QPoint(7, 9));
+    const QPoint overA = a.viewport()->mapToGlobal(QPoint(20, 30));
+    EXPECT_EQ(ThaiHost::HostAt(overB), &b);
+    EXPECT_EQ(ThaiHost::HostAt(overA), &a);
+    EXPECT_EQ(ThaiHost::HostAt(QPoint(5000, 5000)), nullptr);
+    EXPECT_EQ(ThaiHost::ReleaseTarget(&a, Qt::RightButton, overB), &b);
+    EXPECT_EQ(ThaiHost::ReleaseTarget(&a, Qt::LeftButton, overB), &a);
+    EXPECT_EQ(ThaiHost::ReleaseTarget(&a, Qt::RightButton, QPoint(5000, 5000)), nullptr);
+    // The scroll bar is not the client area.
+    const QPoint onBar = b.verticalScrollBar()->mapToGlobal(QPoint(3, 3));
+    EXPECT_EQ(ThaiHost::HostAt(onBar), nullptr);
+
+    // Press on A, release (as Qt delivers it: to A, which holds the mouse) over B.
+    QTest::mousePress(a.viewport(), Qt::RightButton, {}, QPoint(20, 30));
+    QTest::mouseRelease(a.viewport(), Qt::RightButton, {}, a.viewport()->mapFromGlobal(overB));
+    ASSERT_EQ(ra.mouse.size(), 1u);
+    EXPECT_EQ(ra.mouse[0].kind, 'd');
+    ASSERT_EQ(rb.mouse.size(), 1u);
+    EXPECT_EQ(rb.mouse[0].kind, 'u');
+    EXPECT_EQ(rb.mouse[0].button, MouseButton::Right);
+    EXPECT_EQ(rb.mouse[0].x, 7);
+    EXPECT_EQ(rb.mouse[0].y, 9);
+
+    // A left release stays with the pressed host, in its own coordinates.
+    QTest::mousePress(a.viewport(), Qt::LeftButton, {}, QPoint(20, 30));
+    QTest::mouseRelease(a.viewport(), Qt::LeftButton, {}, a.viewport()->mapFromGlobal(overB));
+    ASSERT_EQ(ra.mouse.size(), 3u);
+    EXPECT_EQ(ra.mouse[2].kind, 'u');
+    EXPECT_EQ(ra.mouse[2].x, a.viewport()->mapFromGlobal(overB).x());
+    EXPECT_EQ(rb.mouse.size(), 1u);
+
+    // A right release over nothing reaches no host.
+    QTest::mousePress(a.viewport(), Qt::RightButton, {}, QPoint(20, 30));
+    QTest::mouseRelease(a.viewport(), Qt::RightButton, {}, a.viewport()->mapFromGlobal(QPoint(5000, 5000)));
+    EXPECT_EQ(ra.mouse.size(), 4u);
+    EXPECT_EQ(rb.mouse.size(), 1u);
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,120 @@
+// Cutting glyph strips into masked images and rendering them on a background colour.
+#include <gtest/gtest.h>
+
+#include "platform/surface.h"
+
+namespace platform {
+namespace {
+
+constexpr Color kBlue = RGB(0, 0, 200);
+constexpr Color kMask = RGB(255, 0, 255);
+
+// A strip of three 3x2 images; image i has a black pixel at (i, 0) and the mask colour elsewhere,
+// except image 2, which also holds a red pixel at (0, 1).
+Bitmap Strip() {
+    Bitmap b(9, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 9; ++x) b.SetPixel(x, y, kMask);
+    for (int i = 0; i < 3; ++i) b.SetPixel(3 * i + i, 0, clBlack);
+    b.SetPixel(6, 1, RGB(255, 0, 0));
+    return b;
+}
+
+TEST(ImageListTest, CutsTheStripFromLeftToRightAndMasksItsColour) {
+    ImageList list(3, 2);
+    Bitmap strip = Strip();
+    EXPECT_EQ(strip.TransparentColor(), kMask);
+    list.AddMasked(strip, strip.TransparentColor());
+    ASSERT_EQ(list.Count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const auto& px = list.Pixels(i);
+        const auto& mask = list.Mask(i);
+        ASSERT_EQ(px.size(), 6u);
+        for (int k = 0; k < 6; ++k) {
+            const bool glyph = (k == i) || (i == 2 && k == 3);
+            EXPECT_EQ(mask[static_cast<size_t>(k)], !glyph) << "image " << i << " pixel " << k;
+        }
+        EXPECT_EQ(px[static_cast<size_t>(i)], clBlack);
+    }
+    // A second strip goes on at the end; a strip's incomplete last image is dropped.
+    Bitmap more(7, 2);
+    list.AddMasked(more, clWhite);
+    EXPECT_EQ(list.Count(), 5);
+    EXPECT_TRUE(list.Mask(4)[0]);
+}
+
+TEST(ImageListTest, GetBitmapRendersOnTheBackgroundColour) {
+    ImageList list(3, 2);
+    list.AddMasked(Strip(), kMask);
+    list.SetBkColor(kBlue);
+    Bitmap out;
+    list.GetBitmap(1, out);
+    EXPECT_EQ(out.Width(), 3);
+    EXPECT_EQ(out.Height(), 2);
+    EXPECT_EQ(out.Pixel(1, 0), clBlack);
+    EXPECT_EQ(out.Pixel(0, 0), kBlue);
+    EXPECT_EQ(out.Pixel(2, 1), kBlue);
+    list.SetBkColor(clWhite);
+    list.GetBitmap(2, out);
+    EXPECT_EQ(out.Pixel(2, 0), clBlack);
+    EXPECT_EQ(out.Pixel(0, 1), RGB(255, 0, 0));
+    EXPECT_EQ(out.Pixel(1, 1), clWhite);
+    // An index the list does not hold gives a plain background, not a crash.
+    list.GetBitmap(99, out);
+    EXPECT_EQ(out.Pixel(0, 0), clWhite);
+    list.GetBitmap(-1, out);
+    EXPECT_EQ(out.Pixel(1, 0), clWhite);
+}
+
+TEST(ImageListTest, DrawOnASurfaceAndAssign) {
+    ImageList list(3, 2);
+    list.AddMasked(Strip(), kMask);
+    list.SetBkColor(kBlue);
+    QImage img(10, 10, QImage::Format_RGB32);
+    img.fill(0xFFFFFFFFu);
+    Surface s(&img);
+    s.SetCopyMode(CopyMode::SrcAnd);  // drawing an image ignores the copy mode
+    list.Draw(s, 4, 5, 0);
+    s.Flush();
+    EXPECT_EQ(img.pixel(4, 5) & 0xFFFFFF, clBlack);
+    EXPECT_EQ(img.pixel(5, 5) & 0xFFFFFF, kBlue);
+    EXPECT_EQ(img.pixel(6, 6) & 0xFFFFFF, kBlue);
+    EXPECT_EQ(img.pixel(7, 5) & 0xFFFFFF, clWhite);
+    EXPECT_EQ(img.pixel(4, 7) & 0xFFFFFF, clWhite);
+    EXPECT_EQ(s.GetCopyMode(), CopyMode::SrcAnd);
+
+    ImageList copy(12, 16);
+    copy.Assign(list);
+    EXPECT_EQ(copy.Width(), 3);
+    EXPECT_EQ(copy.Height(), 2);
+    EXPECT_EQ(copy.Count(), 3);
+    EXPECT_EQ(copy.BkColor(), kBlue);
+    Bitmap a, b;
+    list.GetBitmap(2, a);
+    copy.GetBitmap(2, b);
+    EXPECT_EQ(a.Image(), b.Image());
+    // The copy is its own list.
+    copy.AddMasked(Strip(), kMask);
+    EXPECT_EQ(list.Count(), 3);
+}
+
+TEST(ImageListTest, OneBitStripFromAProgramResource) {
+    // TESTSTRIP.bmp: a 1-bit 24 x 16 strip, white with one black pixel at (13, 4) and a black
+    // bottom-right pixel; loaded by name without the file's extension.
+    Bitmap b = Bitmap::FromResource("TESTSTRIP");
+    ASSERT_EQ(b.Width(), 24);
+    ASSERT_EQ(b.Height(), 16);
+    EXPECT_EQ(b.Pixel(13, 4), clBlack);
+    EXPECT_EQ(b.Pixel(12, 4), clWhite);
+    EXPECT_EQ(b.Pixel(23, 15), clBlack);
+    EXPECT_EQ(b.TransparentColor(), clWhite);
+    ImageList list(12, 16);
+    list.AddMasked(b, b.TransparentColor());
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_FALSE(list.Mask(1)[static_cast<size_t>(4 * 12 + 1)]);
+    EXPECT_TRUE(list.Mask(0)[static_cast<size_t>(4 * 12 + 1)]);
+    EXPECT_FALSE(list.Mask(1)[static_cast<size_t>(15 * 12 + 11)]);
+}
+
+}  // namespace
+}  // namespace platform
