@@ -1,5 +1,285 @@
-// The key-down handler of TThailist.
-#include "editor/thailist.h"
+// The key-down handler of TThailist: cursor movement, paging and scrolling, word movement, line
+// splitting, joining and deleting, character deletion and the keyboard side of selection.
+// Typed characters do not come here; they go to KeyPress, which the plain list ignores and the
+// editor (TThaimemo) overrides.
+#include <algorithm>
+#include <string>
 
-void TThailist::KeyDown(int&, platform::ShiftState) {}
+#include "dictionary/searching.h"
+#include "editor/printjob.h"
+#include "editor/thailist.h"
+#include "script/thai.h"
+
+namespace {
+
+namespace vk = platform::vk;
+
+// Word movement stops at the word separators and at line breaks.
+bool IsWordBreak(unsigned char c) {
+    return thai::WordSeparators.contains(c) || c == '\r' || c == '\n';
+}
+
+// Repaints one line of the view from a cell to the right edge (partial cell included).
+void RepaintLineFrom(TThailist& v, int line, int cell) {
+    const int row = line - v.TopLine;
+    if (row < 0 || row > v.RowCount) return;
+    v.PaintRows(row, row, std::max(0, cell - v.LeftCol), v.ColCount);
+}
+
+// Repaints every row from a line to the bottom of the view, whole rows.
+void RepaintRowsFrom(TThailist& v, int line) {
+    int row = std::max(0, line - v.TopLine);
+    if (row > v.RowCount) return;
+    v.PaintRows(row, v.RowCount, 0, v.ColCount);
+    // Painting draws nothing once the text is empty; the rows the last line left on the screen
+    // are blanked here so that a deleted line does not stay visible.
+    if (v.LineCount() == 0) {
+        if (platform::Surface* canvas = v.Canvas()) {
+            canvas->SetFillColor(platform::clWhite);
+            canvas->FillRect({0, row * v.RowHeight, canvas->Width(), canvas->Height()});
+        }
+    }
+}
+
+void SplitLine(TThailist& v) {
+    if (v.CursorLine >= v.LineCount()) return;
+    const int line = v.CursorLine;
+    const std::string t = v.Lines[line];
+    const int p = thai::CellToPos(t, v.CursorCol);
+    if (p > static_cast<int>(t.size())) {
+        v.Lines.Insert(line + 1, std::string());
+    } else {
+        std::string head = t.substr(0, static_cast<size_t>(p - 1));
+        while (!head.empty() && static_cast<unsigned char>(head.back()) <= 0x20) head.pop_back();
+        v.Lines.Set(line, std::move(head));
+        v.Lines.Insert(line + 1, t.substr(static_cast<size_t>(p - 1)));
+    }
+    v.SetCursor(line + 1, 0);
+    RepaintRowsFrom(v, line);
+}
+
+void DeleteCursorLine(TThailist& v) {
+    if (v.CursorLine >= v.LineCount()) return;
+    v.Lines.Delete(v.CursorLine);
+    RepaintRowsFrom(v, v.CursorLine);
+}
+
+void InsertEmptyLine(TThailist& v) {
+    if (v.CursorLine >= v.LineCount()) return;
+    v.Lines.Insert(v.CursorLine, std::string());
+    RepaintRowsFrom(v, v.CursorLine);
+}
+
+// Backspace: joins the line to the previous one at column 0, else removes the whole cell left
+// of the cursor (its base and up to two marks).
+void DeleteBackward(TThailist& v) {
+    const int c = v.CursorCol;
+    if (c == 0) {
+        if (v.CursorLine <= 0 || v.CursorLine >= v.LineCount()) return;
+        const std::string t = v.Lines[v.CursorLine];
+        v.Lines.Delete(v.CursorLine);
+        const int prev = v.CursorLine - 1;
+        v.SetCursor(prev, thai::CellCount(v.Lines[prev]));
+        v.Lines.Set(prev, v.Lines[prev] + t);
+        RepaintRowsFrom(v, prev);
+        return;
+    }
+    if (c == v.LeftCol)
+        v.SetCursor(v.CursorLine, c - 1);
+    else
+        v.CursorCol = c - 1;
+    if (v.CursorLine >= v.LineCount()) return;
+    std::string t = v.Lines[v.CursorLine];
+    if (c - 1 > thai::CellCount(t)) return;
+    const size_t at = static_cast<size_t>(thai::CellToPos(t, c - 1) - 1);
+    if (at < t.size()) {
+        t.erase(at, 1);
+        for (int k = 0; k < 2; ++k)
+            if (at < t.size() && thai::CombiningMarks.contains(static_cast<unsigned char>(t[at]))) t.erase(at, 1);
+    }
+    v.Lines.Set(v.CursorLine, std::move(t));
+    RepaintLineFrom(v, v.CursorLine, v.CursorCol);
+}
+
+// Delete: removes the selection, or takes the cursor cell apart from its end, one byte a time.
+void DeleteForward(TThailist& v) {
+    int start = 0, length = 0;
+    if (v.SelectionRange(start, length)) {
+        v.DeleteSelection();
+        return;
+    }
+    if (v.CursorLine >= v.LineCount()) return;
+    std::string t = v.Lines[v.CursorLine];
+    if (v.CursorCol >= thai::CellCount(t)) return;
+    const size_t at = static_cast<size_t>(thai::LastOfCell(t, v.CursorCol) - 1);
+    const bool mark = thai::CombiningMarks.contains(static_cast<unsigned char>(t[at]));
+    t.erase(at, 1);
+    v.Lines.Set(v.CursorLine, std::move(t));
+    if (mark) {
+        const int row = v.CursorLine - v.TopLine;
+        const int col = v.CursorCol - v.LeftCol;
+        if (row >= 0 && row <= v.RowCount && col >= 0 && col <= v.ColCount) v.PaintRows(row, row, col, col);
+    } else {
+        RepaintLineFrom(v, v.CursorLine, v.CursorCol);
+    }
+}
+
+void PageUp(TThailist& v) {
+    if (v.TopLine == 0 || v.RowCount == 1) return;
+    v.TopLine = std::max(0, v.TopLine - v.RowCount);
+    v.SetCursor(v.CursorLine - v.RowCount, v.CursorCol);
+}
+
+void PageDown(TThailist& v) {
+    if (v.TopLine >= v.LineCount() || v.RowCount == 1) return;
+    if (v.LineCount() <= v.TopLine + v.RowCount - 1) return;
+    v.TopLine += v.RowCount;
+    v.SetCursor(v.CursorLine + v.RowCount, v.CursorCol);
+}
+
+void ScrollUp(TThailist& v) {
+    if (v.TopLine <= 0) return;
+    v.TopLine -= 1;
+    v.SetCursor(v.CursorLine - 1, v.CursorCol);
+}
+
+void ScrollDown(TThailist& v) {
+    if (v.TopLine >= v.LineCount()) return;
+    v.TopLine += 1;
+    v.SetCursor(v.CursorLine + 1, v.CursorCol);
+}
+
+// Offset in the joined text of the cursor's byte (the line's CR for a cursor right of its end).
+int CursorOffset(const TThailist& v, const std::string& joined) {
+    return TThailist::LineStartPos(joined, v.CursorLine) + thai::CellToPos(v.Lines[v.CursorLine], v.CursorCol) - 1;
+}
+
+// Puts the cursor on the cell that holds the byte at `offset` of the joined text.
+void CursorToOffset(TThailist& v, const std::string& joined, int offset) {
+    if (offset >= static_cast<int>(joined.size())) {
+        v.SetCursor(v.LineCount(), 0);
+        return;
+    }
+    const thai::LineCol lc = thai::OffsetToLineCol(joined, offset);
+    const int line = std::min(lc.line, v.LineCount() - 1);
+    v.SetCursor(line, thai::PosToCell(v.Lines[line], lc.col + 1));
+}
+
+void NextWord(TThailist& v) {
+    if (v.CursorLine >= v.LineCount()) return;
+    const std::string joined = v.JoinedText();
+    const int n = static_cast<int>(joined.size());
+    int i = CursorOffset(v, joined);
+    while (i < n && !IsWordBreak(static_cast<unsigned char>(joined[i]))) ++i;
+    while (i < n && IsWordBreak(static_cast<unsigned char>(joined[i]))) ++i;
+    CursorToOffset(v, joined, i);
+}
+
+void PrevWord(TThailist& v) {
+    if (v.LineCount() == 0) return;
+    const std::string joined = v.JoinedText();
+    const int p = v.CursorLine >= v.LineCount() ? static_cast<int>(joined.size()) : CursorOffset(v, joined);
+    int result = 0;
+    if (p > 0) {
+        int i = p - 1;
+        while (i > 0 && IsWordBreak(static_cast<unsigned char>(joined[i]))) --i;
+        while (i > 0 && !IsWordBreak(static_cast<unsigned char>(joined[i]))) --i;
+        result = i > 0 ? i + 1 : 0;
+    }
+    CursorToOffset(v, joined, result);
+}
+
+void PlainAction(TThailist& v, int key) {
+    switch (key) {
+    case vk::Back: DeleteBackward(v); break;
+    case vk::Return:
+        if (v.HardReturn)
+            SplitLine(v);
+        else
+            v.SetCursor(v.CursorLine + 1, 0);
+        break;
+    case vk::Prior: PageUp(v); break;
+    case vk::Next: PageDown(v); break;
+    case vk::End:
+        if (v.CursorLine < v.LineCount())
+            v.SetCursor(v.CursorLine, thai::CellCount(v.Lines[v.CursorLine]));
+        else
+            v.SetCursor(v.CursorLine, 0);
+        break;
+    case vk::Home: v.SetCursor(v.CursorLine, 0); break;
+    case vk::Left: v.SetCursor(v.CursorLine, v.CursorCol - 1); break;
+    case vk::Up: v.SetCursor(v.CursorLine - 1, v.CursorCol); break;
+    case vk::Right: v.SetCursor(v.CursorLine, v.CursorCol + 1); break;
+    case vk::Down: v.SetCursor(v.CursorLine + 1, v.CursorCol); break;
+    case vk::Delete: DeleteForward(v); break;
+    default: break;
+    }
+}
+
+void CtrlAction(TThailist& v, int key) {
+    switch (key) {
+    case vk::Return: SplitLine(v); break;
+    case vk::Delete:
+    case vk::KeyY: DeleteCursorLine(v); break;
+    case vk::KeyN: InsertEmptyLine(v); break;
+    case vk::End: v.SetCursor(v.LineCount(), 0); break;
+    case vk::Home: v.SetCursor(0, 0); break;
+    case vk::Left: PrevWord(v); break;
+    case vk::Right: NextWord(v); break;
+    case vk::Up: ScrollUp(v); break;
+    case vk::Down: ScrollDown(v); break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+void TThailist::KeyDown(int& key, platform::ShiftState shift) {
+    // Space, the letter keys and 97..122 (keypad, F1..F11) may answer a pending offer.
+    const bool mayAnswerOffer = key == vk::Space || (key >= 65 && key <= 90) || (key >= 97 && key <= 122);
+    if (!mayAnswerOffer) CancelOffer();
+    SetCursor(CursorLine, CursorCol);  // back into view if the user scrolled it away
+    if (shift.alt) return;
+    if (key == vk::Escape) {
+        if (printjob::AbortRunningPrintJob) printjob::AbortRunningPrintJob();
+        dictionary::searching = false;
+        return;
+    }
+    HideCaret();
+    if (shift.ctrl &&
+        (key == vk::Back || key == vk::Return || key == vk::Delete || key == vk::KeyN || key == vk::KeyY))
+        ClearSelection();
+    if (key == vk::Return || (key >= vk::Prior && key <= vk::Down)) {
+        if (shift.shift)
+            StartSelection();
+        else
+            ClearSelection();
+    }
+    if (shift.ctrl)
+        CtrlAction(*this, key);
+    else
+        PlainAction(*this, key);
+    if (shift.shift) ExtendSelection();
+    DrawCaret();
+}
+
 void TThailist::KeyPress(unsigned char&) {}
+
+void TThailist::CancelOffer() {
+    if (PendingLetter == 0) return;
+    PendingLetter = 0;
+    ChoiceIndex = 0;
+    // The offered glyph stands in the cursor cell; the cell is drawn again from the text.
+    const int row = CursorLine - TopLine;
+    const int col = CursorCol - LeftCol;
+    platform::Surface* canvas = Canvas();
+    if (!canvas || row < 0 || row > RowCount || col < 0 || col > ColCount) return;
+    if (LineCount() == 0) {
+        // An empty text paints no rows: the cell is blanked directly.
+        canvas->SetFillColor(platform::clWhite);
+        canvas->FillRect({col * CellWidth, row * RowHeight, (col + 1) * CellWidth, (row + 1) * RowHeight});
+    } else {
+        PaintRows(row, row, col, col);
+    }
+    DrawCaret();  // the repainted cell no longer shows the caret line
+}
