@@ -375,8 +375,32 @@ void Tfmekalon::optionsClick() {
     Largegraphics->setChecked(Tm1->Graphicsize == 3);
 }
 
-void Tfmekalon::selectfontclick() {}
-void Tfmekalon::previousfontClick() {}
+namespace {
+
+void SetSurfaceFont(platform::Surface& surface, const platform::FontChoice& font) {
+    surface.SetFontName(font.name);
+    surface.SetFontHeight(font.height);
+    surface.SetFontStyle(font.style);
+}
+
+}  // namespace
+
+void Tfmekalon::selectfontclick() {
+    const auto chosen = platform::Current().FontDialog(font);
+    if (!chosen) return;
+    font = *chosen;
+    SetSurfaceFont(host->Canvas(), font);
+    Tm1->SetGraphicsize(0);
+    SetSurfaceFont(Fergebnis->host->Canvas(), font);
+    Fergebnis->results->SetGraphicsize(0);
+}
+
+void Tfmekalon::previousfontClick() {
+    SetSurfaceFont(host->Canvas(), font);
+    Tm1->SetGraphicsize(0);
+    SetSurfaceFont(Fergebnis->host->Canvas(), font);
+    Fergebnis->results->SetGraphicsize(0);
+}
 
 void Tfmekalon::smallgraphicsClick() {
     Tm1->SetGraphicsize(1);

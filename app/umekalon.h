@@ -10,6 +10,7 @@
 #include "dictionary/diclist.h"
 #include "editor/thaimemo.h"
 #include "platform/host.h"
+#include "platform/services.h"
 
 class QAction;
 class QMenu;
@@ -27,6 +28,7 @@ public:
     platform::ThaiHost* host;             // the client area the editor draws on
     std::unique_ptr<TThaimemo> Tm1;
     long double factor = 40;              // currency factor
+    platform::FontChoice font{"Fixedsys", 13, 0};  // the window's font: the one font mode returns to
     std::string textfile = "noname.txt";  // full path of the current text file
     std::string dicfile = "noname.dic";   // full path of the dictionary file
     bool dicchanged = false;

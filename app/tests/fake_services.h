@@ -19,6 +19,7 @@ public:
     std::deque<std::optional<std::string>> saveAnswers;
     std::deque<int> modalAnswers;
     std::deque<bool> printAnswers;
+    std::deque<std::optional<platform::FontChoice>> fontAnswers;
 
     std::vector<platform::FileDialogRequest> openRequests, saveRequests;
     std::vector<std::string> questions;  // texts of the message box when it was shown
@@ -39,6 +40,14 @@ public:
         printAnswers.pop_front();
         return a;
     }
+    std::optional<platform::FontChoice> FontDialog(const platform::FontChoice& initial) override {
+        fontRequests.push_back(initial);
+        if (fontAnswers.empty()) return std::nullopt;
+        auto a = fontAnswers.front();
+        fontAnswers.pop_front();
+        return a;
+    }
+    std::vector<platform::FontChoice> fontRequests;
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     void ShowWarning(const std::string& text) override { messages.push_back(text); }
     int ShowModal(QDialog& dialog) override {

@@ -1,0 +1,121 @@
+// The options and input-mode commands of the main window: graphics sizes for the editor and the
+// word-list results together, font mode, check marks, hard return, and the mode switches.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "app/tests/fake_services.h"
+#include "app/uergebnis.h"
+#include "app/umekalon.h"
+
+namespace {
+
+class OptionsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CreateWindows();
+        fmekalon->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(fmekalon));
+    }
+    void TearDown() override {
+        fmekalon->Tm1->Modified = false;
+        fmekalon->dicchanged = false;
+        DestroyWindows();
+    }
+    void ExpectMarks(bool prev, bool small, bool medium, bool large) {
+        fmekalon->optionsClick();
+        EXPECT_EQ(fmekalon->previousfont->isChecked(), prev);
+        EXPECT_EQ(fmekalon->Smallgraphics->isChecked(), small);
+        EXPECT_EQ(fmekalon->MediumGraphics->isChecked(), medium);
+        EXPECT_EQ(fmekalon->Largegraphics->isChecked(), large);
+    }
+    TThaimemo* memo() { return fmekalon->Tm1.get(); }
+    ScriptedServices services;
+};
+
+TEST_F(OptionsTest, GraphicsSizesChangeEditorAndResultsTogether) {
+    fmekalon->MediumGraphics->trigger();
+    EXPECT_EQ(fmekalon->Tm1->Graphicsize, 2);
+    EXPECT_EQ(Fergebnis->results->Graphicsize, 2);
+    EXPECT_EQ(fmekalon->Tm1->CellWidth, 24);
+    EXPECT_EQ(fmekalon->Tm1->RowHeight, 64);
+    ExpectMarks(false, false, true, false);
+    fmekalon->Largegraphics->trigger();
+    EXPECT_EQ(Fergebnis->results->Graphicsize, 3);
+    ExpectMarks(false, false, false, true);
+    fmekalon->Smallgraphics->trigger();
+    EXPECT_EQ(fmekalon->Tm1->Graphicsize, 1);
+    ExpectMarks(false, true, false, false);
+}
+
+TEST_F(OptionsTest, PreviousFontWithFixedsysStaysOnSmallGlyphs) {
+    fmekalon->Largegraphics->trigger();
+    fmekalon->previousfont->trigger();
+    EXPECT_EQ(fmekalon->Tm1->Graphicsize, 1);
+    EXPECT_EQ(Fergebnis->results->Graphicsize, 1);
+    ExpectMarks(false, true, false, false);
+}
+
+TEST_F(OptionsTest, ChosenFontGivesFontModeAndPreviousFontReturnsToIt) {
+    fmekalon->Fixedsys->trigger();  // cancelled
+    ASSERT_EQ(services.fontRequests.size(), 1u);
+    EXPECT_EQ(services.fontRequests[0].name, "Fixedsys");
+    EXPECT_EQ(services.fontRequests[0].height, 13);
+    EXPECT_EQ(fmekalon->Tm1->Graphicsize, 1);
+
+    services.fontAnswers.push_back(platform::FontChoice{"Tlwg Mono", 24, 0});
+    fmekalon->Fixedsys->trigger();
+    EXPECT_EQ(fmekalon->Tm1->Graphicsize, 0);
+    EXPECT_EQ(Fergebnis->results->Graphicsize, 0);
+    EXPECT_EQ(fmekalon->host->Canvas().FontName(), "Tlwg Mono");
+    ExpectMarks(true, false, false, false);
+
+    fmekalon->Largegraphics->trigger();
+    fmekalon->previousfont->trigger();
+    EXPECT_EQ(fmekalon->Tm1->Graphicsize, 0);
+    EXPECT_EQ(fmekalon->host->Canvas().FontName(), "Tlwg Mono");
+    EXPECT_EQ(fmekalon->host->Canvas().FontHeight(), 24);
+}
+
+TEST_F(OptionsTest, HardReturnFollowsItsMark) {
+    EXPECT_TRUE(fmekalon->Tm1->HardReturn);
+    fmekalon->hardreturn->trigger();
+    EXPECT_FALSE(fmekalon->hardreturn->isChecked());
+    EXPECT_FALSE(fmekalon->Tm1->HardReturn);
+    fmekalon->hardreturn->trigger();
+    EXPECT_TRUE(fmekalon->Tm1->HardReturn);
+}
+
+TEST_F(OptionsTest, KeyboardSwitchFirstLeavesThaiOnAZ) {
+    fmekalon->ThaionAZ1->trigger();
+    EXPECT_TRUE(fmekalon->Tm1->ThaiOnAZ);
+    fmekalon->KeyboardF21->trigger();
+    EXPECT_FALSE(fmekalon->Tm1->ThaiOnAZ);
+    EXPECT_FALSE(fmekalon->Tm1->ThaiKeyboard);
+    fmekalon->KeyboardF21->trigger();
+    EXPECT_TRUE(fmekalon->Tm1->ThaiKeyboard);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionsTest, TypingReachesTheEditorThroughEachLayout) {
+    memo()->tcm->setFocus();
+    QTest::keyClicks(memo()->tcm, "dj");
+    fmekalon->KeyboardF21->trigger();  // Thai layout
+    QTest::keyClicks(memo()->tcm, "djk");
+    ASSERT_EQ(memo()->LineCount(), 1);
+    EXPECT_EQ(memo()->Lines[0], "dj\xA1\xE8\xD2");
+    fmekalon->KeyboardF21->trigger();  // back to English
+    fmekalon->ThaionAZ1->trigger();
+    QTest::keyClicks(memo()->tcm, "kk ");  // kho khwai, then kho khai, taken by the space
+    EXPECT_EQ(memo()->Lines[0], "dj\xA1\xE8\xD2\xA2");
+    // The system's own Thai layout delivers Unicode text.
+    fmekalon->ThaionAZ1->trigger();
+    QTest::keyClicks(memo()->tcm, QString::fromUtf8("น้ำ"));
+    EXPECT_EQ(memo()->Lines[0], "dj\xA1\xE8\xD2\xA2\xB9\xE9\xD3");
+    EXPECT_TRUE(memo()->Modified);
+}
+
+}  // namespace
