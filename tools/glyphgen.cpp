@@ -4,19 +4,20 @@
 //   THAIVK48.bmp images 48..95, 576 x 16, 4 bits per pixel (16-colour palette, black and white used)
 //
 // Run by hand, not by the build:
-//   glyphgen [--font FILE] [--out DIR] [--preview FILE.png] [--threshold T]
+//   glyphgen [--font FILE] [--out DIR] [--threshold T] [--mark-scale K] [--raw] [--dump]
+// The default font is Loma from fonts-thai-tlwg.
 //
 // Every glyph outline is scaled so that the body of a Thai consonant is ten pixels high, then
 // placed in the band the cell renderer expects of it:
 //   base letters rows 2..11 (descenders down to 15, tails above up to row 0),
-//   upper vowels, maitaikhu and tone marks rows 0..4 (their bottom on row 4),
+//   upper vowels and maitaikhu rows 1..4, tone marks rows 0..4 (all with their bottom on row 4),
 //   lower vowels and phinthu rows 10..13.
 // The outline is sampled 8 x 8 times per pixel; a pixel is black when its coverage reaches the
-// threshold. A small table of pixel edits then cleans up what the sampling cannot get right.
+// threshold. A small table of hand-drawn glyphs (glyph_edits.h) then replaces what the sampling
+// cannot render legibly at this size: all marks, which are only three to five pixels high, and a
+// few letters and signs.
 #include <QCommandLineParser>
 #include <QFile>
-#include <QFileInfo>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
