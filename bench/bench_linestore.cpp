@@ -1,0 +1,158 @@
+// The line store on a large text: 400,000 lines, about 20 MB of TIS-620, loaded, saved, typed
+// into and selected whole.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "editor/thailist.h"
+#include "script/thai.h"
+
+namespace {
+
+constexpr int kLines = 400000;
+
+// A reproducible mixed Thai and Latin text in CR LF form: lines of 20 to 80 bytes, 50 on
+// average, built from cells with stacked marks, spaces and punctuation.
+const std::string& GeneratedText() {
+    static const std::string text = [] {
+        static const char* const pieces[] = {
+            "\xA1\xD4\xE8", "\xA2", "\xA4\xD8", "\xA7", "\xB9\xE9", "\xC1", "\xC3\xD1", "\xCA",
+            "\xE0", "\xD2", "\xD3", " ", "the ", "word", ", ", "(x) ", "123", "\xB7\xD5\xE8",
+        };
+        std::string out;
+        out.reserve(static_cast<size_t>(kLines) * 53);
+        unsigned seed = 2024;
+        for (int line = 0; line < kLines; ++line) {
+            seed = seed * 1103515245u + 12345u;
+            const size_t target = 20 + (seed >> 16) % 61;
+            const size_t start = out.size();
+            while (out.size() - start < target) {
+                seed = seed * 1103515245u + 12345u;
+                out += pieces[(seed >> 16) % (sizeof pieces / sizeof pieces[0])];
+            }
+            out += "\r\n";
+        }
+        return out;
+    }();
+    return text;
+}
+
+// The generated text as a file, written once per run and removed at exit.
+class TextFile {
+public:
+    TextFile() {
+        dir_ = std::filesystem::temp_directory_path() / ("mekalon-bench-linestore-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir_);
+        path_ = (dir_ / "big.txt").string();
+        std::ofstream out(path_, std::ios::binary);
+        const std::string& text = GeneratedText();
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    }
+    ~TextFile() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+    const std::string& Path() const { return path_; }
+    std::string Other(const char* name) const { return (dir_ / name).string(); }
+
+private:
+    std::filesystem::path dir_;
+    std::string path_;
+};
+
+const TextFile& File() {
+    static const TextFile file;
+    return file;
+}
+
+// A control holding the generated text with a view of 40 rows of 100 cells.
+std::unique_ptr<TThailist> LoadedList() {
+    auto list = std::make_unique<TThailist>();
+    list->RowCount = 40;
+    list->ColCount = 100;
+    list->LoadFile(File().Path());
+    return list;
+}
+
+void BM_LoadFile(benchmark::State& state) {
+    const std::string& path = File().Path();
+    TThailist list;
+    for (auto _ : state) {
+        list.LoadFile(path);
+        benchmark::DoNotOptimize(list.LineCount());
+    }
+    if (list.LineCount() != kLines) state.SkipWithError("wrong line count");
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(GeneratedText().size()));
+}
+BENCHMARK(BM_LoadFile)->Unit(benchmark::kMillisecond);
+
+void BM_SaveFile(benchmark::State& state) {
+    const auto list = LoadedList();
+    const std::string out = File().Other("saved.txt");
+    for (auto _ : state) list->SaveFile(out);
+    if (std::filesystem::file_size(out) != GeneratedText().size()) state.SkipWithError("saved size differs");
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(GeneratedText().size()));
+}
+BENCHMARK(BM_SaveFile)->Unit(benchmark::kMillisecond);
+
+// One typed character in the middle of the text, as the editor inserts it: read the cursor line,
+// insert the byte at the cursor cell, write the line back (its change notification included).
+// Every other iteration takes the byte out again, as Backspace would, so the line keeps its size.
+void BM_TypeCharacter(benchmark::State& state) {
+    const auto list = LoadedList();
+    const int line = kLines / 2;
+    list->SetCursor(line, 10);
+    bool inserted = false;
+    for (auto _ : state) {
+        std::string text = list->Lines[list->CursorLine];
+        const size_t at = static_cast<size_t>(thai::CellToPos(text, list->CursorCol) - 1);
+        if (inserted)
+            text.erase(at, 1);
+        else
+            text.insert(at, 1, '\xA1');
+        inserted = !inserted;
+        list->Lines.Set(list->CursorLine, std::move(text));
+    }
+    benchmark::DoNotOptimize(list->Modified);
+}
+BENCHMARK(BM_TypeCharacter)->Unit(benchmark::kMicrosecond);
+
+void BM_SelectAllText(benchmark::State& state) {
+    const auto list = LoadedList();
+    size_t size = 0;
+    for (auto _ : state) {
+        list->SetCursor(0, 0);
+        list->StartSelection();
+        list->SetCursor(list->LineCount(), 0);
+        list->ExtendSelection();
+        const std::string selected = list->SelectedText();
+        size = selected.size();
+        list->ClearSelection();
+    }
+    if (size != GeneratedText().size()) state.SkipWithError("selection incomplete");
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(GeneratedText().size()));
+}
+BENCHMARK(BM_SelectAllText)->Unit(benchmark::kMillisecond);
+
+// Deleting a selection of a few lines in the middle rebuilds the lines from the joined text.
+void BM_DeleteSmallSelection(benchmark::State& state) {
+    const auto list = LoadedList();
+    for (auto _ : state) {
+        state.PauseTiming();
+        list->Lines.Insert(kLines / 2, "a line to delete");
+        state.ResumeTiming();
+        list->SetCursor(kLines / 2, 0);
+        list->StartSelection();
+        list->SetCursor(kLines / 2 + 1, 0);
+        list->ExtendSelection();
+        list->DeleteSelection();
+    }
+    if (list->LineCount() != kLines) state.SkipWithError("wrong line count");
+}
+BENCHMARK(BM_DeleteSmallSelection)->Unit(benchmark::kMillisecond);
+
+}  // namespace
