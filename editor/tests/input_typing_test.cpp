@@ -1,0 +1,236 @@
+// Typing into the editor with the English and the Thai layout, and with the system's own Thai
+// keyboard: the mark rule, refused marks, padding, trailing spaces and bytes that are ignored.
+#include <string>
+
+#include "editor/tests/input_fixture.h"
+#include "platform/types.h"
+
+namespace input_test {
+namespace {
+
+using TypingTest = InputTest;
+
+TEST_F(TypingTest, EnglishLayoutInsertsKeysAsTyped) {
+    Type("dj k!");
+    EXPECT_EQ(Line(0), "dj k!");
+    EXPECT_EQ(memo->CursorCol, 5);
+    EXPECT_EQ(memo->CursorLine, 0);
+    EXPECT_TRUE(memo->Modified);
+}
+
+TEST_F(TypingTest, ThaiLayoutMapsKeysAndAttachesTheTone) {
+    memo->SetThaiKeyboard(true);
+    ASSERT_TRUE(memo->ThaiKeyboard);
+    Type("d");
+    EXPECT_EQ(memo->CursorCol, 1);
+    Type("j");  // mai ek joins ko kai; the cursor stays
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xA1, 0xE8})));
+    EXPECT_EQ(memo->CursorCol, 1);
+    Type("k");
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xA1, 0xE8, 0xD2})));
+    EXPECT_EQ(memo->CursorCol, 2);
+
+    // Shifted keys have entries of their own; digits become Thai digits or punctuation.
+    Type("#M\"");
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xA1, 0xE8, 0xD2, 0xF2, '?', '.'})));
+
+    // The space stays a space between two characters.
+    Type(" d");
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xA1, 0xE8, 0xD2, 0xF2, '?', '.', ' ', 0xA1})));
+}
+
+TEST_F(TypingTest, ThaiLayoutVowelBeforeToneOrderIsKept) {
+    memo->SetThaiKeyboard(true);
+    // ko kai, mai ek, then sara i: the vowel goes in front of the tone.
+    Type("djb");
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xA1, 0xD4, 0xE8})));
+    // sara u replaces the upper vowel and stays in front of the tone.
+    Type("6");
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xA1, 0xD8, 0xE8})));
+    EXPECT_EQ(memo->CursorCol, 1);
+}
+
+TEST_F(TypingTest, AttachedMarkIsDrawnAboveItsBase) {
+    memo->SetThaiKeyboard(true);
+    Type("d");
+    // Graphics size 1: upper marks are drawn in rows 5..9 of the text row.
+    auto upperBandBlack = [&] {
+        const QImage img = Pixels();
+        int n = 0;
+        for (int y = memo->UpperLevel; y < memo->BaseLevel; ++y)
+            for (int x = 0; x < memo->CellWidth; ++x)
+                if (At(img, x, y) == platform::clBlack) ++n;
+        return n;
+    };
+    EXPECT_EQ(upperBandBlack(), 0);
+    Type("j");
+    EXPECT_GT(upperBandBlack(), 0) << "the cell with the new tone mark was not repainted";
+}
+
+TEST_F(TypingTest, RefusedMarkChangesNothing) {
+    memo->SetThaiKeyboard(true);
+    Type("d");
+    memo->SetThaiKeyboard(false);
+    Type("a");
+    memo->SetThaiKeyboard(true);
+    ASSERT_EQ(Hex(Line(0)), Hex(Bytes({0xA1, 'a'})));
+    memo->Modified = false;
+    const QImage before = Pixels();
+
+    Type("j");  // mai ek after a Latin letter
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xA1, 'a'})));
+    EXPECT_EQ(memo->CursorCol, 2);
+    EXPECT_FALSE(memo->Modified);
+    EXPECT_EQ(Pixels(), before) << "a refused mark must show nothing";
+
+    // After sara e (not a mark carrier) as well.
+    Type("g");
+    memo->Modified = false;
+    Type("j");
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xA1, 'a', 0xE0})));
+    EXPECT_EQ(memo->CursorCol, 3);
+    EXPECT_FALSE(memo->Modified);
+}
+
+TEST_F(TypingTest, MarkInLeftmostVisibleColumnIsInsertedAsCharacter) {
+    memo->SetThaiKeyboard(true);
+    Type("j");  // column 0 of an empty text
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xE8})));
+    EXPECT_EQ(memo->CursorCol, 1);
+
+    // The same at the left edge of a view scrolled to the right.
+    memo->Clear();
+    memo->AddLine(std::string(70, '\xA1'));
+    memo->SetCursor(0, 60);
+    ASSERT_GT(memo->LeftCol, 0);
+    const int left = memo->LeftCol;
+    memo->SetCursor(0, left);
+    ASSERT_EQ(memo->LeftCol, left);
+    Type("j");
+    std::string expected(70, '\xA1');
+    expected.insert(static_cast<size_t>(left), 1, '\xE8');
+    EXPECT_EQ(Hex(Line(0)), Hex(expected));
+    EXPECT_EQ(memo->CursorCol, left + 1);
+
+    // One column further right the mark joins the cell before the cursor.
+    memo->SetCursor(0, left + 3);
+    ASSERT_EQ(memo->LeftCol, left);
+    Type("h");  // mai tho
+    expected.insert(static_cast<size_t>(left + 1 + 3), 1, '\xE9');
+    EXPECT_EQ(Hex(Line(0)), Hex(expected));
+    EXPECT_EQ(memo->CursorCol, left + 3);
+}
+
+TEST_F(TypingTest, TypingPastTheLineEndPadsWithSpaces) {
+    Type("ab");
+    memo->SetCursor(0, 5);
+    Type("x");
+    EXPECT_EQ(Line(0), "ab   x");
+    EXPECT_EQ(memo->CursorCol, 6);
+
+    // A mark typed past the end joins the last padding space.
+    memo->SetThaiKeyboard(true);
+    memo->SetCursor(0, 8);
+    Type("j");
+    EXPECT_EQ(Hex(Line(0)), Hex(std::string("ab   x  ") + '\xE8'));
+    EXPECT_EQ(memo->CursorCol, 8);
+}
+
+TEST_F(TypingTest, TypingBelowTheLastLineAddsLines) {
+    memo->SetCursor(2, 1);
+    Type("z");
+    ASSERT_EQ(memo->LineCount(), 3);
+    EXPECT_EQ(Line(0), "");
+    EXPECT_EQ(Line(1), "");
+    EXPECT_EQ(Line(2), " z");
+    EXPECT_EQ(memo->CursorLine, 2);
+    EXPECT_EQ(memo->CursorCol, 2);
+}
+
+TEST_F(TypingTest, TrailingSpaceOnlyMovesTheCursor) {
+    Type("ab");
+    memo->Modified = false;
+    Type(" ");
+    EXPECT_EQ(Line(0), "ab");
+    EXPECT_EQ(memo->CursorCol, 3);
+    Type(" ");
+    EXPECT_EQ(Line(0), "ab");
+    EXPECT_EQ(memo->CursorCol, 4);
+    EXPECT_FALSE(memo->Modified);
+    // The spaces become real when a character follows them.
+    Type("c");
+    EXPECT_EQ(Line(0), "ab  c");
+    EXPECT_EQ(memo->CursorCol, 5);
+    EXPECT_TRUE(memo->Modified);
+
+    // A space inside the line is inserted.
+    memo->SetCursor(0, 1);
+    Type(" ");
+    EXPECT_EQ(Line(0), "a b  c");
+    EXPECT_EQ(memo->CursorCol, 2);
+}
+
+TEST_F(TypingTest, InsertingInTheMiddleShiftsTheRestAndRepaintsIt) {
+    Type("ace");
+    memo->SetCursor(0, 1);
+    Type("b");
+    EXPECT_EQ(Line(0), "abce");
+    EXPECT_EQ(memo->CursorCol, 2);
+    // The shifted characters are drawn in their new cells: column 3 now holds 'e' (it was
+    // empty before the insertion).
+    EXPECT_GT(CountNonWhite(3, 0), 0);
+    EXPECT_EQ(CountNonWhite(4, 0), 0);
+}
+
+TEST_F(TypingTest, ControlAndUnassignedBytesAreIgnored) {
+    Type("ab");
+    memo->Modified = false;
+    for (unsigned char c : {0x00, 0x08, 0x09, 0x0D, 0x1B, 0x7F, 0x80, 0x9F, 0xA0, 0xFC, 0xFF}) {
+        unsigned char key = c;
+        memo->KeyPress(key);
+    }
+    memo->SetThaiKeyboard(true);
+    unsigned char del = 0x7F;  // not printable: the Thai layout is not consulted
+    memo->KeyPress(del);
+    EXPECT_EQ(Line(0), "ab");
+    EXPECT_EQ(memo->LineCount(), 1);
+    EXPECT_EQ(memo->CursorCol, 2);
+    EXPECT_FALSE(memo->Modified);
+}
+
+TEST_F(TypingTest, TypingEndsTheSelectionButKeepsItsText) {
+    Type("abcd");
+    memo->SetCursor(0, 1);
+    memo->StartSelection();
+    memo->SetCursor(0, 3);
+    memo->ExtendSelection();
+    ASSERT_TRUE(memo->Selecting);
+    Type("x");
+    EXPECT_FALSE(memo->Selecting);
+    EXPECT_EQ(Line(0), "abcxd");
+    // The highlight is gone from the cells that were selected.
+    EXPECT_EQ(CountInCell(1, 0, memo->HighLightColor), 0);
+    EXPECT_EQ(CountInCell(2, 0, memo->HighLightColor), 0);
+}
+
+TEST_F(TypingTest, SystemThaiKeyboardTypesThaiDirectly) {
+    // ko kai, mai ek, sara aa, as a keyboard with the system's Thai layout sends them.
+    TypeUnicode(QString::fromUtf8("ก่า"));
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xA1, 0xE8, 0xD2})));
+    EXPECT_EQ(memo->CursorCol, 2);
+
+    // Thai characters are not put through the Thai layout a second time.
+    memo->SetThaiKeyboard(true);
+    TypeUnicode(QString::fromUtf8("ขี้ ๑"));
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xA1, 0xE8, 0xD2, 0xA2, 0xD5, 0xE9, ' ', 0xF1})));
+    EXPECT_EQ(memo->CursorCol, 5);
+
+    // A mark right after a Latin letter is refused here too.
+    memo->SetThaiKeyboard(false);
+    Type("x");
+    TypeUnicode(QString::fromUtf8("่"));
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xA1, 0xE8, 0xD2, 0xA2, 0xD5, 0xE9, ' ', 0xF1, 'x'})));
+}
+
+}  // namespace
+}  // namespace input_test
