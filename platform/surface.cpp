@@ -7,6 +7,7 @@
 #include "platform/surface.h"
 
 #include <QString>
+#include <QTextLayout>
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -239,6 +240,7 @@ const QFont& Surface::CachedFont() const {
         f->setHintingPreference(QFont::PreferFullHinting);
         if (monochrome_) f->setStyleStrategy(QFont::NoAntialias);
         font_ = std::move(f);
+        shaped_.clear();
         metrics_ = std::make_unique<QFontMetrics>(*font_);
         ascent_ = metrics_->ascent();
         const_cast<Surface*>(this)->painterFontSet_ = false;
@@ -246,22 +248,43 @@ const QFont& Surface::CachedFont() const {
     return *font_;
 }
 
+const Surface::Shaped& Surface::Shape(std::string_view bytes) const {
+    const QFont& font = CachedFont();
+    auto it = shaped_.find(std::string(bytes));
+    if (it != shaped_.end()) return it->second;
+    if (shaped_.size() > 4096) shaped_.clear();  // cells repeat; long texts do not
+    Shaped s;
+    const QString text = ToQString(bytes);
+    QTextLayout layout(text, font);
+    layout.setCacheEnabled(true);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (line.isValid()) {
+        s.runs = line.glyphRuns();
+        s.baseline = line.ascent();
+    }
+    s.width = metrics_->horizontalAdvance(text);
+    return shaped_.emplace(std::string(bytes), std::move(s)).first->second;
+}
+
 void Surface::TextOut(int x, int y, std::string_view bytes) {
     if (bytes.empty() || !image_ || image_->isNull()) return;
-    const QFont& font = CachedFont();
+    const Shaped& shaped = Shape(bytes);
     QPainter& p = Painter();
     if (!painterFontSet_) {
-        p.setFont(font);
+        p.setFont(*font_);
         painterFontSet_ = true;
     }
     p.setPen(ToQColor(Mapped(fontColor_)));
-    QString text = ToQString(bytes);
-    p.drawText(QPointF(x, y + ascent_), text);
-    int w = metrics_->horizontalAdvance(text);
-    MarkDirty(Visible(Rect{x - 2, y, x + w + 2 + metrics_->maxWidth() / 2, y + metrics_->height()}));
+    // The line's baseline goes to y + ascent of the font, as a text drawn at (x, y) would have it.
+    const QPointF origin(x, y + ascent_ - shaped.baseline);
+    for (const QGlyphRun& run : shaped.runs) p.drawGlyphRun(origin, run);
+    MarkDirty(Visible(Rect{x - 2, y, x + shaped.width + 2 + metrics_->maxWidth() / 2, y + metrics_->height()}));
 }
 
 int Surface::TextWidth(std::string_view bytes) const {
+    if (bytes.size() <= 8) return Shape(bytes).width;
     CachedFont();
     return metrics_->horizontalAdvance(ToQString(bytes));
 }
@@ -293,13 +316,20 @@ void Surface::StretchDraw(const Rect& dest, const QImage& image, const Rect& src
     const int sw = from->width(), sh = from->height();
     const int dw = dest.Width(), dh = dest.Height(), srw = src.Width(), srh = src.Height();
 
-    // Source column of every visible destination column (-1: outside the source image).
+    // Source column of every visible destination column. The mapping only grows, so the columns
+    // whose source lies inside the picture form one span [first, last).
     thread_local std::vector<int> xmap;
     xmap.resize(static_cast<size_t>(v.Width()));
-    for (int x = v.left; x < v.right; ++x) {
-        int sx = src.left + static_cast<int>(static_cast<long long>(x - dest.left) * srw / dw);
-        xmap[static_cast<size_t>(x - v.left)] = (sx >= 0 && sx < sw) ? sx : -1;
+    int first = v.Width(), last = 0;
+    for (int i = 0; i < v.Width(); ++i) {
+        int sx = src.left + static_cast<int>(static_cast<long long>(v.left + i - dest.left) * srw / dw);
+        xmap[static_cast<size_t>(i)] = sx;
+        if (sx >= 0 && sx < sw) {
+            first = std::min(first, i);
+            last = i + 1;
+        }
     }
+    if (first >= last) return;
 
     uchar* bits = image_->bits();
     const qsizetype stride = image_->bytesPerLine();
@@ -307,32 +337,29 @@ void Surface::StretchDraw(const Rect& dest, const QImage& image, const Rect& src
     const qsizetype sstride = from->bytesPerLine();
     const bool andMode = copyMode_ == CopyMode::SrcAnd;
     const bool identity = srw == dw && !monochrome_;
+    const int* map = xmap.data();
 
     for (int y = v.top; y < v.bottom; ++y) {
         int sy = src.top + static_cast<int>(static_cast<long long>(y - dest.top) * srh / dh);
         if (sy < 0 || sy >= sh) continue;
-        auto* drow = reinterpret_cast<QRgb*>(bits + y * stride);
+        QRgb* d = reinterpret_cast<QRgb*>(bits + y * stride) + v.left;
         const auto* srow = reinterpret_cast<const QRgb*>(sbits + sy * sstride);
-        if (identity && xmap.front() >= 0 && xmap.back() >= 0) {
-            const QRgb* s = srow + xmap.front();
-            QRgb* d = drow + v.left;
-            const int n = v.Width();
+        if (identity) {
+            const QRgb* s = srow + map[first] - first;
             if (andMode) {
-                for (int i = 0; i < n; ++i) d[i] &= (s[i] | kOpaque);
+                for (int i = first; i < last; ++i) d[i] &= (s[i] | kOpaque);
             } else {
-                for (int i = 0; i < n; ++i) d[i] = s[i] | kOpaque;
+                for (int i = first; i < last; ++i) d[i] = s[i] | kOpaque;
             }
-            continue;
-        }
-        for (int x = v.left; x < v.right; ++x) {
-            int sx = xmap[static_cast<size_t>(x - v.left)];
-            if (sx < 0) continue;
-            QRgb s = srow[sx];
-            if (monochrome_) s = ToMono(s & 0xFFFFFF);
-            if (andMode)
-                drow[x] &= (s | kOpaque);
-            else
-                drow[x] = s | kOpaque;
+        } else if (monochrome_) {
+            for (int i = first; i < last; ++i) {
+                const QRgb c = kOpaque | ToMono(srow[map[i]] & 0xFFFFFF);
+                d[i] = andMode ? (d[i] & c) : c;
+            }
+        } else if (andMode) {
+            for (int i = first; i < last; ++i) d[i] &= (srow[map[i]] | kOpaque);
+        } else {
+            for (int i = first; i < last; ++i) d[i] = srow[map[i]] | kOpaque;
         }
     }
     MarkDirty(v);
@@ -476,21 +503,31 @@ void ImageList::AddMasked(const Bitmap& strip, Color maskColor) {
     }
 }
 
+const std::vector<std::uint32_t>& ImageList::Rendered(int index) const {
+    const Image& im = images_[static_cast<size_t>(index)];
+    if (im.rendered.empty() || im.renderedBk != bk_) {
+        im.rendered.resize(im.pixels.size());
+        for (size_t k = 0; k < im.pixels.size(); ++k) im.rendered[k] = kOpaque | (im.mask[k] ? bk_ : im.pixels[k]);
+        im.renderedBk = bk_;
+    }
+    return im.rendered;
+}
+
 void ImageList::GetBitmap(int index, Bitmap& dest) const {
     dest.SetSize(width_, height_);
     QImage& img = dest.Image();
-    const bool valid = index >= 0 && index < Count();
+    uchar* bits = img.bits();
+    const qsizetype stride = img.bytesPerLine();
+    if (index < 0 || index >= Count()) {
+        img.fill(kOpaque | (dest.Monochrome() ? ToMono(bk_) : bk_));
+        return;
+    }
+    const std::vector<std::uint32_t>& px = Rendered(index);
     for (int y = 0; y < height_; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < width_; ++x) {
-            Color c = bk_;
-            if (valid) {
-                const Image& im = images_[static_cast<size_t>(index)];
-                size_t k = static_cast<size_t>(y * width_ + x);
-                if (!im.mask[k]) c = im.pixels[k];
-            }
-            row[x] = kOpaque | (dest.Monochrome() ? ToMono(c) : c);
-        }
+        auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+        std::memcpy(row, px.data() + static_cast<size_t>(y * width_), static_cast<size_t>(width_) * 4);
+        if (dest.Monochrome())
+            for (int x = 0; x < width_; ++x) row[x] = kOpaque | ToMono(row[x] & 0xFFFFFF);
     }
 }
 

@@ -5,12 +5,14 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/types.h"
@@ -129,6 +131,14 @@ private:
     mutable std::unique_ptr<QFontMetrics> metrics_;
     mutable int ascent_ = 0;
     bool painterFontSet_ = false;
+    // Shaped texts of the current font: a cell's text is laid out once, then drawn as glyphs.
+    struct Shaped {
+        QList<QGlyphRun> runs;
+        qreal baseline = 0;  // of the laid-out line
+        int width = 0;
+    };
+    mutable std::unordered_map<std::string, Shaped> shaped_;
+    const Shaped& Shape(std::string_view bytes) const;
 };
 
 class Bitmap {
@@ -194,7 +204,11 @@ private:
     struct Image {
         std::vector<Color> pixels;
         std::vector<bool> mask;  // true: transparent
+        // The image as drawn on `renderedBk` (RGB32 pixels), kept for the next fetch.
+        mutable std::vector<std::uint32_t> rendered;
+        mutable Color renderedBk = 0;
     };
+    const std::vector<std::uint32_t>& Rendered(int index) const;
     int width_, height_;
     Color bk_ = clWhite;
     std::vector<Image> images_;

@@ -237,6 +237,59 @@ TEST_F(SurfaceTest, TextOfTheFixedFontShowsInItsCell) {
     EXPECT_GT(Count(Pixels(), {0, 0, 40, 30}, kRed), 10);
 }
 
+TEST_F(SurfaceTest, TextLooksAsQtDrawsItAndCellTextsAreStable) {
+    // Thai base with a tone mark above, Latin, and a text drawn twice (the second time from the
+    // shaped-text cache) give the same pixels as Qt's own text drawing.
+    const std::pair<std::string, QString> texts[] = {{"\xA1\xE8", QString::fromUtf8("\u0E01\u0E48")},
+                                                     {"Ag", QStringLiteral("Ag")},
+                                                     {"\xA1\xE8", QString::fromUtf8("\u0E01\u0E48")}};
+    for (const auto& [bytes, unicode] : texts) {
+        for (int style : {0, int{fsUnderline}, fsBold | fsStrikeOut}) {
+            surface_.SetFontName("Fixedsys");
+            surface_.SetFontHeight(18);
+            surface_.SetFontStyle(style);
+            surface_.SetFontColor(clBlack);
+            image_.fill(0xFFFFFFFFu);
+            surface_.TextOut(4, 3, bytes);
+            const QImage ours = Pixels().copy();
+
+            QImage theirs(image_.size(), QImage::Format_RGB32);
+            theirs.fill(0xFFFFFFFFu);
+            {
+                QPainter p(&theirs);
+                QFont f = surface_.QtFont();
+                p.setFont(f);
+                p.setPen(Qt::black);
+                p.drawText(QPointF(4, 3 + QFontMetrics(f).ascent()), unicode);
+            }
+            EXPECT_EQ(ours, theirs) << "style " << style;
+            EXPECT_GT(Count(ours, {0, 0, 40, 30}, clBlack), 5);
+        }
+    }
+    // Underline adds dark pixels below the letters.
+    surface_.SetFontStyle(0);
+    image_.fill(0xFFFFFFFFu);
+    surface_.TextOut(2, 2, "ab");
+    const int plain = Count(Pixels(), {0, 0, 40, 30}, clBlack);
+    surface_.SetFontStyle(fsUnderline);
+    image_.fill(0xFFFFFFFFu);
+    surface_.TextOut(2, 2, "ab");
+    EXPECT_GT(Count(Pixels(), {0, 0, 40, 30}, clBlack), plain + 6);
+}
+
+TEST_F(SurfaceTest, ShrinkingCopyPicksEveryOtherPixel) {
+    QImage src(4, 2, QImage::Format_RGB32);
+    for (int x = 0; x < 4; ++x) {
+        src.setPixel(x, 0, 0xFF000000u | RGB(x + 1, 0, 0));
+        src.setPixel(x, 1, 0xFF000000u | RGB(0, x + 1, 0));
+    }
+    surface_.StretchDraw({0, 0, 2, 1}, src, {0, 0, 4, 2});
+    EXPECT_EQ(At(Pixels(), 0, 0), RGB(1, 0, 0));
+    EXPECT_EQ(At(Pixels(), 1, 0), RGB(3, 0, 0));
+    EXPECT_EQ(At(Pixels(), 2, 0), clWhite);
+    EXPECT_EQ(At(Pixels(), 0, 1), clWhite);
+}
+
 TEST_F(SurfaceTest, CopyFontTakesEverySetting) {
     Surface other;
     other.SetFontName("DejaVu Serif");
@@ -334,6 +387,15 @@ TEST(BitmapTest, SizeMonochromeAndTransparentColour) {
             Color c = At(img, x, y);
             ASSERT_TRUE(c == clBlack || c == clWhite) << x << "," << y;
         }
+    // A coloured picture copied onto a monochrome bitmap arrives in black and white.
+    QImage colours(2, 1, QImage::Format_RGB32);
+    colours.setPixel(0, 0, 0xFF000000u | RGB(250, 240, 100));
+    colours.setPixel(1, 0, 0xFF000000u | RGB(90, 20, 160));
+    b.Canvas().StretchDraw({0, 5, 4, 6}, colours, {0, 0, 2, 1});
+    EXPECT_EQ(b.Pixel(0, 5), clWhite);
+    EXPECT_EQ(b.Pixel(1, 5), clWhite);
+    EXPECT_EQ(b.Pixel(2, 5), clBlack);
+    EXPECT_EQ(b.Pixel(3, 5), clBlack);
     // A copy is independent.
     Bitmap c = b;
     c.SetPixel(7, 5, clBlack);
