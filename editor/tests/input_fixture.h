@@ -84,18 +84,19 @@ protected:
     }
 
     // True when the cell (view column, view row) shows glyph image `index` on colour `bk` in its
-    // base band, pixel for pixel (graphics size 1: the image is copied unscaled).
+    // base band, each image pixel drawn as a g x g block at graphics size g.
     ::testing::AssertionResult ShowsGlyph(int col, int row, int index, platform::Color bk) const {
         platform::Bitmap expected;
         GlyphImages->SetBkColor(bk);
         GlyphImages->GetBitmap(index, expected);
         GlyphImages->SetBkColor(platform::clWhite);
         const QImage img = Pixels();
+        const int g = memo->Graphicsize;
         const int left = col * memo->CellWidth;
         const int top = row * memo->RowHeight + memo->BaseLevel;
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 12; ++x)
-                if (At(img, left + x, top + y) != expected.Pixel(x, y))
+        for (int y = 0; y < 16 * g; ++y)
+            for (int x = 0; x < 12 * g; ++x)
+                if (At(img, left + x, top + y) != expected.Pixel(x / g, y / g))
                     return ::testing::AssertionFailure()
                            << "glyph " << index << " differs at (" << x << ", " << y << ") of cell " << col << ","
                            << row;

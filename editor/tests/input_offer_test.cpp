@@ -66,6 +66,36 @@ TEST_F(OfferTest, OfferIsDrawnInTheCursorCellInTheEditorsHighlightColour) {
     EXPECT_TRUE(ShowsGlyph(5 - memo->LeftCol, 3 - memo->TopLine, 0xC2 - 0xA0, platform::RGB(0, 200, 255)));
 }
 
+TEST_F(OfferTest, OfferIsScaledWithTheGraphicsSize) {
+    memo->SetGraphicsize(2);
+    ASSERT_EQ(memo->CellWidth, 24);
+    TypeKoKai();
+    Type("u");  // sara u, drawn whole at the base level while it is offered
+    EXPECT_TRUE(ShowsGlyph(1, 0, 0xD8 - 0xA0, memo->HighLightColor));
+    EXPECT_EQ(memo->LineCount(), 1);
+    Type(" ");
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xA1, 0xD8})));
+    EXPECT_EQ(CountInCell(1, 0, memo->HighLightColor), 0);
+}
+
+TEST_F(OfferTest, FontModeOfferFillsTheCursorCell) {
+    memo->Canvas()->SetFontName("Tlwg Typist");
+    memo->Canvas()->SetFontHeight(24);
+    memo->SetGraphicsize(0);
+    ASSERT_EQ(memo->Graphicsize, 0);
+    TypeKoKai();
+    ASSERT_EQ(Hex(Line(0)), Hex(Bytes({0xA1})));
+    Type("k");
+    const int cellArea = memo->CellWidth * memo->RowHeight;
+    const int highlighted = CountInCell(1, 0, memo->HighLightColor);
+    EXPECT_GT(highlighted, cellArea / 2);
+    EXPECT_LT(highlighted + CountInCell(1, 0, platform::clWhite), cellArea) << "no glyph drawn on the highlight";
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xA1})));
+    Type(" ");
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xA1, 0xA4})));
+    EXPECT_EQ(CountInCell(1, 0, memo->HighLightColor), 0);
+}
+
 TEST_F(OfferTest, RepeatedLetterCyclesThroughItsRow) {
     // Pressing the letter n times and confirming inserts slot n, wrapping after the last
     // filled slot: row A has six letters, row T all eight.

@@ -1,5 +1,6 @@
 // Typing into the editor with the English and the Thai layout, and with the system's own Thai
 // keyboard: the mark rule, refused marks, padding, trailing spaces and bytes that are ignored.
+#include <QInputMethodEvent>
 #include <string>
 
 #include "editor/tests/input_fixture.h"
@@ -230,6 +231,14 @@ TEST_F(TypingTest, SystemThaiKeyboardTypesThaiDirectly) {
     Type("x");
     TypeUnicode(QString::fromUtf8("่"));
     EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xA1, 0xE8, 0xD2, 0xA2, 0xD5, 0xE9, ' ', 0xF1, 'x'})));
+}
+
+TEST_F(TypingTest, InputMethodCommitStringIsTypedCharacterByCharacter) {
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8("ป่า x"));
+    QApplication::sendEvent(memo->tcm, &commit);
+    EXPECT_EQ(Hex(Line(0)), Hex(Bytes({0xBB, 0xE8, 0xD2, ' ', 'x'})));
+    EXPECT_EQ(memo->CursorCol, 4);
 }
 
 }  // namespace
