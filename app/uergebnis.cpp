@@ -3,6 +3,9 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 
+#include "app/umekalon.h"
+#include "dictionary/searching.h"
+#include "dictionary/wordlist.h"
 #include "platform/services.h"
 
 TFergebnis::TFergebnis(QWidget* parent) : QMainWindow(parent) {
@@ -36,6 +39,36 @@ TFergebnis::~TFergebnis() {
     if (results) results->Destroying = true;
 }
 
+void TFergebnis::searchline() {
+    if (dictionary::searching) {
+        dictionary::searching = false;  // the running search stops after the line it listed
+        return;
+    }
+    const std::string selected = fmekalon->Tm1->SelectedText();
+    if (dictionary::SearchSubject(selected).empty()) return;
+
+    dictionary::searching = true;
+    results->Clear();
+    show();
+    raise();
+    dictionary::DicText& dic = fmekalon->dictext;
+    dic.Refresh(fmekalon->diclist);
+    const dictionary::SearchResult found = dictionary::SearchText(dic, selected, [this, &dic](int index) {
+        results->AddLine(std::string(dic.Line(index)));
+        platform::Current().ProcessMessages();
+        // A search started from the event run above may have refreshed the text: the next find
+        // works on the dictionary of that moment.
+        dic.Refresh(fmekalon->diclist);
+        return dictionary::searching;
+    });
+    results->InsertLine(0, found.header);
+    QString caption = QString::fromStdString(dictionary::CaptionFor(results->LineCount() - 1, found.warning));
+    if (!dictionary::searching) caption += "...interrupted";
+    setWindowTitle(caption);
+    dictionary::searching = false;
+    results->ResetView();
+}
+
 void TFergebnis::SelectWord1Click() { results->SelectWord(); }
 void TFergebnis::SelectLinewhole1Click() { results->SelectLine(); }
 void TFergebnis::Selectallclick() { results->SelectAll(); }
@@ -43,6 +76,7 @@ void TFergebnis::Copy1Click() { results->CopySelection(); }
 void TFergebnis::WordwrapClick() { results->WordWrap(); }
 
 void TFergebnis::closeEvent(QCloseEvent* event) {
+    dictionary::searching = false;
     results->Clear();
     QMainWindow::closeEvent(event);
 }

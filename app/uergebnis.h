@@ -15,6 +15,9 @@ public:
     platform::ThaiHost* host;
     std::unique_ptr<TThailist> results;
 
+    // One search for the editor's current text; while a search runs, the request to stop it.
+    void searchline();
+
     void SelectWord1Click();
     void SelectLinewhole1Click();
     void Selectallclick();

@@ -357,7 +357,18 @@ void Tfmekalon::searchesClick() {
     Finddlg->raise();
 }
 
-void Tfmekalon::WordlistClick() {}
+void Tfmekalon::WordlistClick() {
+    if (diclist.Count() == 0) OpendicselClick();
+    if (diclist.Count() == 0) return;
+    fileopt->menuAction()->setEnabled(false);
+    Dictionary->menuAction()->setEnabled(false);
+    Wordlist->setText("&W..Stop");
+    Tm1->SelectCursorLine();
+    Fergebnis->searchline();
+    fileopt->menuAction()->setEnabled(true);
+    Dictionary->menuAction()->setEnabled(true);
+    Wordlist->setText("&Wordlist");
+}
 
 void Tfmekalon::Lookup1Click() {
     frianthai->show();

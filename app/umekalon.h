@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dictionary/diclist.h"
+#include "dictionary/wordlist.h"
 #include "editor/thaimemo.h"
 #include "platform/host.h"
 #include "platform/services.h"
@@ -33,6 +34,7 @@ public:
     std::string dicfile = "noname.dic";   // full path of the dictionary file
     bool dicchanged = false;
     dictionary::DicList diclist;
+    dictionary::DicText dictext;  // the dictionary text of the last search, with its index
 
     // ---- Menu items (named as the window design names them) ------------------------------
     QMenu* fileopt;

@@ -3,6 +3,7 @@
 
 #include <QLabel>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,7 +62,10 @@ public:
         return a;
     }
     void ReportError(const std::string& message) override { errors.push_back(message); }
-    void ProcessMessages() override {}
+    void ProcessMessages() override {
+        if (onProcessMessages) onProcessMessages();
+    }
+    std::function<void()> onProcessMessages;  // what the user does while a long command lets events run
 
     bool unexpectedModal = false;
 

@@ -1,0 +1,160 @@
+// The Wordlist command: the editor's cursor line looked up in the dictionary, the results in the
+// word-list window, the caption, and stopping a running search.
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QTest>
+
+#include "app/tests/fake_services.h"
+#include "app/uergebnis.h"
+#include "app/umekalon.h"
+#include "dictionary/searching.h"
+
+namespace {
+
+class WordlistTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CreateWindows();
+        fmekalon->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(fmekalon));
+    }
+    void TearDown() override {
+        fmekalon->Tm1->Modified = false;
+        fmekalon->dicchanged = false;
+        DestroyWindows();
+        dictionary::searching = false;
+    }
+    void EditorLine(const std::string& line) {
+        fmekalon->Tm1->Lines.Add(line);
+        fmekalon->Tm1->SetCursor(fmekalon->Tm1->LineCount() - 1, 2);
+    }
+    std::vector<std::string> Results() const {
+        std::vector<std::string> out;
+        for (int i = 0; i < Fergebnis->results->LineCount(); ++i) out.push_back(Fergebnis->results->Lines[i]);
+        return out;
+    }
+    std::string Caption() const { return Fergebnis->windowTitle().toStdString(); }
+    ScriptedServices services;
+};
+
+const std::string kHello = "hello \xCA\xC7\xD1\xCA\xB4\xD5";  // hello สวัสดี
+const std::string kWorld = "world \xE2\xC5\xA1";              // world โลก
+
+TEST_F(WordlistTest, ListsTheLinesOfEveryWordOfTheCursorLine) {
+    fmekalon->diclist.Insert(kHello);
+    fmekalon->diclist.Insert(kWorld);
+    fmekalon->diclist.Insert("other line");
+    EditorLine("Hello, world");
+    fmekalon->Wordlist->trigger();
+    EXPECT_TRUE(Fergebnis->isVisible());
+    EXPECT_EQ(Results(), (std::vector<std::string>{">Hello world ", kHello, kWorld}));
+    EXPECT_EQ(Caption(), "2 lines found");
+    EXPECT_EQ(fmekalon->Wordlist->text().toStdString(), "&Wordlist");
+    EXPECT_TRUE(fmekalon->fileopt->menuAction()->isEnabled());
+    EXPECT_FALSE(dictionary::searching);
+    EXPECT_EQ(Fergebnis->results->CursorLine, 0);
+}
+
+TEST_F(WordlistTest, UnspacedThaiIsAnalysedIntoTheWordsTheDictionaryKnows) {
+    fmekalon->diclist.Insert("I \xC9\xD1\xB9");           // I ฉัน
+    fmekalon->diclist.Insert("love \xC3\xD1\xA1");        // love รัก
+    fmekalon->diclist.Insert("cat \xE1\xC1\xC7");         // cat แมว
+    EditorLine("\xC9\xD1\xB9\xC3\xD1\xA1\xE1\xC1\xC7");   // ฉันรักแมว
+    fmekalon->Wordlist->trigger();
+    const auto r = Results();
+    ASSERT_EQ(r.size(), 4u);
+    EXPECT_EQ(r[0], ">\xC9\xD1\xB9 \xC3\xD1\xA1 \xE1\xC1\xC7 ");
+    EXPECT_EQ(Caption(), "3 lines found");
+}
+
+TEST_F(WordlistTest, PatternWithSeveralWordsWarnsAndNothingFoundSaysSo) {
+    fmekalon->diclist.Insert("gox on");  // the inner star stands for one byte
+    EditorLine("go* on");
+    fmekalon->Wordlist->trigger();
+    EXPECT_EQ(Caption(), "1 line found- Select only one word with *");
+    fmekalon->Tm1->Lines.Set(0, "zzz");
+    fmekalon->Tm1->SetCursor(0, 0);
+    fmekalon->Wordlist->trigger();
+    EXPECT_EQ(Results(), (std::vector<std::string>{">"}));
+    EXPECT_EQ(Caption(), "No line found");
+}
+
+TEST_F(WordlistTest, AnEmptyDictionaryOffersOpenFirstAndAnEmptyLineDoesNothing) {
+    EditorLine("hello");
+    fmekalon->Wordlist->trigger();  // the open dialog is cancelled
+    ASSERT_EQ(services.openRequests.size(), 1u);
+    EXPECT_EQ(services.openRequests[0].title, "Open dictionary");
+    EXPECT_FALSE(Fergebnis->isVisible());
+
+    fmekalon->diclist.Insert(kHello);
+    fmekalon->Tm1->Lines.Set(0, "   ");
+    fmekalon->Wordlist->trigger();
+    EXPECT_FALSE(Fergebnis->isVisible());
+}
+
+TEST_F(WordlistTest, ASecondCommandStopsTheSearchAndRestoresTheMenuAtOnce) {
+    for (int i = 0; i < 50; ++i) fmekalon->diclist.Insert("word " + std::to_string(1000 + i));
+    fmekalon->diclist.Insert(kWorld);
+    EditorLine("word world");
+    int events = 0;
+    services.onProcessMessages = [&] {
+        if (++events == 3) {
+            EXPECT_EQ(fmekalon->Wordlist->text().toStdString(), "&W..Stop");
+            EXPECT_FALSE(fmekalon->Dictionary->menuAction()->isEnabled());
+            fmekalon->Wordlist->trigger();  // the stop request
+            EXPECT_EQ(fmekalon->Wordlist->text().toStdString(), "&Wordlist");
+            EXPECT_TRUE(fmekalon->Dictionary->menuAction()->isEnabled());
+        }
+    };
+    fmekalon->Wordlist->trigger();
+    // The lookup of "word" ends after the third line; "world" still lists its first line.
+    const auto r = Results();
+    ASSERT_EQ(r.size(), 5u);
+    EXPECT_EQ(r[0], ">word world ");
+    EXPECT_EQ(r[4], kWorld);
+    EXPECT_EQ(Caption(), "4 lines found...interrupted");
+}
+
+TEST_F(WordlistTest, EscInTheEditorStopsTheSearch) {
+    for (int i = 0; i < 20; ++i) fmekalon->diclist.Insert("word " + std::to_string(1000 + i));
+    EditorLine("word");
+    services.onProcessMessages = [&] {
+        int key = 27;
+        fmekalon->Tm1->KeyDown(key, {});
+    };
+    fmekalon->Wordlist->trigger();
+    EXPECT_EQ(Results().size(), 2u);
+    EXPECT_EQ(Caption(), "1 line found...interrupted");
+}
+
+TEST_F(WordlistTest, ClosingTheResultsWindowStopsAndClears) {
+    for (int i = 0; i < 20; ++i) fmekalon->diclist.Insert("word " + std::to_string(1000 + i));
+    EditorLine("word");
+    services.onProcessMessages = [&] { Fergebnis->close(); };
+    fmekalon->Wordlist->trigger();
+    EXPECT_FALSE(dictionary::searching);
+    EXPECT_FALSE(Fergebnis->isVisible());
+}
+
+TEST_F(WordlistTest, ADictionaryChangedWhileAStoppedSearchWindsDownIsSafe) {
+    for (int i = 0; i < 20; ++i) fmekalon->diclist.Insert("word " + std::to_string(1000 + i));
+    fmekalon->diclist.Insert(kWorld);
+    EditorLine("word world");
+    int events = 0;
+    services.onProcessMessages = [&] {
+        if (++events == 2) {
+            fmekalon->Wordlist->trigger();  // stop
+            for (int i = 0; i < 20; ++i) fmekalon->diclist.Delete(0);
+            fmekalon->diclist.Insert("a world apart");
+        }
+    };
+    fmekalon->Wordlist->trigger();
+    const auto r = Results();
+    ASSERT_GE(r.size(), 2u);
+    EXPECT_EQ(r[0], ">word world ");
+    // Every listed line is a line of the dictionary at the moment it was found.
+    for (size_t i = 3; i < r.size(); ++i) EXPECT_NE(r[i].find("world"), std::string::npos) << r[i];
+}
+
+}  // namespace
