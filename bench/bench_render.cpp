@@ -1,0 +1,109 @@
+// Full repaints of a 1920 x 1080 text view: a TThailist on a host window (offscreen platform)
+// showing Thai text with the real glyph images, at graphics sizes 1 and 3, plain and with most of
+// the view selected, and the dictionary file as it is (Thai and Latin mixed). Target: < 10 ms.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/lines.h"
+#include "editor/thailist.h"
+#include "platform/host.h"
+#include "script/customthai.h"
+
+namespace {
+
+std::vector<std::string> DictionaryLines() {
+    std::ifstream in(MEKALON_SHARED_DATA "/th-en.dic", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return SplitLines(bytes);
+}
+
+// Lines of Thai only: the Thai words of the dictionary, joined by spaces, 200 cells and more each.
+std::vector<std::string> ThaiLines() {
+    std::vector<std::string> lines;
+    std::string line;
+    for (const std::string& entry : DictionaryLines()) {
+        const size_t space = entry.find(' ');
+        if (space == std::string::npos) continue;
+        const std::string thai = entry.substr(space + 1);
+        if (thai.empty() || static_cast<unsigned char>(thai[0]) < 0xA1) continue;
+        line += thai + " ";
+        if (line.size() > 260) {
+            lines.push_back(line);
+            line.clear();
+        }
+    }
+    return lines;
+}
+
+class View {
+public:
+    View(const std::vector<std::string>& lines, int size) {
+        CreateGlyphImages();
+        host_ = std::make_unique<platform::ThaiHost>();
+        host_->resize(1920 + 40, 1080 + 40);
+        host_->show();
+        QApplication::processEvents();
+        host_->resize(host_->width() + 1920 - host_->ClientWidth(), host_->height() + 1080 - host_->ClientHeight());
+        QApplication::processEvents();
+        list_ = std::make_unique<TThailist>();
+        list_->Attach(host_.get());
+        list_->Lines.Assign(lines);
+        list_->SetGraphicsize(size);
+        host_->PaintPending();
+    }
+    TThailist& List() { return *list_; }
+    void Repaint() {
+        list_->PaintRows(0, list_->RowCount, 0, list_->ColCount);
+        benchmark::DoNotOptimize(host_->BackingImage().constBits());
+    }
+
+private:
+    std::unique_ptr<platform::ThaiHost> host_;
+    std::unique_ptr<TThailist> list_;
+};
+
+void Repaint(benchmark::State& state, const std::vector<std::string>& lines, int size, bool selected) {
+    View view(lines, size);
+    TThailist& list = view.List();
+    if (selected) {
+        list.SetCursor(1, 5);
+        list.StartSelection();
+        list.SetCursor(list.RowCount - 1, 20);
+        list.ExtendSelection();
+    }
+    for (auto _ : state) view.Repaint();
+    state.counters["cells"] = static_cast<double>((list.RowCount + 1) * (list.ColCount + 1));
+    state.counters["client"] = static_cast<double>(list.ColCount * 100000 + list.RowCount);
+}
+
+void BM_RepaintThaiSize1(benchmark::State& state) { Repaint(state, ThaiLines(), 1, false); }
+void BM_RepaintThaiSize3(benchmark::State& state) { Repaint(state, ThaiLines(), 3, false); }
+void BM_RepaintThaiSelectedSize1(benchmark::State& state) { Repaint(state, ThaiLines(), 1, true); }
+void BM_RepaintDictionarySize1(benchmark::State& state) { Repaint(state, DictionaryLines(), 1, false); }
+void BM_RepaintDictionarySize3(benchmark::State& state) { Repaint(state, DictionaryLines(), 3, false); }
+
+BENCHMARK(BM_RepaintThaiSize1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintThaiSize3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintThaiSelectedSize1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintDictionarySize1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintDictionarySize3)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+// The views need a running application (fonts, windows), so this benchmark has its own main.
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
