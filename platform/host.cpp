@@ -2,6 +2,7 @@
 #include "platform/host.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -222,6 +223,8 @@ ThaiHost* ThaiHost::HostAt(const QPoint& globalPos) {
     }
     return nullptr;
 }
+
+void ThaiHost::contextMenuEvent(QContextMenuEvent* event) { event->accept(); }
 
 void ThaiHost::SetPointer(PointerShape shape) {
     pointer_ = shape;

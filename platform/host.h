@@ -88,6 +88,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    // The right button selects and drags text here; no context menu of an enclosing window.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void SyncImageSize();

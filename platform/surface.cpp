@@ -277,6 +277,7 @@ void Surface::TextOut(int x, int y, std::string_view bytes) {
         painterFontSet_ = true;
     }
     p.setPen(ToQColor(Mapped(fontColor_)));
+    p.setRenderHint(QPainter::TextAntialiasing, !monochrome_);
     // The line's baseline goes to y + ascent of the font, as a text drawn at (x, y) would have it.
     const QPointF origin(x, y + ascent_ - shaped.baseline);
     for (const QGlyphRun& run : shaped.runs) p.drawGlyphRun(origin, run);

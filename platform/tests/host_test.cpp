@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <vector>
@@ -255,6 +256,31 @@ TEST_F(HostTest, PointerShapes) {
     EXPECT_EQ(host.viewport()->cursor().shape(), Qt::DragCopyCursor);
     host.SetPointer(PointerShape::IBeam);
     EXPECT_EQ(host.viewport()->cursor().shape(), Qt::IBeamCursor);
+}
+
+// A window around the host that would open a menu on a right click.
+class MenuWindow : public QWidget {
+public:
+    int menus = 0;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent*) override { ++menus; }
+};
+
+TEST(HostMenuTest, RightClickOpensNoMenuOfTheEnclosingWindow) {
+    MenuWindow window;
+    auto* host = new ThaiHost(&window);
+    host->setGeometry(0, 0, 100, 80);
+    window.resize(200, 150);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QContextMenuEvent onHost(QContextMenuEvent::Mouse, QPoint(5, 5), host->viewport()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(host->viewport(), &onHost);
+    EXPECT_EQ(window.menus, 0);
+    // Elsewhere in the window the menu still opens: the probe itself works.
+    QContextMenuEvent beside(QContextMenuEvent::Mouse, QPoint(150, 120), window.mapToGlobal(QPoint(150, 120)));
+    QApplication::sendEvent(&window, &beside);
+    EXPECT_EQ(window.menus, 1);
 }
 
 // Two windows side by side: a right-button drag that starts in one ends in the other.
