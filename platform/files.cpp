@@ -94,6 +94,8 @@ void WriteFileBytes(const std::string& path, std::string_view bytes) {
     struct stat old;
     bool hadOld = ::stat(target.c_str(), &old) == 0;
     if (hadOld && S_ISDIR(old.st_mode)) Fail("Cannot create", path, EISDIR);
+    // A file the user may not write stays as it is, although the folder would allow replacing it.
+    if (hadOld && ::access(target.c_str(), W_OK) != 0) Fail("Cannot create", path, errno);
 
     std::string tmpl = (folder == "/" ? std::string() : folder) + "/.mekalon-save-XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());

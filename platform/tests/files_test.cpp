@@ -181,6 +181,15 @@ TEST_F(FilesTest, SymbolicLinkKeptAndItsTargetReplaced) {
     EXPECT_TRUE(S_ISLNK(st.st_mode));
 }
 
+TEST_F(FilesTest, ReadOnlyFileIsNotReplaced) {
+    if (IsRoot()) GTEST_SKIP() << "root may write any file";
+    WriteRaw(Path("ro.txt"), "keep me");
+    ::chmod(Path("ro.txt").c_str(), 0444);
+    EXPECT_THROW(WriteFileBytes(Path("ro.txt"), "new"), FileError);
+    EXPECT_EQ(ReadFileBytes(Path("ro.txt")), "keep me");
+    EXPECT_EQ(Entries(dir_), std::set<std::string>{"ro.txt"});
+}
+
 TEST_F(FilesTest, PermissionsOfTheOldFileKept) {
     WriteRaw(Path("p.txt"), "x");
     ::chmod(Path("p.txt").c_str(), 0640);
