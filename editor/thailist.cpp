@@ -28,6 +28,7 @@ TThailist::~TThailist() {
 
 void TThailist::Attach(platform::ThaiHost* parent) {
     if (!parent) return;
+    delete sinkGuard_.data();  // attached before: the old sink goes with its callbacks
     parent_ = parent;
     hostGuard_ = parent;
     QWidget* sinkParent = parent->viewport() ? parent->viewport() : static_cast<QWidget*>(parent);

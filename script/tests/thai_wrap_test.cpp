@@ -46,6 +46,14 @@ TEST(ThaiWrap, BreaksAfterASpaceInTheWindow) {
     EXPECT_EQ(Wrapped(text, 10), Repeat(Ko, 5) + " \r\n" + Repeat(Ko, 8) + "\r\n");
 }
 
+TEST(ThaiWrap, LookBackReachesHalfTheColumnPlusOne) {
+    // Width 10: the break is sought when the ninth cell is reached, at most 9 / 2 + 1 = 5 bytes back.
+    const std::string edge = Repeat(Ko, 3) + " " + Repeat(Ko, 10) + "\r\n";
+    EXPECT_EQ(LinesOf(Wrapped(edge, 10))[0], Repeat(Ko, 3) + " ");
+    const std::string beyond = Repeat(Ko, 2) + " " + Repeat(Ko, 10) + "\r\n";
+    EXPECT_EQ(LinesOf(Wrapped(beyond, 10))[0], Repeat(Ko, 2) + " " + Repeat(Ko, 5));
+}
+
 TEST(ThaiWrap, TabGivesWayToTheBreak) {
     const std::string text = Repeat(Ko, 5) + "\t" + Repeat(Ko, 8) + "\r\n";
     EXPECT_EQ(Wrapped(text, 10), Repeat(Ko, 5) + "\r\n" + Repeat(Ko, 8) + "\r\n");
