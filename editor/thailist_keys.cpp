@@ -8,6 +8,7 @@
 #include "dictionary/searching.h"
 #include "editor/printjob.h"
 #include "editor/thailist.h"
+#include "editor/thailist_scrollguard.h"
 #include "script/thai.h"
 
 namespace {
@@ -235,6 +236,7 @@ void CtrlAction(TThailist& v, int key) {
 }  // namespace
 
 void TThailist::KeyDown(int& key, platform::ShiftState shift) {
+    const ViewOriginGuard repaintIfScrolled(*this);
     // Space, the letter keys and 97..122 (keypad, F1..F11) may answer a pending offer.
     const bool mayAnswerOffer = key == vk::Space || (key >= 65 && key <= 90) || (key >= 97 && key <= 122);
     if (!mayAnswerOffer) CancelOffer();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "editor/thailist.h"
+#include "editor/thailist_scrollguard.h"
 #include "platform/clipboard.h"
 #include "script/thai.h"
 
@@ -42,6 +43,7 @@ void PaintSelection(TThailist& v) {
 // ---- Mouse ---------------------------------------------------------------------------------
 
 void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState state, int x, int y) {
+    const ViewOriginGuard repaintIfScrolled(*this);
     // The pressed button counts as held even if the platform reports the state before the press.
     if (button == platform::MouseButton::Left) state.left = true;
     if (button == platform::MouseButton::Right) state.right = true;
@@ -67,6 +69,7 @@ void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState
 }
 
 void TThailist::HostMouseMove(platform::ShiftState state, int x, int y) {
+    const ViewOriginGuard repaintIfScrolled(*this);
     ShowPointer(*this, Dragging ? platform::PointerShape::Drag : platform::PointerShape::IBeam);
     if (Dragging || state.right || !state.left) return;
     if (RowHeight <= 0 || CellWidth <= 0) return;
@@ -84,6 +87,7 @@ void TThailist::HostMouseMove(platform::ShiftState state, int x, int y) {
 }
 
 void TThailist::HostMouseUp(platform::MouseButton button, platform::ShiftState, int x, int y) {
+    const ViewOriginGuard repaintIfScrolled(*this);
     if (button != platform::MouseButton::Right || !Dragging) return;
     Dragging = false;
     ShowPointer(*this, platform::PointerShape::IBeam);
@@ -127,6 +131,7 @@ void TThailist::CopySelection() {
 }
 
 void TThailist::CutSelection() {
+    const ViewOriginGuard repaintIfScrolled(*this);
     CopySelection();
     DeleteSelection();
 }
@@ -186,6 +191,7 @@ void TThailist::SelectWord() {
 }
 
 void TThailist::SelectLine() {
+    const ViewOriginGuard repaintIfScrolled(*this);
     ClearSelection();
     if (CursorLine >= LineCount()) return;
     HideCaret();
@@ -196,6 +202,7 @@ void TThailist::SelectLine() {
 }
 
 void TThailist::SelectAll() {
+    const ViewOriginGuard repaintIfScrolled(*this);
     if (LineCount() == 0) return;
     HideCaret();
     SelectRange(*this, LineCount(), 0, 0, 0);
@@ -205,6 +212,7 @@ void TThailist::SelectAll() {
 }
 
 void TThailist::SelectCursorLine() {
+    const ViewOriginGuard repaintIfScrolled(*this);
     // A selection within one line (a word, a phrase) is what the caller wants; an empty one is not.
     int start = 0, length = 0;
     if (SelectionRange(start, length) && AnchorLine == ExtentLine) return;

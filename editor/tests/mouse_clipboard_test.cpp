@@ -1,0 +1,229 @@
+// Copy, cut and paste through the system clipboard (Unicode outside, TIS-620 bytes inside), and
+// copying by dragging with the right mouse button, within one control and between two windows.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <string>
+#include <vector>
+
+#include "editor/tests/keys_mouse_fixture.h"
+
+namespace {
+
+using keystest::ListView;
+using keystest::MemoView;
+using keystest::Text;
+using Lines = std::vector<std::string>;
+
+QString Unicode(const char* utf8) { return QString::fromUtf8(utf8); }
+
+void SetClipboard(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+
+TEST(MouseClipboard, CopyPutsUnicodeThaiOnTheClipboard) {
+    MemoView v;
+    // ko kai, sara ii, mai ek; kho khai; then a Latin word on the next line.
+    v.SetText({"\xA1\xD5\xE8\xA2 ok", "next"});
+    v->SelectAll();
+    v->CopySelection();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), Unicode("กี่ข ok\r\nnext\r\n"));
+    EXPECT_EQ(Text(*v), (Lines{"\xA1\xD5\xE8\xA2 ok", "next"}));
+    EXPECT_TRUE(v->Selecting);
+}
+
+TEST(MouseClipboard, CopyAndCutWithoutASelectionLeaveTheClipboardAlone) {
+    MemoView v;
+    v.SetText({"abc"});
+    SetClipboard("kept");
+    v->CopySelection();
+    v->CutSelection();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
+    EXPECT_EQ(Text(*v), Lines{"abc"});
+    EXPECT_FALSE(v->Modified);
+}
+
+TEST(MouseClipboard, CutCopiesAndRemovesTheSelection) {
+    MemoView v;
+    v.SetText({"one two three"});
+    v.Press(Qt::RightButton, 0, 5);
+    v.Release(Qt::RightButton, 0, 5);
+    v->CutSelection();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "two");
+    EXPECT_EQ(Text(*v), Lines{"one  three"});
+    EXPECT_EQ(v->CursorCol, 4);
+    EXPECT_SAME_AS_FULL_REPAINT(v);
+}
+
+TEST(MouseClipboard, UnicodeThaiFromAnotherProgramPastesAsTis620Bytes) {
+    MemoView v;
+    v.SetText({"ab"});
+    v.Cursor(0, 1);
+    SetClipboard(Unicode("ไทย€"));
+    v->Paste();
+    EXPECT_EQ(Text(*v), Lines{"a\xE4\xB7\xC2\x80" "b"});
+    EXPECT_EQ(v->CursorCol, 1);  // the cursor stands on the first pasted cell
+    EXPECT_SAME_AS_FULL_REPAINT(v);
+}
+
+TEST(MouseClipboard, PasteRightOfTheLineEndFillsTheGapWithSpaces) {
+    MemoView v;
+    v.SetText({"ab", "cd"});
+    v.Cursor(0, 5);
+    SetClipboard("XY");
+    v->Paste();
+    EXPECT_EQ(Text(*v), (Lines{"ab   XY", "cd"}));
+    EXPECT_EQ(v->CursorCol, 5);
+    EXPECT_SAME_AS_FULL_REPAINT(v);
+}
+
+TEST(MouseClipboard, PasteBelowTheTextAddsLinesUpToTheCursor) {
+    MemoView v;
+    v.SetText({"ab"});
+    v.Cursor(3, 2);
+    SetClipboard("XY");
+    v->Paste();
+    EXPECT_EQ(Text(*v), (Lines{"ab", "", "", "  XY"}));
+    EXPECT_SAME_AS_FULL_REPAINT(v);
+    // Into an empty control as well.
+    MemoView e;
+    e->Paste();
+    EXPECT_EQ(Text(*e), Lines{"XY"});
+    EXPECT_SAME_AS_FULL_REPAINT(e);
+}
+
+TEST(MouseClipboard, ATwoLineTextSplitsTheLineAndTheTailFollowsTheSecondLine) {
+    MemoView v;
+    v.SetText({"headtail", "last"});
+    v.Cursor(0, 4);
+    SetClipboard("one\r\ntwo");
+    v->Paste();
+    EXPECT_EQ(Text(*v), (Lines{"headone", "twotail", "last"}));
+    EXPECT_EQ(v->CursorLine, 0);
+    EXPECT_EQ(v->CursorCol, 4);
+    EXPECT_SAME_AS_FULL_REPAINT(v);
+    // Bare LF and CR from other programs break lines too.
+    v.Cursor(2, 0);
+    SetClipboard("x\ny\rz");
+    v->Paste();
+    EXPECT_EQ(Text(*v), (Lines{"headone", "twotail", "x", "y", "zlast"}));
+}
+
+TEST(MouseClipboard, PasteReplacesNothingAndIgnoresAnEmptyClipboard) {
+    MemoView v;
+    v.SetText({"abcdef"});
+    v->SelectAll();
+    QGuiApplication::clipboard()->clear();
+    v->Paste();
+    EXPECT_EQ(Text(*v), Lines{"abcdef"});
+    EXPECT_FALSE(v->Modified);
+    EXPECT_TRUE(v->Selecting);  // an empty clipboard does nothing at all
+    SetClipboard("Z");
+    v->Paste();  // the selection is only cleared, not replaced
+    EXPECT_EQ(Text(*v), Lines{"Zabcdef"});
+    EXPECT_FALSE(v->Selecting);
+    EXPECT_FALSE(v.CellHighlighted(0, 3));
+}
+
+TEST(MouseClipboard, ANulInTheClipboardTextDoesNotCutOffTheTextAfterTheCursor) {
+    MemoView v;
+    v.SetText({"before", "after"});
+    v.Cursor(0, 3);
+    SetClipboard(QString("ab") + QChar(0) + QString("cd"));
+    v->Paste();
+    EXPECT_EQ(Text(*v), (Lines{"befabore", "after"}));
+}
+
+TEST(MouseDrag, ARightPressInTheSelectionCopiesItAndShowsTheDragPointer) {
+    MemoView v;
+    v.SetText({"alpha beta", "gamma"});
+    v.Press(Qt::RightButton, 0, 7);
+    v.Release(Qt::RightButton, 0, 7);
+    ASSERT_EQ(v->SelectedText(), "beta");
+    SetClipboard("old");
+    v.Press(Qt::RightButton, 0, 8);
+    EXPECT_TRUE(Dragging);
+    EXPECT_EQ(v.Host().Pointer(), platform::PointerShape::Drag);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "beta");
+    EXPECT_EQ(v->SelectedText(), "beta");  // the press keeps the selection
+    v.Move(1, 2);
+    EXPECT_EQ(v.Host().Pointer(), platform::PointerShape::Drag);
+    v.Release(Qt::RightButton, 1, 2);
+    EXPECT_FALSE(Dragging);
+    EXPECT_EQ(v.Host().Pointer(), platform::PointerShape::IBeam);
+    // Dropped on another line: pasted there, the original stays.
+    EXPECT_EQ(Text(*v), (Lines{"alpha beta", "gabetamma"}));
+    EXPECT_EQ(v->CursorLine, 1);
+    EXPECT_EQ(v->CursorCol, 2);
+    EXPECT_SAME_AS_FULL_REPAINT(v);
+}
+
+TEST(MouseDrag, ADropOnTheDraggedSelectionsOwnColumnsPastesNothing) {
+    MemoView v;
+    v.SetText({"alpha beta gamma"});
+    v.Press(Qt::RightButton, 0, 7);
+    v.Release(Qt::RightButton, 0, 7);
+    ASSERT_EQ(v->SelectedText(), "beta");
+    v.Press(Qt::RightButton, 0, 6);
+    ASSERT_TRUE(Dragging);
+    v.Release(Qt::RightButton, 0, 8);
+    EXPECT_FALSE(Dragging);
+    EXPECT_EQ(Text(*v), Lines{"alpha beta gamma"});
+    EXPECT_EQ(v->CursorCol, 8);
+    // Left of the selection on the same line counts as moved away.
+    v.Press(Qt::RightButton, 0, 7);
+    v.Release(Qt::RightButton, 0, 1);
+    EXPECT_EQ(Text(*v), Lines{"abetalpha beta gamma"});
+}
+
+TEST(MouseDrag, ATextChangeEndsTheDrag) {
+    MemoView v;
+    v.SetText({"alpha beta"});
+    v.Press(Qt::RightButton, 0, 1);
+    v.Release(Qt::RightButton, 0, 1);
+    v.Press(Qt::RightButton, 0, 1);
+    ASSERT_TRUE(Dragging);
+    v->AddLine("x");
+    EXPECT_FALSE(Dragging);
+    v.Release(Qt::RightButton, 1, 3);
+    EXPECT_EQ(Text(*v), (Lines{"alpha beta", "x"}));
+}
+
+TEST(MouseDrag, ARightDragFromTheWordListWindowPastesIntoTheEditorAtTheReleasePoint) {
+    MemoView editor(QPoint(0, 0));
+    ListView results(QPoint(700, 0));
+    editor.SetText({"I eat .", "second line"});
+    results.SetText({"rice = \xA2\xE9\xD2\xC7", "water = \xB9\xE9\xD3"});
+    // A right click selects the Thai word, a second right press inside it starts the drag.
+    results.Press(Qt::RightButton, 0, 8);
+    results.Release(Qt::RightButton, 0, 8);
+    ASSERT_EQ(results->SelectedText(), "\xA2\xE9\xD2\xC7");
+    results.Press(Qt::RightButton, 0, 8);
+    ASSERT_TRUE(Dragging);
+    // Released over the editor, in the other window, on the cell of the full stop.
+    const QPoint target = editor.Viewport()->mapToGlobal(editor.CellCentre(0, 6));
+    QTest::mouseRelease(results.Viewport(), Qt::RightButton, {}, results.Viewport()->mapFromGlobal(target));
+    editor.Settle();
+    EXPECT_FALSE(Dragging);
+    EXPECT_EQ(Text(*editor), (Lines{"I eat \xA2\xE9\xD2\xC7.", "second line"}));
+    EXPECT_EQ(editor->CursorLine, 0);
+    EXPECT_EQ(editor->CursorCol, 6);
+    EXPECT_SAME_AS_FULL_REPAINT(editor);
+    // The word list keeps its text and its selection.
+    EXPECT_EQ(Text(*results), (Lines{"rice = \xA2\xE9\xD2\xC7", "water = \xB9\xE9\xD3"}));
+    EXPECT_EQ(results->SelectedText(), "\xA2\xE9\xD2\xC7");
+    EXPECT_FALSE(results->Modified);
+}
+
+TEST(MouseDrag, ADropOnTheTopLeftCellOfAControlWithoutSelectionPastes) {
+    MemoView editor(QPoint(0, 0));
+    ListView results(QPoint(700, 0));
+    editor.SetText({"text"});
+    results.SetText({"word"});
+    results.Press(Qt::RightButton, 0, 1);
+    results.Release(Qt::RightButton, 0, 1);
+    results.Press(Qt::RightButton, 0, 1);
+    ASSERT_TRUE(Dragging);
+    const QPoint target = editor.Viewport()->mapToGlobal(editor.CellCentre(0, 0));
+    QTest::mouseRelease(results.Viewport(), Qt::RightButton, {}, results.Viewport()->mapFromGlobal(target));
+    EXPECT_EQ(Text(*editor), Lines{"wordtext"});
+}
+
+}  // namespace
