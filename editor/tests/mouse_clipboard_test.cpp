@@ -173,6 +173,36 @@ TEST(MouseDrag, ADropOnTheDraggedSelectionsOwnColumnsPastesNothing) {
     EXPECT_EQ(Text(*v), Lines{"abetalpha beta gamma"});
 }
 
+TEST(MouseDrag, ARightPressJustOutsideTheSelectionStartsNoDrag) {
+    MemoView v;
+    v.SetText({"alpha beta gamma", "delta"});
+    for (const int col : {5, 10}) {  // the cells right before and right after "beta"
+        v.Press(Qt::RightButton, 0, 7);
+        v.Release(Qt::RightButton, 0, 7);
+        ASSERT_EQ(v->SelectedText(), "beta");
+        v.Press(Qt::RightButton, 0, col);
+        EXPECT_FALSE(Dragging) << col;
+        EXPECT_FALSE(v->Selecting) << col;  // a press on a space only places the cursor
+        EXPECT_EQ(v.Host().Pointer(), platform::PointerShape::IBeam);
+        v.Release(Qt::RightButton, 0, col);
+    }
+    // A selection over a line break: the start line counts from its start cell on, the end line
+    // up to its end cell only.
+    v.Cursor(0, 11);
+    v.Key(Qt::Key_Down, Qt::ShiftModifier);  // (0,11)..(1,11), the extent clamped to (1,5)
+    auto inside = [&v](int line, int col) {
+        const QPoint p = v.CellCentre(line, col);
+        return v->InSelection(p.x(), p.y());
+    };
+    EXPECT_FALSE(inside(0, 10));
+    EXPECT_TRUE(inside(0, 11));
+    EXPECT_TRUE(inside(0, 40));
+    EXPECT_TRUE(inside(1, 0));
+    EXPECT_TRUE(inside(1, 4));
+    EXPECT_FALSE(inside(1, 5));
+    EXPECT_FALSE(inside(2, 0));
+}
+
 TEST(MouseDrag, ATextChangeEndsTheDrag) {
     MemoView v;
     v.SetText({"alpha beta"});
