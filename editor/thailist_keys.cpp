@@ -8,7 +8,7 @@
 #include "dictionary/searching.h"
 #include "editor/printjob.h"
 #include "editor/thailist.h"
-#include "editor/thailist_scrollguard.h"
+#include "editor/thailist_keymouse.h"
 #include "script/thai.h"
 
 namespace {
@@ -32,14 +32,7 @@ void RepaintRowsFrom(TThailist& v, int line) {
     int row = std::max(0, line - v.TopLine);
     if (row > v.RowCount) return;
     v.PaintRows(row, v.RowCount, 0, v.ColCount);
-    // Painting draws nothing once the text is empty; the rows the last line left on the screen
-    // are blanked here so that a deleted line does not stay visible.
-    if (v.LineCount() == 0) {
-        if (platform::Surface* canvas = v.Canvas()) {
-            canvas->SetFillColor(platform::clWhite);
-            canvas->FillRect({0, row * v.RowHeight, canvas->Width(), canvas->Height()});
-        }
-    }
+    BlankEmptyViewFrom(v, row);
 }
 
 void SplitLine(TThailist& v) {
@@ -107,6 +100,7 @@ void DeleteForward(TThailist& v) {
     int start = 0, length = 0;
     if (v.SelectionRange(start, length)) {
         v.DeleteSelection();
+        if (BlankEmptyViewFrom(v, 0)) v.DrawCaret();
         return;
     }
     if (v.CursorLine >= v.LineCount()) return;

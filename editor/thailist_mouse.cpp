@@ -9,7 +9,7 @@
 #include <string>
 
 #include "editor/thailist.h"
-#include "editor/thailist_scrollguard.h"
+#include "editor/thailist_keymouse.h"
 #include "platform/clipboard.h"
 #include "script/thai.h"
 
@@ -134,6 +134,7 @@ void TThailist::CutSelection() {
     const ViewOriginGuard repaintIfScrolled(*this);
     CopySelection();
     DeleteSelection();
+    if (BlankEmptyViewFrom(*this, 0)) DrawCaret();
 }
 
 void TThailist::Paste() {

@@ -185,6 +185,22 @@ TEST(KeysDelete, RemovesTheSelectionAndNothingElse) {
     EXPECT_SAME_AS_FULL_REPAINT(v);
 }
 
+TEST(KeysDelete, DeletingEveryLineLeavesNoTextOnTheScreen) {
+    MemoView v;
+    v.SetText({"abcdef", "ghij"});
+    v->SelectAll();
+    v.Key(Qt::Key_Delete);
+    EXPECT_EQ(v->LineCount(), 0);
+    for (int col = 0; col < 6; ++col) {
+        if (col > 0) {
+            EXPECT_FALSE(v.CellInked(0, col)) << col;  // cell 0 holds the caret
+        }
+        EXPECT_FALSE(v.CellHighlighted(0, col)) << col;
+        EXPECT_FALSE(v.CellInked(1, col)) << col;
+    }
+    EXPECT_TRUE(v.CellInked(0, 0));  // the caret is drawn again
+}
+
 TEST(KeysDelete, AnEmptySelectionDoesNotStopDelete) {
     MemoView v;
     v.SetText({"abc"});

@@ -52,6 +52,24 @@ TEST(MouseClipboard, CutCopiesAndRemovesTheSelection) {
     EXPECT_SAME_AS_FULL_REPAINT(v);
 }
 
+TEST(MouseClipboard, CuttingTheWholeTextClearsTheScreen) {
+    MemoView v;
+    v.SetText({"one", "two"});
+    v->SelectAll();
+    v->CutSelection();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "one\r\ntwo\r\n");
+    EXPECT_EQ(v->LineCount(), 0);
+    for (int col = 1; col < 4; ++col) {
+        EXPECT_FALSE(v.CellInked(0, col)) << col;
+        EXPECT_FALSE(v.CellHighlighted(0, col)) << col;
+        EXPECT_FALSE(v.CellInked(1, col)) << col;
+    }
+    // Pasting it back restores the text; the cursor's empty line follows the pasted break.
+    v->Paste();
+    EXPECT_EQ(Text(*v), (Lines{"one", "two", ""}));
+    EXPECT_SAME_AS_FULL_REPAINT(v);
+}
+
 TEST(MouseClipboard, UnicodeThaiFromAnotherProgramPastesAsTis620Bytes) {
     MemoView v;
     v.SetText({"ab"});
