@@ -47,7 +47,6 @@ void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState
     // The pressed button counts as held even if the platform reports the state before the press.
     if (button == platform::MouseButton::Left) state.left = true;
     if (button == platform::MouseButton::Right) state.right = true;
-    if (tcm && !tcm->hasFocus()) tcm->setFocus();
 
     if (state.right && !state.left && InSelection(x, y)) {
         Dragging = true;
