@@ -212,6 +212,14 @@ void TThailist::HideCaret() {
     const bool onHighlight = Selecting && ExtentPos < AnchorPos;
     CaretLine(*surface, *this, onHighlight ? HighLightColor : platform::clWhite);
     surface->SetPenColor(platform::clBlack);
+    // The caret row is also the lowest row of descenders (Latin p, q, y and the tails of some
+    // Thai letters): redraw the cell from the text so that hiding the caret leaves no gap in
+    // them. A pending "Thai on A..Z" offer keeps its glyph in the cell.
+    if (PendingLetter == 0) {
+        const int row = CursorLine - TopLine;
+        const int col = CursorCol - LeftCol;
+        if (row >= 0 && row <= RowCount && col >= 0 && col <= ColCount) PaintRows(row, row, col, col);
+    }
 }
 
 void TThailist::DrawCaret() {

@@ -81,8 +81,9 @@ void KeySink::keyPressEvent(QKeyEvent* event) {
     int key = KeyCodeFromQt(qtKey, mods);
     if (key != 0 && OnKeyDown) OnKeyDown(key, ShiftFromQt(mods));
 
-    // Alt with a letter is a menu accelerator, not a character; Delete types nothing.
-    if (mods.testFlag(Qt::AltModifier) && !mods.testFlag(Qt::ControlModifier)) return;
+    // Alt with a letter is a menu accelerator and Ctrl with a letter a command, not a character
+    // (Ctrl with Alt together stays a character: some layouts type with it); Delete types nothing.
+    if (mods.testFlag(Qt::AltModifier) != mods.testFlag(Qt::ControlModifier)) return;
     if (qtKey == Qt::Key_Delete) return;
     const QString text = event->text();
     for (char32_t ch : text.toUcs4()) {

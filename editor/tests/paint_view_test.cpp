@@ -55,6 +55,22 @@ TEST_F(ViewTest, CaretIsALineUnderTheCursorCell) {
     }
 }
 
+TEST_F(ViewTest, HidingTheCaretKeepsTheDescendersOfTheCell) {
+    // Latin descenders drawn through the font reach the caret row; a caret that moved over them
+    // must not leave a gap.
+    const std::string line = "pqy gjp";
+    Open(20, 3);
+    SetText({line});
+    for (int col : {0, 1, 2, 4, 5, 6, 3}) {
+        list_->HideCaret();
+        list_->SetCursor(0, col);
+        list_->DrawCaret();
+    }
+    EXPECT_TRUE(RowShowsLine(0, line));
+    // The cell under the caret itself shows its text around the caret line.
+    EXPECT_TRUE(RowShows(0, 3, Reference(line, 3, 1)));
+}
+
 TEST_F(ViewTest, RepaintRangeRepaintsExactlyTheCellsBetweenTwoPoints) {
     Open(10, 5);
     SetText(kText);

@@ -127,6 +127,19 @@ TEST_F(KeySinkTest, LettersDigitsSpaceAndReturn) {
     EXPECT_EQ(downs, std::vector<int>{88});
     EXPECT_TRUE(shifts[0].alt);
     EXPECT_TRUE(bytes.empty());
+    // Nor is Ctrl with a letter, even where the key event carries the letter as text: Ctrl+Y
+    // deletes a line and must not also type a "y".
+    Clear();
+    QKeyEvent ctrlY(QEvent::KeyPress, Qt::Key_Y, Qt::ControlModifier, QStringLiteral("y"));
+    QApplication::sendEvent(sink, &ctrlY);
+    EXPECT_EQ(downs, std::vector<int>{89});
+    EXPECT_TRUE(shifts[0].ctrl);
+    EXPECT_TRUE(bytes.empty());
+    // Ctrl and Alt together (AltGr on some layouts) still type.
+    Clear();
+    QKeyEvent altGr(QEvent::KeyPress, Qt::Key_E, Qt::ControlModifier | Qt::AltModifier, QStringLiteral("e"));
+    QApplication::sendEvent(sink, &altGr);
+    EXPECT_EQ(bytes, std::vector<unsigned char>{'e'});
 }
 
 TEST_F(KeySinkTest, KeypadAndFunctionKeys) {
