@@ -94,13 +94,22 @@ void TThailist::HostPaint(const Rect& clip) {
 
 void TThailist::PaintRows(int firstRow, int lastRow, int firstCol, int lastCol) {
     platform::Surface* surface = Canvas();
-    if (!surface || LineCount() == 0 || RowHeight <= 0 || CellWidth <= 0) return;
+    if (!surface || RowHeight <= 0 || CellWidth <= 0) return;
     firstRow = std::max(firstRow, 0);
     firstCol = std::max(firstCol, 0);
     // Nothing lies right of or below the image; a caller may ask for one cell beyond it.
     lastRow = std::min(lastRow, surface->Height() / RowHeight + 1);
     lastCol = std::min(lastCol, surface->Width() / CellWidth + 1);
     if (lastRow < firstRow || lastCol < firstCol) return;
+    if (LineCount() == 0) {
+        // An empty text shows an empty view, also where the last lines were just deleted.
+        const platform::Color keep = surface->FillColor();
+        surface->SetFillColor(platform::clWhite);
+        surface->FillRect({firstCol * CellWidth, firstRow * RowHeight, (lastCol + 1) * CellWidth,
+                           (lastRow + 1) * RowHeight});
+        surface->SetFillColor(keep);
+        return;
+    }
 
     CellPoint selStart{0, 0}, selEnd{0, 0};
     if (Selecting) {

@@ -381,3 +381,22 @@ TEST_F(MainWindowTest, MessageBoxAnswersYesNoCancelAndIgnoresEsc) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, SelectAllThenDeleteLeavesAnEmptyView) {
+    fmekalon->Tm1->Lines.Assign({"abc", "\xA1\xD4\xE8"});
+    fmekalon->Tm1->ResetView();
+    fmekalon->host->PaintPending();
+    fmekalon->SelectAll->trigger();
+    fmekalon->Deletesel->trigger();
+    EXPECT_EQ(fmekalon->Tm1->LineCount(), 0);
+    const QImage& image = fmekalon->host->BackingImage();
+    int dark = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 12; x < 200; ++x)  // right of the caret cell
+            if ((image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) ++dark;
+    EXPECT_EQ(dark, 0) << "the deleted text is still drawn";
+}
+
+}  // namespace
