@@ -34,6 +34,25 @@ constexpr const char* kAppTitleSuffix = "-Mekalon 5.2";
 
 std::string FileNamePart(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
+// A request for the main window's open dialog (file name preset) or its single save dialog
+// (default extension "txt", asking before a file is replaced).
+platform::FileDialogRequest OpenRequest(const char* title, int filterIndex, const char* fileName) {
+    platform::FileDialogRequest r;
+    r.title = title;
+    r.filter = kFileFilter;
+    r.filterIndex = filterIndex;
+    r.fileName = fileName;
+    return r;
+}
+
+platform::FileDialogRequest SaveRequest(const char* title, int filterIndex, const std::string& fileName) {
+    platform::FileDialogRequest r = OpenRequest(title, filterIndex, "");
+    r.fileName = fileName;
+    r.defaultExt = "txt";
+    r.overwritePrompt = true;
+    return r;
+}
+
 // The title-bar icons of the input modes: a 16 x 16 letter on a coloured square.
 QIcon ModeIcon(QColor background, const char* letters) {
     QPixmap pm(16, 16);
@@ -65,7 +84,10 @@ Tfmekalon::Tfmekalon(QWidget* parent) : QMainWindow(parent) {
     Tm1 = std::make_unique<TThaimemo>();
     Tm1->HighLightColor = platform::clYellow;
     Tm1->Attach(host);
-    setWindowIcon(ModeIcon(QColor(0, 0, 160), "E"));
+    thaiicon = ModeIcon(QColor(0, 120, 0), "T");
+    latinicon = ModeIcon(QColor(0, 0, 160), "E");
+    thaiazicon = ModeIcon(QColor(160, 0, 0), "AZ");
+    setWindowIcon(latinicon);
     FormCreate();
 }
 
@@ -232,28 +254,24 @@ void Tfmekalon::SetTitle() {
     QCoreApplication::setApplicationName(title);
 }
 
-bool Tfmekalon::AskSaveText() {
-    if (!Tm1->Modified) return true;
-    fmsgbox->Label1->setText("Textfile has changed. Save it?");
+bool Tfmekalon::AskSave(const bool& changed, const char* question, void (Tfmekalon::*save)()) {
+    if (!changed) return true;
+    fmsgbox->Label1->setText(question);
     const int answer = platform::Current().ShowModal(*fmsgbox);
     if (answer == platform::mrCancel) return false;
     if (answer == platform::mrYes) {
-        SavefileAsselClick();
-        if (Tm1->Modified) return false;
+        (this->*save)();
+        if (changed) return false;  // the save dialog was cancelled
     }
     return true;
 }
 
+bool Tfmekalon::AskSaveText() {
+    return AskSave(Tm1->Modified, "Textfile has changed. Save it?", &Tfmekalon::SavefileAsselClick);
+}
+
 bool Tfmekalon::AskSaveDictionary() {
-    if (!dicchanged) return true;
-    fmsgbox->Label1->setText("Dictionary has changed. Save it?");
-    const int answer = platform::Current().ShowModal(*fmsgbox);
-    if (answer == platform::mrCancel) return false;
-    if (answer == platform::mrYes) {
-        SavedicasselClick();
-        if (dicchanged) return false;
-    }
-    return true;
+    return AskSave(dicchanged, "Dictionary has changed. Save it?", &Tfmekalon::SavedicasselClick);
 }
 
 // ---- File commands -------------------------------------------------------------------------
@@ -268,12 +286,7 @@ void Tfmekalon::newfileselClick() {
 
 void Tfmekalon::OpenfileselClick() {
     if (!AskSaveText()) return;
-    platform::FileDialogRequest request;
-    request.title = "Open file";
-    request.filter = kFileFilter;
-    request.filterIndex = 1;
-    request.fileName = "*.txt";
-    const auto chosen = platform::Current().OpenFileDialog(request);
+    const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open file", 1, "*.txt"));
     if (!chosen) return;
     // The file is read before anything changes: a file that cannot be read leaves the text,
     // its name and the title as they were.
@@ -294,14 +307,7 @@ void Tfmekalon::savefileselClick() {
 }
 
 void Tfmekalon::SavefileAsselClick() {
-    platform::FileDialogRequest request;
-    request.title = "Save file as";
-    request.filter = kFileFilter;
-    request.filterIndex = 1;
-    request.fileName = textfile;
-    request.defaultExt = "txt";
-    request.overwritePrompt = true;
-    const auto chosen = platform::Current().SaveFileDialog(request);
+    const auto chosen = platform::Current().SaveFileDialog(SaveRequest("Save file as", 1, textfile));
     if (!chosen) return;
     textfile = *chosen;
     savefileselClick();
@@ -433,23 +439,21 @@ void Tfmekalon::hardreturnClick() {
     Tm1->HardReturn = hardreturn->isChecked();
 }
 
+void Tfmekalon::ShowModeIcon() {
+    const QIcon& icon = Tm1->ThaiOnAZ ? thaiazicon : Tm1->ThaiKeyboard ? thaiicon : latinicon;
+    setWindowIcon(icon);
+    for (QWidget* w : std::initializer_list<QWidget*>{Fthaivk, Finddlg, frianthai})
+        if (w) w->setWindowIcon(icon);
+}
+
 void Tfmekalon::ThaionAZ1Click() {
     Tm1->SetThaiOnAZ(!Tm1->ThaiOnAZ);
-    if (Tm1->ThaiOnAZ)
-        setWindowIcon(ModeIcon(QColor(160, 0, 0), "AZ"));
-    else if (Tm1->ThaiKeyboard)
-        setWindowIcon(ModeIcon(QColor(0, 120, 0), "T"));
-    else
-        setWindowIcon(ModeIcon(QColor(0, 0, 160), "E"));
-    for (QWidget* w : std::initializer_list<QWidget*>{Fthaivk, Finddlg, frianthai})
-        if (w) w->setWindowIcon(windowIcon());
+    ShowModeIcon();
 }
 
 void Tfmekalon::KeyboardF21Click() {
     Tm1->SetThaiKeyboard(!Tm1->ThaiKeyboard);
-    setWindowIcon(Tm1->ThaiKeyboard ? ModeIcon(QColor(0, 120, 0), "T") : ModeIcon(QColor(0, 0, 160), "E"));
-    for (QWidget* w : std::initializer_list<QWidget*>{Fthaivk, Finddlg, frianthai})
-        if (w) w->setWindowIcon(windowIcon());
+    ShowModeIcon();
 }
 
 // ---- Dictionary ----------------------------------------------------------------------------
@@ -464,12 +468,7 @@ void Tfmekalon::DictionaryClick() {
 
 void Tfmekalon::OpendicselClick() {
     if (!AskSaveDictionary()) return;
-    platform::FileDialogRequest request;
-    request.title = "Open dictionary";
-    request.filter = kFileFilter;
-    request.filterIndex = 2;
-    request.fileName = "*.dic";
-    const auto chosen = platform::Current().OpenFileDialog(request);
+    const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open dictionary", 2, "*.dic"));
     if (!chosen) return;
     dicfile = *chosen;
     dictname->setText(QString::fromLocal8Bit(FileNamePart(*chosen)));
@@ -479,12 +478,7 @@ void Tfmekalon::OpendicselClick() {
 
 void Tfmekalon::AppenddicselClick() {
     if (!AskSaveDictionary()) return;
-    platform::FileDialogRequest request;
-    request.title = "Append dictionary";
-    request.filter = kFileFilter;
-    request.filterIndex = 2;
-    request.fileName = "*.dic";
-    const auto chosen = platform::Current().OpenFileDialog(request);
+    const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Append dictionary", 2, "*.dic"));
     if (!chosen) return;
     dicfile = *chosen;
     dictname->setText(dictname->text() + "+" + QString::fromLocal8Bit(FileNamePart(*chosen)));
@@ -492,14 +486,7 @@ void Tfmekalon::AppenddicselClick() {
 }
 
 void Tfmekalon::SavedicasselClick() {
-    platform::FileDialogRequest request;
-    request.title = "Save dictionary as";
-    request.filter = kFileFilter;
-    request.filterIndex = 2;
-    request.fileName = dicfile;
-    request.defaultExt = "txt";
-    request.overwritePrompt = true;
-    const auto chosen = platform::Current().SaveFileDialog(request);
+    const auto chosen = platform::Current().SaveFileDialog(SaveRequest("Save dictionary as", 2, dicfile));
     if (!chosen) return;
     dicfile = *chosen;
     platform::WriteFileBytes(*chosen, diclist.ToBytes());

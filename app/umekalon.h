@@ -2,6 +2,7 @@
 // which every command starts, and the state of the current text file.
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <memory>
 #include <string>
@@ -35,6 +36,7 @@ public:
     bool dicchanged = false;
     dictionary::DicList diclist;
     dictionary::DicText dictext;  // the dictionary text of the last search, with its index
+    QIcon thaiicon, latinicon, thaiazicon;  // title-bar icons of the input modes
 
     // ---- Menu items (named as the window design names them) ------------------------------
     QMenu* fileopt;
@@ -111,12 +113,16 @@ public:
     bool AskSaveText();
     // The changed-dictionary question: false when the command must stop.
     bool AskSaveDictionary();
+    // The main window's icon, and that of its tool windows, shows the editor's input mode.
+    void ShowModeIcon();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
+    // Asks whether to save while `changed` is set; yes runs `save`, which must clear it.
+    bool AskSave(const bool& changed, const char* question, void (Tfmekalon::*save)());
     QAction* AddItem(QMenu* menu, const char* name, const char* caption, const char* shortcut,
                      void (Tfmekalon::*handler)());
     QAction* AddBarItem(const char* name, const char* caption, const char* shortcut, void (Tfmekalon::*handler)());

@@ -8,6 +8,7 @@
 
 #include "app/tests/fake_services.h"
 #include "app/uergebnis.h"
+#include "app/uthaivk.h"
 #include "app/umekalon.h"
 
 namespace {
@@ -89,13 +90,24 @@ TEST_F(OptionsTest, HardReturnFollowsItsMark) {
 }
 
 TEST_F(OptionsTest, KeyboardSwitchFirstLeavesThaiOnAZ) {
+    auto icon = [] { return fmekalon->windowIcon().cacheKey(); };
+    EXPECT_EQ(icon(), fmekalon->latinicon.cacheKey());
     fmekalon->ThaionAZ1->trigger();
     EXPECT_TRUE(fmekalon->Tm1->ThaiOnAZ);
+    EXPECT_EQ(icon(), fmekalon->thaiazicon.cacheKey());
     fmekalon->KeyboardF21->trigger();
     EXPECT_FALSE(fmekalon->Tm1->ThaiOnAZ);
     EXPECT_FALSE(fmekalon->Tm1->ThaiKeyboard);
+    EXPECT_EQ(icon(), fmekalon->latinicon.cacheKey());
     fmekalon->KeyboardF21->trigger();
     EXPECT_TRUE(fmekalon->Tm1->ThaiKeyboard);
+    EXPECT_EQ(icon(), fmekalon->thaiicon.cacheKey());
+    // Thai on A..Z twice with the Thai layout on.
+    fmekalon->ThaionAZ1->trigger();
+    EXPECT_EQ(icon(), fmekalon->thaiazicon.cacheKey());
+    fmekalon->ThaionAZ1->trigger();
+    EXPECT_EQ(icon(), fmekalon->thaiicon.cacheKey());
+    EXPECT_EQ(Fthaivk->windowIcon().cacheKey(), fmekalon->thaiicon.cacheKey());
 }
 
 }  // namespace
