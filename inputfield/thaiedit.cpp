@@ -1,0 +1,465 @@
+// The one-line Thai input field: text, input modes, keys, mouse and drawing.
+#include "inputfield/thaiedit.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+#include "script/keytables.h"
+#include "script/thai.h"
+
+namespace {
+
+// Bytes that may enter the text by typing: printable ASCII with the space, and the Thai code points.
+bool Insertable(unsigned char c) { return (c >= 0x20 && c <= 0x7E) || (c >= 0xA1 && c <= 0xFB); }
+
+// Typed text never ends in spaces or control bytes: a space typed at the end only moves the cursor.
+void TrimTrailing(std::string& text) {
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.pop_back();
+}
+
+// The offered letter in slot `index` (1-based) of the row of `letter` (A..Z).
+unsigned char ChoiceAt(unsigned char letter, int index) {
+    return thai::ChoiceLists[static_cast<size_t>(letter - 'A')][static_cast<size_t>(index - 1)];
+}
+
+// The shared glyph images, built on first use when the program has not built them yet, so that
+// their background colour can be set before a highlighted cell is drawn.
+platform::ImageList* SharedGlyphs() {
+    if (!GlyphImages) {
+        try {
+            CreateGlyphImages();
+        } catch (const std::exception&) {
+        }
+    }
+    return GlyphImages;
+}
+
+// Sets the fill colour and the glyph images' background together.
+void SetCellBackground(platform::Surface& surface, platform::Color c) {
+    surface.SetFillColor(c);
+    if (platform::ImageList* glyphs = SharedGlyphs()) glyphs->SetBkColor(c);
+}
+
+platform::Color FromQColor(const QColor& c) { return platform::RGB(c.red(), c.green(), c.blue()); }
+
+platform::Rect ToRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+
+}  // namespace
+
+TThaiedit::TThaiedit(QWidget* owner) : QWidget(owner) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setCursor(Qt::IBeamCursor);
+    // The sink holds the focus on the field's behalf; giving the field the focus gives it to the sink.
+    tce = new platform::KeySink(this, /*acceptReturn=*/false);
+    tce->OnKeyDown = [this](int& key, platform::ShiftState shift) { KeyDown(key, shift); };
+    tce->OnKeyPress = [this](unsigned char& key) { KeyPress(key); };
+    setFocusProxy(tce);
+    setFocusPolicy(Qt::StrongFocus);
+
+    canvas_.SetTarget(&image_);
+    // Drawing outside a paint event shows on the screen with the next paint.
+    canvas_.SetDirtyCallback([this] {
+        if (!painting_) update();
+    });
+    resize(120, 32);
+    SyncImageSize();
+    SetCanvasMetrics(canvas_, 1);
+}
+
+TThaiedit::~TThaiedit() {
+    // The sink is a child widget and goes with the field; its handlers must not outlive `this`.
+    if (tce) {
+        tce->OnKeyDown = nullptr;
+        tce->OnKeyPress = nullptr;
+    }
+    canvas_.Flush();
+}
+
+// ---- Text -----------------------------------------------------------------------------------
+
+void TThaiedit::SetText(std::string_view value) {
+    text_.assign(value);
+    CursorCol = thai::CellCount(text_);
+    DrawLine1(0, VisibleCols);
+    DrawCursor();
+}
+
+void TThaiedit::SetText2(std::string_view value) {
+    text2_.assign(value);
+    if (TwoLine) {
+        DrawLine2(0, VisibleCols);
+        return;
+    }
+    TwoLine = true;
+    SetHeight(2 * RowHeight + 8);
+    FireResize();
+    PaintAll();
+}
+
+void TThaiedit::Clear() {
+    text_.clear();
+    text2_.clear();
+    CursorCol = 0;
+    SelectedAll = false;
+    DrawLine1(0, VisibleCols);
+    if (TwoLine) DrawLine2(0, VisibleCols);
+    DrawCursor();
+}
+
+// ---- Metrics, size, font --------------------------------------------------------------------
+
+void TThaiedit::SetCanvasMetrics(platform::Surface& surface, int size) {
+    if (size < 0) return;
+    CancelOffer();
+    surface.SetFillColor(platform::clWhite);
+    surface.FillRect({0, 0, ClientWidth(), ClientHeight()});
+    TCustomthai::SetCanvasMetrics(surface, size);
+    surface.SetFontColor(platform::clBlack);
+    VisibleCols = ClientWidth() / CellWidth;
+    SetHeight(RowHeight);
+    DrawLine1(0, VisibleCols);
+    if (TwoLine) {
+        SetHeight(2 * RowHeight + 8);
+        DrawLine2(0, VisibleCols);
+    }
+    FireResize();
+    DrawCursor();
+}
+
+void TThaiedit::SetGraphicsize(int size) {
+    if (size < 0) return;
+    Graphicsize = size;
+    if (size == 0) {
+        canvas_.SetFontName(fontName_);
+        canvas_.SetFontHeight(fontHeight_);
+        canvas_.SetFontStyle(fontStyle_);
+    }
+    SetCanvasMetrics(canvas_, size);
+}
+
+void TThaiedit::SetAutosize(bool value) {
+    Autosize = value;
+    if (!value) return;
+    SetHeight(TwoLine ? 2 * RowHeight + 8 : RowHeight);
+    FireResize();
+    PaintAll();
+}
+
+void TThaiedit::SetFont(const std::string& name, int height, int style) {
+    fontName_ = name;
+    fontHeight_ = height;
+    fontStyle_ = style;
+    canvas_.SetFontName(fontName_);
+    canvas_.SetFontHeight(fontHeight_);
+    canvas_.SetFontStyle(fontStyle_);
+    // Font mode, which the metrics turn into graphics size 1 for "Fixedsys" and "System".
+    SetCanvasMetrics(canvas_, 0);
+}
+
+platform::Color TThaiedit::ControlColor() const { return FromQColor(palette().color(QPalette::Window)); }
+
+// ---- Input modes ----------------------------------------------------------------------------
+
+void TThaiedit::SetThaiOnAZ(bool on) {
+    const bool wasOn = ThaiOnAZ;
+    ThaiOnAZ = on;
+    // Switching on withdraws any offer. Switching off does the same, so that no highlighted
+    // offer or mode cue stays in the cursor cell of a field that no longer offers anything.
+    if (on || wasOn) CancelOffer();
+    DrawCursor();
+}
+
+void TThaiedit::SetThaiKeyboard(bool on) {
+    if (ThaiOnAZ) {
+        // The keyboard command first leaves "Thai on A..Z"; the layout keeps its setting.
+        ThaiOnAZ = false;
+        CancelOffer();
+    } else {
+        ThaiKeyboard = on;
+    }
+}
+
+void TThaiedit::CancelOffer() {
+    PendingLetter = 0;
+    ChoiceIndex = 0;
+    DrawLine1(CursorCol, CursorCol);
+    DrawCursor();
+}
+
+// ---- Keys -----------------------------------------------------------------------------------
+
+void TThaiedit::SetFocus() {
+    if (tce && tce->isVisible() && tce->isEnabled()) tce->setFocus(Qt::OtherFocusReason);
+}
+
+void TThaiedit::KeyDown(int& key, platform::ShiftState shift) {
+    // Letters and the space may answer a "Thai on A..Z" offer; every other key withdraws it.
+    if (!(key == 0x20 || (key >= 0x41 && key <= 0x5A) || (key >= 0x61 && key <= 0x7A))) CancelOffer();
+    if (shift.alt || shift.ctrl) return;
+    HideCursor();
+    switch (key) {
+        case platform::vk::Home:
+        case platform::vk::Return:
+            Unhighlight();
+            CursorCol = 0;
+            break;
+        case platform::vk::End:
+            Unhighlight();
+            CursorCol = thai::CellCount(text_);
+            break;
+        case platform::vk::Left:
+            Unhighlight();
+            if (CursorCol > 0) --CursorCol;
+            break;
+        case platform::vk::Right:
+            Unhighlight();
+            if (CursorCol < VisibleCols - 1) ++CursorCol;
+            break;
+        case platform::vk::Back:
+            Backspace();
+            break;
+        case platform::vk::Delete:
+            DeleteKey();
+            break;
+        default:
+            break;
+    }
+    DrawCursor();
+}
+
+// Removes the whole cell before the cursor: its base and up to two marks.
+void TThaiedit::Backspace() {
+    Unhighlight();
+    if (CursorCol == 0) return;
+    --CursorCol;
+    if (thai::CellCount(text_) < CursorCol) return;  // the cursor only moved
+    const int p = thai::CellToPos(text_, CursorCol);
+    const size_t at = static_cast<size_t>(p - 1);
+    if (at < text_.size()) text_.erase(at, 1);
+    for (int k = 0; k < 2; ++k)
+        if (at < text_.size() && thai::CombiningMarks.contains(static_cast<unsigned char>(text_[at]))) text_.erase(at, 1);
+    DrawLine1(CursorCol, VisibleCols);
+    FireChange();
+}
+
+// Removes the last byte of the cursor cell: a cell loses its marks before its base.
+void TThaiedit::DeleteKey() {
+    if (SelectedAll) Clear();
+    if (thai::CellCount(text_) <= CursorCol) return;
+    const int p = thai::LastOfCell(text_, CursorCol);
+    const unsigned char removed = static_cast<unsigned char>(text_[static_cast<size_t>(p - 1)]);
+    text_.erase(static_cast<size_t>(p - 1), 1);
+    if (thai::CombiningMarks.contains(removed))
+        DrawLine1(CursorCol, CursorCol);
+    else
+        DrawLine1(CursorCol, VisibleCols);
+    FireChange();
+}
+
+void TThaiedit::KeyPress(unsigned char& key) {
+    if (ThaiOnAZ && OfferKey(key)) return;
+    if (thai::PrintableChars.contains(key) && ThaiKeyboard && !ThaiOnAZ)
+        key = thai::ThaiLayoutTable[static_cast<size_t>(key - 0x20)];
+    InsertChar(key);
+    // The highlighted blank in the cursor cell shows that "Thai on A..Z" is on.
+    if (ThaiOnAZ) ShowChoice(0x20);
+}
+
+bool TThaiedit::OfferKey(unsigned char& key) {
+    const unsigned char u = (key >= 'a' && key <= 'z') ? static_cast<unsigned char>(key - 'a' + 'A') : key;
+    if (PendingLetter == 0 && u >= 'A' && u <= 'Z' && u != 'Q') PendingLetter = u;
+
+    if (PendingLetter != 0 && u == PendingLetter) {
+        // Show the first letter of the row, or step to the next one, wrapping after the last
+        // filled slot.
+        ChoiceIndex = static_cast<unsigned char>(ChoiceIndex + 1);
+        if (ChoiceIndex > thai::ChoiceSlots) ChoiceIndex = 1;
+        key = ChoiceAt(u, ChoiceIndex);
+        if (key == thai::EmptyChoice) {
+            ChoiceIndex = 1;
+            key = ChoiceAt(u, 1);
+        }
+        ShowChoice(key);
+        return true;
+    }
+
+    // Any other key confirms a pending offer: the offered letter takes the key's place.
+    if (PendingLetter != 0) key = ChoiceAt(PendingLetter, ChoiceIndex == 0 ? 1 : ChoiceIndex);
+    PendingLetter = 0;
+    ChoiceIndex = 0;
+    return false;
+}
+
+void TThaiedit::InsertChar(unsigned char key) {
+    if (!Insertable(key)) return;
+    HideCursor();
+    if (SelectedAll) {
+        // Typing replaces the highlighted text.
+        SelectedAll = false;
+        text_.clear();
+        CursorCol = 0;
+        PaintAll();
+    }
+    const int cells = thai::CellCount(text_);
+    if (cells < CursorCol) text_.append(static_cast<size_t>(CursorCol - cells), ' ');
+    const int p = thai::CellToPos(text_, CursorCol);
+    if (thai::CombiningMarks.contains(key) && CursorCol > 0) {
+        // A vowel or tone mark joins the cell before the cursor (or is refused); the cursor stays.
+        thai::AttachMark(text_, p, key);
+        TrimTrailing(text_);
+        DrawLine1(CursorCol - 1, CursorCol - 1);
+    } else {
+        text_.insert(static_cast<size_t>(p - 1), 1, static_cast<char>(key));
+        TrimTrailing(text_);
+        DrawLine1(CursorCol, VisibleCols);
+        ++CursorCol;
+    }
+    DrawCursor();
+    FireChange();
+}
+
+void TThaiedit::ShowChoice(unsigned char byte) {
+    SetCellBackground(canvas_, HighLightColor);
+    DrawGlyphAt(canvas_, 0, byte, CursorCol);
+    SetCellBackground(canvas_, platform::clWhite);
+}
+
+// ---- Mouse ----------------------------------------------------------------------------------
+
+void TThaiedit::MouseDown(platform::MouseButton, platform::ShiftState, int x, int y) {
+    if (y > RowHeight) return;  // line 2 is display only
+    Unhighlight();
+    CancelOffer();
+    SelectedAll = false;
+    HideCursor();
+    CursorCol = std::max(0, x) / CellWidth;
+    DrawCursor();
+}
+
+void TThaiedit::mousePressEvent(QMouseEvent* event) {
+    platform::MouseButton button = platform::MouseButton::Left;
+    if (event->button() == Qt::RightButton) button = platform::MouseButton::Right;
+    if (event->button() == Qt::MiddleButton) button = platform::MouseButton::Middle;
+    const QPoint pos = event->position().toPoint();
+    MouseDown(button, platform::ShiftFromQt(event->modifiers(), event->buttons()), pos.x(), pos.y());
+    event->accept();
+}
+
+// ---- Drawing --------------------------------------------------------------------------------
+
+void TThaiedit::DrawLine1(int firstCol, int lastCol) {
+    SetCellBackground(canvas_, SelectedAll ? HighLightColor : platform::clWhite);
+    DrawY = 0;
+    DrawX = firstCol * CellWidth;
+    int i = thai::CellToPos(text_, firstCol);
+    for (int col = firstCol; col <= lastCol; ++col) DrawCell(canvas_, text_, i);
+    SetCellBackground(canvas_, platform::clWhite);
+}
+
+void TThaiedit::DrawLine2(int firstCol, int lastCol) {
+    DrawX = firstCol * CellWidth;
+    DrawY = RowHeight + 8;
+    int i = thai::CellToPos(text2_, firstCol);
+    for (int col = firstCol; col <= lastCol; ++col) DrawCell(canvas_, text2_, i);
+}
+
+namespace {
+void Underline(platform::Surface& surface, const TThaiedit& field, platform::Color color) {
+    const int pen = surface.PenWidth();
+    const int x = pen / 2 + field.CursorCol * field.CellWidth;
+    surface.SetPenColor(color);
+    surface.MoveTo(x, field.LowerLevel);
+    surface.LineTo(x + field.CellWidth - pen, field.LowerLevel);
+}
+}  // namespace
+
+void TThaiedit::DrawCursor() { Underline(canvas_, *this, platform::clBlack); }
+
+void TThaiedit::HideCursor() {
+    Underline(canvas_, *this, platform::clWhite);
+    canvas_.SetPenColor(platform::clBlack);
+    // The underline runs through the top of a lower vowel: the cell is drawn again from the text
+    // so that hiding the cursor leaves no gap in it. A pending offer keeps its glyph in the cell.
+    if (PendingLetter == 0) DrawLine1(CursorCol, CursorCol);
+}
+
+void TThaiedit::Paint(const platform::Rect& clip) {
+    if (clip.Empty()) return;
+    const int a = clip.left / CellWidth;
+    const int b = clip.right / CellWidth;
+    canvas_.SetFillColor(platform::clWhite);
+    canvas_.FillRect(clip);
+    DrawLine1(a, b);
+    DrawCursor();
+    if (TwoLine && clip.bottom > RowHeight) {
+        canvas_.SetFillColor(ControlColor());
+        canvas_.FillRect({0, RowHeight, clip.right, RowHeight + 8});
+        canvas_.SetFillColor(platform::clWhite);
+        DrawLine2(a, b);
+    }
+}
+
+void TThaiedit::PaintAll() { Paint({0, 0, ClientWidth(), ClientHeight()}); }
+
+const QImage& TThaiedit::BackingImage() const {
+    const_cast<platform::Surface&>(canvas_).Flush();
+    return image_;
+}
+
+void TThaiedit::paintEvent(QPaintEvent* event) {
+    canvas_.Flush();
+    painting_ = true;
+    QPainter painter(this);
+    const QRect r = event->rect() & image_.rect();
+    if (!r.isEmpty()) painter.drawImage(r, image_, r);
+    painting_ = false;
+}
+
+void TThaiedit::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QRegion added = SyncImageSize();
+    if (CellWidth > 0) VisibleCols = ClientWidth() / CellWidth;
+    for (const QRect& r : added) Paint(ToRect(r));
+}
+
+void TThaiedit::SetHeight(int h) {
+    if (h != height()) resize(width(), h);
+    SyncImageSize();
+}
+
+QRegion TThaiedit::SyncImageSize() {
+    const QSize size = this->size();
+    if (size == image_.size()) return {};
+    canvas_.Flush();
+    const QRect oldRect = image_.rect();
+    if (size.isEmpty()) {
+        image_ = QImage();
+        canvas_.SetTarget(&image_);
+        return {};
+    }
+    QImage next(size, QImage::Format_RGB32);
+    next.fill(static_cast<QRgb>(0xFF000000u | ControlColor()));
+    if (!image_.isNull()) {
+        const int w = std::min(size.width(), image_.width());
+        const int h = std::min(size.height(), image_.height());
+        for (int y = 0; y < h; ++y)
+            std::memcpy(next.scanLine(y), image_.constScanLine(y), static_cast<size_t>(w) * 4);
+    }
+    image_ = next;
+    canvas_.SetTarget(&image_);
+    return QRegion(image_.rect()) - QRegion(oldRect);
+}
+
+void TThaiedit::FireChange() {
+    if (OnChange) OnChange(*this);
+}
+
+void TThaiedit::FireResize() {
+    if (OnResize) OnResize(*this);
+}

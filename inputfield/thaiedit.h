@@ -1,0 +1,143 @@
+// TThaiedit: the one-line Thai input field of the find dialog and the quick lookup window.
+//
+// The field holds one line of Thai text (`Text`), draws it cell by cell through TCustomthai onto
+// a backing image of its own client area, takes keys through the hidden sink `tce` in the same
+// three input modes as the editor (English layout, Thai layout, "Thai on A..Z") with the mark
+// rules, and reports every change made by typing, Backspace or Delete through OnChange. Below the
+// input line it can show a second, display-only line (`Text2`); once that has been set the field
+// is two lines high for good. The only selection is SelectedAll: the whole text highlighted, so
+// that the next typed character replaces it.
+//
+// Client area: line 1 from y 0 to RowHeight; in two-line mode an 8-pixel band in the control's
+// colour and then line 2 from y RowHeight + 8. The cursor is an underline one cell wide at
+// y LowerLevel. Drawing is immediate: every operation repaints the cells it changed into the
+// backing image, and the widget's paint event only copies the image to the screen.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/keysink.h"
+#include "platform/surface.h"
+#include "platform/types.h"
+#include "script/customthai.h"
+
+class TThaiedit : public QWidget, public TCustomthai {
+    Q_OBJECT
+public:
+    // Builds the field 120 x 32 pixels (ten glyph images wide, two high) with its sink and applies
+    // graphics size 1, which sets the height to one row.
+    explicit TThaiedit(QWidget* owner = nullptr);
+    ~TThaiedit() override;
+    TThaiedit(const TThaiedit&) = delete;
+    TThaiedit& operator=(const TThaiedit&) = delete;
+
+    // ---- Events ----------------------------------------------------------------------------
+    // After the field changed its height (metrics, first Text2, Autosize).
+    std::function<void(TThaiedit& sender)> OnResize;
+    // After the text was changed by typing, Backspace or Delete (never by SetText or Clear).
+    std::function<void(TThaiedit& sender)> OnChange;
+
+    // ---- State -----------------------------------------------------------------------------
+    bool Autosize = true;
+    bool ThaiOnAZ = false;
+    bool ThaiKeyboard = false;
+    platform::Color HighLightColor = platform::clYellow;  // highlighted text and the offer
+    unsigned char PendingLetter = 0;                      // "Thai on A..Z": letter on offer
+    unsigned char ChoiceIndex = 0;                        // "Thai on A..Z": slot on offer
+    int CursorCol = 0;    // cursor column in cells; may lie beyond the end of the text
+    int VisibleCols = 0;  // whole cells that fit the client width
+    platform::KeySink* tce = nullptr;  // hidden keyboard sink, owned (a child widget)
+    bool TwoLine = false;      // Text2 has been set once: two lines from then on
+    bool SelectedAll = false;  // whole text highlighted; set by the owner, the next character replaces it
+
+    // ---- Text ------------------------------------------------------------------------------
+    const std::string& Text() const { return text_; }
+    // Sets the text and puts the cursor behind its last cell; redraws line 1. No OnChange.
+    void SetText(std::string_view value);
+    const std::string& Text2() const { return text2_; }
+    // Sets the second line; the first call switches the field to two lines (OnResize).
+    void SetText2(std::string_view value);
+    // Empties both lines, cursor to 0, no highlight. No OnChange.
+    void Clear();
+
+    // ---- Metrics, size, font ---------------------------------------------------------------
+    void SetCanvasMetrics(platform::Surface& surface, int size) override;
+    // Negative sizes are ignored; 0 draws through the control's font.
+    void SetGraphicsize(int size);
+    // With true the height follows the rows at once (one row, or two rows and the band).
+    virtual void SetAutosize(bool value);
+    // The control's font; changing it switches the field to font mode (graphics size 0), which
+    // becomes size 1 for "Fixedsys" and "System".
+    void SetFont(const std::string& name, int height, int style = 0);
+    const std::string& FontName() const { return fontName_; }
+    int FontHeight() const { return fontHeight_; }
+    // The control's colour (the palette's window colour): the band between the two lines.
+    platform::Color ControlColor() const;
+
+    // ---- Input modes -----------------------------------------------------------------------
+    void SetThaiOnAZ(bool on);
+    // While "Thai on A..Z" is on this only switches it off; otherwise it selects the layout.
+    void SetThaiKeyboard(bool on);
+    // Withdraws any "Thai on A..Z" offer, redraws the cursor cell from the text and the cursor.
+    void CancelOffer();
+
+    // ---- Keys and mouse --------------------------------------------------------------------
+    // Gives the keyboard focus to the sink when it can take it.
+    void SetFocus();
+    // Key-down handler (the sink's and the virtual keyboard's): navigation, Backspace, Delete.
+    void KeyDown(int& key, platform::ShiftState shift);
+    // Key-press handler: "Thai on A..Z" offer, Thai layout, insertion.
+    void KeyPress(unsigned char& key);
+    // True when the key showed or stepped an offer; otherwise `key` may now be the offered letter.
+    bool OfferKey(unsigned char& key);
+    // Inserts one byte at the cursor by the mark rule; fires OnChange for every accepted byte.
+    void InsertChar(unsigned char key);
+    // Draws a byte's glyph highlighted in the cursor cell without changing the text.
+    void ShowChoice(unsigned char byte);
+    // A mouse press of any button at client (x, y): moves the cursor on line 1.
+    void MouseDown(platform::MouseButton button, platform::ShiftState shift, int x, int y);
+
+    // ---- Drawing ---------------------------------------------------------------------------
+    // Repaints a clip rectangle of the client area into the backing image.
+    void Paint(const platform::Rect& clip);
+    void DrawLine1(int firstCol, int lastCol);
+    void DrawLine2(int firstCol, int lastCol);
+    void DrawCursor();  // underline in black
+    void HideCursor();  // underline in white
+    platform::Surface& Canvas() { return canvas_; }
+    // The backing image of the client area (pending drawing flushed).
+    const QImage& BackingImage() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    // Sets the widget's height and keeps the backing image the size of the client area.
+    void SetHeight(int height);
+    // Resizes the backing image to the client area; returns the newly added area (may be empty).
+    QRegion SyncImageSize();
+    // Clears SelectedAll and repaints the whole field when it was set.
+    void Unhighlight();
+    void Backspace();
+    void DeleteKey();
+    void PaintAll();
+    void FireChange();
+    void FireResize();
+    int ClientWidth() const { return width(); }
+    int ClientHeight() const { return height(); }
+
+    std::string text_;
+    std::string text2_;
+    std::string fontName_ = "Fixedsys";
+    int fontHeight_ = 16;
+    int fontStyle_ = 0;
+    QImage image_;
+    platform::Surface canvas_;
+    bool painting_ = false;  // inside the widget's own paint event
+};
