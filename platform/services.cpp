@@ -14,6 +14,8 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "platform/printer.h"
+
 namespace platform {
 
 namespace {
@@ -103,8 +105,10 @@ bool Services::PrintDialog() {
         ShowWarning("No printer is installed.");
         return false;
     }
-    QPrinter printer;
-    QPrintDialog dialog(&printer, DialogParent());
+    // The dialog sets up the printer that the print command then prints on. It offers no page
+    // range and no choice between the selection and everything.
+    QPrintDialog dialog(&SystemPrinter(), DialogParent());
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -1,0 +1,186 @@
+// Print jobs, the Qt printer and the in-memory printer.
+#include "platform/printer.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/surface.h"
+
+namespace platform {
+
+QImage DeviceIndependentBitmap(const Bitmap& bitmap) {
+    const QImage& image = bitmap.Image();
+    if (image.isNull()) return QImage();
+    // Black stays black and every other colour becomes white, as on the monochrome page bitmap.
+    QImage dib(image.width(), image.height(), QImage::Format_Mono);
+    dib.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    dib.fill(1);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        uchar* out = dib.scanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = row[x];
+            const int luma = qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114;
+            if (luma < 128 * 1000) out[x >> 3] &= static_cast<uchar>(~(0x80u >> (x & 7)));
+        }
+    }
+    return dib;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Jobs
+
+void Printer::BeginDoc() {
+    if (printing_) throw std::runtime_error("Printing in progress");
+    StartJob();
+    printing_ = true;
+    aborted_ = false;
+    pageNumber_ = 1;
+}
+
+void Printer::NewPage() {
+    if (!printing_) throw std::runtime_error("Printer is not currently printing");
+    StartPage();
+    ++pageNumber_;
+}
+
+void Printer::EndDoc() {
+    if (!printing_) throw std::runtime_error("Printer is not currently printing");
+    printing_ = false;
+    FinishJob();
+}
+
+void Printer::Abort() {
+    if (!printing_) return;
+    printing_ = false;
+    aborted_ = true;
+    CancelJob();
+}
+
+void Printer::StretchDIBits(const Rect& dest, const QImage& dib, const Rect& src) {
+    if (!printing_) throw std::runtime_error("Printer is not currently printing");
+    if (dest.Empty() || src.Empty() || dib.isNull()) return;
+    DrawBitmap(dest, dib, src);
+}
+
+namespace {
+Printer* installed = nullptr;
+}
+
+QPrinter& SystemPrinter() {
+    // Created on first use and kept for the whole run: it carries the dialog's choices from one
+    // print command to the next. It is never destroyed, as it must not outlive the application
+    // object in a static destructor.
+    static QPrinter* printer = new QPrinter(QPrinter::HighResolution);
+    return *printer;
+}
+
+Printer& CurrentPrinter() {
+    if (installed) return *installed;
+    static QtPrinter* real = new QtPrinter();
+    return *real;
+}
+
+void InstallPrinter(Printer* printer) { installed = printer; }
+
+// ---------------------------------------------------------------------------------------------
+// QtPrinter
+
+QtPrinter::QtPrinter(QPrinter* printer) : printer_(printer) {}
+
+QtPrinter::~QtPrinter() {
+    if (painter_ && painter_->isActive()) painter_->end();
+}
+
+QPrinter& QtPrinter::Device() const { return printer_ ? *printer_ : SystemPrinter(); }
+
+int QtPrinter::PageWidth() const { return Device().width(); }
+int QtPrinter::PageHeight() const { return Device().height(); }
+int QtPrinter::PixelsPerInchY() const { return Device().logicalDpiY(); }
+
+void QtPrinter::StartJob() {
+    QPrinter& device = Device();
+    device.setDocName(QString::fromLocal8Bit(Title.c_str()));
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(&device)) {
+        painter_.reset();
+        throw std::runtime_error("The printer could not start printing.");
+    }
+}
+
+void QtPrinter::StartPage() { Device().newPage(); }
+
+void QtPrinter::FinishJob() {
+    if (painter_) painter_->end();
+    painter_.reset();
+}
+
+void QtPrinter::CancelJob() {
+    Device().abort();
+    if (painter_) painter_->end();
+    painter_.reset();
+}
+
+void QtPrinter::DrawBitmap(const Rect& dest, const QImage& dib, const Rect& src) {
+    if (!painter_) return;
+    // Whole printer pixels per bitmap pixel: no smoothing, every bitmap pixel a sharp block.
+    painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter_->drawImage(QRect(dest.left, dest.top, dest.Width(), dest.Height()), dib,
+                        QRect(src.left, src.top, src.Width(), src.Height()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// ImagePrinter
+
+ImagePrinter::ImagePrinter(int pageWidth, int pageHeight, int pixelsPerInchY)
+    : width_(pageWidth), height_(pageHeight), ppi_(pixelsPerInchY) {}
+
+void ImagePrinter::StartJob() {
+    Job job;
+    job.title = Title;
+    job.pages.emplace_back();
+    jobs_.push_back(std::move(job));
+}
+
+void ImagePrinter::StartPage() { jobs_.back().pages.emplace_back(); }
+
+void ImagePrinter::FinishJob() { jobs_.back().ended = true; }
+
+void ImagePrinter::CancelJob() { jobs_.back().aborted = true; }
+
+void ImagePrinter::DrawBitmap(const Rect& dest, const QImage& dib, const Rect& src) {
+    jobs_.back().pages.back().copies.push_back(Copy{dest, dib.copy(), src});
+}
+
+QImage ImagePrinter::RenderPage(int job, int page, int reduce) const {
+    reduce = std::max(1, reduce);
+    const int w = (width_ + reduce - 1) / reduce, h = (height_ + reduce - 1) / reduce;
+    QImage out(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
+    out.fill(Qt::white);
+    if (job < 0 || job >= static_cast<int>(jobs_.size())) return out;
+    const Job& j = jobs_[static_cast<size_t>(job)];
+    if (page < 0 || page >= static_cast<int>(j.pages.size())) return out;
+    for (const Copy& c : j.pages[static_cast<size_t>(page)].copies) {
+        // Nearest neighbour: page pixel p of the destination shows source pixel
+        // src.left + (p - dest.left) * src.Width() / dest.Width().
+        for (int y = 0; y < h; ++y) {
+            const int py = y * reduce;
+            if (py < c.dest.top || py >= c.dest.bottom || py >= height_) continue;
+            const int sy = c.src.top + static_cast<int>(static_cast<long long>(py - c.dest.top) * c.src.Height() / c.dest.Height());
+            if (sy < 0 || sy >= c.dib.height()) continue;
+            auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+            for (int x = 0; x < w; ++x) {
+                const int px = x * reduce;
+                if (px < c.dest.left || px >= c.dest.right || px >= width_) continue;
+                const int sx = c.src.left + static_cast<int>(static_cast<long long>(px - c.dest.left) * c.src.Width() / c.dest.Width());
+                if (sx < 0 || sx >= c.dib.width()) continue;
+                row[x] = c.dib.pixel(sx, sy) | 0xFF000000u;
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace platform

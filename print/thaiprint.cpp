@@ -1,0 +1,155 @@
+// Printing a Thai text: page set-up, the line loop with its progress caption and abort by Esc,
+// and the output of each composed page.
+#include "print/thaiprint.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+
+#include "editor/lines.h"
+#include "editor/printjob.h"
+#include "platform/printer.h"
+#include "platform/services.h"
+#include "script/thai.h"
+
+int RoundedQuotient(int a, int b) {
+    const int q = a / b;
+    const int r = a % b;
+    if (2 * r > b || (2 * r == b && q % 2 != 0)) return q + 1;
+    return q;
+}
+
+namespace {
+
+// While a job runs, Esc in a text control aborts it; the hook is emptied again when the job is
+// over, however it ends.
+class AbortHook {
+public:
+    explicit AbortHook(platform::Printer& printer) {
+        printjob::AbortRunningPrintJob = [&printer] {
+            if (!printer.Printing()) return false;
+            printer.Abort();
+            return true;
+        };
+    }
+    ~AbortHook() { printjob::AbortRunningPrintJob = nullptr; }
+    AbortHook(const AbortHook&) = delete;
+    AbortHook& operator=(const AbortHook&) = delete;
+};
+
+// Restores the parent's caption when printing ends, also when an error ends it; a job that an
+// error interrupted is aborted, so that the printer is free for the next command.
+class EndOfPrinting {
+public:
+    EndOfPrinting(platform::Printer& printer, QWidget* parent, const QString& caption)
+        : printer_(printer), parent_(parent), caption_(caption) {}
+    ~EndOfPrinting() {
+        if (printer_.Printing()) printer_.Abort();
+        if (parent_) parent_->setWindowTitle(caption_);
+    }
+    EndOfPrinting(const EndOfPrinting&) = delete;
+    EndOfPrinting& operator=(const EndOfPrinting&) = delete;
+
+private:
+    platform::Printer& printer_;
+    QWidget* parent_;
+    const QString& caption_;
+};
+
+}  // namespace
+
+TThaiprint::TThaiprint(QWidget* owner) : owner_(owner) { PageBitmap.SetMonochrome(true); }
+
+TThaiprint::~TThaiprint() = default;
+
+void TThaiprint::SetParent(QWidget* window, const platform::Surface* canvas) {
+    parent_ = window;
+    parentCanvas_ = canvas;
+}
+
+int TThaiprint::ScreenPixelsPerInch() const {
+    if (parent_) return parent_->logicalDpiY();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        return std::max(1, static_cast<int>(screen->logicalDotsPerInchY() + 0.5));
+    return 96;
+}
+
+void TThaiprint::PageSetup(platform::Printer& printer) {
+    platform::Surface& canvas = PageBitmap.Canvas();
+    if (parentCanvas_) canvas.CopyFont(*parentCanvas_);
+    Scale = RoundedQuotient(std::max(0, printer.PixelsPerInchY()), std::max(1, ScreenPixelsPerInch()));
+    if (Scale < 1) Scale = 1;
+    SetCanvasMetrics(canvas, Graphicsize);
+    canvas.SetFillColor(platform::clWhite);
+    canvas.SetCopyMode(platform::CopyMode::SrcCopy);
+    PageBitmapWidth = RoundedQuotient(std::max(0, printer.PageWidth()), Scale);
+    PageBitmapHeight = RoundedQuotient(std::max(0, printer.PageHeight()), Scale);
+    PageBitmap.SetSize(PageBitmapWidth, PageBitmapHeight);
+    canvas.FillRect({0, 0, PageBitmapWidth, PageBitmapHeight});
+    TextRect.left = 0;
+    TextRect.right = PageBitmapWidth - PageBitmapWidth / 20;
+    TextRect.top = PageBitmapHeight / 20;
+    TextRect.bottom = PageBitmapHeight - TextRect.top;
+}
+
+void TThaiprint::OutputPage(platform::Printer& printer) {
+    DrawY = TextRect.top;
+    if (parent_)
+        parent_->setWindowTitle(QStringLiteral("Printing page %1 - ESC to break").arg(printer.PageNumber()));
+    if (printer.Printing()) {
+        const QImage dib = platform::DeviceIndependentBitmap(PageBitmap);
+        printer.StretchDIBits({0, 0, PageBitmapWidth * Scale, PageBitmapHeight * Scale}, dib,
+                              {0, 0, PageBitmapWidth, PageBitmapHeight});
+    }
+    // The margins are never drawn on: whitening the text rectangle readies the next page.
+    platform::Surface& canvas = PageBitmap.Canvas();
+    canvas.SetFillColor(platform::clWhite);
+    canvas.FillRect(TextRect);
+}
+
+void TThaiprint::PrintText(std::string_view text, int graphicsSize) {
+    if (text.empty()) return;
+    Lines = SplitLines(text);
+    Graphicsize = std::clamp(graphicsSize, 0, 3);
+
+    platform::Printer& printer = platform::CurrentPrinter();
+    printer.Title.clear();  // the job carries no title
+    printer.BeginDoc();
+    SavedCaption = parent_ ? parent_->windowTitle() : QString();
+    const EndOfPrinting restore(printer, parent_, SavedCaption);
+    const AbortHook esc(printer);
+    PageSetup(printer);
+
+    if (TextRect.Height() < RowHeight || TextRect.Width() < CellWidth) {
+        platform::Current().ShowWarning("Paper too small. No printing");
+    } else {
+        CellsPerLine = TextRect.Width() / CellWidth;
+        WorkText = JoinLines(Lines);
+        thai::WrapText(WorkText, CellsPerLine);
+        Lines = SplitLines(WorkText);
+
+        platform::Surface& canvas = PageBitmap.Canvas();
+        DrawY = TextRect.top;
+        LineIndex = 0;
+        while (LineIndex < static_cast<int>(Lines.size()) && printer.Printing()) {
+            Position = 1;
+            WorkText = "\t" + Lines[static_cast<size_t>(LineIndex)];
+            DrawX = TextRect.left;
+            while (Position <= static_cast<int>(WorkText.size())) {
+                if (GlyphImages) GlyphImages->SetBkColor(platform::clWhite);
+                DrawCell(canvas, WorkText, Position);
+            }
+            platform::Current().ProcessMessages();  // where Esc is seen
+            ++LineIndex;
+            DrawX = TextRect.left;
+            DrawY += RowHeight;
+            if (DrawY + RowHeight > TextRect.bottom) {
+                OutputPage(printer);
+                if (printer.Printing()) printer.NewPage();
+            }
+        }
+        OutputPage(printer);
+    }
+    if (printer.Printing()) printer.EndDoc();
+}
