@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QShowEvent>
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -233,6 +234,12 @@ void TThaiedit::KeyDown(int& key, platform::ShiftState shift) {
     DrawCursor();
 }
 
+void TThaiedit::Unhighlight() {
+    if (!SelectedAll) return;
+    SelectedAll = false;
+    PaintAll();
+}
+
 // Removes the whole cell before the cursor: its base and up to two marks.
 void TThaiedit::Backspace() {
     Unhighlight();
@@ -412,9 +419,24 @@ const QImage& TThaiedit::BackingImage() const {
     return image_;
 }
 
+void TThaiedit::Invalidate() {
+    fullPaintDue_ = true;
+    update();
+}
+
+// A field that is shown (again) repaints itself from its state, like any window that is exposed.
+void TThaiedit::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Invalidate();
+}
+
 void TThaiedit::paintEvent(QPaintEvent* event) {
-    canvas_.Flush();
     painting_ = true;
+    if (fullPaintDue_) {
+        fullPaintDue_ = false;
+        PaintAll();
+    }
+    canvas_.Flush();
     QPainter painter(this);
     const QRect r = event->rect() & image_.rect();
     if (!r.isEmpty()) painter.drawImage(r, image_, r);

@@ -104,6 +104,9 @@ public:
     // ---- Drawing ---------------------------------------------------------------------------
     // Repaints a clip rectangle of the client area into the backing image.
     void Paint(const platform::Rect& clip);
+    // Asks for the whole field to be repainted from its state at the next paint event (after a
+    // change of state that draws nothing by itself, such as setting SelectedAll).
+    void Invalidate();
     void DrawLine1(int firstCol, int lastCol);
     void DrawLine2(int firstCol, int lastCol);
     void DrawCursor();  // underline in black
@@ -116,6 +119,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // Sets the widget's height and keeps the backing image the size of the client area.
@@ -139,5 +143,6 @@ private:
     int fontStyle_ = 0;
     QImage image_;
     platform::Surface canvas_;
-    bool painting_ = false;  // inside the widget's own paint event
+    bool painting_ = false;      // inside the widget's own paint event
+    bool fullPaintDue_ = false;  // the next paint event repaints the whole field first
 };
