@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
+#include <deque>
 
 #include "editor/lines.h"
 #include "editor/printjob.h"
@@ -56,6 +57,42 @@ private:
     QWidget* parent_;
     const QString& caption_;
 };
+
+// WrapText can leave a line wider than the width: after a break placed far back, the cells
+// between the break and the byte that triggered it are not counted. On screen such a line only
+// reaches past the window's edge; on paper it would run over the margin and off the page. Every
+// line that still does not fit next to its TAB cell is therefore wrapped again on its own, and cut
+// after the cells that fit where wrapping finds no way forward.
+std::vector<std::string> FitLines(const std::vector<std::string>& lines, int cellsPerLine) {
+    const int room = cellsPerLine - 1;  // the TAB takes the first cell
+    if (room < 1) return lines;
+    std::vector<std::string> out;
+    out.reserve(lines.size());
+    std::deque<std::string> pending;
+    for (const std::string& line : lines) {
+        pending.push_back(line);
+        while (!pending.empty()) {
+            std::string piece = std::move(pending.front());
+            pending.pop_front();
+            if (thai::CellCount(piece) <= room) {
+                out.push_back(std::move(piece));
+                continue;
+            }
+            std::string wrapped = piece + "\r\n";
+            thai::WrapText(wrapped, cellsPerLine);
+            std::vector<std::string> parts = SplitLines(wrapped);
+            if (parts.size() < 2 || parts[0].empty() || thai::CellCount(parts[0]) > room) {
+                const size_t at = static_cast<size_t>(thai::CellToPos(piece, room) - 1);
+                parts = {piece.substr(0, at), piece.substr(at)};
+            }
+            out.push_back(std::move(parts[0]));
+            // Every remaining part is shorter than the piece: the loop ends.
+            pending.insert(pending.begin(), std::make_move_iterator(parts.begin() + 1),
+                           std::make_move_iterator(parts.end()));
+        }
+    }
+    return out;
+}
 
 }  // namespace
 
@@ -127,7 +164,7 @@ void TThaiprint::PrintText(std::string_view text, int graphicsSize) {
         CellsPerLine = TextRect.Width() / CellWidth;
         WorkText = JoinLines(Lines);
         thai::WrapText(WorkText, CellsPerLine);
-        Lines = SplitLines(WorkText);
+        Lines = FitLines(SplitLines(WorkText), CellsPerLine);
 
         platform::Surface& canvas = PageBitmap.Canvas();
         DrawY = TextRect.top;
