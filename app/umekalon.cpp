@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <filesystem>
 
+#include "app/currency.h"
 #include "app/uabout.h"
 #include "app/uergebnis.h"
 #include "app/ufinddlg.h"
@@ -18,6 +19,7 @@
 #include "platform/clipboard.h"
 #include "platform/files.h"
 #include "platform/services.h"
+#include "print/thaiprint.h"
 #include "script/customthai.h"
 
 Tfmekalon* fmekalon = nullptr;
@@ -319,7 +321,9 @@ void Tfmekalon::PrintselClick() {
         return;
     }
     if (platform::Current().PrintDialog()) {
-        // Printing the selection page by page comes with the printing component.
+        auto printer = std::make_unique<TThaiprint>(this);
+        printer->SetParent(this, &host->Canvas());
+        printer->PrintText(Tm1->SelectedText(), Tm1->Graphicsize);
     }
     Tm1->ClearSelection();
 }
@@ -517,9 +521,18 @@ void Tfmekalon::Deleteindictionary1Click() {
 
 // ---- Convert -------------------------------------------------------------------------------
 
-void Tfmekalon::MultiplywithClick() {}
-void Tfmekalon::DividebyClick() {}
-void Tfmekalon::ChangeFactorDivisorClick() {}
+void Tfmekalon::MultiplywithClick() { currency::ConvertSelection(*Tm1, factor, currency::Operation::Multiply); }
+void Tfmekalon::DividebyClick() { currency::ConvertSelection(*Tm1, factor, currency::Operation::Divide); }
+void Tfmekalon::ChangeFactorDivisorClick() {
+    const std::string selected = Tm1->SelectedText();
+    const auto value = currency::FactorFromSelection(selected);
+    if (!value) return;
+    factor = *value;
+    // The captions show the factor as it was selected (a number is plain ASCII).
+    const QString shown = QString::fromLatin1(selected.data(), static_cast<qsizetype>(selected.size()));
+    Multiplywith->setText(QStringLiteral("&Multiply with ") + shown);
+    Divideby->setText(QStringLiteral("&Divide by ") + shown);
+}
 
 // ---- The program's windows -----------------------------------------------------------------
 
