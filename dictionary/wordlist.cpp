@@ -234,11 +234,10 @@ int findwild(const DicText& dic, std::string_view pattern, int from) {
         const int hit = FindBytes(dic.folded_, c + a.offset, lastStart + a.offset + static_cast<int>(a.bytes.size()), a.bytes);
         if (hit < 0) return 0;
         const int at = hit - a.offset;
-        bool ok = true;
+        // The boundaries first: they are cheap and reject most candidates inside long words.
+        bool ok = (lead || at == 0 || !IsWordish(t[at - 1])) && (trail || !IsWordish(t[at + len]));
         for (size_t i = 0; ok && i < pieces.size(); ++i)
             if (i != anchor) ok = std::memcmp(f + at + pieces[i].offset, pieces[i].bytes.data(), pieces[i].bytes.size()) == 0;
-        if (ok && !lead && at > 0 && IsWordish(t[at - 1])) ok = false;
-        if (ok && !trail && IsWordish(t[at + len])) ok = false;
         if (ok) return dic.LineEndAtOrAfter(at + len);
         c = at + 1;
     }
@@ -318,15 +317,33 @@ SearchResult SearchText(const DicText& dic, std::string_view selected, const std
         return found;
     };
     const int length = static_cast<int>(s.size());
+    // The first candidate of every start p in a token is the rest of the token, shortened while it
+    // is longer than the cap. Shortening step by step from the token end costs the token's length
+    // for every start, so a long token would take quadratic time. The ends that the shortening
+    // walk from the token end visits do not depend on p as long as they lie above p (a step only
+    // ever stops early at p itself), so they are computed once per token; the capped end for p is
+    // then the largest of them within the cap, or p when none lies above p.
+    std::vector<int> walk;  // ascending: the ends visited from the token end down to its start
+    auto capped = [&](int p) {
+        auto it = std::upper_bound(walk.begin(), walk.end(), p + MaxCandidate);
+        int e = it == walk.begin() ? p : *(it - 1);
+        return std::max(e, p);
+    };
     int p = 0;
     while (p < length) {
         while (p < length && !StartChars.contains(at(p))) ++p;
         int w = p;
         while (w < length && WordChars.contains(at(w))) ++w;
+        walk.clear();
+        if (w - p > MaxCandidate) {
+            for (int e = w; e > p; e = Shorten(s, p, e)) walk.push_back(e);
+            walk.push_back(p);
+            std::reverse(walk.begin(), walk.end());
+        }
         while (p < w) {
             int e = w;
             while (e > p) {
-                while (e - p > MaxCandidate) e = Shorten(s, p, e);
+                if (e - p > MaxCandidate) e = capped(p);
                 if (e == p) break;
                 std::string_view candidate = std::string_view(s).substr(static_cast<size_t>(p), static_cast<size_t>(e - p));
                 if (lookupword(candidate)) {
