@@ -1,3 +1,138 @@
 #include "app/urianthai.h"
 
-Tfrianthai::Tfrianthai(QWidget* parent) : QMainWindow(parent) { setObjectName("frianthai"); }
+#include <QEvent>
+#include <QLayout>
+#include <QMenuBar>
+#include <QScreen>
+
+#include "app/umekalon.h"
+#include "app/uthaivk.h"
+#include "dictionary/wordlist.h"
+#include "inputfield/thaiedit.h"
+#include "platform/services.h"
+
+Tfrianthai::Tfrianthai(QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
+    setObjectName("frianthai");
+    setWindowTitle("Quick lookup in dictionary");
+
+    // The client area is white and exactly as high as the field; the window is not resizable:
+    // its layout keeps it at the size the client area asks for.
+    client_ = new QWidget(this);
+    client_->setObjectName("client");
+    QPalette pal = client_->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    client_->setPalette(pal);
+    client_->setAutoFillBackground(true);
+    setCentralWidget(client_);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    te1 = new TThaiedit(client_);
+    te1->setObjectName("te1");
+    te1->OnChange = [this](TThaiedit&) { t1Change(); };
+    te1->OnResize = [this](TThaiedit&) { t1Resize(); };
+    te1->move(0, 0);
+    te1->resize(ClientWidth, te1->height());
+    // The field's metrics once more at its real width, so that it knows how many cells it shows.
+    te1->SetGraphicsize(1);
+    // Two lines from the start: the second shows the dictionary line found.
+    te1->SetText2(" ");
+    t1Resize();
+
+    auto add = [this](const char* name, const char* caption, const char* key, void (Tfrianthai::*handler)()) {
+        QAction* a = menuBar()->addAction(QString::fromUtf8(caption));
+        a->setObjectName(QString::fromLatin1(name));
+        if (key) a->setShortcut(QKeySequence(QString::fromLatin1(key)));
+        if (handler) connect(a, &QAction::triggered, this, [this, handler] { platform::RunCommand([&] { (this->*handler)(); }); });
+        return a;
+    };
+    clear = add("clear", "&Clear", nullptr, &Tfrianthai::clearClick);
+    N1 = add("N1", "", nullptr, nullptr);
+    Next1 = add("Next1", "&Next F3", "F3", &Tfrianthai::Next1Click);
+    Next1->setEnabled(false);
+
+    FormCreate();
+}
+
+Tfrianthai::~Tfrianthai() {
+    // The field goes with the window; its events must not reach a half-destroyed window.
+    te1->OnChange = nullptr;
+    te1->OnResize = nullptr;
+}
+
+void Tfrianthai::FormCreate() {
+    te1->SetText("");
+    adjustSize();
+    if (QScreen* s = screen()) move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+// ---- Searching -----------------------------------------------------------------------------
+
+void Tfrianthai::t1Change() {
+    lastpos = 0;
+    const std::string& text = te1->Text();
+    size_t first = 0, last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= 0x20) ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= 0x20) --last;
+    searchword = text.substr(first, last - first);
+    if (searchword.empty()) {
+        Next1->setEnabled(false);
+        return;
+    }
+    if (fmekalon->diclist.Count() > 0) {
+        search();
+        return;
+    }
+    // No dictionary yet: offer to open one. The change comes from a key of the field, so an error
+    // reading the file is reported here and the lookup goes on as if nothing had been loaded.
+    platform::RunCommand([] { fmekalon->OpendicselClick(); });
+    if (fmekalon->diclist.Count() > 0)
+        search();
+    else
+        close();
+}
+
+void Tfrianthai::search() {
+    dictionary::DicText& dic = fmekalon->dictext;
+    dic.Refresh(fmekalon->diclist);
+    lastpos = dictionary::findwild(dic, searchword, lastpos);
+    // No further whole-word match: go on with the words that begin with the text, from the top.
+    if (lastpos == 0 && !searchword.empty() && searchword.back() != '*') {
+        searchword += '*';
+        lastpos = dictionary::findwild(dic, searchword, lastpos);
+    }
+    if (lastpos > 0) {
+        const int line = dic.LineOfResult(lastpos);
+        if (line >= 0) te1->SetText2(dic.Line(line));
+    }
+    Next1->setEnabled(lastpos > 0);
+}
+
+void Tfrianthai::Next1Click() { search(); }
+
+void Tfrianthai::clearClick() { te1->Clear(); }
+
+// ---- Window --------------------------------------------------------------------------------
+
+void Tfrianthai::t1Resize() { client_->setFixedSize(ClientWidth, te1->height()); }
+
+void Tfrianthai::FormActivate() {
+    if (Fthaivk) {
+        Fthaivk->OnChar = [this](unsigned char& key) { te1->KeyPress(key); };
+        Fthaivk->OnKeyDown = [this](int& key, platform::ShiftState shift) { te1->KeyDown(key, shift); };
+    }
+    te1->SetFocus();
+}
+
+void Tfrianthai::FormDeactivate() { te1->CancelOffer(); }
+
+void Tfrianthai::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow())
+            FormActivate();
+        else
+            FormDeactivate();
+    }
+    QMainWindow::changeEvent(event);
+}
