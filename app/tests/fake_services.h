@@ -20,6 +20,7 @@ public:
     std::deque<std::optional<std::string>> saveAnswers;
     std::deque<int> modalAnswers;
     std::deque<bool> printAnswers;
+    int printRequests = 0;  // times the print dialog was shown
     std::deque<std::optional<platform::FontChoice>> fontAnswers;
 
     std::vector<platform::FileDialogRequest> openRequests, saveRequests;
@@ -36,6 +37,7 @@ public:
         return Next(saveAnswers);
     }
     bool PrintDialog() override {
+        ++printRequests;
         if (printAnswers.empty()) return false;
         bool a = printAnswers.front();
         printAnswers.pop_front();
