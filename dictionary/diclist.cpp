@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 
 namespace dictionary {
 
@@ -75,6 +74,16 @@ int CompareFolded(std::string_view line, std::string_view folded) {
 
 }  // namespace
 
+DicList::DicList(const DicList& other) : OnChange(other.OnChange), version_(other.version_) {
+    entries_.reserve(other.entries_.size());
+    for (const auto& e : other.entries_) entries_.push_back(std::make_unique<Entry>(*e));
+}
+
+DicList& DicList::operator=(const DicList& other) {
+    if (this != &other) *this = DicList(other);
+    return *this;
+}
+
 int DicList::Compare(const Entry& entry, std::string_view key, std::string_view folded) {
     if (int r = CompareBytes(entry.key, key)) return r;
     return CompareFolded(entry.line, folded);
@@ -96,7 +105,7 @@ size_t DicList::LowerBound(std::string_view key, std::string_view folded) const 
     size_t lo = 0, hi = entries_.size();
     while (lo < hi) {
         size_t mid = lo + (hi - lo) / 2;
-        if (Compare(entries_[mid], key, folded) < 0)
+        if (Compare(*entries_[mid], key, folded) < 0)
             lo = mid + 1;
         else
             hi = mid;
@@ -108,7 +117,7 @@ int DicList::Find(std::string_view line) const {
     std::string folded = FoldCase(LinePart(line));
     std::string key = CollationKey(folded);
     size_t at = LowerBound(key, folded);
-    if (at < entries_.size() && Compare(entries_[at], key, folded) == 0) return static_cast<int>(at);
+    if (at < entries_.size() && Compare(*entries_[at], key, folded) == 0) return static_cast<int>(at);
     return -1;
 }
 
@@ -117,8 +126,9 @@ bool DicList::Insert(std::string line) {
     std::string folded = FoldCase(line);
     std::string key = CollationKey(folded);
     size_t at = LowerBound(key, folded);
-    if (at < entries_.size() && Compare(entries_[at], key, folded) == 0) return false;
-    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at), Entry{std::move(line), std::move(key)});
+    if (at < entries_.size() && Compare(*entries_[at], key, folded) == 0) return false;
+    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at),
+                    std::make_unique<Entry>(Entry{std::move(line), std::move(key)}));
     Changed();
     return true;
 }
@@ -129,23 +139,19 @@ void DicList::Delete(int index) {
     Changed();
 }
 
-std::vector<DicList::Entry> DicList::SortedUnique(std::string_view bytes) {
+std::vector<std::unique_ptr<DicList::Entry>> DicList::SortedUnique(std::string_view bytes) {
     std::vector<std::string_view> lines = SplitLines(bytes);
-    std::vector<Entry> read(lines.size());
-    for (size_t i = 0; i < lines.size(); ++i) {
-        read[i].line.assign(lines[i]);
-        read[i].key = CollationKey(FoldCase(lines[i]));
-    }
+    std::vector<std::unique_ptr<Entry>> read(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i)
+        read[i] = std::make_unique<Entry>(Entry{std::string(lines[i]), CollationKey(FoldCase(lines[i]))});
     // A stable sort keeps equal lines in file order, so the first one read survives.
-    std::vector<size_t> order(read.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return Compare(read[a], read[b]) < 0; });
-    std::vector<Entry> sorted;
+    std::stable_sort(read.begin(), read.end(),
+                     [](const std::unique_ptr<Entry>& a, const std::unique_ptr<Entry>& b) { return Compare(*a, *b) < 0; });
+    std::vector<std::unique_ptr<Entry>> sorted;
     sorted.reserve(read.size());
-    for (size_t i : order) {
-        if (!sorted.empty() && Compare(sorted.back(), read[i]) == 0) continue;
-        sorted.push_back(std::move(read[i]));
+    for (auto& e : read) {
+        if (!sorted.empty() && Compare(*sorted.back(), *e) == 0) continue;
+        sorted.push_back(std::move(e));
     }
     return sorted;
 }
@@ -156,11 +162,11 @@ void DicList::LoadFromBytes(std::string_view bytes) {
 }
 
 void DicList::AppendFromBytes(std::string_view bytes) {
-    std::vector<Entry> incoming = SortedUnique(bytes);
+    std::vector<std::unique_ptr<Entry>> incoming = SortedUnique(bytes);
     // Merge the new lines into the list; a line equal to one already held stays out. Inserting
     // the file's lines one by one would give the same list, since an equal line is never
     // inserted and the order is total.
-    std::vector<Entry> merged;
+    std::vector<std::unique_ptr<Entry>> merged;
     merged.reserve(entries_.size() + incoming.size());
     size_t i = 0, j = 0, added = 0;
     while (i < entries_.size() || j < incoming.size()) {
@@ -173,7 +179,7 @@ void DicList::AppendFromBytes(std::string_view bytes) {
             ++added;
             continue;
         }
-        int r = Compare(entries_[i], incoming[j]);
+        int r = Compare(*entries_[i], *incoming[j]);
         if (r <= 0) {
             if (r == 0) ++j;  // already present
             merged.push_back(std::move(entries_[i++]));
@@ -188,11 +194,11 @@ void DicList::AppendFromBytes(std::string_view bytes) {
 
 std::string DicList::ToBytes() const {
     size_t total = 0;
-    for (const Entry& e : entries_) total += e.line.size() + 2;
+    for (const auto& e : entries_) total += e->line.size() + 2;
     std::string bytes;
     bytes.reserve(total);
-    for (const Entry& e : entries_) {
-        bytes += e.line;
+    for (const auto& e : entries_) {
+        bytes += e->line;
         bytes += "\r\n";
     }
     return bytes;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,9 +30,15 @@ std::vector<std::string_view> SplitLines(std::string_view bytes);
 
 class DicList {
 public:
+    DicList() = default;
+    DicList(const DicList& other);
+    DicList& operator=(const DicList& other);
+    DicList(DicList&&) noexcept = default;
+    DicList& operator=(DicList&&) noexcept = default;
+
     int Count() const { return static_cast<int>(entries_.size()); }
     // The line at `index` (0 <= index < Count()).
-    const std::string& operator[](int index) const { return entries_[static_cast<size_t>(index)].line; }
+    const std::string& operator[](int index) const { return entries_[static_cast<size_t>(index)]->line; }
 
     // Index of the line equal to `line` (case of A-Z ignored), or -1.
     int Find(std::string_view line) const;
@@ -70,10 +77,12 @@ private:
     // First index whose entry is not less than the probe.
     size_t LowerBound(std::string_view key, std::string_view folded) const;
     // The lines of the bytes as entries, sorted, equal lines reduced to the first one read.
-    static std::vector<Entry> SortedUnique(std::string_view bytes);
+    static std::vector<std::unique_ptr<Entry>> SortedUnique(std::string_view bytes);
     void Changed();
 
-    std::vector<Entry> entries_;
+    // Entries are held by pointer so that an insertion or deletion in a large list moves only
+    // pointers.
+    std::vector<std::unique_ptr<Entry>> entries_;
     std::uint64_t version_ = 0;
 };
 

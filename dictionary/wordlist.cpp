@@ -129,6 +129,15 @@ void DicText::Build(const DicList& list) {
         }
     }
 
+    size_t bits = 1024;
+    while (bits < 16 * distinct) bits <<= 1;
+    filter_.assign(bits / 64, 0);
+    filterMask_ = bits - 1;
+    for (const Slot& s : slots_) {
+        if (s.id < 0) continue;
+        for (std::uint64_t bit : {s.hash & filterMask_, (s.hash >> 32) & filterMask_}) filter_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+    }
+
     // Postings grouped by word, each group in text order (counting sort by id).
     postingBegin_.assign(distinct + 1, 0);
     for (const Run& r : runs) ++postingBegin_[static_cast<size_t>(r.id) + 1];
@@ -139,8 +148,10 @@ void DicText::Build(const DicList& list) {
 }
 
 int DicText::WordId(std::string_view folded) const {
-    if (slots_.empty()) return -1;
+    if (slots_.empty() || filter_.empty()) return -1;
     const std::uint64_t h = HashBytes(folded);
+    for (std::uint64_t bit : {h & filterMask_, (h >> 32) & filterMask_})
+        if (!((filter_[bit >> 6] >> (bit & 63)) & 1)) return -1;
     size_t k = h & (slots_.size() - 1);
     while (slots_[k].id >= 0) {
         const Slot& s = slots_[k];

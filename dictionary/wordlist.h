@@ -88,6 +88,10 @@ private:
     std::string folded_;  // the same with A-Z folded to a-z
     std::vector<std::int32_t> lineStarts_;  // start of every line, then the end marker offset
     std::vector<Slot> slots_;               // open-addressing table of the distinct runs
+    // Two bits per distinct run, chosen by its hash: most candidates of the analysis are not in
+    // the dictionary, and this small table, which stays in the cache, turns them away.
+    std::vector<std::uint64_t> filter_;
+    std::uint64_t filterMask_ = 0;
     std::vector<std::int32_t> postingBegin_;  // per word id, its postings: [begin[id], begin[id+1])
     std::vector<Posting> postings_;           // per word, in text order
 

@@ -1,0 +1,166 @@
+// Speed of the dictionary store and the word-list search on a large real dictionary: the
+// hunspell-th words plus th-en.dic, in TIS-620.
+#include "dictionary/diclist.h"
+#include "dictionary/wordlist.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// UTF-8 Thai to TIS-620; empty when the text holds a character TIS-620 lacks.
+std::string ToTis(std::string_view utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+        } else if ((c & 0xF0) == 0xE0 && i + 2 < utf8.size()) {
+            unsigned cp = ((c & 0x0Fu) << 12) | ((static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu) << 6) |
+                          (static_cast<unsigned char>(utf8[i + 2]) & 0x3Fu);
+            if (cp < 0x0E01 || cp > 0x0E5B) return {};
+            out += static_cast<char>(cp - 0x0E01 + 0xA1);
+            i += 3;
+        } else {
+            return {};
+        }
+    }
+    return out;
+}
+
+struct Data {
+    std::vector<std::string> thaiWords;
+    std::string dictionaryBytes;  // hunspell words, then th-en.dic
+    std::vector<std::string> unspaced;  // 1,000 lines of unspaced Thai, about 75 KB
+    Data() {
+        std::istringstream in(ReadFile("/usr/share/hunspell/th_TH.dic"));
+        std::string line;
+        std::getline(in, line);  // the word count
+        while (std::getline(in, line)) {
+            if (size_t slash = line.find('/'); slash != std::string::npos) line.resize(slash);
+            std::string tis = ToTis(line);
+            if (tis.empty()) continue;
+            thaiWords.push_back(tis);
+            dictionaryBytes += tis + "\r\n";
+        }
+        dictionaryBytes += ReadFile(std::string(MEKALON_SHARED_DATA) + "/th-en.dic");
+        std::mt19937 rng(1);
+        for (int i = 0; i < 1000 && !thaiWords.empty(); ++i) {
+            std::string text;
+            while (text.size() < 75) text += thaiWords[rng() % thaiWords.size()];
+            unspaced.push_back(text);
+        }
+    }
+};
+
+const Data& TheData() {
+    static const Data data;
+    return data;
+}
+
+const dictionary::DicList& TheList() {
+    static const dictionary::DicList list = [] {
+        dictionary::DicList l;
+        l.LoadFromBytes(TheData().dictionaryBytes);
+        return l;
+    }();
+    return list;
+}
+
+const dictionary::DicText& TheText() {
+    static const dictionary::DicText text(TheList());
+    return text;
+}
+
+// The analysis of 1,000 lines of unspaced Thai, all of them per iteration.
+void BM_AnalyseThousandUnspacedLines(benchmark::State& state) {
+    const auto& data = TheData();
+    const auto& dic = TheText();
+    if (data.unspaced.empty()) {
+        state.SkipWithError("hunspell-th is not installed");
+        return;
+    }
+    size_t bytes = 0;
+    for (const auto& l : data.unspaced) bytes += l.size();
+    long listed = 0;
+    for (auto _ : state) {
+        for (const std::string& line : data.unspaced)
+            dictionary::SearchText(dic, line, [&](int) { return ++listed, true; });
+    }
+    state.counters["text_bytes"] = static_cast<double>(bytes);
+    state.counters["dictionary_lines"] = TheList().Count();
+    state.counters["lines_listed_per_iteration"] = static_cast<double>(listed) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_AnalyseThousandUnspacedLines)->Unit(benchmark::kMillisecond);
+
+// One findwild call that runs through the whole dictionary text (a pattern whose only matches
+// lie near the end, found from the start offset), and a full walk through every match.
+void Wild(benchmark::State& state, const std::string& pattern) {
+    const auto& dic = TheText();
+    long matches = 0;
+    for (auto _ : state) {
+        int from = 0;
+        int n = 0;
+        while ((from = dictionary::findwild(dic, pattern, from)) > 0) ++n;
+        matches = n;
+    }
+    state.counters["matches"] = static_cast<double>(matches);
+    state.counters["calls"] = static_cast<double>(matches + 1);
+}
+void BM_FindwildPrefixAllMatches(benchmark::State& state) { Wild(state, "\xA4\xC7\xD2\xC1*"); }  // ความ*
+void BM_FindwildSuffixAllMatches(benchmark::State& state) { Wild(state, "*\xA1\xD2\xC3"); }      // *การ
+void BM_FindwildInnerAllMatches(benchmark::State& state) { Wild(state, "*\xC3\xD1\xA1*"); }      // *รัก*
+void BM_FindwildInnerStarAllMatches(benchmark::State& state) { Wild(state, "\xA1*\xC3"); }       // ก*ร
+void BM_FindwildNoMatch(benchmark::State& state) { Wild(state, "*zqxj*"); }                      // one call, whole text
+BENCHMARK(BM_FindwildPrefixAllMatches)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindwildSuffixAllMatches)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindwildInnerAllMatches)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindwildInnerStarAllMatches)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindwildNoMatch)->Unit(benchmark::kMicrosecond);
+
+// Reading, sorting and de-duplicating the whole dictionary from its bytes.
+void BM_LoadDictionary(benchmark::State& state) {
+    const auto& bytes = TheData().dictionaryBytes;
+    for (auto _ : state) {
+        dictionary::DicList list;
+        list.LoadFromBytes(bytes);
+        benchmark::DoNotOptimize(list.Count());
+    }
+    state.counters["bytes"] = static_cast<double>(bytes.size());
+}
+BENCHMARK(BM_LoadDictionary)->Unit(benchmark::kMillisecond);
+
+// Insert of one new line and Delete of it again, in the loaded dictionary.
+void BM_InsertAndDeleteOneLine(benchmark::State& state) {
+    dictionary::DicList list = TheList();
+    const std::string line = "\xA1\xD2\xC3\xB7\xB4\xCA\xCD\xBA benchmark line";
+    for (auto _ : state) {
+        list.Insert(line);
+        list.Delete(list.Find(line));
+    }
+    state.counters["dictionary_lines"] = list.Count();
+}
+BENCHMARK(BM_InsertAndDeleteOneLine)->Unit(benchmark::kMicrosecond);
+
+// Bringing the dictionary text and its index up to date after a change.
+void BM_RefreshDictionaryText(benchmark::State& state) {
+    const auto& list = TheList();
+    for (auto _ : state) {
+        dictionary::DicText text(list);
+        benchmark::DoNotOptimize(text.Size());
+    }
+}
+BENCHMARK(BM_RefreshDictionaryText)->Unit(benchmark::kMillisecond);
+
+}  // namespace
