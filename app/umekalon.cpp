@@ -363,8 +363,13 @@ void Tfmekalon::VirtualKbd1Click() {
 void Tfmekalon::searchesClick() {
     Finddlg->InitialText = Tm1->SelectedText();
     Tm1->ClearSelection();
-    Finddlg->show();
+    // A dialog that is open already takes the new selection as a newly shown one does.
+    if (Finddlg->isVisible())
+        Finddlg->FormShow();
+    else
+        Finddlg->show();
     Finddlg->raise();
+    Finddlg->activateWindow();
 }
 
 void Tfmekalon::WordlistClick() {

@@ -22,4 +22,12 @@ public:
 
     // Deletes the selection (if any) and inserts s at the cursor of the cursor line.
     void ReplaceSelection(std::string_view s);
+
+    // Finds the next occurrence of `pattern` from the byte under the cursor on, byte for byte, and
+    // selects it with the cursor right after it. Not found: no selection, the cursor at the top of
+    // the text (without scrolling), false.
+    bool FindNext(std::string_view pattern);
+    // 1-based position of the first exact occurrence of `pattern` at or after 0-based offset
+    // `start` of `text`, or 0.
+    static int SearchFrom(std::string_view pattern, std::string_view text, int start);
 };
