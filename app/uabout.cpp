@@ -87,6 +87,8 @@ Tfabout::Tfabout(QWidget* parent) : QDialog(parent) {
     Memo1->setObjectName("Memo1");
     Memo1->setGeometry(13, 55, 508, 298);
     Memo1->setReadOnly(true);
+    // Read-only, but the help text can be selected with the mouse and the keys.
+    Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // "Fixedsys" is drawn with the installed fixed-pitch font, as in the text views.
