@@ -8,10 +8,10 @@
 namespace thaitest {
 
 // "A1 D4 E8" -> the three bytes. Two hex digits per byte, separated by blanks.
-inline std::string Hex(std::string_view spec) {
+inline std::string Hex(std::string_view digits) {
     std::string out;
     int nibbles = 0, value = 0;
-    for (char ch : spec) {
+    for (char ch : digits) {
         int v;
         if (ch >= '0' && ch <= '9') v = ch - '0';
         else if (ch >= 'A' && ch <= 'F') v = ch - 'A' + 10;
