@@ -257,6 +257,10 @@ TEST_F(FindDialogTest, OpenDialogTakesANewSelection) {
     OpenDialog();
     EXPECT_EQ(Finddlg->te1->Text(), "beta");
     EXPECT_TRUE(Finddlg->te1->SelectedAll);
+    // The open field shows the new text highlighted at its next paint.
+    Finddlg->te1->repaint();
+    const QImage img = Finddlg->te1->BackingImage();
+    EXPECT_EQ(img.pixel(2, 2) & 0xFFFFFF, Finddlg->te1->HighLightColor);
 }
 
 TEST_F(FindDialogTest, CloseHidesAndKeepsTheText) {
@@ -281,6 +285,14 @@ TEST_F(FindDialogTest, ReturnMovesTheFieldCursorAndDoesNotSearch) {
     EXPECT_EQ(memo->CursorCol, 0);
     TypeInField("a");  // typed at the field's start
     EXPECT_EQ(Finddlg->te1->Text(), "abc");
+    // Not even with the focus on a button does Return search: it is the field's key.
+    Finddlg->findbtn->setFocus();
+    QTest::keyClick(Finddlg->findbtn, Qt::Key_Return);
+    QTest::keyClick(Finddlg->closebtn, Qt::Key_Enter);
+    QTest::qWait(150);
+    EXPECT_TRUE(Finddlg->isVisible());
+    EXPECT_FALSE(memo->Selecting);
+    EXPECT_EQ(Finddlg->te1->CursorCol, 0);
     // Escape does not close the dialog.
     QTest::keyClick(Finddlg->te1->tce, Qt::Key_Escape);
     EXPECT_TRUE(Finddlg->isVisible());
