@@ -437,6 +437,10 @@ void TThaiedit::paintEvent(QPaintEvent* event) {
         PaintAll();
     }
     canvas_.Flush();
+    // Everything drawn so far goes to the screen with this paint (a drawing asked for the whole
+    // field). Emptying the dirty area lets the next drawing ask for a repaint again; otherwise
+    // only the first drawing after construction would ever reach the screen.
+    canvas_.TakeDirty();
     QPainter painter(this);
     const QRect r = event->rect() & image_.rect();
     if (!r.isEmpty()) painter.drawImage(r, image_, r);
