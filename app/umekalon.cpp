@@ -388,6 +388,8 @@ void Tfmekalon::WordlistClick() {
 void Tfmekalon::Lookup1Click() {
     frianthai->show();
     frianthai->raise();
+    // The window is for typing: it takes the keys at once, also when it was open behind others.
+    frianthai->activateWindow();
 }
 
 void Tfmekalon::About1Click() { platform::Current().ShowModal(*fabout); }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -45,7 +47,8 @@ protected:
     void Open() {
         fmekalon->Lookup1->trigger();
         frianthai->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(frianthai));
+        const bool active = QTest::qWaitForWindowActive(frianthai);
+        ASSERT_TRUE(active) << (QApplication::activeWindow() ? QApplication::activeWindow()->objectName().toStdString() : std::string("none"));
     }
     TThaiedit& Field() { return *frianthai->te1; }
     void Type(const char* text) { QTest::keyClicks(Field().tce, QString::fromLatin1(text)); }
@@ -74,9 +77,24 @@ protected:
         }
         return seen;
     }
-    // Dark pixels in the band of line 2 (below line 1 and the 8-pixel gap).
-    int InkOnLine2() {
-        const QImage& img = Field().BackingImage();
+    // Dark pixels in the band of line 2 (below line 1 and the 8-pixel gap): as drawn into the
+    // field's image, and as the window shows it on the screen.
+    int InkOnLine2() { return InkBelowLine1(Field().BackingImage()); }
+    int InkOnScreenLine2() { return InkBelowLine1(FieldOnScreen()); }
+    // Whether the screen shows exactly what the field has drawn.
+    bool ScreenShowsField() {
+        const QImage shown = FieldOnScreen().convertToFormat(QImage::Format_RGB32);
+        const QImage drawn = Field().BackingImage().convertToFormat(QImage::Format_RGB32);
+        return shown == drawn;
+    }
+    // The field as the window system shows it now: what its paint events have put on the screen
+    // after pending events ran (no repaint is forced, so a missing repaint leaves old pixels).
+    QImage FieldOnScreen() {
+        QCoreApplication::processEvents();
+        const QImage window = frianthai->screen()->grabWindow(frianthai->winId()).toImage();
+        return window.copy(QRect(Field().mapTo(frianthai, QPoint(0, 0)), Field().size()));
+    }
+    int InkBelowLine1(const QImage& img) {
         int ink = 0;
         for (int y = Field().RowHeight + 8; y < img.height(); ++y)
             for (int x = 0; x < img.width(); ++x)
@@ -120,6 +138,7 @@ TEST_F(LookupTest, TypingShowsTheFirstMatchAtOnceAndF3WalksWholeWordsThenPrefixe
     Open();
     Type("c");  // no whole word c: the prefix search shows the first line with a word c...
     EXPECT_EQ(Shown(), prefixed[0]);
+    EXPECT_TRUE(ScreenShowsField());
     EXPECT_EQ(frianthai->searchword, "c*");
     Type("a");
     EXPECT_EQ(frianthai->searchword, "ca*");
@@ -130,6 +149,7 @@ TEST_F(LookupTest, TypingShowsTheFirstMatchAtOnceAndF3WalksWholeWordsThenPrefixe
     EXPECT_EQ(Shown(), kCat);  // the whole word first, wherever its line stands
     EXPECT_TRUE(NextEnabled());
     EXPECT_GT(InkOnLine2(), 0);
+    EXPECT_EQ(InkOnScreenLine2(), InkOnLine2());
 
     F3();  // no further whole word: cat* from the top, which shows the whole-word line again
     EXPECT_EQ(frianthai->searchword, "cat*");
@@ -137,6 +157,7 @@ TEST_F(LookupTest, TypingShowsTheFirstMatchAtOnceAndF3WalksWholeWordsThenPrefixe
     F3();
     EXPECT_EQ(Shown(), prefixed[1]);
     EXPECT_TRUE(NextEnabled());
+    EXPECT_TRUE(ScreenShowsField());
     F3();  // nothing more: Next goes off, the last line stays
     EXPECT_EQ(Shown(), prefixed[1]);
     EXPECT_FALSE(NextEnabled());
@@ -227,6 +248,7 @@ TEST_F(LookupTest, ClearEmptiesTheFieldButF3GoesOnWithThePreviousSearch) {
     EXPECT_EQ(Field().Text(), "");
     EXPECT_EQ(Shown(), "");
     EXPECT_EQ(InkOnLine2(), 0);
+    EXPECT_EQ(InkOnScreenLine2(), 0);
     EXPECT_TRUE(NextEnabled());
     EXPECT_EQ(frianthai->searchword, "cat");
 
