@@ -130,6 +130,16 @@ TEST_F(LookupTest, WindowIsBuiltHiddenWithATwoLineFieldAndNextDisabled) {
     EXPECT_EQ(client->height(), Field().height());
     EXPECT_EQ(Field().pos(), QPoint(0, 0));
     EXPECT_EQ(frianthai->minimumSize(), frianthai->maximumSize()) << "the window must not be resizable";
+
+    // The window follows the field's height when the field changes its metrics.
+    const int before = frianthai->height();
+    Field().SetGraphicsize(2);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Field().height(), 2 * Field().RowHeight + 8);
+    EXPECT_EQ(client->height(), Field().height());
+    EXPECT_GT(frianthai->height(), before);
+    EXPECT_EQ(frianthai->height(), frianthai->menuBar()->height() + client->height());
+    EXPECT_EQ(frianthai->minimumSize(), frianthai->maximumSize());
 }
 
 TEST_F(LookupTest, TypingShowsTheFirstMatchAtOnceAndF3WalksWholeWordsThenPrefixes) {
