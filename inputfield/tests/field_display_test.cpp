@@ -1,6 +1,8 @@
 // What the input field shows and how it sizes itself: setting the text, the second line and the
 // band before it, clearing, mouse clicks, automatic height, graphics sizes, the font, a wider
 // field and a repaint from the state.
+#include <QEvent>
+
 #include "inputfield/tests/field_fixture.h"
 #include "platform/types.h"
 
@@ -188,6 +190,34 @@ TEST_F(DisplayTest, RepaintFromTheStateRestoresTheField) {
     EXPECT_TRUE(ShowsLine("below", clWhite, 40));
     EXPECT_EQ(UnderlinedColumn(), 1);
     EXPECT_EQ(At(Pixels(), 5, 35), field->ControlColor());
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+TEST_F(DisplayTest, EveryDrawingReachesTheScreen) {
+    PaintCounter counter;
+    field->installEventFilter(&counter);
+    QApplication::processEvents();
+    for (const char* keys : {"a", "b", "c"}) {
+        const int before = counter.paints;
+        Type(keys);
+        QApplication::processEvents();
+        EXPECT_GT(counter.paints, before) << "typing " << keys << " was not shown";
+    }
+    const int before = counter.paints;
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, before) << "the field repaints without a change";
+    // What the screen shows is the backing image.
+    EXPECT_EQ(field->grab().toImage().convertToFormat(QImage::Format_RGB32), Pixels());
+    field->removeEventFilter(&counter);
 }
 
 TEST_F(DisplayTest, SetFocusGivesTheFocusToTheSink) {
