@@ -16,6 +16,7 @@
 #include "app/umsgbox.h"
 #include "app/urianthai.h"
 #include "app/uthaivk.h"
+#include "inputfield/thaiedit.h"
 #include "platform/clipboard.h"
 #include "platform/files.h"
 #include "platform/services.h"
@@ -457,13 +458,23 @@ void Tfmekalon::ShowModeIcon() {
         if (w) w->setWindowIcon(icon);
 }
 
+// The input fields of the find dialog and of the quick lookup window follow the editor's modes.
+std::vector<TThaiedit*> Tfmekalon::InputFields() const {
+    std::vector<TThaiedit*> fields;
+    if (Finddlg && Finddlg->te1) fields.push_back(Finddlg->te1);
+    if (frianthai && frianthai->te1) fields.push_back(frianthai->te1);
+    return fields;
+}
+
 void Tfmekalon::ThaionAZ1Click() {
     Tm1->SetThaiOnAZ(!Tm1->ThaiOnAZ);
+    for (TThaiedit* field : InputFields()) field->SetThaiOnAZ(Tm1->ThaiOnAZ);
     ShowModeIcon();
 }
 
 void Tfmekalon::KeyboardF21Click() {
     Tm1->SetThaiKeyboard(!Tm1->ThaiKeyboard);
+    for (TThaiedit* field : InputFields()) field->SetThaiKeyboard(Tm1->ThaiKeyboard);
     ShowModeIcon();
 }
 

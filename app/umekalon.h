@@ -15,6 +15,7 @@
 #include "platform/services.h"
 
 class QAction;
+class TThaiedit;
 class QMenu;
 
 // The file dialogs' filter list.
@@ -115,6 +116,8 @@ public:
     bool AskSaveDictionary();
     // The main window's icon, and that of its tool windows, shows the editor's input mode.
     void ShowModeIcon();
+    // The Thai input fields of the other windows (find dialog, quick lookup) that exist.
+    std::vector<TThaiedit*> InputFields() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -10,20 +10,6 @@
 
 namespace {
 
-// Bytes that may enter the text by typing: printable ASCII with the space, and the Thai code points.
-bool Insertable(unsigned char c) { return thai::PrintableChars.contains(c) || thai::GlyphChars.contains(c); }
-
-// Typed text never ends in spaces or control bytes: they are dropped from the end of the line,
-// so a space typed at the end only moves the cursor until something follows it.
-void TrimTrailing(std::string& line) {
-    while (!line.empty() && static_cast<unsigned char>(line.back()) <= 0x20) line.pop_back();
-}
-
-// The offered letter in slot `index` (1-based) of the row of `letter` (A..Z).
-unsigned char ChoiceAt(unsigned char letter, int index) {
-    return thai::ChoiceLists[static_cast<size_t>(letter - 'A')][static_cast<size_t>(index - 1)];
-}
-
 // Redraws the cursor cell from the text. An offered glyph, or the blank shown when
 // "Thai on A..Z" is switched on, is drawn over that cell and must go once it no longer applies.
 void RepaintCursorCell(TThaimemo& memo) {
@@ -57,32 +43,13 @@ void TThaimemo::KeyPress(unsigned char& key) {
 }
 
 bool TThaimemo::OfferKey(unsigned char& key) {
-    const unsigned char u = (key >= 'a' && key <= 'z') ? static_cast<unsigned char>(key - 'a' + 'A') : key;
-    if (PendingLetter == 0 && u >= 'A' && u <= 'Z' && u != 'Q') PendingLetter = u;
-
-    if (PendingLetter != 0 && u == PendingLetter) {
-        // Show the first letter of the row, or step to the next one, wrapping after the last
-        // filled slot.
-        ChoiceIndex = static_cast<unsigned char>(ChoiceIndex + 1);
-        if (ChoiceIndex > thai::ChoiceSlots) ChoiceIndex = 1;
-        key = ChoiceAt(u, ChoiceIndex);
-        if (key == thai::EmptyChoice) {
-            ChoiceIndex = 1;
-            key = ChoiceAt(u, 1);
-        }
-        ShowChoice(key);
-        return true;
-    }
-
-    // Any other key confirms a pending offer: the offered letter takes the key's place.
-    if (PendingLetter != 0) key = ChoiceAt(PendingLetter, ChoiceIndex == 0 ? 1 : ChoiceIndex);
-    PendingLetter = 0;
-    ChoiceIndex = 0;
-    return false;
+    if (!thai::StepOffer(PendingLetter, ChoiceIndex, key)) return false;
+    ShowChoice(key);
+    return true;
 }
 
 void TThaimemo::InsertChar(unsigned char key) {
-    if (!Insertable(key)) return;
+    if (!thai::Insertable(key)) return;
 
     HideCaret();
     ClearSelection();  // the selected text stays; only the selection goes
@@ -98,7 +65,7 @@ void TThaimemo::InsertChar(unsigned char key) {
     if (thai::CombiningMarks.contains(key) && CursorCol > LeftCol && p >= 2) {
         // A vowel or tone mark joins the cell before the cursor; the cursor stays.
         thai::AttachMark(line, p, key);
-        TrimTrailing(line);
+        thai::TrimTrailing(line);
         // A refused mark (or a mark that changes nothing) leaves the text and its changed flag alone.
         if (line != stored) {
             Lines.Set(CursorLine, line);
@@ -108,7 +75,7 @@ void TThaimemo::InsertChar(unsigned char key) {
         // Anything else (also a mark typed in the leftmost visible column) is inserted at the
         // cursor, which moves one cell on.
         line.insert(static_cast<size_t>(p - 1), 1, static_cast<char>(key));
-        TrimTrailing(line);
+        thai::TrimTrailing(line);
         if (line != stored) Lines.Set(CursorLine, line);
         PaintRows(row, row, CursorCol - LeftCol, ColCount);
         SetCursor(CursorLine, CursorCol + 1);

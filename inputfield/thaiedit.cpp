@@ -15,19 +15,6 @@
 
 namespace {
 
-// Bytes that may enter the text by typing: printable ASCII with the space, and the Thai code points.
-bool Insertable(unsigned char c) { return (c >= 0x20 && c <= 0x7E) || (c >= 0xA1 && c <= 0xFB); }
-
-// Typed text never ends in spaces or control bytes: a space typed at the end only moves the cursor.
-void TrimTrailing(std::string& text) {
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.pop_back();
-}
-
-// The offered letter in slot `index` (1-based) of the row of `letter` (A..Z).
-unsigned char ChoiceAt(unsigned char letter, int index) {
-    return thai::ChoiceLists[static_cast<size_t>(letter - 'A')][static_cast<size_t>(index - 1)];
-}
-
 // The shared glyph images, built on first use when the program has not built them yet, so that
 // their background colour can be set before a highlighted cell is drawn.
 platform::ImageList* SharedGlyphs() {
@@ -279,32 +266,13 @@ void TThaiedit::KeyPress(unsigned char& key) {
 }
 
 bool TThaiedit::OfferKey(unsigned char& key) {
-    const unsigned char u = (key >= 'a' && key <= 'z') ? static_cast<unsigned char>(key - 'a' + 'A') : key;
-    if (PendingLetter == 0 && u >= 'A' && u <= 'Z' && u != 'Q') PendingLetter = u;
-
-    if (PendingLetter != 0 && u == PendingLetter) {
-        // Show the first letter of the row, or step to the next one, wrapping after the last
-        // filled slot.
-        ChoiceIndex = static_cast<unsigned char>(ChoiceIndex + 1);
-        if (ChoiceIndex > thai::ChoiceSlots) ChoiceIndex = 1;
-        key = ChoiceAt(u, ChoiceIndex);
-        if (key == thai::EmptyChoice) {
-            ChoiceIndex = 1;
-            key = ChoiceAt(u, 1);
-        }
-        ShowChoice(key);
-        return true;
-    }
-
-    // Any other key confirms a pending offer: the offered letter takes the key's place.
-    if (PendingLetter != 0) key = ChoiceAt(PendingLetter, ChoiceIndex == 0 ? 1 : ChoiceIndex);
-    PendingLetter = 0;
-    ChoiceIndex = 0;
-    return false;
+    if (!thai::StepOffer(PendingLetter, ChoiceIndex, key)) return false;
+    ShowChoice(key);
+    return true;
 }
 
 void TThaiedit::InsertChar(unsigned char key) {
-    if (!Insertable(key)) return;
+    if (!thai::Insertable(key)) return;
     HideCursor();
     if (SelectedAll) {
         // Typing replaces the highlighted text.
@@ -319,11 +287,11 @@ void TThaiedit::InsertChar(unsigned char key) {
     if (thai::CombiningMarks.contains(key) && CursorCol > 0) {
         // A vowel or tone mark joins the cell before the cursor (or is refused); the cursor stays.
         thai::AttachMark(text_, p, key);
-        TrimTrailing(text_);
+        thai::TrimTrailing(text_);
         DrawLine1(CursorCol - 1, CursorCol - 1);
     } else {
         text_.insert(static_cast<size_t>(p - 1), 1, static_cast<char>(key));
-        TrimTrailing(text_);
+        thai::TrimTrailing(text_);
         DrawLine1(CursorCol, VisibleCols);
         ++CursorCol;
     }

@@ -61,4 +61,33 @@ const std::array<std::array<unsigned char, ChoiceSlots>, 26> ChoiceLists = {{
 }};
 // clang-format on
 
+namespace {
+
+unsigned char ChoiceAt(unsigned char letter, int slot) {
+    return ChoiceLists[static_cast<size_t>(letter - 'A')][static_cast<size_t>(slot - 1)];
+}
+
+}  // namespace
+
+bool StepOffer(unsigned char& pendingLetter, unsigned char& choiceIndex, unsigned char& key) {
+    const unsigned char u = (key >= 'a' && key <= 'z') ? static_cast<unsigned char>(key - 'a' + 'A') : key;
+    if (pendingLetter == 0 && u >= 'A' && u <= 'Z' && u != 'Q') pendingLetter = u;
+
+    if (pendingLetter != 0 && u == pendingLetter) {
+        choiceIndex = static_cast<unsigned char>(choiceIndex + 1);
+        if (choiceIndex > ChoiceSlots) choiceIndex = 1;
+        key = ChoiceAt(u, choiceIndex);
+        if (key == EmptyChoice) {
+            choiceIndex = 1;
+            key = ChoiceAt(u, 1);
+        }
+        return true;
+    }
+
+    if (pendingLetter != 0) key = ChoiceAt(pendingLetter, choiceIndex == 0 ? 1 : choiceIndex);
+    pendingLetter = 0;
+    choiceIndex = 0;
+    return false;
+}
+
 }  // namespace thai

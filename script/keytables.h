@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 namespace thai {
 
@@ -19,5 +20,23 @@ inline constexpr int ChoiceSlots = 8;
 // The Thai letters offered under each Latin letter A..Z (row 0 is A), filled from slot 0 on;
 // unused slots hold EmptyChoice. Row Q is empty: Q never starts an offer.
 extern const std::array<std::array<unsigned char, ChoiceSlots>, 26> ChoiceLists;
+
+// Bytes a Thai control accepts as typed characters: printable ASCII with the space, and the
+// Thai code points 0xA1..0xFB.
+constexpr bool Insertable(unsigned char c) { return (c >= 0x20 && c <= 0x7E) || (c >= 0xA1 && c <= 0xFB); }
+
+// Typed text never ends in spaces or control bytes: they are dropped from the end, so a space
+// typed at the end only moves the cursor until something follows it.
+inline void TrimTrailing(std::string& text) {
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.pop_back();
+}
+
+// One typed key in "Thai on A..Z" mode. `pendingLetter` (0: none) and `choiceIndex` (1-based
+// slot) are the control's offer. A letter A..Z other than Q starts an offer when none is
+// pending; the pending letter again steps to the next filled slot, wrapping. In both cases the
+// result is true and `key` becomes the offered letter to show. Any other key ends a pending offer
+// with false, its offered letter taking the key's place (so the key itself is not inserted);
+// with no offer pending it leaves `key` as it is.
+bool StepOffer(unsigned char& pendingLetter, unsigned char& choiceIndex, unsigned char& key);
 
 }  // namespace thai

@@ -9,6 +9,7 @@
 #include "app/tests/fake_services.h"
 #include "app/uergebnis.h"
 #include "app/uthaivk.h"
+#include "inputfield/thaiedit.h"
 #include "app/umekalon.h"
 
 namespace {
@@ -108,6 +109,26 @@ TEST_F(OptionsTest, KeyboardSwitchFirstLeavesThaiOnAZ) {
     fmekalon->ThaionAZ1->trigger();
     EXPECT_EQ(icon(), fmekalon->thaiicon.cacheKey());
     EXPECT_EQ(Fthaivk->windowIcon().cacheKey(), fmekalon->thaiicon.cacheKey());
+}
+
+TEST_F(OptionsTest, ModeCommandsKeepBothInputFieldsInStep) {
+    const auto fields = fmekalon->InputFields();
+    ASSERT_EQ(fields.size(), 2u);
+    fmekalon->KeyboardF21->trigger();
+    for (TThaiedit* f : fields) EXPECT_TRUE(f->ThaiKeyboard);
+    fmekalon->ThaionAZ1->trigger();
+    for (TThaiedit* f : fields) EXPECT_TRUE(f->ThaiOnAZ);
+    // The keyboard command first leaves Thai on A..Z, in the fields too, keeping their layout.
+    fmekalon->KeyboardF21->trigger();
+    for (TThaiedit* f : fields) {
+        EXPECT_FALSE(f->ThaiOnAZ);
+        EXPECT_TRUE(f->ThaiKeyboard);
+    }
+    fmekalon->KeyboardF21->trigger();
+    for (TThaiedit* f : fields) EXPECT_FALSE(f->ThaiKeyboard);
+    // Graphics sizes leave the fields alone.
+    fmekalon->Largegraphics->trigger();
+    for (TThaiedit* f : fields) EXPECT_EQ(f->Graphicsize, 1);
 }
 
 }  // namespace
