@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "app/currency.h"
-#include "app/tests/fake_services.h"
+#include "app/tests/app_fixture.h"
 #include "app/umekalon.h"
 #include "platform/locale.h"
 
@@ -102,18 +102,14 @@ TEST(CurrencyNumbers, ArithmeticFailsOnDivisionByZeroAndOverflow) {
 
 // ---- The commands, through the main window ----------------------------------------------------
 
-class ConvertCommandTest : public ::testing::Test {
+class ConvertCommandTest : public AppWindowsTest {
 protected:
     void SetUp() override {
         platform::SetDecimalSeparator('.');
-        CreateWindows();
-        fmekalon->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(fmekalon));
+        AppWindowsTest::SetUp();
     }
     void TearDown() override {
-        fmekalon->Tm1->Modified = false;
-        fmekalon->dicchanged = false;
-        DestroyWindows();
+        AppWindowsTest::TearDown();
         platform::SetDecimalSeparator(0);
     }
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
@@ -131,7 +127,6 @@ protected:
     std::string Line(int i) const { return fmekalon->Tm1->Lines[i]; }
     std::string Caption(QAction* a) const { return a->text().toStdString(); }
 
-    ScriptedServices services;
 };
 
 TEST_F(ConvertCommandTest, MultiplyAndDivideReplaceTheSelectedNumber) {

@@ -12,7 +12,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "app/tests/fake_services.h"
+#include "app/tests/app_fixture.h"
 #include "app/ufinddlg.h"
 #include "app/umekalon.h"
 #include "app/uthaivk.h"
@@ -22,19 +22,11 @@ namespace {
 
 std::string Bytes(std::initializer_list<unsigned char> list) { return std::string(list.begin(), list.end()); }
 
-class FindDialogTest : public ::testing::Test {
+class FindDialogTest : public AppWindowsTest {
 protected:
     void SetUp() override {
-        CreateWindows();
-        fmekalon->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(fmekalon));
+        AppWindowsTest::SetUp();
         memo = fmekalon->Tm1.get();
-    }
-    void TearDown() override {
-        fmekalon->Tm1->Modified = false;
-        fmekalon->dicchanged = false;
-        DestroyWindows();
-        EXPECT_FALSE(services.unexpectedModal);
     }
 
     // Replaces the editor's text; the cursor goes to the top.
@@ -68,7 +60,6 @@ protected:
         return n;
     }
 
-    ScriptedServices services;
     TThaimemo* memo = nullptr;
 };
 

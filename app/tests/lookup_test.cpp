@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "app/tests/fake_services.h"
+#include "app/tests/app_fixture.h"
 #include "app/umekalon.h"
 #include "app/urianthai.h"
 #include "app/uthaivk.h"
@@ -26,19 +26,8 @@ const std::string kCat = "cat \xE1\xC1\xC7";                             // cat 
 const std::string kCategory = "category \xCB\xC1\xC7\xB4\xCB\xC1\xD9\xE8";  // category หมวดหมู่
 const std::string kDog = "dog \xCA\xD8\xB9\xD1\xA2";                      // dog สุนัข
 
-class LookupTest : public ::testing::Test {
+class LookupTest : public AppWindowsTest {
 protected:
-    void SetUp() override {
-        CreateWindows();
-        fmekalon->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(fmekalon));
-    }
-    void TearDown() override {
-        fmekalon->Tm1->Modified = false;
-        fmekalon->dicchanged = false;
-        DestroyWindows();
-        EXPECT_FALSE(services.unexpectedModal) << "a question was asked that the test did not expect";
-    }
     void Dictionary(std::initializer_list<std::string> lines) {
         for (const auto& l : lines) fmekalon->diclist.Insert(l);
         fmekalon->dicchanged = false;
@@ -102,7 +91,6 @@ protected:
         return ink;
     }
 
-    ScriptedServices services;
 };
 
 TEST_F(LookupTest, WindowIsBuiltHiddenWithATwoLineFieldAndNextDisabled) {

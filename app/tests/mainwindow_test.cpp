@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/tests/fake_services.h"
+#include "app/tests/app_fixture.h"
 #include "app/uabout.h"
 #include "app/uergebnis.h"
 #include "app/ufinddlg.h"
@@ -35,20 +35,11 @@ void WriteAll(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public AppWindowsTest {
 protected:
     void SetUp() override {
-        CreateWindows();
-        fmekalon->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(fmekalon));
+        AppWindowsTest::SetUp();
         ASSERT_TRUE(dir.isValid());
-    }
-    void TearDown() override {
-        // The windows go without questions: nothing of a test's text needs saving.
-        fmekalon->Tm1->Modified = false;
-        fmekalon->dicchanged = false;
-        DestroyWindows();
-        EXPECT_FALSE(services.unexpectedModal) << "a question was asked that the test did not expect";
     }
     std::string Path(const char* name) const { return (dir.path() + "/" + name).toStdString(); }
     std::string Title() const { return fmekalon->windowTitle().toStdString(); }
@@ -56,7 +47,6 @@ protected:
     // Types into the editor as a user would (through its keyboard sink).
     void TypeLatin(const char* text) { QTest::keyClicks(fmekalon->Tm1->tcm, QString::fromLatin1(text)); }
 
-    ScriptedServices services;
     QTemporaryDir dir;
 };
 

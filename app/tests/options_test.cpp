@@ -6,7 +6,7 @@
 #include <QKeyEvent>
 #include <QTest>
 
-#include "app/tests/fake_services.h"
+#include "app/tests/app_fixture.h"
 #include "app/uergebnis.h"
 #include "app/uthaivk.h"
 #include "inputfield/thaiedit.h"
@@ -14,18 +14,8 @@
 
 namespace {
 
-class OptionsTest : public ::testing::Test {
+class OptionsTest : public AppWindowsTest {
 protected:
-    void SetUp() override {
-        CreateWindows();
-        fmekalon->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(fmekalon));
-    }
-    void TearDown() override {
-        fmekalon->Tm1->Modified = false;
-        fmekalon->dicchanged = false;
-        DestroyWindows();
-    }
     void ExpectMarks(bool prev, bool small, bool medium, bool large) {
         fmekalon->optionsClick();
         EXPECT_EQ(fmekalon->previousfont->isChecked(), prev);
@@ -34,7 +24,6 @@ protected:
         EXPECT_EQ(fmekalon->Largegraphics->isChecked(), large);
     }
     TThaimemo* memo() { return fmekalon->Tm1.get(); }
-    ScriptedServices services;
 };
 
 TEST_F(OptionsTest, GraphicsSizesChangeEditorAndResultsTogether) {

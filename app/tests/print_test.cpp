@@ -8,7 +8,7 @@
 #include <memory>
 #include <utility>
 
-#include "app/tests/fake_services.h"
+#include "app/tests/app_fixture.h"
 #include "app/umekalon.h"
 #include "editor/printjob.h"
 #include "platform/printer.h"
@@ -16,19 +16,15 @@
 
 namespace {
 
-class PrintCommandTest : public ::testing::Test {
+class PrintCommandTest : public AppWindowsTest {
 protected:
     void SetUp() override {
-        CreateWindows();
-        fmekalon->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(fmekalon));
+        AppWindowsTest::SetUp();
         platform::InstallPrinter(&printer);
     }
     void TearDown() override {
         platform::InstallPrinter(nullptr);
-        fmekalon->Tm1->Modified = false;
-        fmekalon->dicchanged = false;
-        DestroyWindows();
+        AppWindowsTest::TearDown();
         printjob::AbortRunningPrintJob = nullptr;
     }
     void SetText(const std::vector<std::string>& lines) {
@@ -66,7 +62,6 @@ protected:
     }
     std::string Title() const { return fmekalon->windowTitle().toStdString(); }
 
-    ScriptedServices services;
     platform::ImagePrinter printer{1600, 2200, 192};  // scale 2: an 800 x 1100 page bitmap
 };
 

@@ -5,24 +5,17 @@
 #include <QMenu>
 #include <QTest>
 
-#include "app/tests/fake_services.h"
+#include "app/tests/app_fixture.h"
 #include "app/uergebnis.h"
 #include "app/umekalon.h"
 #include "dictionary/searching.h"
 
 namespace {
 
-class WordlistTest : public ::testing::Test {
+class WordlistTest : public AppWindowsTest {
 protected:
-    void SetUp() override {
-        CreateWindows();
-        fmekalon->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(fmekalon));
-    }
     void TearDown() override {
-        fmekalon->Tm1->Modified = false;
-        fmekalon->dicchanged = false;
-        DestroyWindows();
+        AppWindowsTest::TearDown();
         dictionary::searching = false;
     }
     void EditorLine(const std::string& line) {
@@ -35,7 +28,6 @@ protected:
         return out;
     }
     std::string Caption() const { return Fergebnis->windowTitle().toStdString(); }
-    ScriptedServices services;
 };
 
 const std::string kHello = "hello \xCA\xC7\xD1\xCA\xB4\xD5";  // hello สวัสดี
