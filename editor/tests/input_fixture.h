@@ -14,21 +14,12 @@
 #include "editor/thaimemo.h"
 #include "platform/host.h"
 #include "script/customthai.h"
+#include "testing/bytes.h"
 
 namespace input_test {
 
-inline std::string Hex(const std::string& bytes) {
-    static const char* digits = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (!out.empty()) out += ' ';
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
-inline std::string Bytes(std::initializer_list<unsigned char> list) { return std::string(list.begin(), list.end()); }
+using testbytes::Bytes;
+using testbytes::Hex;
 
 class InputTest : public ::testing::Test {
 protected:
