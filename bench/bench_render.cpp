@@ -13,6 +13,7 @@
 
 #include "editor/lines.h"
 #include "editor/thailist.h"
+#include "editor/thaimemo.h"
 #include "platform/host.h"
 #include "script/customthai.h"
 
@@ -94,6 +95,38 @@ BENCHMARK(BM_RepaintThaiSize3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintThaiSelectedSize1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintDictionarySize1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintDictionarySize3)->Unit(benchmark::kMillisecond);
+
+// One key typed into the editor on a full-screen view of a 400,000-line text, at line 200,000:
+// the key-down stage, the insertion with its change notification, the repaint of the rest of the
+// line and the caret; every other key is a Backspace that takes the character out again.
+void BM_TypeIntoLargeText(benchmark::State& state) {
+    CreateGlyphImages();
+    platform::ThaiHost host;
+    host.resize(1920, 1080);
+    host.show();
+    QApplication::processEvents();
+    TThaimemo memo;
+    memo.Attach(&host);
+    std::vector<std::string> lines;
+    lines.reserve(400000);
+    const std::vector<std::string> thai = ThaiLines();
+    for (int i = 0; i < 400000; ++i) lines.push_back(thai[static_cast<size_t>(i) % thai.size()].substr(0, 50));
+    memo.Lines.Assign(std::move(lines));
+    memo.SetCursor(200000, 10);
+    host.PaintPending();
+    bool typed = false;
+    for (auto _ : state) {
+        int key = typed ? platform::vk::Back : platform::vk::KeyA + 10;
+        memo.KeyDown(key, {});
+        if (!typed) {
+            unsigned char ch = 0xA1;
+            memo.KeyPress(ch);
+        }
+        typed = !typed;
+    }
+    benchmark::DoNotOptimize(memo.Lines[200000].size());
+}
+BENCHMARK(BM_TypeIntoLargeText)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
