@@ -1,6 +1,8 @@
 // The find dialog: one Thai input field with the search text, "&Find" and "&Close".
 #include "app/ufinddlg.h"
 
+#include "app/activation.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -97,12 +99,7 @@ void TFinddlg::showEvent(QShowEvent* event) {
 }
 
 void TFinddlg::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange) {
-        if (isActiveWindow())
-            FormActivate();
-        else
-            FormDeactivate();
-    }
+    RunActivationHandlers(*this, event);
     QDialog::changeEvent(event);
 }
 

@@ -1,5 +1,7 @@
 #include "app/umekalon.h"
 
+#include "app/activation.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
@@ -222,12 +224,7 @@ void Tfmekalon::FormActivate() {
 void Tfmekalon::FormDeactivate() { Tm1->CancelOffer(); }
 
 void Tfmekalon::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange) {
-        if (isActiveWindow())
-            FormActivate();
-        else
-            FormDeactivate();
-    }
+    RunActivationHandlers(*this, event);
     QMainWindow::changeEvent(event);
 }
 

@@ -1,5 +1,7 @@
 #include "app/urianthai.h"
 
+#include "app/activation.h"
+
 #include <QEvent>
 #include <QLayout>
 #include <QMenuBar>
@@ -128,11 +130,6 @@ void Tfrianthai::FormActivate() {
 void Tfrianthai::FormDeactivate() { te1->CancelOffer(); }
 
 void Tfrianthai::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange) {
-        if (isActiveWindow())
-            FormActivate();
-        else
-            FormDeactivate();
-    }
+    RunActivationHandlers(*this, event);
     QMainWindow::changeEvent(event);
 }
