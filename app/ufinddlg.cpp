@@ -1,8 +1,6 @@
 // The find dialog: one Thai input field with the search text, "&Find" and "&Close".
 #include "app/ufinddlg.h"
 
-#include "app/activation.h"
-
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -10,6 +8,7 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include "app/activation.h"
 #include "app/umekalon.h"
 #include "app/uthaivk.h"
 #include "editor/thaimemo.h"

@@ -1,7 +1,5 @@
 #include "app/umekalon.h"
 
-#include "app/activation.h"
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
@@ -11,6 +9,7 @@
 #include <QScreen>
 #include <filesystem>
 
+#include "app/activation.h"
 #include "app/currency.h"
 #include "app/uabout.h"
 #include "app/uergebnis.h"

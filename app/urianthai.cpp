@@ -1,12 +1,11 @@
 #include "app/urianthai.h"
 
-#include "app/activation.h"
-
 #include <QEvent>
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
 
+#include "app/activation.h"
 #include "app/umekalon.h"
 #include "app/uthaivk.h"
 #include "dictionary/wordlist.h"
