@@ -7,7 +7,6 @@
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <algorithm>
-#include <cstring>
 #include <exception>
 
 #include "script/keytables.h"
@@ -437,15 +436,7 @@ QRegion TThaiedit::SyncImageSize() {
         canvas_.SetTarget(&image_);
         return {};
     }
-    QImage next(size, QImage::Format_RGB32);
-    next.fill(static_cast<QRgb>(0xFF000000u | ControlColor()));
-    if (!image_.isNull()) {
-        const int w = std::min(size.width(), image_.width());
-        const int h = std::min(size.height(), image_.height());
-        for (int y = 0; y < h; ++y)
-            std::memcpy(next.scanLine(y), image_.constScanLine(y), static_cast<size_t>(w) * 4);
-    }
-    image_ = next;
+    image_ = platform::ResizedBackingImage(image_, size, ControlColor());
     canvas_.SetTarget(&image_);
     return QRegion(image_.rect()) - QRegion(oldRect);
 }

@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
-#include <cstring>
 
 #include "platform/keysink.h"
 
@@ -75,15 +74,7 @@ void ThaiHost::SyncImageSize() {
         pending_ = QRegion();
         return;
     }
-    QImage next(size, QImage::Format_RGB32);
-    next.fill(static_cast<QRgb>(0xFF000000u | color_));
-    if (!image_.isNull()) {
-        const int w = std::min(size.width(), image_.width());
-        const int h = std::min(size.height(), image_.height());
-        for (int y = 0; y < h; ++y)
-            std::memcpy(next.scanLine(y), image_.constScanLine(y), static_cast<size_t>(w) * 4);
-    }
-    image_ = next;
+    image_ = ResizedBackingImage(image_, size, color_);
     const QRect all(QPoint(0, 0), size);
     pending_ = (pending_ & all) | (QRegion(all) - QRegion(oldRect));
 }

@@ -549,4 +549,16 @@ void ImageList::Assign(const ImageList& other) {
     images_ = other.images_;
 }
 
+QImage ResizedBackingImage(const QImage& old, QSize size, Color fill) {
+    QImage next(size, QImage::Format_RGB32);
+    next.fill(static_cast<QRgb>(0xFF000000u | fill));
+    if (!old.isNull()) {
+        const int w = std::min(size.width(), old.width());
+        const int h = std::min(size.height(), old.height());
+        for (int y = 0; y < h; ++y)
+            std::memcpy(next.scanLine(y), old.constScanLine(y), static_cast<size_t>(w) * 4);
+    }
+    return next;
+}
+
 }  // namespace platform

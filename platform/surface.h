@@ -214,4 +214,8 @@ private:
     std::vector<Image> images_;
 };
 
+// A backing image resized for a window of `size`: the old pixels that still fit are kept, the
+// rest is filled with `fill`.
+QImage ResizedBackingImage(const QImage& old, QSize size, Color fill);
+
 }  // namespace platform
