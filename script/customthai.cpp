@@ -139,7 +139,9 @@ void TCustomthai::DrawCell(platform::Surface& surface, std::string_view text, in
         while (j < length && thai::CombiningMarks.contains(byteAt(j + 1))) ++j;
         const int w = surface.TextWidth(text.substr(static_cast<size_t>(i - 1), 1));
         const int off = std::max(0, (CellWidth - w) / 2);
-        surface.TextOut(left + off, DrawY + BaseLevel, text.substr(static_cast<size_t>(i - 1), static_cast<size_t>(j - i + 1)));
+        // The font places the marks; the surface keeps them over the base and inside the cell.
+        surface.TextOutCell(left + off, DrawY + BaseLevel, left, left + CellWidth,
+                            text.substr(static_cast<size_t>(i - 1), static_cast<size_t>(j - i + 1)));
         i = j + 1;
         return;
     }
@@ -192,7 +194,8 @@ void TCustomthai::DrawGlyphAt(platform::Surface& surface, int row, unsigned char
         const int pen = surface.PenWidth();
         const int off = (CellWidth - surface.TextWidth(one)) / 2;
         surface.FillRect({DrawX, DrawY, DrawX + CellWidth, DrawY + RowHeight - pen});
-        surface.TextOut(DrawX + off, DrawY + BaseLevel - pen, one);
+        // A mark offered alone is centred in the cell by its ink: it has no advance of its own.
+        surface.TextOutCell(DrawX + off, DrawY + BaseLevel - pen, DrawX, DrawX + CellWidth, one);
         return;
     }
     surface.FillRect({DrawX, DrawY + BaseLevel, DrawX + CellWidth, DrawY + BaseLevel + GlyphHeight});
