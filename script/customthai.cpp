@@ -147,14 +147,26 @@ void TCustomthai::DrawCell(platform::Surface& surface, std::string_view text, in
     }
 
     unsigned char c = byteAt(i);
+    int level = BaseLevel;
+    // The level of the byte that follows the one just drawn at `level`; BaseLevel when it opens
+    // the next cell.
+    auto nextLevel = [&](unsigned char next) {
+        if (next == 0xD1 || (next >= 0xD4 && next <= 0xD7) || next == thai::Maitaikhu) return UpperLevel;
+        if (thai::LowerVowels.contains(next)) return LowerLevel;
+        if (thai::ToneMarks.contains(next)) return level == UpperLevel ? 0 : UpperLevel;
+        return BaseLevel;
+    };
     if (!thai::GlyphChars.contains(c)) {
         surface.TextOut(left + TextIndent, DrawY + BaseLevel, text.substr(static_cast<size_t>(i - 1), 1));
         ++i;
-        return;
+        // Marks after a Latin letter or a digit belong to its cell and are stacked over it.
+        c = byteAt(i);
+        const int next = nextLevel(c);
+        if (next == BaseLevel || i > length) return;
+        level = next;
     }
 
     const platform::ImageList* glyphs = Glyphs();
-    int level = BaseLevel;
     for (;;) {
         if (c == 0x2A) c = kAsteriskSlot;
         const int index = c == 0x20 ? 0 : c - 0xA0;
@@ -174,13 +186,7 @@ void TCustomthai::DrawCell(platform::Surface& surface, std::string_view text, in
 
         ++i;
         c = byteAt(i);
-        int next = BaseLevel;
-        if (c == 0xD1 || (c >= 0xD4 && c <= 0xD7) || c == thai::Maitaikhu)
-            next = UpperLevel;
-        else if (thai::LowerVowels.contains(c))
-            next = LowerLevel;
-        else if (thai::ToneMarks.contains(c))
-            next = level == UpperLevel ? 0 : UpperLevel;
+        const int next = nextLevel(c);
         if (next == BaseLevel || i > length) return;
         level = next;
     }
