@@ -2,8 +2,11 @@
 #include <QApplication>
 
 #include "app/umekalon.h"
+#include "platform/files.h"
 
 int main(int argc, char** argv) {
+    // Under a file-size limit a save fails with a reported error instead of ending the program.
+    platform::IgnoreFileSizeSignal();
     QApplication app(argc, argv);
     CreateWindows();
     fmekalon->show();
