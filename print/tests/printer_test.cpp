@@ -192,4 +192,42 @@ TEST(QtPrinterJob, PagesGoIntoTheDocumentAndAFailedStartLeavesNoJob) {
     EXPECT_FALSE(bad.Printing());
 }
 
+TEST(QtPrinterJob, AFileThatCannotBeWrittenFailsTheJobAndAFailedJobKeepsTheEarlierFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QPrinter device(QPrinter::HighResolution);
+    device.setOutputFormat(QPrinter::PdfFormat);
+    platform::QtPrinter p(&device);
+    // A device that refuses every write: the failure comes at a new page or at the end, never
+    // as a finished job.
+    device.setOutputFileName("/dev/full");
+    bool failed = false;
+    try {
+        p.BeginDoc();
+        for (int page = 1; page <= 40; ++page) {
+            p.StretchDIBits({0, 0, 600, 600}, TwoByTwo(), {0, 0, 2, 2});
+            if (page < 40) p.NewPage();
+        }
+        p.EndDoc();
+    } catch (const std::runtime_error& e) {
+        failed = true;
+        EXPECT_NE(std::string(e.what()).find("/dev/full"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(failed);
+    EXPECT_FALSE(p.Printing());
+
+    // An aborted job leaves the file that was there.
+    const QString earlier = dir.filePath("earlier.pdf");
+    QFile file(earlier);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("earlier");
+    file.close();
+    device.setOutputFileName(earlier);
+    p.BeginDoc();
+    p.StretchDIBits({0, 0, 600, 600}, TwoByTwo(), {0, 0, 2, 2});
+    p.Abort();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "earlier");
+}
+
 }  // namespace
