@@ -45,32 +45,34 @@ inline bool Dark(QRgb c) { return qGray(c) < 128; }
 
 // How far a rendered page differs from a black and white image placed at `at` on it: the share
 // of the pixels dark in either that are dark in only one. A renderer places an image at a
-// fraction of a pixel, so rows may land a pixel apart from top to bottom: each band of rows is
-// compared at its best placement within `slack` pixels of `at`. 1 when nothing is dark.
+// fraction of a pixel, so pixels may land one apart from one side of the page to the other: each
+// tile of the image is compared at its best placement within `slack` pixels of `at`. 1 when
+// nothing is dark.
 inline double Difference(const QImage& rendered, const QImage& expected, QPoint at, int slack) {
-    constexpr int kBand = 32;
+    constexpr int kTile = 64;
     long dark = 0, differ = 0;
-    for (int top = 0; top < expected.height(); top += kBand) {
-        long bestDark = 0, bestDiffer = -1;
-        for (int dy = -slack; dy <= slack; ++dy)
-            for (int dx = -slack; dx <= slack; ++dx) {
-                long d = 0, n = 0;
-                for (int y = top; y < std::min(top + kBand, expected.height()); ++y)
-                    for (int x = 0; x < expected.width(); ++x) {
-                        const int rx = x + at.x() + dx, ry = y + at.y() + dy;
-                        const bool r = rendered.valid(rx, ry) && Dark(rendered.pixel(rx, ry));
-                        const bool e = Dark(expected.pixel(x, y));
-                        d += r || e;
-                        n += r != e;
+    for (int top = 0; top < expected.height(); top += kTile)
+        for (int left = 0; left < expected.width(); left += kTile) {
+            long bestDark = 0, bestDiffer = -1;
+            for (int dy = -slack; dy <= slack; ++dy)
+                for (int dx = -slack; dx <= slack; ++dx) {
+                    long d = 0, n = 0;
+                    for (int y = top; y < std::min(top + kTile, expected.height()); ++y)
+                        for (int x = left; x < std::min(left + kTile, expected.width()); ++x) {
+                            const int rx = x + at.x() + dx, ry = y + at.y() + dy;
+                            const bool r = rendered.valid(rx, ry) && Dark(rendered.pixel(rx, ry));
+                            const bool e = Dark(expected.pixel(x, y));
+                            d += r || e;
+                            n += r != e;
+                        }
+                    if (bestDiffer < 0 || n < bestDiffer) {
+                        bestDiffer = n;
+                        bestDark = d;
                     }
-                if (bestDiffer < 0 || n < bestDiffer) {
-                    bestDiffer = n;
-                    bestDark = d;
                 }
-            }
-        dark += bestDark;
-        differ += bestDiffer;
-    }
+            dark += bestDark;
+            differ += bestDiffer;
+        }
     return dark > 0 ? static_cast<double>(differ) / static_cast<double>(dark) : 1.0;
 }
 
