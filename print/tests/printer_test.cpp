@@ -1,13 +1,21 @@
 // The printer service: the rules of a print job, the one-bit bitmap sent to the page, pages
-// rendered from the in-memory printer, and a job printed through Qt into a PDF file.
+// rendered from the in-memory printer, a job printed through Qt into a PDF file, and the print
+// dialog where no printer queue is installed.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <stdexcept>
 
 #include "platform/printer.h"
+#include "platform/services.h"
 #include "platform/surface.h"
 
 namespace {
@@ -228,6 +236,42 @@ TEST(QtPrinterJob, AFileThatCannotBeWrittenFailsTheJobAndAFailedJobKeepsTheEarli
     p.Abort();
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), "earlier");
+}
+
+TEST(PrintDialog, WithoutAPrinterQueueTheDialogOffersThePdfFileAndPrintingSetsItUp) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QPrinter& system = platform::SystemPrinter();
+    // Qt's printer where no printer queue is installed: PDF output, no file yet.
+    system.setOutputFormat(QPrinter::PdfFormat);
+    system.setOutputFileName(QString());
+    const QString offered = dir.filePath("story.pdf");
+    platform::OfferPdfFile(offered.toStdString());
+
+    // The user looks at the dialog that opens and presses Return on it.
+    QString shown, choice, file;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        user.stop();
+        shown = modal->metaObject()->className();
+        if (auto* printers = modal->findChild<QComboBox*>("printers")) choice = printers->currentText();
+        if (auto* name = modal->findChild<QLineEdit*>("filename")) file = name->text();
+        QTest::keyClick(modal, Qt::Key_Return);
+    });
+    user.start(10);
+    platform::Services real;
+    const bool confirmed = real.PrintDialog();
+    user.stop();
+
+    EXPECT_EQ(shown, "QPrintDialog");
+    EXPECT_EQ(choice, "Print to File (PDF)");
+    EXPECT_EQ(file, offered);
+    EXPECT_TRUE(confirmed);
+    EXPECT_EQ(system.outputFormat(), QPrinter::PdfFormat);
+    EXPECT_EQ(system.outputFileName(), offered);
+    system.setOutputFileName(QString());
 }
 
 }  // namespace
