@@ -148,6 +148,9 @@ void Tfmekalon::BuildMenu() {
     Exit1 = AddItem(fileopt, "Exit1", "E&xit", nullptr, &Tfmekalon::Exit1Click);
 
     editopt = submenu("editopt", "&Edit", &Tfmekalon::editoptClick);
+    connect(editopt, &QMenu::aboutToHide, this, [this] {
+        for (QAction* a : {Cutsel, Copysel, Pastesel, Deletesel}) a->setEnabled(true);
+    });
     Cutsel = AddItem(editopt, "Cutsel", "Cu&t", "Ctrl+X", &Tfmekalon::CutselClick);
     Copysel = AddItem(editopt, "Copysel", "&Copy", "Ctrl+C", &Tfmekalon::CopyselClick);
     Pastesel = AddItem(editopt, "Pastesel", "&Paste", "Ctrl+V", &Tfmekalon::PasteselClick);
@@ -358,6 +361,9 @@ void Tfmekalon::Exit1Click() {
 
 // ---- Edit menu -----------------------------------------------------------------------------
 
+// The items show the state while the menu is open; once it closes they are enabled again, so that
+// their shortcuts always act on the current selection and clipboard (with nothing to act on they
+// do nothing).
 void Tfmekalon::editoptClick() {
     const bool sel = Tm1->Selecting;
     Cutsel->setEnabled(sel);
@@ -398,14 +404,23 @@ void Tfmekalon::searchesClick() {
 void Tfmekalon::WordlistClick() {
     if (diclist.Count() == 0) OpendicselClick();
     if (diclist.Count() == 0) return;
+    // The menus come back on every way out of the search, an error part way included.
+    auto restore = [this] {
+        fileopt->menuAction()->setEnabled(true);
+        Dictionary->menuAction()->setEnabled(true);
+        Wordlist->setText("&Wordlist");
+    };
     fileopt->menuAction()->setEnabled(false);
     Dictionary->menuAction()->setEnabled(false);
     Wordlist->setText("&W..Stop");
-    Tm1->SelectCursorLine();
-    Fergebnis->searchline();
-    fileopt->menuAction()->setEnabled(true);
-    Dictionary->menuAction()->setEnabled(true);
-    Wordlist->setText("&Wordlist");
+    try {
+        Tm1->SelectCursorLine();
+        Fergebnis->searchline();
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
 }
 
 void Tfmekalon::Lookup1Click() {
@@ -510,13 +525,16 @@ void Tfmekalon::DictionaryClick() {
     Savedicassel->setEnabled(diclist.Count() > 0);
 }
 
+// Open, Append and Save As read or write the file first and take over its name only when that
+// worked: a file that fails leaves the menu's name, `dicfile` and the Save As default as they were.
 void Tfmekalon::OpendicselClick() {
     if (!AskSaveDictionary()) return;
     const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open dictionary", 2, "*.dic"));
     if (!chosen) return;
+    const std::string bytes = platform::ReadFileBytes(*chosen);
+    diclist.LoadFromBytes(bytes);
     dicfile = *chosen;
     dictname->setText(QString::fromLocal8Bit(FileNamePart(*chosen)));
-    diclist.LoadFromBytes(platform::ReadFileBytes(*chosen));
     dicchanged = false;
 }
 
@@ -524,16 +542,17 @@ void Tfmekalon::AppenddicselClick() {
     if (!AskSaveDictionary()) return;
     const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Append dictionary", 2, "*.dic"));
     if (!chosen) return;
+    const std::string bytes = platform::ReadFileBytes(*chosen);
+    diclist.AppendFromBytes(bytes);
     dicfile = *chosen;
     dictname->setText(dictname->text() + "+" + QString::fromLocal8Bit(FileNamePart(*chosen)));
-    diclist.AppendFromBytes(platform::ReadFileBytes(*chosen));
 }
 
 void Tfmekalon::SavedicasselClick() {
     const auto chosen = platform::Current().SaveFileDialog(SaveRequest("Save dictionary as", 2, dicfile));
     if (!chosen) return;
-    dicfile = *chosen;
     platform::WriteFileBytes(*chosen, diclist.ToBytes());
+    dicfile = *chosen;
     dicchanged = false;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -278,6 +279,30 @@ TEST_F(MainWindowTest, EditMenuEnablesBySelectionAndClipboardAndCountsLines) {
     EXPECT_TRUE(fmekalon->Pastesel->isEnabled());
 }
 
+TEST_F(MainWindowTest, CutCopyPasteShortcutsActWhateverTheEditMenuLastSaw) {
+    fmekalon->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(fmekalon));
+    auto openAndCloseEditMenu = [&] {
+        fmekalon->editopt->popup(fmekalon->mapToGlobal(QPoint(0, 0)));
+        fmekalon->editopt->hide();
+    };
+    // The menu sees no selection and an empty clipboard.
+    QGuiApplication::clipboard()->clear();
+    fmekalon->Tm1->Lines.Add("abc");
+    openAndCloseEditMenu();
+
+    fmekalon->Tm1->SetCursor(0, 0);
+    fmekalon->Tm1->StartSelection();
+    fmekalon->Tm1->SetCursor(0, 2);
+    fmekalon->Tm1->ExtendSelection();
+    QTest::keyClick(fmekalon->Tm1->tcm, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(platform::ClipboardText(), "ab");
+    QTest::keyClick(fmekalon->Tm1->tcm, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(fmekalon->Tm1->Lines[0], "c");
+    QTest::keyClick(fmekalon->Tm1->tcm, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(fmekalon->Tm1->Lines[0], "abc");
+}
+
 TEST_F(MainWindowTest, PrintWithoutSelectionSaysSoAndFindTakesTheSelection) {
     Trigger(fmekalon->Printsel);
     ASSERT_EQ(services.messages.size(), 1u);
@@ -350,6 +375,28 @@ TEST_F(MainWindowTest, DictionaryOpenAppendAndSave) {
     EXPECT_EQ(fmekalon->diclist.Count(), 4);
 }
 
+TEST_F(MainWindowTest, AFailedDictionaryFileKeepsTheNameTheMenuAndTheSaveAsDefault) {
+    WriteAll(Path("a.dic"), "a\r\n");
+    services.openAnswers.push_back(Path("a.dic"));
+    Trigger(fmekalon->Opendicsel);
+    ASSERT_EQ(fmekalon->dicfile, Path("a.dic"));
+
+    services.openAnswers = {Path("nothere.dic"), Path("gone.dic")};
+    Trigger(fmekalon->Opendicsel);
+    Trigger(fmekalon->Appenddicsel);
+    // Save As into a folder that does not exist fails too.
+    services.saveAnswers.push_back(Path("no/such/folder/b.dic"));
+    Trigger(fmekalon->Savedicassel);
+    EXPECT_EQ(services.errors.size(), 3u);
+    EXPECT_EQ(fmekalon->dicfile, Path("a.dic"));
+    EXPECT_EQ(fmekalon->dictname->text().toStdString(), "a.dic");
+    EXPECT_EQ(fmekalon->diclist.ToBytes(), "a\r\n");
+    EXPECT_EQ(ReadAll(Path("a.dic")), "a\r\n");
+    services.saveAnswers.push_back(std::nullopt);
+    Trigger(fmekalon->Savedicassel);
+    EXPECT_EQ(services.saveRequests.back().fileName, Path("a.dic"));
+}
+
 TEST_F(MainWindowTest, MessageBoxAnswersYesNoCancelAndIgnoresEsc) {
     platform::Install(nullptr);  // the real modal run
     int result = -1;
@@ -367,6 +414,17 @@ TEST_F(MainWindowTest, MessageBoxAnswersYesNoCancelAndIgnoresEsc) {
     EXPECT_EQ(fmsgbox->btnyes->text().toStdString(), "yes");
     EXPECT_EQ(fmsgbox->btnno->text().toStdString(), "no");
     EXPECT_EQ(fmsgbox->btncancel->text().toStdString(), "cancel");
+
+    // Return presses the button that has the focus: "yes" at first, the others after Tab.
+    const int answers[] = {platform::mrYes, platform::mrNo, platform::mrCancel};
+    for (int tabs : {0, 1, 2}) {
+        QTimer::singleShot(0, [&] {
+            for (int i = 0; i < tabs; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            if (fmsgbox->isVisible()) fmsgbox->done(-1);
+        });
+        EXPECT_EQ(platform::Current().ShowModal(*fmsgbox), answers[tabs]) << tabs << " tabs";
+    }
     platform::Install(&services);
 }
 
