@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <filesystem>
 
@@ -20,6 +21,7 @@
 #include "inputfield/thaiedit.h"
 #include "platform/clipboard.h"
 #include "platform/files.h"
+#include "platform/printer.h"
 #include "platform/services.h"
 #include "print/thaiprint.h"
 #include "script/customthai.h"
@@ -141,6 +143,7 @@ void Tfmekalon::BuildMenu() {
     SavefileAssel = AddItem(fileopt, "SavefileAssel", "Save &As...", nullptr, &Tfmekalon::SavefileAsselClick);
     N1 = AddSeparator(fileopt, "N1");
     Printsel = AddItem(fileopt, "Printsel", "&Print...", nullptr, &Tfmekalon::PrintselClick);
+    PrintPreviewsel = AddItem(fileopt, "PrintPreviewsel", "Print Pre&view...", nullptr, &Tfmekalon::PrintPreviewselClick);
     N2 = AddSeparator(fileopt, "N2");
     Exit1 = AddItem(fileopt, "Exit1", "E&xit", nullptr, &Tfmekalon::Exit1Click);
 
@@ -325,12 +328,35 @@ void Tfmekalon::PrintselClick() {
         platform::Current().ShowMessage("Select the text to print!");
         return;
     }
+    // The selection goes when the command ends, also when printing fails.
+    const auto clearSelection = qScopeGuard([this] { Tm1->ClearSelection(); });
+    // Printing to a file offers the text's name: story.txt prints to story.pdf beside it.
+    platform::OfferPdfFile(std::filesystem::absolute(textfile).replace_extension(".pdf").string());
     if (platform::Current().PrintDialog()) {
         auto printer = std::make_unique<TThaiprint>(this);
         printer->SetParent(this, &host->Canvas());
         printer->PrintText(Tm1->SelectedText(), Tm1->Graphicsize);
     }
-    Tm1->ClearSelection();
+}
+
+void Tfmekalon::PrintPreviewselClick() {
+    if (!Tm1->Selecting) {
+        platform::Current().ShowMessage("Select the text to print!");
+        return;
+    }
+    // The preview shows the selection of this moment; the selection stays, ready for Print.
+    const std::string text = Tm1->SelectedText();
+    const int size = Tm1->Graphicsize;
+    platform::Current().PrintPreview(platform::SystemPrinter(), [this, &text, size](QPrinter* printer) {
+        platform::RunCommand([&] { PrintPreviewPaint(printer, text, size); });
+    });
+}
+
+void Tfmekalon::PrintPreviewPaint(QPrinter* printer, const std::string& text, int graphicsSize) {
+    platform::QtPrinter pages(printer, true);
+    TThaiprint composer(this);
+    composer.SetParent(this, &host->Canvas());
+    composer.PrintText(text, graphicsSize, pages);
 }
 
 void Tfmekalon::Exit1Click() {
