@@ -313,6 +313,7 @@ void Tfmekalon::SavefileAsselClick() {
 }
 
 void Tfmekalon::PrintselClick() {
+    if (BeforeLongCommand) BeforeLongCommand();
     if (!Tm1->Selecting) {
         platform::Current().ShowMessage("Select the text to print!");
         return;
@@ -370,6 +371,7 @@ void Tfmekalon::searchesClick() {
 }
 
 void Tfmekalon::WordlistClick() {
+    if (BeforeLongCommand) BeforeLongCommand();
     if (diclist.Count() == 0) OpendicselClick();
     if (diclist.Count() == 0) return;
     fileopt->menuAction()->setEnabled(false);
