@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "app/pdfexport.h"
+#include "app/recovery.h"
 #include "app/umekalon.h"
 #include "platform/files.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     if (const auto exported = pdfexport::Run(QApplication::arguments())) return *exported;
     CreateWindows();
     fmekalon->show();
+    recovery::Start(*fmekalon);  // offers what a killed run left, then keeps copies of the work
     const int result = app.exec();
     DestroyWindows();
     return result;

@@ -324,6 +324,7 @@ void Tfmekalon::SavefileAsselClick() {
 }
 
 void Tfmekalon::PrintselClick() {
+    if (BeforeLongCommand) BeforeLongCommand();
     if (!Tm1->Selecting) {
         platform::Current().ShowMessage("Select the text to print!");
         return;
@@ -407,6 +408,7 @@ void Tfmekalon::searchesClick() {
 }
 
 void Tfmekalon::WordlistClick() {
+    if (BeforeLongCommand) BeforeLongCommand();
     if (diclist.Count() == 0) OpendicselClick();
     if (diclist.Count() == 0) return;
     // The menus come back on every way out of the search, an error part way included.
