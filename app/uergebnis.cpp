@@ -1,7 +1,9 @@
 #include "app/uergebnis.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
 
 #include "app/umekalon.h"
 #include "dictionary/searching.h"
@@ -12,6 +14,9 @@ TFergebnis::TFergebnis(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Fergebnis");
     setWindowTitle(QString());
     resize(530, 328);
+    // Centred on the screen, not over the editor's text at the top left.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     host = new platform::ThaiHost(this);
     host->SetScrollStep(platform::ScrollBar::Horizontal, 12);
     host->SetScrollStep(platform::ScrollBar::Vertical, 32);

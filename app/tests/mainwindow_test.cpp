@@ -496,6 +496,17 @@ TEST_F(MainWindowTest, MessageBoxAnswersYesNoCancelAndIgnoresEsc) {
     EXPECT_EQ(fmsgbox->btnyes->text().toStdString(), "yes");
     EXPECT_EQ(fmsgbox->btnno->text().toStdString(), "no");
     EXPECT_EQ(fmsgbox->btncancel->text().toStdString(), "cancel");
+
+    // Return presses the button that has the focus: "yes" at first, the others after Tab.
+    const int answers[] = {platform::mrYes, platform::mrNo, platform::mrCancel};
+    for (int tabs : {0, 1, 2}) {
+        QTimer::singleShot(0, [&] {
+            for (int i = 0; i < tabs; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            if (fmsgbox->isVisible()) fmsgbox->done(-1);
+        });
+        EXPECT_EQ(platform::Current().ShowModal(*fmsgbox), answers[tabs]) << tabs << " tabs";
+    }
     platform::Install(&services);
 }
 

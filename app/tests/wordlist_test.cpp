@@ -2,7 +2,9 @@
 // word-list window, the caption, and stopping a running search.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QTest>
 
 #include "app/tests/app_fixture.h"
@@ -46,6 +48,9 @@ TEST_F(WordlistTest, ListsTheLinesOfEveryWordOfTheCursorLine) {
     EXPECT_TRUE(fmekalon->fileopt->menuAction()->isEnabled());
     EXPECT_FALSE(dictionary::searching);
     EXPECT_EQ(Fergebnis->results->CursorLine, 0);
+    // The window stands in the middle of the screen, not over the editor's text at the top left.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((Fergebnis->frameGeometry().center() - screen.center()).manhattanLength(), 4);
 }
 
 TEST_F(WordlistTest, UnspacedThaiIsAnalysedIntoTheWordsTheDictionaryKnows) {
