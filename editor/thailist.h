@@ -138,6 +138,8 @@ private:
     // The selection's two points in (line, cell) order.
     void OrderedSelection(int& startLine, int& startCol, int& endLine, int& endCol) const;
     platform::ThaiHost* parent_ = nullptr;
+    // The view origin the host's pixels were painted from (see SetScrollPositions).
+    int shownTop_ = 0, shownLeft_ = 0;
     // Track the host and the sink, which the host's widget tree may delete before the control.
     QPointer<platform::ThaiHost> hostGuard_;
     QPointer<platform::KeySink> sinkGuard_;
