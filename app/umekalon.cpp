@@ -152,6 +152,11 @@ void Tfmekalon::BuildMenu() {
     Copysel = AddItem(editopt, "Copysel", "&Copy", "Ctrl+C", &Tfmekalon::CopyselClick);
     Pastesel = AddItem(editopt, "Pastesel", "&Paste", "Ctrl+V", &Tfmekalon::PasteselClick);
     Deletesel = AddItem(editopt, "Deletesel", "Delete", nullptr, &Tfmekalon::DeleteselClick);
+    // Once the menu is closed Ctrl+X, Ctrl+C and Ctrl+V reach their commands whatever the menu
+    // showed: each does nothing without a selection or clipboard text.
+    connect(editopt, &QMenu::aboutToHide, this, [this] {
+        for (QAction* a : {Cutsel, Copysel, Pastesel}) a->setEnabled(true);
+    });
     N3 = AddSeparator(editopt, "N3");
     SelectWord1 = AddItem(editopt, "SelectWord1", "Select &Word", nullptr, &Tfmekalon::SelectWord1Click);
     SelectLine1 = AddItem(editopt, "SelectLine1", "Select &Line", nullptr, &Tfmekalon::SelectLine1Click);
@@ -363,6 +368,7 @@ void Tfmekalon::searchesClick() {
 }
 
 void Tfmekalon::WordlistClick() {
+    if (BeforeLongCommand) BeforeLongCommand();
     if (diclist.Count() == 0) OpendicselClick();
     if (diclist.Count() == 0) return;
     // The menus come back on every way out of the search, an error part way included.

@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,8 @@ public:
     dictionary::DicList diclist;
     dictionary::DicText dictext;  // the dictionary text of the last search, with its index
     QIcon thaiicon, latinicon, thaiazicon;  // title-bar icons of the input modes
+    // Runs first in a long command (Wordlist, Print): crash recovery brings its copies up to date.
+    std::function<void()> BeforeLongCommand;
 
     // ---- Menu items (named as the window design names them) ------------------------------
     QMenu* fileopt;

@@ -10,6 +10,7 @@
 #include "print/thaiprint.h"
 
 void Tfmekalon::PrintselClick() {
+    if (BeforeLongCommand) BeforeLongCommand();
     if (!Tm1->Selecting) {
         platform::Current().ShowMessage("Select the text to print!");
         return;
@@ -26,6 +27,7 @@ void Tfmekalon::PrintselClick() {
 }
 
 void Tfmekalon::PrintPreviewselClick() {
+    if (BeforeLongCommand) BeforeLongCommand();
     if (!Tm1->Selecting) {
         platform::Current().ShowMessage("Select the text to print!");
         return;
