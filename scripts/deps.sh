@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libthai-dev libthai-data libdatrie1-bin hunspell-th
-  fonts-thai-tlwg fonts-dejavu-core
+  fonts-thai-tlwg fonts-dejavu-core xvfb xdotool
   clang libclang-rt-14-dev
 )
 missing=()
