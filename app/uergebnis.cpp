@@ -2,11 +2,20 @@
 
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <chrono>
 
 #include "app/umekalon.h"
 #include "dictionary/searching.h"
 #include "dictionary/wordlist.h"
 #include "platform/services.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+// While a search lists its lines, the scroll range follows them at most this often.
+constexpr auto kShowEvery = std::chrono::milliseconds(33);
+
+}  // namespace
 
 TFergebnis::TFergebnis(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Fergebnis");
@@ -53,14 +62,23 @@ void TFergebnis::searchline() {
     raise();
     dictionary::DicText& dic = fmekalon->dictext;
     dic.Refresh(fmekalon->diclist);
-    const dictionary::SearchResult found = dictionary::SearchText(dic, selected, [this, &dic](int index) {
+    // Setting the scroll range repaints the scroll bars: while the lines come in, the range
+    // follows them at most about 30 times a second, not with every line.
+    auto shown = Clock::now();
+    results->DeferScrollRanges(true);
+    const dictionary::SearchResult found = dictionary::SearchText(dic, selected, [this, &dic, &shown](int index) {
         results->AddLine(std::string(dic.Line(index)));
+        if (const auto now = Clock::now(); now - shown >= kShowEvery) {
+            results->SetScrollRanges(true);
+            shown = now;
+        }
         platform::Current().ProcessMessages();
         // A search started from the event run above may have refreshed the text: the next find
         // works on the dictionary of that moment.
         dic.Refresh(fmekalon->diclist);
         return dictionary::searching;
     });
+    results->DeferScrollRanges(false);
     results->InsertLine(0, found.header);
     QString caption = QString::fromStdString(dictionary::CaptionFor(results->LineCount() - 1, found.warning));
     if (!dictionary::searching) caption += "...interrupted";
