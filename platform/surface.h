@@ -74,6 +74,8 @@ public:
     void TextOut(int x, int y, std::string_view bytes);
     int TextWidth(std::string_view bytes) const;
     int TextHeight(std::string_view bytes) const;
+    // Distance from the top of a text's cell to its baseline.
+    int TextAscent() const;
 
     // Copies `src` (a rectangle of the bitmap) into `dest`, stretching it, combined by the
     // current copy mode: plain copy or bitwise AND of the pixel colours.
