@@ -109,6 +109,10 @@ public:
     // change of the text (true, one more column). Positions from TopLine and LeftCol.
     void SetScrollRanges(bool fromTextChange);
     void SetScrollPositions();
+    // While a long run of changes fills the text (the word list adding its lines), the changes
+    // leave the scroll bars alone: setting them repaints them, every time. Calls nest; the last
+    // `false` sets the ranges and positions as a change of the text would.
+    void DeferScrollRanges(bool defer);
 
     void HostPaint(const platform::Rect& clip) override;
     void HostResize() override;
@@ -143,6 +147,9 @@ private:
     // The selection's two points in (line, cell) order.
     void OrderedSelection(int& startLine, int& startCol, int& endLine, int& endCol) const;
     platform::ThaiHost* parent_ = nullptr;
+    // The view origin the host's pixels were painted from (see SetScrollPositions).
+    int shownTop_ = 0, shownLeft_ = 0;
+    int scrollRangesDeferred_ = 0;
     // Track the host and the sink, which the host's widget tree may delete before the control.
     QPointer<platform::ThaiHost> hostGuard_;
     QPointer<platform::KeySink> sinkGuard_;
