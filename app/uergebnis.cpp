@@ -57,15 +57,21 @@ void TFergebnis::searchline() {
     show();
     raise();
     dictionary::DicText& dic = fmekalon->dictext;
-    dic.Refresh(fmekalon->diclist);
-    const dictionary::SearchResult found = dictionary::SearchText(dic, selected, [this, &dic](int index) {
-        results->AddLine(std::string(dic.Line(index)));
-        platform::Current().ProcessMessages();
-        // A search started from the event run above may have refreshed the text: the next find
-        // works on the dictionary of that moment.
+    dictionary::SearchResult found;
+    try {
         dic.Refresh(fmekalon->diclist);
-        return dictionary::searching;
-    });
+        found = dictionary::SearchText(dic, selected, [this, &dic](int index) {
+            results->AddLine(std::string(dic.Line(index)));
+            platform::Current().ProcessMessages();
+            // A search started from the event run above may have refreshed the text: the next find
+            // works on the dictionary of that moment.
+            dic.Refresh(fmekalon->diclist);
+            return dictionary::searching;
+        });
+    } catch (...) {
+        dictionary::searching = false;  // a search that failed part way is over
+        throw;
+    }
     results->InsertLine(0, found.header);
     QString caption = QString::fromStdString(dictionary::CaptionFor(results->LineCount() - 1, found.warning));
     if (!dictionary::searching) caption += "...interrupted";

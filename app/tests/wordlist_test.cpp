@@ -113,6 +113,21 @@ TEST_F(WordlistTest, ASecondCommandStopsTheSearchAndRestoresTheMenuAtOnce) {
     EXPECT_EQ(Caption(), "4 lines found...interrupted");
 }
 
+TEST_F(WordlistTest, ASearchThatFailsPartWayRestoresTheMenus) {
+    for (int i = 0; i < 5; ++i) fmekalon->diclist.Insert("word " + std::to_string(1000 + i));
+    EditorLine("word");
+    services.onProcessMessages = [] { throw std::runtime_error("out of memory"); };
+    fmekalon->Wordlist->trigger();
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_TRUE(fmekalon->fileopt->menuAction()->isEnabled());
+    EXPECT_TRUE(fmekalon->Dictionary->menuAction()->isEnabled());
+    EXPECT_EQ(fmekalon->Wordlist->text().toStdString(), "&Wordlist");
+    // The next command searches again instead of taking itself for a stop request.
+    services.onProcessMessages = nullptr;
+    fmekalon->Wordlist->trigger();
+    EXPECT_EQ(Caption(), "5 lines found");
+}
+
 TEST_F(WordlistTest, EscInTheEditorStopsTheSearch) {
     for (int i = 0; i < 20; ++i) fmekalon->diclist.Insert("word " + std::to_string(1000 + i));
     EditorLine("word");
