@@ -1,7 +1,9 @@
 #include "app/uergebnis.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
 #include <chrono>
 
 #include "app/umekalon.h"
@@ -21,6 +23,9 @@ TFergebnis::TFergebnis(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Fergebnis");
     setWindowTitle(QString());
     resize(530, 328);
+    // Centred on the screen, not over the editor's text at the top left.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     host = new platform::ThaiHost(this);
     host->SetScrollStep(platform::ScrollBar::Horizontal, 12);
     host->SetScrollStep(platform::ScrollBar::Vertical, 32);
@@ -61,23 +66,30 @@ void TFergebnis::searchline() {
     show();
     raise();
     dictionary::DicText& dic = fmekalon->dictext;
-    dic.Refresh(fmekalon->diclist);
+    dictionary::SearchResult found;
     // Setting the scroll range repaints the scroll bars: while the lines come in, the range
     // follows them at most about 30 times a second, not with every line.
     auto shown = Clock::now();
     results->DeferScrollRanges(true);
-    const dictionary::SearchResult found = dictionary::SearchText(dic, selected, [this, &dic, &shown](int index) {
-        results->AddLine(std::string(dic.Line(index)));
-        if (const auto now = Clock::now(); now - shown >= kShowEvery) {
-            results->SetScrollRanges(true);
-            shown = now;
-        }
-        platform::Current().ProcessMessages();
-        // A search started from the event run above may have refreshed the text: the next find
-        // works on the dictionary of that moment.
+    try {
         dic.Refresh(fmekalon->diclist);
-        return dictionary::searching;
-    });
+        found = dictionary::SearchText(dic, selected, [this, &dic, &shown](int index) {
+            results->AddLine(std::string(dic.Line(index)));
+            if (const auto now = Clock::now(); now - shown >= kShowEvery) {
+                results->SetScrollRanges(true);
+                shown = now;
+            }
+            platform::Current().ProcessMessages();
+            // A search started from the event run above may have refreshed the text: the next find
+            // works on the dictionary of that moment.
+            dic.Refresh(fmekalon->diclist);
+            return dictionary::searching;
+        });
+    } catch (...) {
+        dictionary::searching = false;  // a search that failed part way is over
+        results->DeferScrollRanges(false);
+        throw;
+    }
     results->DeferScrollRanges(false);
     results->InsertLine(0, found.header);
     QString caption = QString::fromStdString(dictionary::CaptionFor(results->LineCount() - 1, found.warning));
