@@ -66,10 +66,10 @@ void TFergebnis::searchline() {
     show();
     raise();
     dictionary::DicText& dic = fmekalon->dictext;
-    dictionary::SearchResult found;
     // Setting the scroll range repaints the scroll bars: while the lines come in, the range
     // follows them at most about 30 times a second, not with every line.
     auto shown = Clock::now();
+    dictionary::SearchResult found;
     results->DeferScrollRanges(true);
     try {
         dic.Refresh(fmekalon->diclist);

@@ -5,8 +5,8 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
-#include <QTest>
 #include <set>
+#include <QTest>
 
 #include "app/tests/app_fixture.h"
 #include "app/uergebnis.h"
