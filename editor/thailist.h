@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "editor/lines.h"
+#include "platform/clipboard.h"
 #include "platform/host.h"
 #include "platform/keysink.h"
 #include "platform/types.h"
@@ -127,7 +128,11 @@ public:
     bool CursorFromPoint(int x, int y);
     void CopySelection();
     void CutSelection();
+    // Pastes the clipboard text (Paste) or a text from another program (PasteText) in front of
+    // the cursor. Text with characters that TIS-620 lacks is pasted, with "?" for them, only when
+    // the user agrees; returns whether anything was pasted.
     void Paste();
+    bool PasteText(const platform::IncomingText& text);
     void SelectWord();
     void SelectLine();
     void SelectAll();
@@ -138,6 +143,8 @@ private:
     // The selection's two points in (line, cell) order.
     void OrderedSelection(int& startLine, int& startCol, int& endLine, int& endCol) const;
     platform::ThaiHost* parent_ = nullptr;
+    // The view origin the host's pixels were painted from (see SetScrollPositions).
+    int shownTop_ = 0, shownLeft_ = 0;
     // Track the host and the sink, which the host's widget tree may delete before the control.
     QPointer<platform::ThaiHost> hostGuard_;
     QPointer<platform::KeySink> sinkGuard_;
