@@ -16,6 +16,7 @@
 #include "platform/services.h"
 
 class QAction;
+class QPrinter;
 class TThaiedit;
 class QMenu;
 
@@ -45,6 +46,7 @@ public:
     // ---- Menu items (named as the window design names them) ------------------------------
     QMenu* fileopt;
     QAction *newfilesel, *Openfilesel, *savefilesel, *SavefileAssel, *N1, *Printsel, *N2, *Exit1;
+    QAction* PrintPreviewsel;
     QMenu* editopt;
     QAction *Cutsel, *Copysel, *Pastesel, *Deletesel, *N3, *SelectWord1, *SelectLine1, *SelectAll, *N6,
         *Wordwrap1, *N9, *nrlines;
@@ -65,6 +67,9 @@ public:
     void savefileselClick();
     void SavefileAsselClick();
     void PrintselClick();
+    void PrintPreviewselClick();
+    // Draws the pages of a text on a printer of the print preview, as Print would print them.
+    void PrintPreviewPaint(QPrinter* printer, const std::string& text, int graphicsSize);
     void Exit1Click();
     // ---- Edit menu -----------------------------------------------------------------------
     void editoptClick();

@@ -5,69 +5,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include <fstream>
-#include <random>
-#include <sstream>
+#include "bench/dictionary_data.h"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-// UTF-8 Thai to TIS-620; empty when the text holds a character TIS-620 lacks.
-std::string ToTis(std::string_view utf8) {
-    std::string out;
-    for (size_t i = 0; i < utf8.size();) {
-        unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
-        } else if ((c & 0xF0) == 0xE0 && i + 2 < utf8.size()) {
-            unsigned cp = ((c & 0x0Fu) << 12) | ((static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu) << 6) |
-                          (static_cast<unsigned char>(utf8[i + 2]) & 0x3Fu);
-            if (cp < 0x0E01 || cp > 0x0E5B) return {};
-            out += static_cast<char>(cp - 0x0E01 + 0xA1);
-            i += 3;
-        } else {
-            return {};
-        }
-    }
-    return out;
-}
-
-struct Data {
-    std::vector<std::string> thaiWords;
-    std::string dictionaryBytes;  // hunspell words, then th-en.dic
-    std::vector<std::string> unspaced;  // 1,000 lines of unspaced Thai, about 75 KB
-    Data() {
-        std::istringstream in(ReadFile("/usr/share/hunspell/th_TH.dic"));
-        std::string line;
-        std::getline(in, line);  // the word count
-        while (std::getline(in, line)) {
-            if (size_t slash = line.find('/'); slash != std::string::npos) line.resize(slash);
-            std::string tis = ToTis(line);
-            if (tis.empty()) continue;
-            thaiWords.push_back(tis);
-            dictionaryBytes += tis + "\r\n";
-        }
-        dictionaryBytes += ReadFile(std::string(MEKALON_SHARED_DATA) + "/th-en.dic");
-        std::mt19937 rng(1);
-        for (int i = 0; i < 1000 && !thaiWords.empty(); ++i) {
-            std::string text;
-            while (text.size() < 75) text += thaiWords[rng() % thaiWords.size()];
-            unspaced.push_back(text);
-        }
-    }
-};
-
-const Data& TheData() {
-    static const Data data;
-    return data;
-}
+const bench::DictionaryData& TheData() { return bench::TheDictionaryData(); }
 
 const dictionary::DicList& TheList() {
     static const dictionary::DicList list = [] {
@@ -153,7 +95,8 @@ void BM_InsertAndDeleteOneLine(benchmark::State& state) {
 }
 BENCHMARK(BM_InsertAndDeleteOneLine)->Unit(benchmark::kMicrosecond);
 
-// Bringing the dictionary text and its index up to date after a change.
+// Bringing the dictionary text up to date after a change, and that with the whole-word index,
+// which the first whole-word find builds.
 void BM_RefreshDictionaryText(benchmark::State& state) {
     const auto& list = TheList();
     for (auto _ : state) {
@@ -162,5 +105,72 @@ void BM_RefreshDictionaryText(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RefreshDictionaryText)->Unit(benchmark::kMillisecond);
+void BM_RefreshDictionaryTextAndIndex(benchmark::State& state) {
+    const auto& list = TheList();
+    for (auto _ : state) {
+        dictionary::DicText text(list);
+        benchmark::DoNotOptimize(dictionary::findword(text, "a", 0));
+    }
+}
+BENCHMARK(BM_RefreshDictionaryTextAndIndex)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// The quick lookup on a dictionary of 100,000 lines of the form "latin-word thai-word": one
+// keystroke as the lookup window runs it (bring the dictionary text up to date, find the typed
+// text as a whole word and, when there is none, as a prefix from the top). "AfterChange" times
+// the first keystroke after the dictionary changed (a line inserted or deleted, untimed), which
+// must not pay for the whole-word index the lookup never uses.
+const dictionary::DicList& LookupList() {
+    static const dictionary::DicList list = [] {
+        const auto& thai = TheData().thaiWords;
+        std::mt19937 rng(7);
+        dictionary::DicList l;
+        while (l.Count() < 100000) {
+            std::string line;
+            const int letters = 3 + static_cast<int>(rng() % 8);
+            for (int i = 0; i < letters; ++i) line += static_cast<char>('a' + rng() % 26);
+            line += ' ';
+            line += thai.empty() ? std::string("\xA1\xD2\xC3") : thai[rng() % thai.size()];
+            l.Insert(line);
+        }
+        return l;
+    }();
+    return list;
+}
+
+void LookupKeystroke(benchmark::State& state, const std::string& typed, bool afterChange) {
+    dictionary::DicList list = LookupList();
+    dictionary::DicText dic(list);
+    const std::string changed = "\xA1\xD2\xC3\xB7\xB4\xCA\xCD\xBA lookup benchmark";
+    bool inserted = false;
+    for (auto _ : state) {
+        if (afterChange) {
+            state.PauseTiming();
+            if (inserted)
+                list.Delete(list.Find(changed));
+            else
+                list.Insert(changed);
+            inserted = !inserted;
+            state.ResumeTiming();
+        }
+        dic.Refresh(list);
+        int r = dictionary::findwild(dic, typed, 0);
+        if (r == 0) r = dictionary::findwild(dic, typed + "*", 0);
+        benchmark::DoNotOptimize(r);
+    }
+    state.counters["dictionary_lines"] = list.Count();
+}
+// A first letter; a prefix that is no whole word; a text found nowhere (two full scans); Thai.
+BENCHMARK_CAPTURE(LookupKeystroke, FirstLetter, std::string("g"), false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LookupKeystroke, Prefix, std::string("gra"), false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LookupKeystroke, NotFound, std::string("qzxj"), false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LookupKeystroke, ThaiPrefix, std::string("\xA4\xC7\xD2"), false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LookupKeystroke, FirstLetterAfterChange, std::string("g"), true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LookupKeystroke, PrefixAfterChange, std::string("gra"), true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LookupKeystroke, NotFoundAfterChange, std::string("qzxj"), true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LookupKeystroke, ThaiPrefixAfterChange, std::string("\xA4\xC7\xD2"), true)->Unit(benchmark::kMillisecond);
 
 }  // namespace

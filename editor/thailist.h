@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "editor/lines.h"
+#include "platform/clipboard.h"
 #include "platform/host.h"
 #include "platform/keysink.h"
 #include "platform/types.h"
@@ -63,7 +64,21 @@ public:
     static int LineStartPos(std::string_view text, int n);
     // Offset in the joined text of the point (line, col), clamped: col to the line's cell count;
     // a line at or past LineCount becomes (LineCount, 0). Updates line and col to the clamped point.
-    int PointOffset(std::string_view joined, int& line, int& col) const;
+    int PointOffset(int& line, int& col) const;
+
+    // A byte of the joined text as a line and a 0-based byte column: the columns of a line run up
+    // to its length + 1 (its CR, then its LF); (LineCount, 0) is the end of the text.
+    struct TextPoint {
+        int line;
+        int col;
+    };
+    // The byte at `offset` (at or past the end: the end). The work is near `hintLine`, a line at
+    // or close to the answer.
+    TextPoint PointAt(int offset, int hintLine) const;
+    // Replaces the bytes [from, to) of the joined text by `text` and splits the result into lines
+    // again, as one change of Lines; only the lines the range touches are rebuilt. `text` must
+    // not hold a NUL.
+    void ReplaceJoined(int from, int to, std::string_view text, int hintLine);
 
     bool SelectionRange(int& start, int& length) const;
     std::string SelectedText() const;
@@ -94,6 +109,10 @@ public:
     // change of the text (true, one more column). Positions from TopLine and LeftCol.
     void SetScrollRanges(bool fromTextChange);
     void SetScrollPositions();
+    // While a long run of changes fills the text (the word list adding its lines), the changes
+    // leave the scroll bars alone: setting them repaints them, every time. Calls nest; the last
+    // `false` sets the ranges and positions as a change of the text would.
+    void DeferScrollRanges(bool defer);
 
     void HostPaint(const platform::Rect& clip) override;
     void HostResize() override;
@@ -113,7 +132,11 @@ public:
     bool CursorFromPoint(int x, int y);
     void CopySelection();
     void CutSelection();
+    // Pastes the clipboard text (Paste) or a text from another program (PasteText) in front of
+    // the cursor. Text with characters that TIS-620 lacks is pasted, with "?" for them, only when
+    // the user agrees; returns whether anything was pasted.
     void Paste();
+    bool PasteText(const platform::IncomingText& text);
     void SelectWord();
     void SelectLine();
     void SelectAll();
@@ -124,6 +147,9 @@ private:
     // The selection's two points in (line, cell) order.
     void OrderedSelection(int& startLine, int& startCol, int& endLine, int& endCol) const;
     platform::ThaiHost* parent_ = nullptr;
+    // The view origin the host's pixels were painted from (see SetScrollPositions).
+    int shownTop_ = 0, shownLeft_ = 0;
+    int scrollRangesDeferred_ = 0;
     // Track the host and the sink, which the host's widget tree may delete before the control.
     QPointer<platform::ThaiHost> hostGuard_;
     QPointer<platform::KeySink> sinkGuard_;

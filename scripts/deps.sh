@@ -6,8 +6,12 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libthai-dev libthai-data libdatrie1-bin hunspell-th
-  fonts-thai-tlwg fonts-dejavu-core xvfb xdotool
-  clang libclang-rt-14-dev
+  fonts-thai-tlwg fonts-dejavu-core
+  xvfb
+  xdotool
+  poppler-utils
+  clang
+  libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

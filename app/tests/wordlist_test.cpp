@@ -2,7 +2,10 @@
 // word-list window, the caption, and stopping a running search.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
+#include <set>
 #include <QTest>
 
 #include "app/tests/app_fixture.h"
@@ -46,6 +49,9 @@ TEST_F(WordlistTest, ListsTheLinesOfEveryWordOfTheCursorLine) {
     EXPECT_TRUE(fmekalon->fileopt->menuAction()->isEnabled());
     EXPECT_FALSE(dictionary::searching);
     EXPECT_EQ(Fergebnis->results->CursorLine, 0);
+    // The window stands in the middle of the screen, not over the editor's text at the top left.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((Fergebnis->frameGeometry().center() - screen.center()).manhattanLength(), 4);
 }
 
 TEST_F(WordlistTest, UnspacedThaiIsAnalysedIntoTheWordsTheDictionaryKnows) {
@@ -108,6 +114,21 @@ TEST_F(WordlistTest, ASecondCommandStopsTheSearchAndRestoresTheMenuAtOnce) {
     EXPECT_EQ(Caption(), "4 lines found...interrupted");
 }
 
+TEST_F(WordlistTest, ASearchThatFailsPartWayRestoresTheMenus) {
+    for (int i = 0; i < 5; ++i) fmekalon->diclist.Insert("word " + std::to_string(1000 + i));
+    EditorLine("word");
+    services.onProcessMessages = [] { throw std::runtime_error("out of memory"); };
+    fmekalon->Wordlist->trigger();
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_TRUE(fmekalon->fileopt->menuAction()->isEnabled());
+    EXPECT_TRUE(fmekalon->Dictionary->menuAction()->isEnabled());
+    EXPECT_EQ(fmekalon->Wordlist->text().toStdString(), "&Wordlist");
+    // The next command searches again instead of taking itself for a stop request.
+    services.onProcessMessages = nullptr;
+    fmekalon->Wordlist->trigger();
+    EXPECT_EQ(Caption(), "5 lines found");
+}
+
 TEST_F(WordlistTest, EscInTheEditorStopsTheSearch) {
     for (int i = 0; i < 20; ++i) fmekalon->diclist.Insert("word " + std::to_string(1000 + i));
     EditorLine("word");
@@ -147,6 +168,28 @@ TEST_F(WordlistTest, ADictionaryChangedWhileAStoppedSearchWindsDownIsSafe) {
     EXPECT_EQ(r[0], ">word world ");
     // Every listed line is a line of the dictionary at the moment it was found.
     for (size_t i = 3; i < r.size(); ++i) EXPECT_NE(r[i].find("world"), std::string::npos) << r[i];
+}
+
+}  // namespace
+
+namespace {
+
+// The scroll range follows the listed lines in steps, not line by line (setting it repaints the
+// scroll bars); when the search ends it covers every line.
+TEST_F(WordlistTest, TheScrollRangeIsNotSetForEveryListedLine) {
+    for (int i = 0; i < 300; ++i) fmekalon->diclist.Insert("word " + std::to_string(1000 + i));
+    EditorLine("word");
+    std::set<int> ranges;
+    int listed = 0;
+    services.onProcessMessages = [&] {
+        ++listed;
+        ranges.insert(Fergebnis->host->ScrollRange(platform::ScrollBar::Vertical));
+    };
+    fmekalon->Wordlist->trigger();
+    EXPECT_EQ(listed, 300);
+    EXPECT_LT(ranges.size(), 100u);
+    TThailist& r = *Fergebnis->results;
+    EXPECT_EQ(Fergebnis->host->ScrollRange(platform::ScrollBar::Vertical), (301 + r.RowCount + 1) * r.RowHeight);
 }
 
 }  // namespace

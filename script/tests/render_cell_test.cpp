@@ -228,9 +228,35 @@ TEST_P(CellSizes, LatinLetterIsDrawnThroughTheFont) {
             inkLeft = std::min(inkLeft, x - left);
         }
     EXPECT_GT(ink, 4 * g * g);
-    EXPECT_GE(inkTop, 10 * g);  // drawn down at the base level
+    EXPECT_GE(inkTop, 10 * g);  // drawn down in the base glyph's band
     EXPECT_GE(inkLeft, g);      // and shifted right by the text indent
     ExpectUntouchedOutside(left, 0, left + 24 * g, 32 * g);
+    // Its base line is the glyph images' one: the bottom edge of their row 11, 22 g down the row.
+    int inkBottom = -1;
+    for (int y = 0; y < 32 * g; ++y)
+        for (int x = left; x < left + 12 * g; ++x)
+            if (qGray(image_.pixel(x, y)) < 128) inkBottom = y;
+    EXPECT_EQ(inkBottom + 1, 22 * g);
+}
+
+// Marks after a Latin letter or a digit (read from a file or pasted) share its cell: a, mai ek,
+// b are two cells, and so are 1, sara u, sara i, c.
+TEST_P(CellSizes, MarksAfterALatinLetterOrDigitShareItsCell) {
+    const int g = GetParam();
+    thai_.SetCanvasMetrics(surface_, g);
+    EXPECT_EQ(Draw("a\xE8" "b", 0, 0, 2), 4);
+    ExpectStrip(0, 5 * g, 10 * g, Index(0xE8), 0, g);
+    EXPECT_EQ(Draw("1\xD8\xD4" "c", 0, 32 * g, 2), 5);
+    ExpectLowerStrip(image_, 0, 32 * g + 27 * g, g, Index(0xD8));
+    ExpectStrip(0, 32 * g + 5 * g, 32 * g + 10 * g, Index(0xD4), 0, g);
+    // The letter after the marks is drawn through the font in the second cell.
+    for (int top : {0, 32 * g}) {
+        int ink = 0;
+        for (int y = top + 10 * g; y < top + 26 * g; ++y)
+            for (int x = 12 * g; x < 24 * g; ++x) ink += Colour(x, y) != clWhite;
+        EXPECT_GT(ink, 4 * g * g) << top;
+    }
+    ExpectUntouchedOutside(0, 0, 24 * g, 64 * g);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, CellSizes, ::testing::Values(1, 2, 3));
