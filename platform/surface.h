@@ -145,8 +145,9 @@ private:
         QList<QGlyphRun> runs;
         qreal baseline = 0;  // of the laid-out line
         int width = 0;
-        // As a cell: the first character's glyphs and the marks' glyphs, the marks placed for a
-        // box of `placedWidth` that starts `placedOffset` pixels left of the text's origin.
+        // As a cell: the first character's glyphs and the marks' glyphs; `placed` holds them all
+        // with the marks placed for a box of `placedWidth` that starts `placedOffset` pixels left
+        // of the text's origin.
         QList<QGlyphRun> firstRuns, markRuns;
         bool opensWithMark = false;
         int firstAdvance = 0;
@@ -155,7 +156,8 @@ private:
     };
     mutable std::unordered_map<std::string, Shaped> shaped_;
     const Shaped& Shape(std::string_view bytes) const;
-    const QList<QGlyphRun>& PlacedMarks(const Shaped& shaped, int offset, int width) const;
+    const QList<QGlyphRun>& PlacedCell(const Shaped& shaped, int offset, int width) const;
+    void PlaceMarks(Shaped& shaped, int offset, int width) const;
 };
 
 class Bitmap {

@@ -151,15 +151,29 @@ void Surface::TextOut(int x, int y, std::string_view bytes) {
     MarkDirty(Visible(Rect{x - 2, y, x + shaped.width + 2 + metrics_->maxWidth() / 2, y + metrics_->height()}));
 }
 
-// Where the marks of a cell go. Positions are in the text's own coordinates (the first character
-// at 0); the box runs from -offset to width - offset. Shifts are whole pixels, so that glyphs
-// stay on the pixel grid the hinting put them on.
-const QList<QGlyphRun>& Surface::PlacedMarks(const Shaped& shaped, int offset, int width) const {
+// The glyph runs of a cell with its marks placed. Positions are in the text's own coordinates
+// (the first character at 0); the box runs from -offset to width - offset. Shifts are whole
+// pixels, so that glyphs stay on the pixel grid the hinting put them on.
+const QList<QGlyphRun>& Surface::PlacedCell(const Shaped& shaped, int offset, int width) const {
     auto& s = const_cast<Shaped&>(shaped);
     if (s.placedWidth == width && s.placedOffset == offset) return s.placed;
     s.placedWidth = width;
     s.placedOffset = offset;
     s.placed = s.markRuns;
+    PlaceMarks(s, offset, width);
+    // One run where the marks come from the first character's font: one draw call per cell.
+    if (s.firstRuns.size() == 1 && s.placed.size() == 1 && s.placed.front().rawFont() == s.firstRuns.front().rawFont()) {
+        QGlyphRun run = s.firstRuns.front();
+        run.setGlyphIndexes(run.glyphIndexes() + s.placed.front().glyphIndexes());
+        run.setPositions(run.positions() + s.placed.front().positions());
+        s.placed = {run};
+    } else {
+        s.placed = s.firstRuns + s.placed;
+    }
+    return s.placed;
+}
+
+void Surface::PlaceMarks(Shaped& s, int offset, int width) const {
     // One pixel of the box is left free on either side for the smoothed edge of the ink.
     const qreal lo = -offset + 1, hi = width - offset - 1;
     const qreal firstX = !s.firstRuns.isEmpty() && !s.firstRuns.front().positions().isEmpty()
@@ -174,14 +188,14 @@ const QList<QGlyphRun>& Surface::PlacedMarks(const Shaped& shaped, int offset, i
             for (qsizetype k = 0; k < glyphs.size(); ++k)
                 ink |= run.rawFont().boundingRect(glyphs[k]).translated(at[k].x(), 0);
         }
-        if (ink.isEmpty()) return s.placed;
+        if (ink.isEmpty()) return;
         const qreal shift = std::round(-offset + (width - ink.width()) / 2 - ink.left());
         for (QGlyphRun& run : s.placed) {
             QList<QPointF> at = run.positions();
             for (QPointF& p : at) p.rx() += shift;
             run.setPositions(at);
         }
-        return s.placed;
+        return;
     }
 
     for (QGlyphRun& run : s.placed) {
@@ -199,13 +213,12 @@ const QList<QGlyphRun>& Surface::PlacedMarks(const Shaped& shaped, int offset, i
         }
         run.setPositions(at);
     }
-    return s.placed;
 }
 
 void Surface::TextOutCell(int x, int y, int left, int right, std::string_view bytes) {
     if (bytes.empty() || !image_ || image_->isNull()) return;
     const Shaped& shaped = Shape(bytes);
-    const QList<QGlyphRun>& marks = PlacedMarks(shaped, x - left, right - left);
+    const QList<QGlyphRun>& runs = PlacedCell(shaped, x - left, right - left);
     QPainter& p = Painter();
     if (!painterFontSet_) {
         p.setFont(*font_);
@@ -214,8 +227,7 @@ void Surface::TextOutCell(int x, int y, int left, int right, std::string_view by
     p.setPen(ToQColor(Mapped(fontColor_)));
     p.setRenderHint(QPainter::TextAntialiasing, !monochrome_);
     const QPointF origin(x, y + ascent_ - shaped.baseline);
-    for (const QGlyphRun& run : shaped.firstRuns) p.drawGlyphRun(origin, run);
-    for (const QGlyphRun& run : marks) p.drawGlyphRun(origin, run);
+    for (const QGlyphRun& run : runs) p.drawGlyphRun(origin, run);
     MarkDirty(Visible(Rect{std::min(left, x - 2), y, std::max(right, x + shaped.width + 2 + metrics_->maxWidth() / 2),
                            y + metrics_->height()}));
 }
