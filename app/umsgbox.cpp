@@ -81,6 +81,7 @@ void Tfmsgbox::SetQuestion(const QString& text) {
 }
 
 void Tfmsgbox::showEvent(QShowEvent* event) {
+    SetQuestion(Label1->text());  // also for callers that filled Label1 themselves
     QDialog::showEvent(event);
     if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
     btnyes->setFocus();

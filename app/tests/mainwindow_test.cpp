@@ -383,6 +383,16 @@ TEST_F(MainWindowTest, PasteOfCharactersOutsideTis620AsksInTheMessageBoxFirst) {
     EXPECT_GE(fmsgbox->Label1->height(), fmsgbox->Label1->heightForWidth(fmsgbox->Label1->width()));
     EXPECT_GE(fmsgbox->btnyes->y(), fmsgbox->Label1->geometry().bottom());
     EXPECT_EQ(fmsgbox->btnyes->geometry().bottom() + 1 + 5, fmsgbox->height());
+    // A short question shown afterwards has the box at its own size again.
+    fmsgbox->Label1->setText("Textfile has changed. Save it?");
+    platform::Install(nullptr);  // the real modal run
+    QTimer::singleShot(0, [&] {
+        EXPECT_EQ(fmsgbox->size(), QSize(252, 75));
+        EXPECT_EQ(fmsgbox->btnyes->y(), 44);
+        fmsgbox->btncancel->click();
+    });
+    EXPECT_EQ(platform::Current().ShowModal(*fmsgbox), platform::mrCancel);
+    platform::Install(&services);
 }
 
 TEST_F(MainWindowTest, PrintWithoutSelectionSaysSoAndFindTakesTheSelection) {
