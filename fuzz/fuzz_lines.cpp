@@ -3,7 +3,8 @@
 // one change notification per change.
 //
 // Input: the part before the first 0xFF byte is a text to split; every further part is one line
-// store operation, its first byte choosing the operation and the index, the rest the line.
+// store operation, its first byte choosing the operation and the index, the rest the line. After
+// each operation the lines, their starts in the joined text and the line of an offset are checked.
 #include "dictionary/diclist.h"
 #include "editor/lines.h"
 #include "fuzz/fuzz_check.h"
@@ -99,7 +100,7 @@ void CheckStore(const std::vector<std::string_view>& operations) {
             expectedCalls = model.empty() ? 0 : 1;
             model.clear();
             break;
-        default: {
+        case 5: {
             // Assign the lines of the operation's text.
             std::vector<std::string> lines = SplitLines(line);
             for (const std::string& s : lines) expectedLongest = std::max(expectedLongest, static_cast<int>(s.size()));
@@ -107,11 +108,41 @@ void CheckStore(const std::vector<std::string_view>& operations) {
             store.Assign(std::move(lines));
             break;
         }
+        case 6: {
+            // Replace a run of lines (its length from the next byte) by the lines of the rest.
+            const int run = line.empty() ? 0 : static_cast<unsigned char>(line[0]) % 6 - 1;
+            std::vector<std::string> lines = SplitLines(line.empty() ? line : line.substr(1));
+            for (const std::string& s : lines) expectedLongest = std::max(expectedLongest, static_cast<int>(s.size()));
+            const int from = std::clamp(index, 0, count);
+            const int n = std::clamp(run, 0, count - from);
+            model.erase(model.begin() + from, model.begin() + from + n);
+            model.insert(model.begin() + from, lines.begin(), lines.end());
+            store.Replace(index, run, std::move(lines));
+            break;
+        }
+        default:
+            // Closing the gap changes nothing a caller sees.
+            FUZZ_CHECK(store.All() == model);
+            expectedCalls = 0;
+            break;
         }
         FUZZ_CHECK(seen.calls - callsBefore == expectedCalls);
         if (expectedCalls) FUZZ_CHECK(seen.longest == expectedLongest);
-        FUZZ_CHECK(store.All() == model);
         FUZZ_CHECK(store.Count() == static_cast<int>(model.size()));
+        for (int i = 0; i < store.Count(); ++i) FUZZ_CHECK(store[i] == model[static_cast<size_t>(i)]);
+        // The line starts in the joined text, and the line of an offset.
+        const int probe = std::clamp(index, 0, store.Count());
+        int start = 0;
+        for (int i = 0; i < probe; ++i) start += static_cast<int>(model[static_cast<size_t>(i)].size()) + 2;
+        FUZZ_CHECK(store.StartOf(probe) == start);
+        const int total = store.StartOf(store.Count());
+        FUZZ_CHECK(total == static_cast<int>(JoinLines(model).size()));
+        if (probe < store.Count()) {
+            const int offset = start + static_cast<int>(code) % (static_cast<int>(model[static_cast<size_t>(probe)].size()) + 2);
+            FUZZ_CHECK(store.LineOfOffset(offset, static_cast<int>(code) % (store.Count() + 1)) == probe);
+        }
+        FUZZ_CHECK(store.LineOfOffset(total, 0) == store.Count());
+        FUZZ_CHECK(store.LineOfOffset(-1, 0) == 0);
         FUZZ_CHECK(store.Empty() == model.empty());
         // The longest line is never longer than the largest length reported since the list was emptied.
         if (model.empty()) largestSinceEmpty = 0;
