@@ -20,15 +20,24 @@ public:
     void Delete(int index);                      // ignored outside 0..Count-1
     void Assign(std::vector<std::string> lines); // replaces all lines: one change
     void Clear();                                // a change only when lines were held
+    // Replaces lines [at, at + count) (clamped to the list) by `lines`: one change. Returns the
+    // lines taken out.
+    std::vector<std::string> Splice(int at, int count, std::vector<std::string> lines);
 
     // Runs once per change, with the byte length of the longest line the change wrote (0 for a
     // deletion); the longest line overall is at most the largest length ever reported since the
     // list was last emptied.
     std::function<void(int longestWritten)> OnChange;
+    // When set, runs for every change before OnChange with what it did: lines [at, at + inserted)
+    // now stand where `removed` stood. The receiver may take the removed lines.
+    std::function<void(int at, std::vector<std::string>& removed, int inserted)> OnRecord;
 
 private:
     void Changed(int longestWritten) {
         if (OnChange) OnChange(longestWritten);
+    }
+    void Recorded(int at, std::vector<std::string>& removed, int inserted) {
+        if (OnRecord) OnRecord(at, removed, inserted);
     }
     std::vector<std::string> lines_;
 };

@@ -87,6 +87,7 @@ void TThailist::HostMouseMove(platform::ShiftState state, int x, int y) {
 
 void TThailist::HostMouseUp(platform::MouseButton button, platform::ShiftState, int x, int y) {
     const ViewOriginGuard repaintIfScrolled(*this);
+    const EditStep drop(*this);
     if (button != platform::MouseButton::Right || !Dragging) return;
     Dragging = false;
     ShowPointer(*this, platform::PointerShape::IBeam);
@@ -131,6 +132,7 @@ void TThailist::CopySelection() {
 
 void TThailist::CutSelection() {
     const ViewOriginGuard repaintIfScrolled(*this);
+    const EditStep step(*this);
     CopySelection();
     DeleteSelection();
     if (BlankEmptyViewFrom(*this, 0)) DrawCaret();
@@ -138,6 +140,7 @@ void TThailist::CutSelection() {
 
 void TThailist::Paste() {
     if (!platform::ClipboardHasText()) return;
+    const EditStep step(*this);
     std::string clip = platform::ClipboardText();
     // A NUL would end the joined text and drop everything after the insertion point: the
     // clipboard text ends at its first NUL instead.
