@@ -116,7 +116,11 @@ void TextHistory::End(const ViewPoint& after) {
     if (depth_ == 0 || --depth_ > 0) return;
     Open step = std::move(*open_);
     open_.reset();
-    if (step.edits.empty()) return;
+    if (step.edits.empty()) {
+        // A command that moved the cursor or the selection ends a run of typing.
+        if (!step.typing && !(after == step.before)) Seal();
+        return;
+    }
     if (step.typing) {
         stash_ = std::move(step);
         stashAfter_ = after;
@@ -129,6 +133,7 @@ void TextHistory::End(const ViewPoint& after) {
 
 void TextHistory::Record(int at, std::vector<std::string>& removed, int inserted) {
     if (applying_) return;
+    DropRedo();  // a new change: what was undone can no longer be redone
     if (depth_ == 0) {
         // A change outside any command is a step of its own.
         const ViewPoint now = CurrentView ? CurrentView() : ViewPoint{};
@@ -185,9 +190,13 @@ void TextHistory::Add(Open& step, int at, std::vector<std::string>& removed, int
 
 // ---- Closing a step -------------------------------------------------------------------------
 
-void TextHistory::Push(Open& step, const ViewPoint& after, const LineAt& lineAt) {
+void TextHistory::DropRedo() {
     for (const Step& s : redo_) bytes_ -= s.Size();
     redo_.clear();
+}
+
+void TextHistory::Push(Open& step, const ViewPoint& after, const LineAt& lineAt) {
+    DropRedo();
     Step closed = Encode(step, after, lineAt);
     closed.id = nextId_++;
     bytes_ += closed.Size();
@@ -234,7 +243,7 @@ TextHistory::Step TextHistory::Encode(Open& step, const ViewPoint& after, const 
 TextHistory::Step TextHistory::Encode(const ViewPoint& before, const ViewPoint& after, std::vector<Edit>& edits) {
     Step out;
     const int base = before.cursorLine;
-    PutView(out.code, before, base);
+    PutView(out.code, before, 0);
     PutView(out.code, after, base);
     PutUnsigned(out.code, edits.size());
     for (Edit& e : edits) {
@@ -333,7 +342,7 @@ std::optional<ViewPoint> TextHistory::Apply(std::deque<Step>& from, std::deque<S
     back.id = step.id;
     bytes_ += back.Size();
     to.push_back(std::move(back));
-    Trim();
+    Trim(undo);
     Changed();
     return undo ? before : after;
 }
@@ -363,14 +372,20 @@ void TextHistory::SetLimit(size_t bytes) {
 }
 
 // The oldest steps go first; then, if still too much, the undone steps farthest from the text.
-void TextHistory::Trim() {
+// Right after an undo the undone steps farthest away go first, so that undoing on stays possible
+// (the step just undone, nearest to the text, stays as long as it fits at all).
+void TextHistory::Trim(bool afterUndo) {
+    auto dropRedo = [this](size_t keep) {
+        while (bytes_ > limit_ && redo_.size() > keep) {
+            bytes_ -= redo_.front().Size();
+            redo_.pop_front();
+        }
+    };
+    if (afterUndo) dropRedo(1);
     while (bytes_ > limit_ && !undo_.empty()) {
         bytes_ -= undo_.front().Size();
         baseId_ = undo_.front().id;
         undo_.pop_front();
     }
-    while (bytes_ > limit_ && !redo_.empty()) {
-        bytes_ -= redo_.front().Size();
-        redo_.pop_front();
-    }
+    dropRedo(0);
 }

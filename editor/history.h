@@ -114,7 +114,8 @@ private:
     static Step Encode(const ViewPoint& before, const ViewPoint& after, std::vector<Edit>& edits);
     void Decode(Step& step, ViewPoint& before, ViewPoint& after, std::vector<Edit>& edits) const;
     std::optional<ViewPoint> Apply(std::deque<Step>& from, std::deque<Step>& to, bool undo);
-    void Trim();
+    void Trim(bool afterUndo = false);
+    void DropRedo();
     void Changed() {
         if (OnChange) OnChange();
     }

@@ -44,6 +44,7 @@ void PaintSelection(TThailist& v) {
 
 void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState state, int x, int y) {
     const ViewOriginGuard repaintIfScrolled(*this);
+    const EditStep click(*this);  // changes nothing, but a moved cursor ends a run of typing
     // The pressed button counts as held even if the platform reports the state before the press.
     if (button == platform::MouseButton::Left) state.left = true;
     if (button == platform::MouseButton::Right) state.right = true;
