@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <filesystem>
 
@@ -20,6 +21,7 @@
 #include "inputfield/thaiedit.h"
 #include "platform/clipboard.h"
 #include "platform/files.h"
+#include "platform/printer.h"
 #include "platform/services.h"
 #include "print/thaiprint.h"
 #include "script/customthai.h"
@@ -143,10 +145,14 @@ void Tfmekalon::BuildMenu() {
     SavefileAssel = AddItem(fileopt, "SavefileAssel", "Save &As...", nullptr, &Tfmekalon::SavefileAsselClick);
     N1 = AddSeparator(fileopt, "N1");
     Printsel = AddItem(fileopt, "Printsel", "&Print...", nullptr, &Tfmekalon::PrintselClick);
+    PrintPreviewsel = AddItem(fileopt, "PrintPreviewsel", "Print Pre&view...", nullptr, &Tfmekalon::PrintPreviewselClick);
     N2 = AddSeparator(fileopt, "N2");
     Exit1 = AddItem(fileopt, "Exit1", "E&xit", nullptr, &Tfmekalon::Exit1Click);
 
     editopt = submenu("editopt", "&Edit", &Tfmekalon::editoptClick);
+    connect(editopt, &QMenu::aboutToHide, this, [this] {
+        for (QAction* a : {Cutsel, Copysel, Pastesel, Deletesel}) a->setEnabled(true);
+    });
     Undo1 = AddItem(editopt, "Undo1", "&Undo", "Ctrl+Z", &Tfmekalon::Undo1Click);
     Redo1 = AddItem(editopt, "Redo1", "&Redo", "Ctrl+Shift+Z", &Tfmekalon::Redo1Click);
     N11 = AddSeparator(editopt, "N11");
@@ -154,6 +160,11 @@ void Tfmekalon::BuildMenu() {
     Copysel = AddItem(editopt, "Copysel", "&Copy", "Ctrl+C", &Tfmekalon::CopyselClick);
     Pastesel = AddItem(editopt, "Pastesel", "&Paste", "Ctrl+V", &Tfmekalon::PasteselClick);
     Deletesel = AddItem(editopt, "Deletesel", "Delete", nullptr, &Tfmekalon::DeleteselClick);
+    // Once the menu is closed Ctrl+X, Ctrl+C and Ctrl+V reach their commands whatever the menu
+    // showed: each does nothing without a selection or clipboard text.
+    connect(editopt, &QMenu::aboutToHide, this, [this] {
+        for (QAction* a : {Cutsel, Copysel, Pastesel}) a->setEnabled(true);
+    });
     N3 = AddSeparator(editopt, "N3");
     SelectWord1 = AddItem(editopt, "SelectWord1", "Select &Word", nullptr, &Tfmekalon::SelectWord1Click);
     SelectLine1 = AddItem(editopt, "SelectLine1", "Select &Line", nullptr, &Tfmekalon::SelectLine1Click);
@@ -318,16 +329,40 @@ void Tfmekalon::SavefileAsselClick() {
 }
 
 void Tfmekalon::PrintselClick() {
+    if (BeforeLongCommand) BeforeLongCommand();
     if (!Tm1->Selecting) {
         platform::Current().ShowMessage("Select the text to print!");
         return;
     }
+    // The selection goes when the command ends, also when printing fails.
+    const auto clearSelection = qScopeGuard([this] { Tm1->ClearSelection(); });
+    // Printing to a file offers the text's name: story.txt prints to story.pdf beside it.
+    platform::OfferPdfFile(std::filesystem::absolute(textfile).replace_extension(".pdf").string());
     if (platform::Current().PrintDialog()) {
         auto printer = std::make_unique<TThaiprint>(this);
         printer->SetParent(this, &host->Canvas());
         printer->PrintText(Tm1->SelectedText(), Tm1->Graphicsize);
     }
-    Tm1->ClearSelection();
+}
+
+void Tfmekalon::PrintPreviewselClick() {
+    if (!Tm1->Selecting) {
+        platform::Current().ShowMessage("Select the text to print!");
+        return;
+    }
+    // The preview shows the selection of this moment; the selection stays, ready for Print.
+    const std::string text = Tm1->SelectedText();
+    const int size = Tm1->Graphicsize;
+    platform::Current().PrintPreview(platform::SystemPrinter(), [this, &text, size](QPrinter* printer) {
+        platform::RunCommand([&] { PrintPreviewPaint(printer, text, size); });
+    });
+}
+
+void Tfmekalon::PrintPreviewPaint(QPrinter* printer, const std::string& text, int graphicsSize) {
+    platform::QtPrinter pages(printer, true);
+    TThaiprint composer(this);
+    composer.SetParent(this, &host->Canvas());
+    composer.PrintText(text, graphicsSize, pages);
 }
 
 void Tfmekalon::Exit1Click() {
@@ -337,6 +372,9 @@ void Tfmekalon::Exit1Click() {
 
 // ---- Edit menu -----------------------------------------------------------------------------
 
+// The items show the state while the menu is open; once it closes they are enabled again, so that
+// their shortcuts always act on the current selection and clipboard (with nothing to act on they
+// do nothing).
 void Tfmekalon::editoptClick() {
     ShowUndoState();
     const bool sel = Tm1->Selecting;
@@ -383,16 +421,26 @@ void Tfmekalon::searchesClick() {
 }
 
 void Tfmekalon::WordlistClick() {
+    if (BeforeLongCommand) BeforeLongCommand();
     if (diclist.Count() == 0) OpendicselClick();
     if (diclist.Count() == 0) return;
+    // The menus come back on every way out of the search, an error part way included.
+    auto restore = [this] {
+        fileopt->menuAction()->setEnabled(true);
+        Dictionary->menuAction()->setEnabled(true);
+        Wordlist->setText("&Wordlist");
+    };
     fileopt->menuAction()->setEnabled(false);
     Dictionary->menuAction()->setEnabled(false);
     Wordlist->setText("&W..Stop");
-    Tm1->SelectCursorLine();
-    Fergebnis->searchline();
-    fileopt->menuAction()->setEnabled(true);
-    Dictionary->menuAction()->setEnabled(true);
-    Wordlist->setText("&Wordlist");
+    try {
+        Tm1->SelectCursorLine();
+        Fergebnis->searchline();
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
 }
 
 void Tfmekalon::Lookup1Click() {
@@ -497,13 +545,16 @@ void Tfmekalon::DictionaryClick() {
     Savedicassel->setEnabled(diclist.Count() > 0);
 }
 
+// Open, Append and Save As read or write the file first and take over its name only when that
+// worked: a file that fails leaves the menu's name, `dicfile` and the Save As default as they were.
 void Tfmekalon::OpendicselClick() {
     if (!AskSaveDictionary()) return;
     const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open dictionary", 2, "*.dic"));
     if (!chosen) return;
+    const std::string bytes = platform::ReadFileBytes(*chosen);
+    diclist.LoadFromBytes(bytes);
     dicfile = *chosen;
     dictname->setText(QString::fromLocal8Bit(FileNamePart(*chosen)));
-    diclist.LoadFromBytes(platform::ReadFileBytes(*chosen));
     dicchanged = false;
 }
 
@@ -511,16 +562,17 @@ void Tfmekalon::AppenddicselClick() {
     if (!AskSaveDictionary()) return;
     const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Append dictionary", 2, "*.dic"));
     if (!chosen) return;
+    const std::string bytes = platform::ReadFileBytes(*chosen);
+    diclist.AppendFromBytes(bytes);
     dicfile = *chosen;
     dictname->setText(dictname->text() + "+" + QString::fromLocal8Bit(FileNamePart(*chosen)));
-    diclist.AppendFromBytes(platform::ReadFileBytes(*chosen));
 }
 
 void Tfmekalon::SavedicasselClick() {
     const auto chosen = platform::Current().SaveFileDialog(SaveRequest("Save dictionary as", 2, dicfile));
     if (!chosen) return;
-    dicfile = *chosen;
     platform::WriteFileBytes(*chosen, diclist.ToBytes());
+    dicfile = *chosen;
     dicchanged = false;
 }
 

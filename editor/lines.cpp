@@ -11,10 +11,47 @@ int Length(const std::string& s) { return static_cast<int>(std::min<size_t>(s.si
 
 }  // namespace
 
+void TLines::MoveGap(int index) const {
+    const size_t to = static_cast<size_t>(index);
+    if (gapLen_ == 0) {
+        gapStart_ = to;
+        return;
+    }
+    auto first = lines_.begin();
+    if (to < gapStart_) {
+        // The lines [to, gapStart_) move behind the gap.
+        std::move_backward(first + static_cast<std::ptrdiff_t>(to), first + static_cast<std::ptrdiff_t>(gapStart_),
+                           first + static_cast<std::ptrdiff_t>(gapStart_ + gapLen_));
+    } else if (to > gapStart_) {
+        // The lines after the gap, up to line `index`, move in front of it.
+        std::move(first + static_cast<std::ptrdiff_t>(gapStart_ + gapLen_), first + static_cast<std::ptrdiff_t>(to + gapLen_),
+                  first + static_cast<std::ptrdiff_t>(gapStart_));
+    }
+    gapStart_ = to;
+}
+
+void TLines::GrowGap(size_t size) {
+    if (gapLen_ >= size) return;
+    // Room for many more lines than asked for, so that the lines after the gap move seldom.
+    const size_t add = std::max({size - gapLen_, size_t{4096}, lines_.size() / 16});
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(gapStart_ + gapLen_), add, std::string());
+    gapLen_ += add;
+}
+
+const std::vector<std::string>& TLines::All() const {
+    if (gapLen_ > 0) {
+        MoveGap(Count());
+        lines_.resize(lines_.size() - gapLen_);
+        gapLen_ = 0;
+    }
+    return lines_;
+}
+
 void TLines::Set(int index, std::string line) {
     if (index < 0 || index >= Count()) return;
+    Touched(index);
     const int len = Length(line);
-    std::string& slot = lines_[static_cast<size_t>(index)];
+    std::string& slot = lines_[Slot(index)];
     if (OnRecord) {
         std::vector<std::string> removed(1);
         removed[0] = std::move(slot);
@@ -28,26 +65,27 @@ void TLines::Set(int index, std::string line) {
 
 void TLines::Insert(int index, std::string line) {
     index = std::clamp(index, 0, Count());
+    Touched(index);
     const int len = Length(line);
-    lines_.insert(lines_.begin() + index, std::move(line));
+    MoveGap(index);
+    GrowGap(1);
+    lines_[gapStart_++] = std::move(line);
+    --gapLen_;
     std::vector<std::string> none;
     Recorded(index, none, 1);
     Changed(len);
 }
 
-void TLines::Add(std::string line) {
-    const int len = Length(line);
-    lines_.push_back(std::move(line));
-    std::vector<std::string> none;
-    Recorded(Count() - 1, none, 1);
-    Changed(len);
-}
+void TLines::Add(std::string line) { Insert(Count(), std::move(line)); }
 
 void TLines::Delete(int index) {
     if (index < 0 || index >= Count()) return;
+    Touched(index);
+    MoveGap(index);
     std::vector<std::string> removed;
-    if (OnRecord) removed.push_back(std::move(lines_[static_cast<size_t>(index)]));
-    lines_.erase(lines_.begin() + index);
+    if (OnRecord) removed.push_back(std::move(lines_[gapStart_ + gapLen_]));
+    lines_[gapStart_ + gapLen_] = std::string();
+    ++gapLen_;
     Recorded(index, removed, 0);
     Changed(0);
 }
@@ -55,53 +93,126 @@ void TLines::Delete(int index) {
 void TLines::Assign(std::vector<std::string> lines) {
     int longest = 0;
     for (const std::string& s : lines) longest = std::max(longest, Length(s));
-    if (!OnRecord) {
-        lines_ = std::move(lines);
-        Changed(longest);
-        return;
+    Touched(0);
+    std::vector<std::string> removed;
+    int at = 0, inserted = static_cast<int>(lines.size());
+    if (OnRecord) {
+        // Only the lines between the equal head and the equal tail of the old and new list changed.
+        const std::vector<std::string>& old = All();
+        const size_t most = std::min(old.size(), lines.size());
+        size_t head = 0;
+        while (head < most && old[head] == lines[head]) ++head;
+        size_t tail = 0;
+        while (tail < most - head && old[old.size() - 1 - tail] == lines[lines.size() - 1 - tail]) ++tail;
+        removed.assign(std::make_move_iterator(lines_.begin() + static_cast<std::ptrdiff_t>(head)),
+                       std::make_move_iterator(lines_.end() - static_cast<std::ptrdiff_t>(tail)));
+        at = static_cast<int>(head);
+        inserted = static_cast<int>(lines.size() - head - tail);
     }
-    // Only the lines between the equal head and the equal tail of the old and new list changed.
-    const size_t most = std::min(lines_.size(), lines.size());
-    size_t head = 0;
-    while (head < most && lines_[head] == lines[head]) ++head;
-    size_t tail = 0;
-    while (tail < most - head && lines_[lines_.size() - 1 - tail] == lines[lines.size() - 1 - tail]) ++tail;
-    std::vector<std::string> removed(std::make_move_iterator(lines_.begin() + static_cast<std::ptrdiff_t>(head)),
-                                     std::make_move_iterator(lines_.end() - static_cast<std::ptrdiff_t>(tail)));
     lines_ = std::move(lines);
-    Recorded(static_cast<int>(head), removed, static_cast<int>(lines_.size() - head - tail));
+    gapStart_ = gapLen_ = 0;
+    Recorded(at, removed, inserted);
     Changed(longest);
 }
 
 void TLines::Clear() {
-    if (lines_.empty()) return;
+    if (Empty()) return;
+    Touched(0);
     std::vector<std::string> removed;
-    removed.swap(lines_);
+    if (OnRecord) {
+        All();
+        removed.swap(lines_);
+    }
+    lines_.clear();
+    lines_.shrink_to_fit();
+    gapStart_ = gapLen_ = 0;
     Recorded(0, removed, 0);
     Changed(0);
 }
 
-std::vector<std::string> TLines::Splice(int at, int count, std::vector<std::string> lines) {
-    at = std::clamp(at, 0, Count());
-    count = std::clamp(count, 0, Count() - at);
+std::vector<std::string> TLines::ReplaceRange(int& index, int count, std::vector<std::string>& lines, bool keep) {
+    index = std::clamp(index, 0, Count());
+    count = std::clamp(count, 0, Count() - index);
+    Touched(index);
+    // The replaced lines join the gap; the new ones fill it from its start.
+    MoveGap(index);
+    std::vector<std::string> removed;
+    if (keep) removed.reserve(static_cast<size_t>(count));
+    for (int k = 0; k < count; ++k) {
+        std::string& slot = lines_[gapStart_ + gapLen_ + static_cast<size_t>(k)];
+        if (keep) removed.push_back(std::move(slot));
+        slot = std::string();
+    }
+    gapLen_ += static_cast<size_t>(count);
+    GrowGap(lines.size());
+    for (std::string& s : lines) lines_[gapStart_++] = std::move(s);
+    gapLen_ -= lines.size();
+    return removed;
+}
+
+namespace {
+
+int Longest(const std::vector<std::string>& lines) {
     int longest = 0;
     for (const std::string& s : lines) longest = std::max(longest, Length(s));
-    const auto first = lines_.begin() + at;
-    std::vector<std::string> removed(std::make_move_iterator(first), std::make_move_iterator(first + count));
-    const size_t common = std::min(static_cast<size_t>(count), lines.size());
-    // Equal counts are written in place; otherwise the rest is erased or inserted.
-    std::move(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(common), first);
-    if (lines.size() > common)
-        lines_.insert(first + static_cast<std::ptrdiff_t>(common),
-                      std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(common)),
-                      std::make_move_iterator(lines.end()));
-    else
-        lines_.erase(first + static_cast<std::ptrdiff_t>(common), first + count);
+    return longest;
+}
+
+}  // namespace
+
+void TLines::Replace(int index, int count, std::vector<std::string> lines) {
+    const int longest = Longest(lines);
     const int inserted = static_cast<int>(lines.size());
-    std::vector<std::string> recorded = OnRecord ? removed : std::vector<std::string>();
-    Recorded(at, recorded, inserted);
+    std::vector<std::string> removed = ReplaceRange(index, count, lines, OnRecord != nullptr);
+    Recorded(index, removed, inserted);
+    Changed(longest);
+}
+
+std::vector<std::string> TLines::Splice(int index, int count, std::vector<std::string> lines) {
+    const int longest = Longest(lines);
+    const int inserted = static_cast<int>(lines.size());
+    std::vector<std::string> removed = ReplaceRange(index, count, lines, true);
+    if (OnRecord) {
+        std::vector<std::string> copy = removed;
+        Recorded(index, copy, inserted);
+    }
     Changed(longest);
     return removed;
+}
+
+int TLines::StartOf(int index) const {
+    index = std::clamp(index, 0, Count());
+    if (index > startsValid_) {
+        if (starts_.size() < static_cast<size_t>(Count()) + 1) starts_.resize(static_cast<size_t>(Count()) + 1);
+        for (int i = startsValid_; i < index; ++i)
+            starts_[static_cast<size_t>(i) + 1] = starts_[static_cast<size_t>(i)] + static_cast<std::int64_t>((*this)[i].size()) + 2;
+        startsValid_ = index;
+    }
+    return static_cast<int>(std::min<std::int64_t>(starts_[static_cast<size_t>(index)], 0x7FFFFFFF));
+}
+
+int TLines::LineOfOffset(int offset, int hint) const {
+    if (offset < 0) return 0;
+    int line = std::clamp(hint, 0, Count());
+    if (offset < StartOf(line)) {
+        // Every start up to the hint is known now: search them.
+        const auto first = starts_.begin();
+        const auto after = std::upper_bound(first, first + line + 1, static_cast<std::int64_t>(offset));
+        return static_cast<int>(after - first) - 1;
+    }
+    // Gallop on from the hint, then search the starts passed; only the lines up to the answer
+    // (and as many again at most) get their starts worked out.
+    int hi = line + 1;
+    for (int step = 1; hi <= Count() && offset >= StartOf(hi); step *= 2) {
+        line = hi;
+        hi = line + 2 * step;
+    }
+    if (line == Count()) return line;
+    hi = std::min(hi, Count());
+    StartOf(hi);
+    const auto first = starts_.begin();
+    const auto after = std::upper_bound(first + line, first + hi + 1, static_cast<std::int64_t>(offset));
+    return static_cast<int>(after - first) - 1;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+class QPrinter;
+
 namespace platform {
 
 struct FileDialogRequest {
@@ -39,6 +41,9 @@ public:
     virtual std::optional<std::string> OpenFileDialog(const FileDialogRequest& request);
     virtual std::optional<std::string> SaveFileDialog(const FileDialogRequest& request);
     virtual bool PrintDialog();
+    // Shows the pages that `paint` draws on the printer (and redraws after a change of the page
+    // set-up) until the user closes the preview.
+    virtual void PrintPreview(QPrinter& printer, const std::function<void(QPrinter*)>& paint);
     virtual std::optional<FontChoice> FontDialog(const FontChoice& initial);
     // A simple message with an OK button, titled with the application title.
     virtual void ShowMessage(const std::string& text);

@@ -7,6 +7,11 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libthai-dev libthai-data libdatrie1-bin hunspell-th
   fonts-thai-tlwg fonts-dejavu-core
+  xvfb
+  xdotool
+  poppler-utils
+  clang
+  libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do
