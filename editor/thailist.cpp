@@ -199,6 +199,17 @@ void TThailist::LinesChanged(int longestWritten) {
     Selecting = false;
     Modified = true;
     MaxLineLen = std::max(MaxLineLen, longestWritten);
+    if (scrollRangesDeferred_ > 0) return;
+    SetScrollRanges(true);
+    SetScrollPositions();
+}
+
+void TThailist::DeferScrollRanges(bool defer) {
+    if (defer) {
+        ++scrollRangesDeferred_;
+        return;
+    }
+    if (scrollRangesDeferred_ == 0 || --scrollRangesDeferred_ > 0) return;
     SetScrollRanges(true);
     SetScrollPositions();
 }

@@ -15,6 +15,7 @@
 
 #include "editor/history.h"
 #include "editor/lines.h"
+#include "platform/clipboard.h"
 #include "platform/host.h"
 #include "platform/keysink.h"
 #include "platform/types.h"
@@ -135,6 +136,10 @@ public:
     // change of the text (true, one more column). Positions from TopLine and LeftCol.
     void SetScrollRanges(bool fromTextChange);
     void SetScrollPositions();
+    // While a long run of changes fills the text (the word list adding its lines), the changes
+    // leave the scroll bars alone: setting them repaints them, every time. Calls nest; the last
+    // `false` sets the ranges and positions as a change of the text would.
+    void DeferScrollRanges(bool defer);
 
     void HostPaint(const platform::Rect& clip) override;
     void HostResize() override;
@@ -154,7 +159,11 @@ public:
     bool CursorFromPoint(int x, int y);
     void CopySelection();
     void CutSelection();
+    // Pastes the clipboard text (Paste) or a text from another program (PasteText) in front of
+    // the cursor. Text with characters that TIS-620 lacks is pasted, with "?" for them, only when
+    // the user agrees; returns whether anything was pasted.
     void Paste();
+    bool PasteText(const platform::IncomingText& text);
     void SelectWord();
     void SelectLine();
     void SelectAll();
@@ -166,6 +175,9 @@ private:
     // The selection's two points in (line, cell) order.
     void OrderedSelection(int& startLine, int& startCol, int& endLine, int& endCol) const;
     platform::ThaiHost* parent_ = nullptr;
+    // The view origin the host's pixels were painted from (see SetScrollPositions).
+    int shownTop_ = 0, shownLeft_ = 0;
+    int scrollRangesDeferred_ = 0;
     // Track the host and the sink, which the host's widget tree may delete before the control.
     QPointer<platform::ThaiHost> hostGuard_;
     QPointer<platform::KeySink> sinkGuard_;

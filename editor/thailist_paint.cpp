@@ -59,6 +59,13 @@ void TThailist::SetScrollPositions() {
     if (!parent_) return;
     parent_->SetScrollPos(platform::ScrollBar::Horizontal, LeftCol * CellWidth);
     parent_->SetScrollPos(platform::ScrollBar::Vertical, TopLine * RowHeight);
+    // Moving the bars from code moves no pixels: once the origin has moved (typing or moving past
+    // an edge, paging, scrolling by key) the whole view is painted again from the text.
+    if (TopLine != shownTop_ || LeftCol != shownLeft_) {
+        shownTop_ = TopLine;
+        shownLeft_ = LeftCol;
+        parent_->Invalidate();
+    }
 }
 
 void TThailist::HostResize() {
@@ -86,8 +93,8 @@ void TThailist::HostPaint(const Rect& clip) {
         return;
     }
     HideCaret();
-    TopLine = vpos / RowHeight;
-    LeftCol = hpos / CellWidth;
+    TopLine = shownTop_ = vpos / RowHeight;
+    LeftCol = shownLeft_ = hpos / CellWidth;
     PaintRows(clip.top / RowHeight, clip.bottom / RowHeight, clip.left / CellWidth, clip.right / CellWidth);
     DrawCaret();
 }

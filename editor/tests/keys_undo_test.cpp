@@ -188,6 +188,20 @@ TEST_F(UndoTest, ModifiedFollowsTheSavedState) {
     EXPECT_FALSE(view->History.CanRedo());
 }
 
+TEST_F(UndoTest, UndoScrollsTheCursorIntoView) {
+    Load(std::vector<std::string>(200, "line"));
+    view.Cursor(150, 2);
+    Type("x");
+    view.Key(Qt::Key_Home, Qt::ControlModifier);
+    ASSERT_EQ(view->TopLine, 0);
+    Undo();
+    EXPECT_EQ(view->Lines[150], "line");
+    EXPECT_EQ(view->CursorLine, 150);
+    EXPECT_LE(view->TopLine, 150);
+    EXPECT_GT(view->TopLine + view->RowCount, 150);
+    EXPECT_SAME_AS_FULL_REPAINT(view);
+}
+
 TEST_F(UndoTest, TheMemoryBoundDropsTheOldestSteps) {
     Load({"x"});
     view.Cursor(0, 0);
