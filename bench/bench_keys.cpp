@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -54,9 +55,20 @@ public:
     // The line a benchmark works at: the middle of the text, or near its end with the last line
     // in view.
     int LineAt(Where where) const { return where == kMiddle ? bench::kLargeLines / 2 : bench::kLargeLines - 3; }
+    // The cursor on (line, col) in the middle row of the view (no scrolling needed to show it).
     void Show(int line, int col) {
         memo_->ClearSelection();
+        ShowFrom(line - memo_->RowCount / 2);
         memo_->SetCursor(line, col);
+        host_->PaintPending();
+    }
+    // Scrolls the view to show `top` in its first row (a whole repaint, only when it moves).
+    void ShowFrom(int top) {
+        top = std::max(top, 0);
+        if (memo_->TopLine == top) return;
+        memo_->TopLine = top;
+        memo_->SetScrollPositions();
+        host_->Invalidate();
         host_->PaintPending();
     }
     void Key(int key, platform::ShiftState shift = {}) {
@@ -65,8 +77,11 @@ public:
     }
     void Flush() { host_->PaintPending(); }
     // Selects from (line, col) to (line + 20, col).
+    // The view shows the selection's start in its third row: on a view of fewer than 23 rows
+    // its end lies below it, and deleting the selection scrolls back.
     void SelectTwentyLines(int line, int col) {
         memo_->ClearSelection();
+        ShowFrom(line - 2);
         memo_->SetCursor(line, col);
         memo_->StartSelection();
         memo_->SetCursor(line + 20, col);

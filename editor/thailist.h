@@ -140,6 +140,13 @@ public:
     // leave the scroll bars alone: setting them repaints them, every time. Calls nest; the last
     // `false` sets the ranges and positions as a change of the text would.
     void DeferScrollRanges(bool defer);
+    // Around a key or mouse action that repaints the whole window when it moves the view's
+    // origin (calls nest; the outermost one counts). While the origin stands elsewhere than where
+    // the action began, rows are not drawn; the outermost end reports whether any were skipped
+    // (the window then needs the whole repaint even if the origin came back).
+    void BeginOriginWatch();
+    bool EndOriginWatch();
+    bool OriginMoved() const;
 
     void HostPaint(const platform::Rect& clip) override;
     void HostResize() override;
@@ -178,6 +185,9 @@ private:
     // The view origin the host's pixels were painted from (see SetScrollPositions).
     int shownTop_ = 0, shownLeft_ = 0;
     int scrollRangesDeferred_ = 0;
+    int originWatches_ = 0;
+    int watchedTop_ = 0, watchedLeft_ = 0;
+    bool paintSkipped_ = false;
     // Track the host and the sink, which the host's widget tree may delete before the control.
     QPointer<platform::ThaiHost> hostGuard_;
     QPointer<platform::KeySink> sinkGuard_;

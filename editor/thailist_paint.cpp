@@ -108,6 +108,10 @@ void TThailist::PaintRows(int firstRow, int lastRow, int firstCol, int lastCol) 
     lastRow = std::min(lastRow, surface->Height() / RowHeight + 1);
     lastCol = std::min(lastCol, surface->Width() / CellWidth + 1);
     if (lastRow < firstRow || lastCol < firstCol) return;
+    if (OriginMoved()) {
+        paintSkipped_ = true;  // the whole window is repainted when the action ends
+        return;
+    }
     if (LineCount() == 0) {
         // An empty text shows an empty view, also where the last lines were just deleted.
         const platform::Color keep = surface->FillColor();
@@ -178,6 +182,10 @@ void TThailist::RepaintRange(int lineA, int lineB, int cellA, int cellB) {
 void TThailist::HighlightRange(int lineA, int lineB, int cellA, int cellB) {
     platform::Surface* surface = Canvas();
     if (!surface || RowHeight <= 0 || CellWidth <= 0) return;
+    if (OriginMoved()) {
+        paintSkipped_ = true;  // the whole window is repainted when the action ends
+        return;
+    }
     CellPoint from{lineA, cellA}, to{lineB, cellB};
     if (Before(to, from)) std::swap(from, to);
     int firstRow = from.line - TopLine;

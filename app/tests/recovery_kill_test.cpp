@@ -70,6 +70,7 @@ std::string Xdotool(const std::string& display, const std::vector<std::string>& 
     close(out[1]);
     std::string text = ReadFor(out[0], 60);
     close(out[0]);
+    kill(pid, SIGKILL);  // a search for a window that never came stops here
     int status = 0;
     waitpid(pid, &status, 0);
     return text;
