@@ -87,6 +87,8 @@ Tfmekalon::Tfmekalon(QWidget* parent) : QMainWindow(parent) {
     Tm1 = std::make_unique<TThaimemo>();
     Tm1->HighLightColor = platform::clYellow;
     Tm1->Attach(host);
+    Tm1->History.OnChange = [this] { ShowUndoState(); };
+    ShowUndoState();
     thaiicon = ModeIcon(QColor(0, 120, 0), "T");
     latinicon = ModeIcon(QColor(0, 0, 160), "E");
     thaiazicon = ModeIcon(QColor(160, 0, 0), "AZ");
@@ -148,6 +150,9 @@ void Tfmekalon::BuildMenu() {
     connect(editopt, &QMenu::aboutToHide, this, [this] {
         for (QAction* a : {Cutsel, Copysel, Pastesel, Deletesel}) a->setEnabled(true);
     });
+    Undo1 = AddItem(editopt, "Undo1", "&Undo", "Ctrl+Z", &Tfmekalon::Undo1Click);
+    Redo1 = AddItem(editopt, "Redo1", "&Redo", "Ctrl+Shift+Z", &Tfmekalon::Redo1Click);
+    N11 = AddSeparator(editopt, "N11");
     Cutsel = AddItem(editopt, "Cutsel", "Cu&t", "Ctrl+X", &Tfmekalon::CutselClick);
     Copysel = AddItem(editopt, "Copysel", "&Copy", "Ctrl+C", &Tfmekalon::CopyselClick);
     Pastesel = AddItem(editopt, "Pastesel", "&Paste", "Ctrl+V", &Tfmekalon::PasteselClick);
@@ -331,6 +336,7 @@ void Tfmekalon::Exit1Click() {
 // their shortcuts always act on the current selection and clipboard (with nothing to act on they
 // do nothing).
 void Tfmekalon::editoptClick() {
+    ShowUndoState();
     const bool sel = Tm1->Selecting;
     Cutsel->setEnabled(sel);
     Copysel->setEnabled(sel);
@@ -339,6 +345,13 @@ void Tfmekalon::editoptClick() {
     nrlines->setText(QString::number(Tm1->LineCount()) + " lines");
 }
 
+void Tfmekalon::ShowUndoState() {
+    Undo1->setEnabled(Tm1->History.CanUndo());
+    Redo1->setEnabled(Tm1->History.CanRedo());
+}
+
+void Tfmekalon::Undo1Click() { Tm1->Undo(); }
+void Tfmekalon::Redo1Click() { Tm1->Redo(); }
 void Tfmekalon::CutselClick() { Tm1->CutSelection(); }
 void Tfmekalon::CopyselClick() { Tm1->CopySelection(); }
 void Tfmekalon::PasteselClick() { Tm1->Paste(); }

@@ -48,6 +48,7 @@ public:
     QAction *newfilesel, *Openfilesel, *savefilesel, *SavefileAssel, *N1, *Printsel, *N2, *Exit1;
     QAction* PrintPreviewsel;
     QMenu* editopt;
+    QAction *Undo1, *Redo1, *N11;
     QAction *Cutsel, *Copysel, *Pastesel, *Deletesel, *N3, *SelectWord1, *SelectLine1, *SelectAll, *N6,
         *Wordwrap1, *N9, *nrlines;
     QAction *VirtualKbd1, *KeyboardF21, *ThaionAZ1, *searches;
@@ -73,6 +74,10 @@ public:
     void Exit1Click();
     // ---- Edit menu -----------------------------------------------------------------------
     void editoptClick();
+    void Undo1Click();
+    void Redo1Click();
+    // Undo and Redo are enabled while the editor's history has a step for them.
+    void ShowUndoState();
     void CutselClick();
     void CopyselClick();
     void PasteselClick();

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -50,7 +51,15 @@ void TLines::Set(int index, std::string line) {
     if (index < 0 || index >= Count()) return;
     Touched(index);
     const int len = Length(line);
-    lines_[Slot(index)] = std::move(line);
+    std::string& slot = lines_[Slot(index)];
+    if (OnRecord) {
+        std::vector<std::string> removed(1);
+        removed[0] = std::move(slot);
+        slot = std::move(line);
+        Recorded(index, removed, 1);
+    } else {
+        slot = std::move(line);
+    }
     Changed(len);
 }
 
@@ -62,6 +71,8 @@ void TLines::Insert(int index, std::string line) {
     GrowGap(1);
     lines_[gapStart_++] = std::move(line);
     --gapLen_;
+    std::vector<std::string> none;
+    Recorded(index, none, 1);
     Changed(len);
 }
 
@@ -71,8 +82,11 @@ void TLines::Delete(int index) {
     if (index < 0 || index >= Count()) return;
     Touched(index);
     MoveGap(index);
+    std::vector<std::string> removed;
+    if (OnRecord) removed.push_back(std::move(lines_[gapStart_ + gapLen_]));
     lines_[gapStart_ + gapLen_] = std::string();
     ++gapLen_;
+    Recorded(index, removed, 0);
     Changed(0);
 }
 
@@ -80,34 +94,90 @@ void TLines::Assign(std::vector<std::string> lines) {
     int longest = 0;
     for (const std::string& s : lines) longest = std::max(longest, Length(s));
     Touched(0);
+    std::vector<std::string> removed;
+    int at = 0, inserted = static_cast<int>(lines.size());
+    if (OnRecord) {
+        // Only the lines between the equal head and the equal tail of the old and new list changed.
+        const std::vector<std::string>& old = All();
+        const size_t most = std::min(old.size(), lines.size());
+        size_t head = 0;
+        while (head < most && old[head] == lines[head]) ++head;
+        size_t tail = 0;
+        while (tail < most - head && old[old.size() - 1 - tail] == lines[lines.size() - 1 - tail]) ++tail;
+        removed.assign(std::make_move_iterator(lines_.begin() + static_cast<std::ptrdiff_t>(head)),
+                       std::make_move_iterator(lines_.end() - static_cast<std::ptrdiff_t>(tail)));
+        at = static_cast<int>(head);
+        inserted = static_cast<int>(lines.size() - head - tail);
+    }
     lines_ = std::move(lines);
     gapStart_ = gapLen_ = 0;
+    Recorded(at, removed, inserted);
     Changed(longest);
 }
 
 void TLines::Clear() {
     if (Empty()) return;
     Touched(0);
+    std::vector<std::string> removed;
+    if (OnRecord) {
+        All();
+        removed.swap(lines_);
+    }
     lines_.clear();
     lines_.shrink_to_fit();
     gapStart_ = gapLen_ = 0;
+    Recorded(0, removed, 0);
     Changed(0);
 }
 
-void TLines::Replace(int index, int count, std::vector<std::string> lines) {
+std::vector<std::string> TLines::ReplaceRange(int& index, int count, std::vector<std::string>& lines, bool keep) {
     index = std::clamp(index, 0, Count());
     count = std::clamp(count, 0, Count() - index);
     Touched(index);
-    int longest = 0;
-    for (const std::string& s : lines) longest = std::max(longest, Length(s));
     // The replaced lines join the gap; the new ones fill it from its start.
     MoveGap(index);
-    for (int k = 0; k < count; ++k) lines_[gapStart_ + gapLen_ + static_cast<size_t>(k)] = std::string();
+    std::vector<std::string> removed;
+    if (keep) removed.reserve(static_cast<size_t>(count));
+    for (int k = 0; k < count; ++k) {
+        std::string& slot = lines_[gapStart_ + gapLen_ + static_cast<size_t>(k)];
+        if (keep) removed.push_back(std::move(slot));
+        slot = std::string();
+    }
     gapLen_ += static_cast<size_t>(count);
     GrowGap(lines.size());
     for (std::string& s : lines) lines_[gapStart_++] = std::move(s);
     gapLen_ -= lines.size();
+    return removed;
+}
+
+namespace {
+
+int Longest(const std::vector<std::string>& lines) {
+    int longest = 0;
+    for (const std::string& s : lines) longest = std::max(longest, Length(s));
+    return longest;
+}
+
+}  // namespace
+
+void TLines::Replace(int index, int count, std::vector<std::string> lines) {
+    const int longest = Longest(lines);
+    const int inserted = static_cast<int>(lines.size());
+    std::vector<std::string> removed = ReplaceRange(index, count, lines, OnRecord != nullptr);
+    Recorded(index, removed, inserted);
     Changed(longest);
+}
+
+std::vector<std::string> TLines::Splice(int index, int count, std::vector<std::string> lines) {
+    const int longest = Longest(lines);
+    const int inserted = static_cast<int>(lines.size());
+    std::vector<std::string> removed = ReplaceRange(index, count, lines, true);
+    if (OnRecord) {
+        std::vector<std::string> copy = removed;
+        Recorded(index, copy, inserted);
+    }
+    Changed(longest);
+    return removed;
 }
 
 int TLines::StartOf(int index) const {

@@ -30,6 +30,8 @@ public:
     // Replaces the lines [index, index + count) by `lines` (index and count clamped to the list):
     // one change, also when nothing differs afterwards.
     void Replace(int index, int count, std::vector<std::string> lines);
+    // The same, returning the lines taken out (the undo history swaps lines with it).
+    std::vector<std::string> Splice(int index, int count, std::vector<std::string> lines);
 
     // Offset in the joined text of line `index`'s first byte; Count() (or more) gives the length
     // of the joined text. Costs nothing for lines before the first one changed since the last
@@ -44,11 +46,19 @@ public:
     // deletion); the longest line overall is at most the largest length ever reported since the
     // list was last emptied.
     std::function<void(int longestWritten)> OnChange;
+    // When set, runs for every change before OnChange with what it did: lines [at, at + inserted)
+    // now stand where `removed` stood. The receiver may take the removed lines.
+    std::function<void(int at, std::vector<std::string>& removed, int inserted)> OnRecord;
 
 private:
     void Changed(int longestWritten) {
         if (OnChange) OnChange(longestWritten);
     }
+    void Recorded(int at, std::vector<std::string>& removed, int inserted) {
+        if (OnRecord) OnRecord(at, removed, inserted);
+    }
+    // Replace without notifications; returns the lines taken out (only when `keep`).
+    std::vector<std::string> ReplaceRange(int& index, int count, std::vector<std::string>& lines, bool keep);
     // Line starts before `index` stay valid; the later ones are worked out again when asked for.
     void Touched(int index) { startsValid_ = std::min(startsValid_, std::max(index, 0)); }
     size_t Slot(int index) const {

@@ -161,6 +161,7 @@ void TThailist::Clear() {
     AnchorLine = AnchorCol = ExtentLine = ExtentCol = AnchorPos = ExtentPos = 0;
     MaxLineLen = 0;
     Lines.Clear();
+    History.Clear();
     DrawCaret();
 }
 
@@ -178,6 +179,7 @@ void TThailist::LoadFile(const std::string& name) {
     bytes = std::string();
     Clear();
     Lines.Assign(std::move(lines));
+    History.Clear();
     Modified = false;
     PaintRows(0, RowCount, 0, ColCount);
     DrawCaret();
@@ -185,7 +187,7 @@ void TThailist::LoadFile(const std::string& name) {
 
 void TThailist::SaveFile(const std::string& name) {
     platform::WriteFileBytes(name, JoinedText());
-    Modified = false;
+    MarkUnmodified();
 }
 
 void TThailist::AddLine(std::string s) { Lines.Add(std::move(s)); }
@@ -314,6 +316,7 @@ void TThailist::ClearSelection() {
 void TThailist::DeleteSelection() {
     int start = 0, length = 0;
     if (!SelectionRange(start, length)) return;
+    const EditStep step(*this);
     const bool anchorFirst = AnchorPos < ExtentPos;
     const int startLine = anchorFirst ? AnchorLine : ExtentLine;
     const int startCol = anchorFirst ? AnchorCol : ExtentCol;

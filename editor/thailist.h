@@ -9,9 +9,11 @@
 #pragma once
 
 #include <QPointer>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "editor/history.h"
 #include "editor/lines.h"
 #include "platform/clipboard.h"
 #include "platform/host.h"
@@ -54,6 +56,8 @@ public:
     platform::Color HighLightColor = platform::clYellow;
     bool ThaiOnAZ = false;
     TLines Lines;
+    // The undo history of Lines; it records once KeepHistory has run (the editor does).
+    TextHistory History{Lines};
     platform::KeySink* tcm = nullptr;
     bool HardReturn = true;
     bool Destroying = false;
@@ -95,6 +99,29 @@ public:
     void ExtendSelection();
     void ClearSelection();
     void DeleteSelection();
+
+    // ---- Undo (thailist_undo.cpp) ----------------------------------------------------------
+    // Starts recording every change of Lines into History.
+    void KeepHistory();
+    ViewPoint View() const;
+    // Takes back the last step (or does the last undone one again): text, cursor and selection
+    // as they were, the cursor scrolled into view, the changed rows repainted. False when there
+    // was nothing to do.
+    bool Undo();
+    bool Redo();
+    // The text counts as unchanged: Modified false, and undo back to here clears it again.
+    void MarkUnmodified();
+    // Everything changed while one lives is one step of the history (the outermost one counts).
+    class EditStep {
+    public:
+        explicit EditStep(TThailist& view, bool typing = false);
+        ~EditStep();
+        EditStep(const EditStep&) = delete;
+        EditStep& operator=(const EditStep&) = delete;
+
+    private:
+        TThailist& view_;
+    };
 
     // ---- Painting, scrolling, word wrap ----------------------------------------------------
     void SetGraphicsize(int n);
@@ -151,6 +178,7 @@ public:
 
 private:
     void LinesChanged(int longestWritten);
+    bool RestoreFromHistory(const std::optional<ViewPoint>& view);
     // The selection's two points in (line, cell) order.
     void OrderedSelection(int& startLine, int& startCol, int& endLine, int& endCol) const;
     platform::ThaiHost* parent_ = nullptr;

@@ -266,7 +266,12 @@ void CtrlAction(TThailist& v, int key) {
 }  // namespace
 
 void TThailist::KeyDown(int& key, platform::ShiftState shift) {
+    if (shift.ctrl && !shift.alt && key == vk::KeyZ) {
+        shift.shift ? Redo() : Undo();
+        return;
+    }
     const ViewOriginGuard repaintIfScrolled(*this);
+    const EditStep step(*this);
     // Space, the letter keys and 97..122 (keypad, F1..F11) may answer a pending offer.
     const bool mayAnswerOffer = key == vk::Space || (key >= 65 && key <= 90) || (key >= 97 && key <= 122);
     if (!mayAnswerOffer) CancelOffer();

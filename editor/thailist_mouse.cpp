@@ -46,6 +46,7 @@ void PaintSelection(TThailist& v) {
 
 void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState state, int x, int y) {
     const ViewOriginGuard repaintIfScrolled(*this);
+    const EditStep click(*this);  // changes nothing, but a moved cursor ends a run of typing
     // The pressed button counts as held even if the platform reports the state before the press.
     if (button == platform::MouseButton::Left) state.left = true;
     if (button == platform::MouseButton::Right) state.right = true;
@@ -89,6 +90,7 @@ void TThailist::HostMouseMove(platform::ShiftState state, int x, int y) {
 
 void TThailist::HostMouseUp(platform::MouseButton button, platform::ShiftState, int x, int y) {
     const ViewOriginGuard repaintIfScrolled(*this);
+    const EditStep drop(*this);
     if (button != platform::MouseButton::Right || !Dragging) return;
     Dragging = false;
     ShowPointer(*this, platform::PointerShape::IBeam);
@@ -133,6 +135,7 @@ void TThailist::CopySelection() {
 
 void TThailist::CutSelection() {
     const ViewOriginGuard repaintIfScrolled(*this);
+    const EditStep step(*this);
     CopySelection();
     DeleteSelection();
     if (BlankEmptyViewFrom(*this, 0)) DrawCaret();
@@ -164,6 +167,7 @@ bool TThailist::PasteText(const platform::IncomingText& text) {
                                      " Paste with these replacements?";
         if (platform::Current().AskQuestion(question) != platform::mrYes) return false;
     }
+    const EditStep step(*this);
     std::string clip = text.bytes;
     // A NUL would end the joined text and drop everything after the insertion point: the
     // clipboard text ends at its first NUL instead.

@@ -253,6 +253,7 @@ void TThailist::DrawCaret() {
 }
 
 void TThailist::WordWrap() {
+    const EditStep step(*this);
     std::string text = JoinedText();
     thai::WrapText(text, ColCount);
     Lines.Assign(SplitLines(text));

@@ -30,7 +30,10 @@ void RepaintCursorCell(TThaimemo& memo) {
 
 }  // namespace
 
+TThaimemo::TThaimemo() { KeepHistory(); }
+
 void TThaimemo::KeyPress(unsigned char& key) {
+    const EditStep typing(*this, true);
     const bool offerShown = ThaiOnAZ && PendingLetter != 0;
     if (ThaiOnAZ && OfferKey(key)) return;
     if (thai::PrintableChars.contains(key) && ThaiKeyboard && !ThaiOnAZ)

@@ -10,6 +10,9 @@ class TThaimemo : public TThailist {
 public:
     bool ThaiKeyboard = false;
 
+    // The editor keeps an undo history of its text.
+    TThaimemo();
+
     // The key-press stage: "Thai on A..Z" offer, Thai layout mapping, insertion.
     void KeyPress(unsigned char& key) override;
     // True when the key showed or stepped an offer; otherwise `key` may now be the offered letter.

@@ -4,6 +4,7 @@
 #include "script/thai.h"
 
 void TThaimemo::ReplaceSelection(std::string_view s) {
+    const EditStep step(*this);
     DeleteSelection();
     // Only a line that exists can take the text; the callers replace a selection on one.
     if (CursorLine < 0 || CursorLine >= LineCount()) return;
