@@ -57,6 +57,22 @@ platform::FileDialogRequest SaveRequest(const char* title, int filterIndex, cons
     return r;
 }
 
+// The save dialog with the file's encoding as its type, the current one preselected; the one
+// chosen goes into the format (a change of encoding drops the byte order mark).
+std::optional<std::string> SaveDialogWithEncoding(platform::FileDialogRequest request, platform::TextFormat& format) {
+    request.encodings = {platform::EncodingName(platform::TextEncoding::Tis620),
+                         platform::EncodingName(platform::TextEncoding::Utf8)};
+    request.encoding = platform::EncodingName(format.encoding);
+    const auto choice = platform::Current().SaveFileDialogWithEncoding(request);
+    if (!choice) return std::nullopt;
+    const auto encoding = platform::EncodingFromName(choice->encoding);
+    if (encoding && *encoding != format.encoding) {
+        format.encoding = *encoding;
+        format.byteOrderMark = false;
+    }
+    return choice->path;
+}
+
 // The title-bar icons of the input modes: a 16 x 16 letter on a coloured square.
 QIcon ModeIcon(QColor background, const char* letters) {
     QPixmap pm(16, 16);
@@ -306,7 +322,7 @@ void Tfmekalon::savefileselClick() {
 }
 
 void Tfmekalon::SavefileAsselClick() {
-    const auto chosen = platform::Current().SaveFileDialog(SaveRequest("Save file as", 1, textfile));
+    const auto chosen = SaveDialogWithEncoding(SaveRequest("Save file as", 1, textfile), Tm1->FileFormat);
     if (!chosen) return;
     textfile = *chosen;
     savefileselClick();
@@ -488,9 +504,12 @@ void Tfmekalon::OpendicselClick() {
     if (!AskSaveDictionary()) return;
     const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open dictionary", 2, "*.dic"));
     if (!chosen) return;
+    // Read first: a file that cannot be read, or is no text, leaves the dictionary and its name.
+    const platform::DecodedText text = platform::ReadTextFile(*chosen);
     dicfile = *chosen;
     dictname->setText(QString::fromLocal8Bit(FileNamePart(*chosen)));
-    diclist.LoadFromBytes(platform::ReadFileBytes(*chosen));
+    diclist.LoadFromBytes(text.bytes);
+    dicformat = text.format;
     dicchanged = false;
 }
 
@@ -498,16 +517,17 @@ void Tfmekalon::AppenddicselClick() {
     if (!AskSaveDictionary()) return;
     const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Append dictionary", 2, "*.dic"));
     if (!chosen) return;
+    const platform::DecodedText text = platform::ReadTextFile(*chosen);
     dicfile = *chosen;
     dictname->setText(dictname->text() + "+" + QString::fromLocal8Bit(FileNamePart(*chosen)));
-    diclist.AppendFromBytes(platform::ReadFileBytes(*chosen));
+    diclist.AppendFromBytes(text.bytes);
 }
 
 void Tfmekalon::SavedicasselClick() {
-    const auto chosen = platform::Current().SaveFileDialog(SaveRequest("Save dictionary as", 2, dicfile));
+    const auto chosen = SaveDialogWithEncoding(SaveRequest("Save dictionary as", 2, dicfile), dicformat);
     if (!chosen) return;
     dicfile = *chosen;
-    platform::WriteFileBytes(*chosen, diclist.ToBytes());
+    platform::WriteTextFile(*chosen, diclist.ToBytes(), dicformat);
     dicchanged = false;
 }
 

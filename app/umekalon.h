@@ -13,6 +13,7 @@
 #include "editor/thaimemo.h"
 #include "platform/host.h"
 #include "platform/services.h"
+#include "platform/textcodec.h"
 
 class QAction;
 class TThaiedit;
@@ -35,6 +36,7 @@ public:
     std::string textfile = "noname.txt";  // full path of the current text file
     std::string dicfile = "noname.dic";   // full path of the dictionary file
     bool dicchanged = false;
+    platform::TextFormat dicformat;  // how the dictionary file is written, from Open
     dictionary::DicList diclist;
     dictionary::DicText dictext;  // the dictionary text of the last search, with its index
     QIcon thaiicon, latinicon, thaiazicon;  // title-bar icons of the input modes

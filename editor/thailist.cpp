@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/textcodec.h"
 #include "script/thai.h"
 
 TThailist::TThailist() {
@@ -108,6 +109,7 @@ void TThailist::Clear() {
     CursorLine = CursorCol = TopLine = LeftCol = 0;
     AnchorLine = AnchorCol = ExtentLine = ExtentCol = AnchorPos = ExtentPos = 0;
     MaxLineLen = 0;
+    FileFormat = {};
     Lines.Clear();
     DrawCaret();
 }
@@ -120,11 +122,12 @@ void TThailist::ResetView() {
 }
 
 void TThailist::LoadFile(const std::string& name) {
-    // Read first: a file that cannot be read leaves the text as it was.
-    std::string bytes = platform::ReadFileBytes(name);
-    std::vector<std::string> lines = SplitLines(bytes);
-    bytes = std::string();
+    // Read first: a file that cannot be read (or is no text) leaves the text as it was.
+    platform::DecodedText text = platform::ReadTextFile(name);
+    std::vector<std::string> lines = SplitLines(text.bytes);
+    text.bytes = std::string();
     Clear();
+    FileFormat = text.format;
     Lines.Assign(std::move(lines));
     Modified = false;
     PaintRows(0, RowCount, 0, ColCount);
@@ -132,7 +135,7 @@ void TThailist::LoadFile(const std::string& name) {
 }
 
 void TThailist::SaveFile(const std::string& name) {
-    platform::WriteFileBytes(name, JoinedText());
+    platform::WriteTextFile(name, JoinedText(), FileFormat);
     Modified = false;
 }
 

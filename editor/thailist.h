@@ -15,6 +15,7 @@
 #include "editor/lines.h"
 #include "platform/host.h"
 #include "platform/keysink.h"
+#include "platform/textcodec.h"
 #include "platform/types.h"
 #include "script/customthai.h"
 
@@ -56,6 +57,9 @@ public:
     platform::KeySink* tcm = nullptr;
     bool HardReturn = true;
     bool Destroying = false;
+    // How the text's file is written: set by LoadFile, used by SaveFile; a cleared (new) text is
+    // TIS-620 with CR LF.
+    platform::TextFormat FileFormat;
 
     int LineCount() const { return Lines.Count(); }
     std::string JoinedText() const;
