@@ -1,9 +1,11 @@
 // Text file encodings: detecting TIS-620 or UTF-8 with the file's byte order mark and line end,
 // and converting UTF-8 both ways through the Windows-874 table, fast enough for texts of many
-// megabytes (one pass each way, plain ASCII eight bytes at a time).
+// megabytes (one pass each way).
 #include "platform/textcodec.h"
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -37,36 +39,42 @@ struct Utf8Scan {
     size_t badAt = std::string::npos;         // first invalid sequence (when !valid)
     size_t unmappableAt = std::string::npos;  // first character without a TIS-620 byte
     char32_t unmappable = 0;
+    size_t consumed = 0;  // the UTF-8 bytes converted (up to the first character without a byte)
+    size_t written = 0;   // the Windows-874 bytes they gave
 };
 
-// Converts UTF-8 `in` to Windows-874 bytes in `out`, checking it throughout. Stops at the first
-// invalid sequence; a character without a byte is noted (the first one) and the scan goes on, since
-// an invalid sequence later still makes the file TIS-620.
-Utf8Scan ConvertUtf8(std::string_view in, std::string& out) {
+// Converts the UTF-8 bytes of `file` from `from` on to Windows-874 bytes, written over the file
+// from its start (a character never gives more bytes than it takes, so the writing never reaches
+// bytes still to be read), checking them throughout. Stops at the first invalid sequence. The
+// first character without a byte is noted and the writing stops there, while the check goes on:
+// an invalid sequence later still makes the file TIS-620, and RestoreUtf8 gets it back.
+Utf8Scan ConvertUtf8InPlace(std::string& file, size_t from) {
     Utf8Scan scan;
     const auto& thai = ThaiBlock();
-    out.resize(in.size());
-    const unsigned char* const begin = reinterpret_cast<const unsigned char*>(in.data());
+    unsigned char* const begin = reinterpret_cast<unsigned char*>(file.data()) + from;
+    unsigned char* const end = reinterpret_cast<unsigned char*>(file.data()) + file.size();
     const unsigned char* p = begin;
-    const unsigned char* const end = begin + in.size();
-    char* o = out.data();
+    char* o = file.data();
+    char* stop = nullptr;  // where the writing stopped, at the first character without a byte
     while (p < end) {
-        while (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if (word & kHighBits) break;
-            std::memcpy(o, p, 8);
-            p += 8;
-            o += 8;
-        }
-        if (p == end) break;
         const unsigned char c = *p;
         if (c < 0x80) {
-            *o++ = static_cast<char>(c);
+            if (!stop) *o++ = static_cast<char>(c);
             ++p;
             continue;
         }
         const size_t left = static_cast<size_t>(end - p);
+        // The Thai block U+0E00..U+0E7F (E0 B8 80 .. E0 B9 BF), most of a Thai text, goes first.
+        if (c == 0xE0 && left >= 3 && (p[1] & 0xFE) == 0xB8 && Continuation(p[2])) {
+            const unsigned index = ((p[1] & 1u) << 6) | (p[2] & 0x3Fu);
+            const int b = thai[index];
+            if (b >= 0) {
+                scan.multibyte = true;
+                if (!stop) *o++ = static_cast<char>(b);
+                p += 3;
+                continue;
+            }
+        }
         char32_t cp = 0;
         size_t len = 0;
         if (c >= 0xC2 && c <= 0xDF) {
@@ -96,15 +104,27 @@ Utf8Scan ConvertUtf8(std::string_view in, std::string& out) {
         }
         scan.multibyte = true;
         const int b = (cp >= 0x0E00 && cp < 0x0E80) ? thai[cp - 0x0E00] : UnicodeToCp874(cp);
-        if (b < 0 && scan.unmappableAt == std::string::npos) {
+        if (b < 0 && !stop) {
             scan.unmappableAt = static_cast<size_t>(p - begin);
             scan.unmappable = cp;
+            stop = o;
+            scan.consumed = scan.unmappableAt;
         }
-        *o++ = static_cast<char>(b < 0 ? '?' : b);
+        if (!stop) *o++ = static_cast<char>(b);
         p += len;
     }
-    out.resize(static_cast<size_t>(o - out.data()));
+    if (!stop) scan.consumed = static_cast<size_t>(p - begin);
+    scan.written = static_cast<size_t>(o - file.data());
     return scan;
+}
+
+// Puts back the UTF-8 bytes (and the byte order mark before `from`) that a conversion wrote over:
+// the bytes written are characters that each came from exactly one UTF-8 sequence.
+void RestoreUtf8(std::string& file, size_t from, const Utf8Scan& scan) {
+    const std::string original =
+        EncodeText(std::string_view(file.data(), scan.written), {TextEncoding::Utf8, false, LineEnd::CrLf});
+    std::memcpy(file.data() + from, original.data(), std::min(original.size(), scan.consumed));
+    std::memcpy(file.data(), kBom.data(), from);
 }
 
 // "line L, column C" of a byte offset: lines split as the controls split them (CR, LF or CR LF
@@ -184,13 +204,15 @@ DecodedText DecodeText(std::string file) {
     if (std::memchr(file.data(), 0, file.size()))
         throw TextError("it is not a TIS-620 or UTF-8 text (it holds NUL bytes)");
     const bool bom = file.starts_with(kBom);
-    const std::string_view body = std::string_view(file).substr(bom ? kBom.size() : 0);
-
-    DecodedText result;
-    const Utf8Scan scan = ConvertUtf8(body, result.bytes);
+    const size_t from = bom ? kBom.size() : 0;
+    const Utf8Scan scan = ConvertUtf8InPlace(file, from);
+    const bool utf8 = bom || (scan.valid && scan.multibyte);
+    if (!utf8 || !scan.valid || scan.unmappableAt != std::string::npos) RestoreUtf8(file, from, scan);
+    const std::string_view body = std::string_view(file).substr(from);
     if (!scan.valid && bom)
         throw TextError("it begins as UTF-8, but " + Place(body, scan.badAt, true) + " is not valid UTF-8");
-    if (!bom && (!scan.valid || !scan.multibyte)) {
+    DecodedText result;
+    if (!utf8) {
         result.bytes = std::move(file);
         result.format.lineEnd = FirstLineEnd(result.bytes, LineEnd::CrLf);
         return result;
@@ -198,6 +220,8 @@ DecodedText DecodeText(std::string file) {
     if (scan.unmappableAt != std::string::npos)
         throw TextError(Place(body, scan.unmappableAt, true) + " holds the character U+" +
                         Hex(static_cast<unsigned>(scan.unmappable), 4) + ", which TIS-620 cannot hold");
+    file.resize(scan.written);
+    result.bytes = std::move(file);
     result.format = {TextEncoding::Utf8, bom, FirstLineEnd(result.bytes, LineEnd::Lf)};
     return result;
 }

@@ -20,6 +20,9 @@ TEST(TextCodec, BytesThatAreNotUtf8AreTis620AsTheyAre) {
         "\xE0\xB8",          // cut short at the end
         "\xE0\xB8\x81\xBA",  // a lone continuation byte after a valid sequence
         "plain ASCII\n",     // no multi-byte sequence
+        // Converted as UTF-8 for a while, then not UTF-8 after all: the bytes come back whole.
+        "ภาษาไทย \xE2\x80\xA6 abc\r\n\xC3\xA9\xC0",
+        "ไทย é ไทย\xFF",    // a character without a byte first, an invalid byte later
     };
     for (const std::string& bytes : notUtf8) {
         const auto text = DecodeText(bytes);
