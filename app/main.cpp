@@ -1,12 +1,16 @@
 // Mekalon: a Thai text editor with translation help.
 #include <QApplication>
 
+#include "app/commandline.h"
 #include "app/umekalon.h"
 
 int main(int argc, char** argv) {
+    CommandLine options;
+    if (const auto exitCode = ParseCommandLine(argc, argv, options)) return *exitCode;
     QApplication app(argc, argv);
     CreateWindows();
     fmekalon->show();
+    StartWith(*fmekalon, options);
     const int result = app.exec();
     DestroyWindows();
     return result;

@@ -303,10 +303,14 @@ void Tfmekalon::OpenfileselClick() {
     if (!AskSaveText()) return;
     const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open file", 1, "*.txt"));
     if (!chosen) return;
+    OpenFile(*chosen);
+}
+
+void Tfmekalon::OpenFile(const std::string& path) {
     // The file is read before anything changes: a file that cannot be read leaves the text,
     // its name and the title as they were.
-    Tm1->LoadFile(*chosen);
-    textfile = *chosen;
+    Tm1->LoadFile(path);
+    textfile = path;
     SetTitle();
 }
 
@@ -504,10 +508,14 @@ void Tfmekalon::OpendicselClick() {
     if (!AskSaveDictionary()) return;
     const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open dictionary", 2, "*.dic"));
     if (!chosen) return;
+    OpenDictionary(*chosen);
+}
+
+void Tfmekalon::OpenDictionary(const std::string& path) {
     // Read first: a file that cannot be read, or is no text, leaves the dictionary and its name.
-    const platform::DecodedText text = platform::ReadTextFile(*chosen);
-    dicfile = *chosen;
-    dictname->setText(QString::fromLocal8Bit(FileNamePart(*chosen)));
+    const platform::DecodedText text = platform::ReadTextFile(path);
+    dicfile = path;
+    dictname->setText(QString::fromLocal8Bit(FileNamePart(path)));
     diclist.LoadFromBytes(text.bytes);
     dicformat = text.format;
     dicchanged = false;

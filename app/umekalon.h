@@ -61,6 +61,8 @@ public:
     // ---- File commands -------------------------------------------------------------------
     void newfileselClick();
     void OpenfileselClick();
+    // Opens a text file as Open does after its dialog; a file that cannot be read changes nothing.
+    void OpenFile(const std::string& path);
     void savefileselClick();
     void SavefileAsselClick();
     void PrintselClick();
@@ -94,6 +96,8 @@ public:
     // ---- Dictionary ----------------------------------------------------------------------
     void DictionaryClick();
     void OpendicselClick();
+    // Opens a dictionary file as Open does after its dialog.
+    void OpenDictionary(const std::string& path);
     void AppenddicselClick();
     void SavedicasselClick();
     void InsertCursorlineClick();
