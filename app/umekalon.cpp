@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "app/activation.h"
+#include "app/appicon.h"
 #include "app/currency.h"
 #include "app/uabout.h"
 #include "app/uergebnis.h"
@@ -73,10 +74,13 @@ std::optional<std::string> SaveDialogWithEncoding(platform::FileDialogRequest re
     return choice->path;
 }
 
-// The title-bar icons of the input modes: a 16 x 16 letter on a coloured square.
+// The title-bar icons of the input modes: a 16 x 16 letter on a coloured square; at the larger
+// sizes (task bar, window switcher) the application icon.
 QIcon ModeIcon(QColor background, const char* letters) {
     QPixmap pm(16, 16);
     pm.fill(background);
+    QIcon icon;
+    for (int size : {24, 32, 48, 64, 128, 256}) icon.addPixmap(AppIcon().pixmap(size));
     QPainter p(&pm);
     QFont f("DejaVu Sans");
     f.setPixelSize(letters[1] ? 8 : 12);
@@ -84,7 +88,9 @@ QIcon ModeIcon(QColor background, const char* letters) {
     p.setFont(f);
     p.setPen(Qt::white);
     p.drawText(pm.rect(), Qt::AlignCenter, QString::fromLatin1(letters));
-    return QIcon(pm);
+    p.end();
+    icon.addPixmap(pm);
+    return icon;
 }
 
 }  // namespace
@@ -582,6 +588,8 @@ std::vector<QWidget*> CreatedWindows;
 
 void CreateWindows() {
     CreateGlyphImages();
+    // Every window shows the application icon; the input-mode icons carry it at the larger sizes.
+    QGuiApplication::setWindowIcon(AppIcon());
     // Each window is complete, its creation handler included, before the next is made: the
     // virtual keyboard connects itself to the main window's editor, and the find dialog takes
     // the virtual keyboard's icon.
