@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/clipboard.h"
 #include "platform/files.h"
 #include "platform/textcodec.h"
 #include "script/thai.h"
@@ -16,6 +17,7 @@ TThailist::TThailist() {
 
 TThailist::~TThailist() {
     Destroying = true;
+    platform::KeepPrimarySelection(this, {});
     Lines.OnChange = nullptr;
     if (sinkGuard_) {
         sinkGuard_->OnKeyDown = nullptr;
@@ -190,6 +192,7 @@ void TThailist::StartSelection() {
     AnchorCol = ExtentCol = col;
     AnchorPos = ExtentPos = pos;
     Selecting = true;
+    OfferPrimarySelection();
 }
 
 void TThailist::ExtendSelection() {
@@ -230,6 +233,8 @@ void TThailist::ExtendSelection() {
 
 void TThailist::ClearSelection() {
     if (!Selecting) return;
+    // The primary selection keeps the text once the selection is gone, as X programs do.
+    if (platform::OwnsPrimarySelection(this)) platform::KeepPrimarySelection(this, SelectedText());
     Selecting = false;
     RepaintRange(AnchorLine, ExtentLine, AnchorCol, ExtentCol);
     AnchorLine = AnchorCol = ExtentLine = ExtentCol = AnchorPos = ExtentPos = 0;

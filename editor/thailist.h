@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "editor/lines.h"
+#include "platform/clipboard.h"
 #include "platform/host.h"
 #include "platform/keysink.h"
 #include "platform/textcodec.h"
@@ -117,7 +118,10 @@ public:
     bool CursorFromPoint(int x, int y);
     void CopySelection();
     void CutSelection();
-    void Paste();
+    // Inserts the clipboard's text (or the primary selection's) at the cursor.
+    void Paste(platform::ClipSource source = platform::ClipSource::Clipboard);
+    // Offers the selection as the primary selection (where the platform has one).
+    void OfferPrimarySelection();
     void SelectWord();
     void SelectLine();
     void SelectAll();

@@ -3,7 +3,8 @@
 // Left button: a press places the cursor, a drag selects. Right button: a press outside the
 // selection selects the word under the pointer; a press inside it copies the selection to the
 // clipboard and starts a drag, and the release over any text control (this one or another
-// window's) pastes the clipboard text there. Both buttons together select the cursor line.
+// window's) pastes the clipboard text there. Both buttons together select the cursor line. The
+// middle button pastes the primary selection at the clicked cell (where the platform has one).
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -32,6 +33,7 @@ void SelectRange(TThailist& v, int anchorLine, int anchorCol, int extentLine, in
     v.ExtentLine = extentLine;
     v.ExtentCol = extentCol;
     v.Selecting = true;
+    v.OfferPrimarySelection();
 }
 
 void PaintSelection(TThailist& v) {
@@ -47,6 +49,17 @@ void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState
     // The pressed button counts as held even if the platform reports the state before the press.
     if (button == platform::MouseButton::Left) state.left = true;
     if (button == platform::MouseButton::Right) state.right = true;
+
+    if (button == platform::MouseButton::Middle) {
+        if (!platform::HasPrimarySelection()) return;
+        Dragging = false;
+        CancelOffer();
+        HideCaret();
+        ClearSelection();
+        CursorFromPoint(x, y);
+        Paste(platform::ClipSource::Primary);
+        return;
+    }
 
     if (state.right && !state.left && InSelection(x, y)) {
         Dragging = true;
@@ -136,9 +149,9 @@ void TThailist::CutSelection() {
     if (BlankEmptyViewFrom(*this, 0)) DrawCaret();
 }
 
-void TThailist::Paste() {
-    if (!platform::ClipboardHasText()) return;
-    std::string clip = platform::ClipboardText();
+void TThailist::Paste(platform::ClipSource source) {
+    if (!platform::ClipboardHasText(source)) return;
+    std::string clip = platform::ClipboardText(source);
     // A NUL would end the joined text and drop everything after the insertion point: the
     // clipboard text ends at its first NUL instead.
     if (const size_t nul = clip.find('\0'); nul != std::string::npos) clip.resize(nul);
@@ -164,6 +177,10 @@ void TThailist::Paste() {
         if (LineCount() != oldCount && row < RowCount) PaintRows(row + 1, RowCount, 0, ColCount);
     }
     DrawCaret();
+}
+
+void TThailist::OfferPrimarySelection() {
+    platform::OfferPrimarySelection(this, [this] { return SelectedText(); });
 }
 
 // ---- Selection commands --------------------------------------------------------------------

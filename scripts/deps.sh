@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libthai-dev libthai-data libdatrie1-bin hunspell-th
   fonts-thai-tlwg fonts-dejavu-core
-  desktop-file-utils xvfb
+  desktop-file-utils xvfb xdotool xclip
 )
 missing=()
 for p in "${packages[@]}"; do
