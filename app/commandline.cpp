@@ -32,9 +32,14 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& options)
                                      QStringLiteral("Shows the program's version."));
     const QCommandLineOption dictionary({QStringLiteral("d"), QStringLiteral("dictionary")},
                                         QStringLiteral("Opens the dictionary file DICT."), QStringLiteral("DICT"));
-    parser.addOption(help);
-    parser.addOption(version);
-    parser.addOption(dictionary);
+    // The export without a window (app/pdfexport) takes these before the program starts; they
+    // stand here for the usage.
+    const QCommandLineOption pdf(QStringLiteral("pdf"), QStringLiteral("Prints the whole of FILE into the PDF file OUT and exits."),
+                                 QStringLiteral("OUT"));
+    const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("Glyph size for --pdf: 1, 2 or 3."), QStringLiteral("1|2|3"));
+    const QCommandLineOption font(QStringLiteral("font"), QStringLiteral("Font mode with the font NAME for --pdf."),
+                                  QStringLiteral("NAME"));
+    parser.addOptions({help, version, dictionary, pdf, size, font});
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The text file to open; a new text if it does not exist."),
                                  QStringLiteral("[FILE]"));
 
@@ -59,6 +64,10 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& options)
     if (parser.isSet(version)) {
         Print(stdout, QStringLiteral("Mekalon 5.2\n"));
         return 0;
+    }
+    if (parser.isSet(size) || parser.isSet(font)) {
+        Print(stderr, program + QStringLiteral(": --size and --font go with --pdf\n\n") + usage());
+        return 2;
     }
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {

@@ -22,7 +22,7 @@ std::optional<long double> ParseNumber(std::string_view text, char separator);
 // cut to its 18 leading significant digits (to nearest), then rounded to two decimals with a 5
 // in the third decimal rounding away from zero. A value with more than 18 digits before the
 // separator is written as its 18 significant digits in exponent form instead ("1.5E+20"), a
-// form that ParseNumber reads back.
+// form that ParseNumber reads back (next to the largest value the digits are cut, not rounded up).
 std::string FormatNumber(long double value, char separator);
 
 // Product and quotient in extended precision; nothing when the result is not a finite number

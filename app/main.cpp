@@ -3,9 +3,21 @@
 
 #include "app/appicon.h"
 #include "app/commandline.h"
+#include "app/pdfexport.h"
+#include "app/recovery.h"
 #include "app/umekalon.h"
+#include "platform/files.h"
 
 int main(int argc, char** argv) {
+    // Under a file-size limit a save fails with a reported error instead of ending the program.
+    platform::IgnoreFileSizeSignal();
+    // A PDF export shows no window: it needs no display.
+    if (pdfexport::Requested(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return pdfexport::Run(QApplication::arguments()).value_or(0);
+    }
+    // --help and --version need no display either: the command line is read before the rest.
     CommandLine options;
     if (const auto exitCode = ParseCommandLine(argc, argv, options)) return *exitCode;
     QApplication app(argc, argv);
@@ -13,7 +25,9 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kAppId));
     CreateWindows();
     fmekalon->show();
+    // The command line's file first: opening it later would drop a restored text without a word.
     StartWith(*fmekalon, options);
+    recovery::Start(*fmekalon);  // offers what a killed run left, then keeps copies of the work
     const int result = app.exec();
     DestroyWindows();
     return result;

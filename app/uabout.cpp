@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTextCursor>
 
 #include "app/helptext.h"
@@ -125,6 +126,14 @@ Tfabout::Tfabout(QWidget* parent) : QDialog(parent) {
     };
 
     FormCreate();
+}
+
+void Tfabout::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous()) return;  // restored from minimised: not a new showing
+    Memo1->moveCursor(QTextCursor::Start);
+    Memo1->verticalScrollBar()->setValue(0);
+    Memo1->horizontalScrollBar()->setValue(0);
 }
 
 void Tfabout::FormCreate() { l0->setText(QString::fromLatin1(kProgramVersion)); }

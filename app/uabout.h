@@ -32,4 +32,7 @@ public:
     void btnnewgameClick();
     // The mouse was released over the puzzle: show the moves so far.
     void numberpuzzle1MouseUp();
+
+protected:
+    void showEvent(QShowEvent* event) override;  // every showing starts at the top of the help text
 };

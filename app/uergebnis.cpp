@@ -1,7 +1,9 @@
 #include "app/uergebnis.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
 
 #include "app/umekalon.h"
 #include "dictionary/searching.h"
@@ -12,6 +14,9 @@ TFergebnis::TFergebnis(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Fergebnis");
     setWindowTitle(QString());
     resize(530, 328);
+    // Centred on the screen, not over the editor's text at the top left.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     host = new platform::ThaiHost(this);
     host->SetScrollStep(platform::ScrollBar::Horizontal, 12);
     host->SetScrollStep(platform::ScrollBar::Vertical, 32);
@@ -52,15 +57,21 @@ void TFergebnis::searchline() {
     show();
     raise();
     dictionary::DicText& dic = fmekalon->dictext;
-    dic.Refresh(fmekalon->diclist);
-    const dictionary::SearchResult found = dictionary::SearchText(dic, selected, [this, &dic](int index) {
-        results->AddLine(std::string(dic.Line(index)));
-        platform::Current().ProcessMessages();
-        // A search started from the event run above may have refreshed the text: the next find
-        // works on the dictionary of that moment.
+    dictionary::SearchResult found;
+    try {
         dic.Refresh(fmekalon->diclist);
-        return dictionary::searching;
-    });
+        found = dictionary::SearchText(dic, selected, [this, &dic](int index) {
+            results->AddLine(std::string(dic.Line(index)));
+            platform::Current().ProcessMessages();
+            // A search started from the event run above may have refreshed the text: the next find
+            // works on the dictionary of that moment.
+            dic.Refresh(fmekalon->diclist);
+            return dictionary::searching;
+        });
+    } catch (...) {
+        dictionary::searching = false;  // a search that failed part way is over
+        throw;
+    }
     results->InsertLine(0, found.header);
     QString caption = QString::fromStdString(dictionary::CaptionFor(results->LineCount() - 1, found.warning));
     if (!dictionary::searching) caption += "...interrupted";

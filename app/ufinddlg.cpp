@@ -58,7 +58,9 @@ void TFinddlg::FormCreate() {
 }
 
 void TFinddlg::FormShow() {
-    if (!InitialText.empty()) te1->SetText(InitialText);
+    // The field holds one line: a selection over several lines gives its first line.
+    const std::string initial = InitialText.substr(0, InitialText.find_first_of("\r\n"));
+    if (!initial.empty()) te1->SetText(initial);
     if (!te1->Text().empty()) {
         // Typing replaces the whole search text.
         te1->SelectedAll = true;

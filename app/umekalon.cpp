@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <filesystem>
 
@@ -21,6 +22,7 @@
 #include "inputfield/thaiedit.h"
 #include "platform/clipboard.h"
 #include "platform/files.h"
+#include "platform/printer.h"
 #include "platform/services.h"
 #include "print/thaiprint.h"
 #include "script/customthai.h"
@@ -163,14 +165,23 @@ void Tfmekalon::BuildMenu() {
     SavefileAssel = AddItem(fileopt, "SavefileAssel", "Save &As...", nullptr, &Tfmekalon::SavefileAsselClick);
     N1 = AddSeparator(fileopt, "N1");
     Printsel = AddItem(fileopt, "Printsel", "&Print...", nullptr, &Tfmekalon::PrintselClick);
+    PrintPreviewsel = AddItem(fileopt, "PrintPreviewsel", "Print Pre&view...", nullptr, &Tfmekalon::PrintPreviewselClick);
     N2 = AddSeparator(fileopt, "N2");
     Exit1 = AddItem(fileopt, "Exit1", "E&xit", nullptr, &Tfmekalon::Exit1Click);
 
     editopt = submenu("editopt", "&Edit", &Tfmekalon::editoptClick);
+    connect(editopt, &QMenu::aboutToHide, this, [this] {
+        for (QAction* a : {Cutsel, Copysel, Pastesel, Deletesel}) a->setEnabled(true);
+    });
     Cutsel = AddItem(editopt, "Cutsel", "Cu&t", "Ctrl+X", &Tfmekalon::CutselClick);
     Copysel = AddItem(editopt, "Copysel", "&Copy", "Ctrl+C", &Tfmekalon::CopyselClick);
     Pastesel = AddItem(editopt, "Pastesel", "&Paste", "Ctrl+V", &Tfmekalon::PasteselClick);
     Deletesel = AddItem(editopt, "Deletesel", "Delete", nullptr, &Tfmekalon::DeleteselClick);
+    // Once the menu is closed Ctrl+X, Ctrl+C and Ctrl+V reach their commands whatever the menu
+    // showed: each does nothing without a selection or clipboard text.
+    connect(editopt, &QMenu::aboutToHide, this, [this] {
+        for (QAction* a : {Cutsel, Copysel, Pastesel}) a->setEnabled(true);
+    });
     N3 = AddSeparator(editopt, "N3");
     SelectWord1 = AddItem(editopt, "SelectWord1", "Select &Word", nullptr, &Tfmekalon::SelectWord1Click);
     SelectLine1 = AddItem(editopt, "SelectLine1", "Select &Line", nullptr, &Tfmekalon::SelectLine1Click);
@@ -339,16 +350,40 @@ void Tfmekalon::SavefileAsselClick() {
 }
 
 void Tfmekalon::PrintselClick() {
+    if (BeforeLongCommand) BeforeLongCommand();
     if (!Tm1->Selecting) {
         platform::Current().ShowMessage("Select the text to print!");
         return;
     }
+    // The selection goes when the command ends, also when printing fails.
+    const auto clearSelection = qScopeGuard([this] { Tm1->ClearSelection(); });
+    // Printing to a file offers the text's name: story.txt prints to story.pdf beside it.
+    platform::OfferPdfFile(std::filesystem::absolute(textfile).replace_extension(".pdf").string());
     if (platform::Current().PrintDialog()) {
         auto printer = std::make_unique<TThaiprint>(this);
         printer->SetParent(this, &host->Canvas());
         printer->PrintText(Tm1->SelectedText(), Tm1->Graphicsize);
     }
-    Tm1->ClearSelection();
+}
+
+void Tfmekalon::PrintPreviewselClick() {
+    if (!Tm1->Selecting) {
+        platform::Current().ShowMessage("Select the text to print!");
+        return;
+    }
+    // The preview shows the selection of this moment; the selection stays, ready for Print.
+    const std::string text = Tm1->SelectedText();
+    const int size = Tm1->Graphicsize;
+    platform::Current().PrintPreview(platform::SystemPrinter(), [this, &text, size](QPrinter* printer) {
+        platform::RunCommand([&] { PrintPreviewPaint(printer, text, size); });
+    });
+}
+
+void Tfmekalon::PrintPreviewPaint(QPrinter* printer, const std::string& text, int graphicsSize) {
+    platform::QtPrinter pages(printer, true);
+    TThaiprint composer(this);
+    composer.SetParent(this, &host->Canvas());
+    composer.PrintText(text, graphicsSize, pages);
 }
 
 void Tfmekalon::Exit1Click() {
@@ -358,6 +393,9 @@ void Tfmekalon::Exit1Click() {
 
 // ---- Edit menu -----------------------------------------------------------------------------
 
+// The items show the state while the menu is open; once it closes they are enabled again, so that
+// their shortcuts always act on the current selection and clipboard (with nothing to act on they
+// do nothing).
 void Tfmekalon::editoptClick() {
     const bool sel = Tm1->Selecting;
     Cutsel->setEnabled(sel);
@@ -396,16 +434,26 @@ void Tfmekalon::searchesClick() {
 }
 
 void Tfmekalon::WordlistClick() {
+    if (BeforeLongCommand) BeforeLongCommand();
     if (diclist.Count() == 0) OpendicselClick();
     if (diclist.Count() == 0) return;
+    // The menus come back on every way out of the search, an error part way included.
+    auto restore = [this] {
+        fileopt->menuAction()->setEnabled(true);
+        Dictionary->menuAction()->setEnabled(true);
+        Wordlist->setText("&Wordlist");
+    };
     fileopt->menuAction()->setEnabled(false);
     Dictionary->menuAction()->setEnabled(false);
     Wordlist->setText("&W..Stop");
-    Tm1->SelectCursorLine();
-    Fergebnis->searchline();
-    fileopt->menuAction()->setEnabled(true);
-    Dictionary->menuAction()->setEnabled(true);
-    Wordlist->setText("&Wordlist");
+    try {
+        Tm1->SelectCursorLine();
+        Fergebnis->searchline();
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
 }
 
 void Tfmekalon::Lookup1Click() {
@@ -510,6 +558,8 @@ void Tfmekalon::DictionaryClick() {
     Savedicassel->setEnabled(diclist.Count() > 0);
 }
 
+// Open, Append and Save As read or write the file first and take over its name only when that
+// worked: a file that fails leaves the menu's name, `dicfile` and the Save As default as they were.
 void Tfmekalon::OpendicselClick() {
     if (!AskSaveDictionary()) return;
     const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open dictionary", 2, "*.dic"));
@@ -518,12 +568,11 @@ void Tfmekalon::OpendicselClick() {
 }
 
 void Tfmekalon::OpenDictionary(const std::string& path) {
-    // Read first: a file that cannot be read, or is no text, leaves the dictionary and its name.
     const platform::DecodedText text = platform::ReadTextFile(path);
-    dicfile = path;
-    dictname->setText(QString::fromLocal8Bit(FileNamePart(path)));
     diclist.LoadFromBytes(text.bytes);
     dicformat = text.format;
+    dicfile = path;
+    dictname->setText(QString::fromLocal8Bit(FileNamePart(path)));
     dicchanged = false;
 }
 
@@ -532,16 +581,18 @@ void Tfmekalon::AppenddicselClick() {
     const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Append dictionary", 2, "*.dic"));
     if (!chosen) return;
     const platform::DecodedText text = platform::ReadTextFile(*chosen);
+    diclist.AppendFromBytes(text.bytes);
     dicfile = *chosen;
     dictname->setText(dictname->text() + "+" + QString::fromLocal8Bit(FileNamePart(*chosen)));
-    diclist.AppendFromBytes(text.bytes);
 }
 
 void Tfmekalon::SavedicasselClick() {
-    const auto chosen = SaveDialogWithEncoding(SaveRequest("Save dictionary as", 2, dicfile), dicformat);
+    platform::TextFormat format = dicformat;  // taken over once the file is written
+    const auto chosen = SaveDialogWithEncoding(SaveRequest("Save dictionary as", 2, dicfile), format);
     if (!chosen) return;
+    platform::WriteTextFile(*chosen, diclist.ToBytes(), format);
+    dicformat = format;
     dicfile = *chosen;
-    platform::WriteTextFile(*chosen, diclist.ToBytes(), dicformat);
     dicchanged = false;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "platform/textcodec.h"
 
 class QAction;
+class QPrinter;
 class TThaiedit;
 class QMenu;
 
@@ -40,10 +42,13 @@ public:
     dictionary::DicList diclist;
     dictionary::DicText dictext;  // the dictionary text of the last search, with its index
     QIcon thaiicon, latinicon, thaiazicon;  // title-bar icons of the input modes
+    // Runs first in a long command (Wordlist, Print): crash recovery brings its copies up to date.
+    std::function<void()> BeforeLongCommand;
 
     // ---- Menu items (named as the window design names them) ------------------------------
     QMenu* fileopt;
     QAction *newfilesel, *Openfilesel, *savefilesel, *SavefileAssel, *N1, *Printsel, *N2, *Exit1;
+    QAction* PrintPreviewsel;
     QMenu* editopt;
     QAction *Cutsel, *Copysel, *Pastesel, *Deletesel, *N3, *SelectWord1, *SelectLine1, *SelectAll, *N6,
         *Wordwrap1, *N9, *nrlines;
@@ -66,6 +71,9 @@ public:
     void savefileselClick();
     void SavefileAsselClick();
     void PrintselClick();
+    void PrintPreviewselClick();
+    // Draws the pages of a text on a printer of the print preview, as Print would print them.
+    void PrintPreviewPaint(QPrinter* printer, const std::string& text, int graphicsSize);
     void Exit1Click();
     // ---- Edit menu -----------------------------------------------------------------------
     void editoptClick();

@@ -33,7 +33,8 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
     auto* b = new QPushButton(QString::fromLatin1(caption), parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(x, 44, 75, 26);
-    b->setAutoDefault(false);
+    // Return (like the space bar) presses the button that has the focus.
+    b->setAutoDefault(true);
     QObject::connect(b, &QPushButton::clicked, dialog, [dialog, result] { dialog->done(result); });
     return b;
 }

@@ -8,39 +8,16 @@
 #include <memory>
 #include <string>
 
+#include "bench/large_text.h"
 #include "editor/thailist.h"
 #include "platform/textcodec.h"
 #include "script/thai.h"
 
 namespace {
 
-constexpr int kLines = 400000;
+constexpr int kLines = bench::kLargeLines;
 
-// A reproducible mixed Thai and Latin text in CR LF form: lines of 20 to 80 bytes, 50 on
-// average, built from cells with stacked marks, spaces and punctuation.
-const std::string& GeneratedText() {
-    static const std::string text = [] {
-        static const char* const pieces[] = {
-            "\xA1\xD4\xE8", "\xA2", "\xA4\xD8", "\xA7", "\xB9\xE9", "\xC1", "\xC3\xD1", "\xCA",
-            "\xE0", "\xD2", "\xD3", " ", "the ", "word", ", ", "(x) ", "123", "\xB7\xD5\xE8",
-        };
-        std::string out;
-        out.reserve(static_cast<size_t>(kLines) * 53);
-        unsigned seed = 2024;
-        for (int line = 0; line < kLines; ++line) {
-            seed = seed * 1103515245u + 12345u;
-            const size_t target = 20 + (seed >> 16) % 61;
-            const size_t start = out.size();
-            while (out.size() - start < target) {
-                seed = seed * 1103515245u + 12345u;
-                out += pieces[(seed >> 16) % (sizeof pieces / sizeof pieces[0])];
-            }
-            out += "\r\n";
-        }
-        return out;
-    }();
-    return text;
-}
+const std::string& GeneratedText() { return bench::LargeText(); }
 
 // The generated text as a file, written once per run and removed at exit.
 class TextFile {

@@ -116,7 +116,7 @@ std::string RemoveBlanksBeforeMarks(std::string_view text);
 int Shorten(std::string_view text, int start, int end);
 
 struct SearchResult {
-    bool searched;        // false: the text was empty after its leading blanks; nothing happens
+    bool searched = false;  // false: the text was empty after its leading blanks; nothing happens
     std::string header;   // ">" and the pattern, or ">" and every word found followed by a blank
     std::string warning;  // empty or PatternWarning
 };

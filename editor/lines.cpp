@@ -10,44 +10,139 @@ int Length(const std::string& s) { return static_cast<int>(std::min<size_t>(s.si
 
 }  // namespace
 
+void TLines::MoveGap(int index) const {
+    const size_t to = static_cast<size_t>(index);
+    if (gapLen_ == 0) {
+        gapStart_ = to;
+        return;
+    }
+    auto first = lines_.begin();
+    if (to < gapStart_) {
+        // The lines [to, gapStart_) move behind the gap.
+        std::move_backward(first + static_cast<std::ptrdiff_t>(to), first + static_cast<std::ptrdiff_t>(gapStart_),
+                           first + static_cast<std::ptrdiff_t>(gapStart_ + gapLen_));
+    } else if (to > gapStart_) {
+        // The lines after the gap, up to line `index`, move in front of it.
+        std::move(first + static_cast<std::ptrdiff_t>(gapStart_ + gapLen_), first + static_cast<std::ptrdiff_t>(to + gapLen_),
+                  first + static_cast<std::ptrdiff_t>(gapStart_));
+    }
+    gapStart_ = to;
+}
+
+void TLines::GrowGap(size_t size) {
+    if (gapLen_ >= size) return;
+    // Room for many more lines than asked for, so that the lines after the gap move seldom.
+    const size_t add = std::max({size - gapLen_, size_t{4096}, lines_.size() / 16});
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(gapStart_ + gapLen_), add, std::string());
+    gapLen_ += add;
+}
+
+const std::vector<std::string>& TLines::All() const {
+    if (gapLen_ > 0) {
+        MoveGap(Count());
+        lines_.resize(lines_.size() - gapLen_);
+        gapLen_ = 0;
+    }
+    return lines_;
+}
+
 void TLines::Set(int index, std::string line) {
     if (index < 0 || index >= Count()) return;
+    Touched(index);
     const int len = Length(line);
-    lines_[static_cast<size_t>(index)] = std::move(line);
+    lines_[Slot(index)] = std::move(line);
     Changed(len);
 }
 
 void TLines::Insert(int index, std::string line) {
     index = std::clamp(index, 0, Count());
+    Touched(index);
     const int len = Length(line);
-    lines_.insert(lines_.begin() + index, std::move(line));
+    MoveGap(index);
+    GrowGap(1);
+    lines_[gapStart_++] = std::move(line);
+    --gapLen_;
     Changed(len);
 }
 
-void TLines::Add(std::string line) {
-    const int len = Length(line);
-    lines_.push_back(std::move(line));
-    Changed(len);
-}
+void TLines::Add(std::string line) { Insert(Count(), std::move(line)); }
 
 void TLines::Delete(int index) {
     if (index < 0 || index >= Count()) return;
-    lines_.erase(lines_.begin() + index);
+    Touched(index);
+    MoveGap(index);
+    lines_[gapStart_ + gapLen_] = std::string();
+    ++gapLen_;
     Changed(0);
 }
 
 void TLines::Assign(std::vector<std::string> lines) {
     int longest = 0;
     for (const std::string& s : lines) longest = std::max(longest, Length(s));
+    Touched(0);
     lines_ = std::move(lines);
+    gapStart_ = gapLen_ = 0;
     Changed(longest);
 }
 
 void TLines::Clear() {
-    if (lines_.empty()) return;
+    if (Empty()) return;
+    Touched(0);
     lines_.clear();
     lines_.shrink_to_fit();
+    gapStart_ = gapLen_ = 0;
     Changed(0);
+}
+
+void TLines::Replace(int index, int count, std::vector<std::string> lines) {
+    index = std::clamp(index, 0, Count());
+    count = std::clamp(count, 0, Count() - index);
+    Touched(index);
+    int longest = 0;
+    for (const std::string& s : lines) longest = std::max(longest, Length(s));
+    // The replaced lines join the gap; the new ones fill it from its start.
+    MoveGap(index);
+    for (int k = 0; k < count; ++k) lines_[gapStart_ + gapLen_ + static_cast<size_t>(k)] = std::string();
+    gapLen_ += static_cast<size_t>(count);
+    GrowGap(lines.size());
+    for (std::string& s : lines) lines_[gapStart_++] = std::move(s);
+    gapLen_ -= lines.size();
+    Changed(longest);
+}
+
+int TLines::StartOf(int index) const {
+    index = std::clamp(index, 0, Count());
+    if (index > startsValid_) {
+        if (starts_.size() < static_cast<size_t>(Count()) + 1) starts_.resize(static_cast<size_t>(Count()) + 1);
+        for (int i = startsValid_; i < index; ++i)
+            starts_[static_cast<size_t>(i) + 1] = starts_[static_cast<size_t>(i)] + static_cast<std::int64_t>((*this)[i].size()) + 2;
+        startsValid_ = index;
+    }
+    return static_cast<int>(std::min<std::int64_t>(starts_[static_cast<size_t>(index)], 0x7FFFFFFF));
+}
+
+int TLines::LineOfOffset(int offset, int hint) const {
+    if (offset < 0) return 0;
+    int line = std::clamp(hint, 0, Count());
+    if (offset < StartOf(line)) {
+        // Every start up to the hint is known now: search them.
+        const auto first = starts_.begin();
+        const auto after = std::upper_bound(first, first + line + 1, static_cast<std::int64_t>(offset));
+        return static_cast<int>(after - first) - 1;
+    }
+    // Gallop on from the hint, then search the starts passed; only the lines up to the answer
+    // (and as many again at most) get their starts worked out.
+    int hi = line + 1;
+    for (int step = 1; hi <= Count() && offset >= StartOf(hi); step *= 2) {
+        line = hi;
+        hi = line + 2 * step;
+    }
+    if (line == Count()) return line;
+    hi = std::min(hi, Count());
+    StartOf(hi);
+    const auto first = starts_.begin();
+    const auto after = std::upper_bound(first + line, first + hi + 1, static_cast<std::int64_t>(offset));
+    return static_cast<int>(after - first) - 1;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {

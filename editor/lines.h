@@ -1,7 +1,13 @@
 // The text of a Thai control: an ordered list of byte strings (no line-break bytes) that runs
-// one change notification per operation.
+// one change notification per operation, and an index of where each line starts in the joined
+// text (every line followed by CR LF), kept up to date lazily from the first changed line on.
+//
+// The lines are held in a gap buffer: a run of unused slots stands where lines were last inserted
+// or deleted, so that editing near the same place moves no other lines, however long the text.
 #pragma once
 
+#include <cstdint>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -9,10 +15,11 @@
 
 class TLines {
 public:
-    int Count() const { return static_cast<int>(lines_.size()); }
-    bool Empty() const { return lines_.empty(); }
-    const std::string& operator[](int index) const { return lines_[static_cast<size_t>(index)]; }
-    const std::vector<std::string>& All() const { return lines_; }
+    int Count() const { return static_cast<int>(lines_.size() - gapLen_); }
+    bool Empty() const { return Count() == 0; }
+    const std::string& operator[](int index) const { return lines_[Slot(index)]; }
+    // Every line in order (closes the gap first, which moves the lines after it once).
+    const std::vector<std::string>& All() const;
 
     void Set(int index, std::string line);       // writes a line (ignored outside 0..Count-1)
     void Insert(int index, std::string line);    // before index (0..Count; clamped to it)
@@ -20,6 +27,18 @@ public:
     void Delete(int index);                      // ignored outside 0..Count-1
     void Assign(std::vector<std::string> lines); // replaces all lines: one change
     void Clear();                                // a change only when lines were held
+    // Replaces the lines [index, index + count) by `lines` (index and count clamped to the list):
+    // one change, also when nothing differs afterwards.
+    void Replace(int index, int count, std::vector<std::string> lines);
+
+    // Offset in the joined text of line `index`'s first byte; Count() (or more) gives the length
+    // of the joined text. Costs nothing for lines before the first one changed since the last
+    // call, and one step per line after it.
+    int StartOf(int index) const;
+    // The line that holds byte `offset` of the joined text, its CR LF counted as part of it;
+    // Count() for an offset at or past the end, 0 for a negative one. `hint` is a line where the
+    // search starts (the answer is usually at it or near it).
+    int LineOfOffset(int offset, int hint) const;
 
     // Runs once per change, with the byte length of the longest line the change wrote (0 for a
     // deletion); the longest line overall is at most the largest length ever reported since the
@@ -30,7 +49,22 @@ private:
     void Changed(int longestWritten) {
         if (OnChange) OnChange(longestWritten);
     }
-    std::vector<std::string> lines_;
+    // Line starts before `index` stay valid; the later ones are worked out again when asked for.
+    void Touched(int index) { startsValid_ = std::min(startsValid_, std::max(index, 0)); }
+    size_t Slot(int index) const {
+        const size_t i = static_cast<size_t>(index);
+        return i < gapStart_ ? i : i + gapLen_;
+    }
+    // Moves the gap to stand before line `index`, and makes it at least `size` slots long.
+    void MoveGap(int index) const;
+    void GrowGap(size_t size);
+    // The lines, with gapLen_ unused (empty) slots from gapStart_ on. All() closes the gap, which
+    // leaves the order of the lines as it was: hence mutable.
+    mutable std::vector<std::string> lines_;
+    mutable size_t gapStart_ = 0;
+    mutable size_t gapLen_ = 0;
+    mutable std::vector<std::int64_t> starts_{0};  // starts_[i] is valid for i <= startsValid_
+    mutable int startsValid_ = 0;
 };
 
 // Splits text into lines: CR, LF or CR LF end a line; LF CR is two breaks; a break at the very

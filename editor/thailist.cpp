@@ -63,16 +63,49 @@ int TThailist::LineStartPos(std::string_view text, int n) {
     return static_cast<int>(pos);
 }
 
-int TThailist::PointOffset(std::string_view joined, int& line, int& col) const {
+int TThailist::PointOffset(int& line, int& col) const {
     line = std::max(line, 0);
     if (line >= LineCount()) {
         line = LineCount();
         col = 0;
-        return static_cast<int>(joined.size());
+        return Lines.StartOf(line);
     }
     const std::string& text = Lines[line];
     col = std::clamp(col, 0, thai::CellCount(text));
-    return LineStartPos(joined, line) + thai::CellToPos(text, col) - 1;
+    return Lines.StartOf(line) + thai::CellToPos(text, col) - 1;
+}
+
+TThailist::TextPoint TThailist::PointAt(int offset, int hintLine) const {
+    const int line = Lines.LineOfOffset(offset, hintLine);
+    if (line >= LineCount()) return {LineCount(), 0};
+    return {line, std::max(offset, 0) - Lines.StartOf(line)};
+}
+
+void TThailist::ReplaceJoined(int from, int to, std::string_view text, int hintLine) {
+    const TextPoint a = PointAt(from, hintLine);
+    const TextPoint b = to <= from ? a : PointAt(to, a.line);
+    // The bytes from the start of a's line to a, the new text, and the bytes from b to the end
+    // of b's line with its line break: split, they replace the lines from a's to b's. The lines
+    // around them end and start with a whole line break, so they split as they were.
+    std::string piece;
+    if (a.line < LineCount()) {
+        const std::string& t = Lines[a.line];
+        piece.assign(t, 0, std::min(static_cast<size_t>(a.col), t.size()));
+        if (static_cast<size_t>(a.col) > t.size()) piece += '\r';
+    }
+    piece += text;
+    int last = LineCount();
+    if (b.line < LineCount()) {
+        const std::string& t = Lines[b.line];
+        if (static_cast<size_t>(b.col) <= t.size()) {
+            piece.append(t, static_cast<size_t>(b.col));
+            piece += "\r\n";
+        } else {
+            piece += '\n';
+        }
+        last = b.line + 1;
+    }
+    Lines.Replace(a.line, last - a.line, SplitLines(piece));
 }
 
 bool TThailist::SelectionRange(int& start, int& length) const {
@@ -84,11 +117,30 @@ bool TThailist::SelectionRange(int& start, int& length) const {
 std::string TThailist::SelectedText() const {
     int start = 0, length = 0;
     if (!SelectionRange(start, length)) return {};
-    const std::string joined = JoinedText();
     // The offsets were taken from this same text unless it changed, which ends the selection;
     // stay inside the text all the same.
-    const size_t from = std::min(static_cast<size_t>(std::max(start, 0)), joined.size());
-    return joined.substr(from, static_cast<size_t>(length));
+    TextPoint p = PointAt(start, std::min(AnchorLine, ExtentLine));
+    std::string out;
+    out.reserve(static_cast<size_t>(length));
+    size_t left = static_cast<size_t>(length);
+    while (left > 0 && p.line < LineCount()) {
+        const std::string& t = Lines[p.line];
+        const size_t col = static_cast<size_t>(p.col);
+        if (col < t.size()) {
+            const size_t take = std::min(left, t.size() - col);
+            out.append(t, col, take);
+            left -= take;
+            p.col += static_cast<int>(take);
+            continue;
+        }
+        const size_t skip = col - t.size();  // 1 when the range starts on the LF
+        const size_t take = std::min(left, 2 - skip);
+        out.append("\r\n" + skip, take);
+        left -= take;
+        ++p.line;
+        p.col = 0;
+    }
+    return out;
 }
 
 // ---- Whole-text operations ------------------------------------------------------------------
@@ -185,9 +237,8 @@ void TThailist::OrderedSelection(int& startLine, int& startCol, int& endLine, in
 
 void TThailist::StartSelection() {
     if (Lines.Empty() || Selecting) return;
-    const std::string joined = JoinedText();
     int line = CursorLine, col = CursorCol;
-    const int pos = PointOffset(joined, line, col);
+    const int pos = PointOffset(line, col);
     AnchorLine = ExtentLine = line;
     AnchorCol = ExtentCol = col;
     AnchorPos = ExtentPos = pos;
@@ -197,9 +248,8 @@ void TThailist::StartSelection() {
 
 void TThailist::ExtendSelection() {
     if (!Selecting) return;
-    const std::string joined = JoinedText();
     int line = CursorLine, col = CursorCol;
-    const int n = PointOffset(joined, line, col);
+    const int n = PointOffset(line, col);
     const int a = AnchorPos;
     const int e = ExtentPos;
     if (n == e) return;
@@ -248,10 +298,7 @@ void TThailist::DeleteSelection() {
     const int startCol = anchorFirst ? AnchorCol : ExtentCol;
     const bool oneLine = AnchorLine == ExtentLine;
 
-    std::string joined = JoinedText();
-    const size_t from = std::min(static_cast<size_t>(start), joined.size());
-    joined.erase(from, static_cast<size_t>(length));
-    Lines.Assign(SplitLines(joined));
+    ReplaceJoined(start, start + length, {}, std::min(AnchorLine, ExtentLine));
     Selecting = false;
 
     SetCursor(startLine, startCol);

@@ -144,44 +144,80 @@ void ScrollDown(TThailist& v) {
     v.SetCursor(v.CursorLine + 1, v.CursorCol);
 }
 
-// Offset in the joined text of the cursor's byte (the line's CR for a cursor right of its end).
-int CursorOffset(const TThailist& v, const std::string& joined) {
-    return TThailist::LineStartPos(joined, v.CursorLine) + thai::CellToPos(v.Lines[v.CursorLine], v.CursorCol) - 1;
+// Word movement walks the joined text byte by byte, one line at a time: a point is a line and a
+// byte column, where the column of a line's CR is its length and that of its LF the length + 1;
+// (LineCount, 0) is the end of the text.
+class JoinedWalk {
+public:
+    explicit JoinedWalk(const TThailist& v) : v_(v) {}
+    bool AtEnd(const TThailist::TextPoint& p) const { return p.line >= v_.LineCount(); }
+    bool AtStart(const TThailist::TextPoint& p) const { return p.line == 0 && p.col == 0; }
+    bool Break(const TThailist::TextPoint& p) const {
+        const std::string& t = v_.Lines[p.line];
+        return static_cast<size_t>(p.col) >= t.size() || IsWordBreak(static_cast<unsigned char>(t[static_cast<size_t>(p.col)]));
+    }
+    void Next(TThailist::TextPoint& p) const {
+        if (static_cast<size_t>(p.col) <= v_.Lines[p.line].size()) {
+            ++p.col;
+        } else {
+            ++p.line;
+            p.col = 0;
+        }
+    }
+    void Prev(TThailist::TextPoint& p) const {
+        if (p.col > 0) {
+            --p.col;
+        } else {
+            --p.line;
+            p.col = static_cast<int>(v_.Lines[p.line].size()) + 1;
+        }
+    }
+
+private:
+    const TThailist& v_;
+};
+
+// The cursor's byte (the line's CR for a cursor right of its end), or the end of the text for a
+// cursor below the last line.
+TThailist::TextPoint CursorPoint(const TThailist& v) {
+    if (v.CursorLine >= v.LineCount()) return {v.LineCount(), 0};
+    return {v.CursorLine, thai::CellToPos(v.Lines[v.CursorLine], v.CursorCol) - 1};
 }
 
-// Puts the cursor on the cell that holds the byte at `offset` of the joined text.
-void CursorToOffset(TThailist& v, const std::string& joined, int offset) {
-    if (offset >= static_cast<int>(joined.size())) {
+// Puts the cursor on the cell that holds the byte at p (the start of the line after the last at
+// the end of the text).
+void CursorToPoint(TThailist& v, const TThailist::TextPoint& p) {
+    if (p.line >= v.LineCount()) {
         v.SetCursor(v.LineCount(), 0);
         return;
     }
-    const thai::LineCol lc = thai::OffsetToLineCol(joined, offset);
-    const int line = std::min(lc.line, v.LineCount() - 1);
-    v.SetCursor(line, thai::PosToCell(v.Lines[line], lc.col + 1));
+    v.SetCursor(p.line, thai::PosToCell(v.Lines[p.line], p.col + 1));
 }
 
+// From the cursor's byte: past the rest of its word, then past the separators and line breaks
+// that follow; the end of the text at the latest.
 void NextWord(TThailist& v) {
     if (v.CursorLine >= v.LineCount()) return;
-    const std::string joined = v.JoinedText();
-    const int n = static_cast<int>(joined.size());
-    int i = CursorOffset(v, joined);
-    while (i < n && !IsWordBreak(static_cast<unsigned char>(joined[i]))) ++i;
-    while (i < n && IsWordBreak(static_cast<unsigned char>(joined[i]))) ++i;
-    CursorToOffset(v, joined, i);
+    const JoinedWalk walk(v);
+    TThailist::TextPoint i = CursorPoint(v);
+    while (!walk.AtEnd(i) && !walk.Break(i)) walk.Next(i);
+    while (!walk.AtEnd(i) && walk.Break(i)) walk.Next(i);
+    CursorToPoint(v, i);
 }
 
+// From the byte before the cursor: back over separators, then back over the word; the cursor
+// goes to the word's first byte. The text's first byte is never tested.
 void PrevWord(TThailist& v) {
     if (v.LineCount() == 0) return;
-    const std::string joined = v.JoinedText();
-    const int p = v.CursorLine >= v.LineCount() ? static_cast<int>(joined.size()) : CursorOffset(v, joined);
-    int result = 0;
-    if (p > 0) {
-        int i = p - 1;
-        while (i > 0 && IsWordBreak(static_cast<unsigned char>(joined[i]))) --i;
-        while (i > 0 && !IsWordBreak(static_cast<unsigned char>(joined[i]))) --i;
-        result = i > 0 ? i + 1 : 0;
+    const JoinedWalk walk(v);
+    TThailist::TextPoint i = CursorPoint(v);
+    if (!walk.AtStart(i)) {
+        walk.Prev(i);
+        while (!walk.AtStart(i) && walk.Break(i)) walk.Prev(i);
+        while (!walk.AtStart(i) && !walk.Break(i)) walk.Prev(i);
+        if (!walk.AtStart(i)) walk.Next(i);
     }
-    CursorToOffset(v, joined, result);
+    CursorToPoint(v, i);
 }
 
 void PlainAction(TThailist& v, int key) {

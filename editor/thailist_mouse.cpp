@@ -25,9 +25,8 @@ void ShowPointer(const TThailist& v, platform::PointerShape shape) {
 // Selects from the anchor point to the extent point (both clamped to the text) and paints the
 // highlight. Used by the commands that select a whole range at once; needs a non-empty text.
 void SelectRange(TThailist& v, int anchorLine, int anchorCol, int extentLine, int extentCol) {
-    const std::string joined = v.JoinedText();
-    v.AnchorPos = v.PointOffset(joined, anchorLine, anchorCol);
-    v.ExtentPos = v.PointOffset(joined, extentLine, extentCol);
+    v.AnchorPos = v.PointOffset(anchorLine, anchorCol);
+    v.ExtentPos = v.PointOffset(extentLine, extentCol);
     v.AnchorLine = anchorLine;
     v.AnchorCol = anchorCol;
     v.ExtentLine = extentLine;
@@ -165,10 +164,8 @@ void TThailist::Paste(platform::ClipSource source) {
         line.append(static_cast<size_t>(CursorCol - cells), ' ');
         Lines.Set(CursorLine, line);
     }
-    std::string joined = JoinedText();
-    const int at = LineStartPos(joined, CursorLine) + thai::CellToPos(line, CursorCol) - 1;
-    joined.insert(static_cast<size_t>(at), clip);
-    Lines.Assign(SplitLines(joined));
+    const int at = Lines.StartOf(CursorLine) + thai::CellToPos(line, CursorCol) - 1;
+    ReplaceJoined(at, at, clip, CursorLine);
 
     const int row = CursorLine - TopLine;
     const int col = std::max(0, CursorCol - LeftCol);

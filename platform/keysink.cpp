@@ -1,9 +1,13 @@
 // The keyboard sink: key codes and typed characters for a Thai control.
 #include "platform/keysink.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
 
 #include "platform/cp874.h"
 
@@ -59,7 +63,51 @@ ShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons
     return s;
 }
 
+namespace {
+
+// A menu bar that opened a menu from the keyboard (Alt+letter) keeps the focus, highlighted,
+// once Esc has closed that menu: the next keys would choose menus instead of reaching the text
+// until a second Esc. When Esc has closed the last open menu and a menu bar still holds the
+// focus, it is given that second Esc, which ends its keyboard mode and hands the focus back to
+// the widget that had it (the keyboard sink). Menus left with the arrow keys, a chosen item and
+// a click elsewhere are left to the menu bar. Watches every window's menus, once for the
+// application.
+class MenuFocusReturn : public QObject {
+public:
+    static void Install() {
+        static MenuFocusReturn* instance = nullptr;
+        if (instance || !qApp) return;
+        instance = new MenuFocusReturn(qApp);
+        qApp->installEventFilter(instance);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && qobject_cast<QMenu*>(watched))
+            escaped_ = static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+        if (event->type() == QEvent::Hide && escaped_ && qobject_cast<QMenu*>(watched)) {
+            escaped_ = false;
+            QTimer::singleShot(0, this, &MenuFocusReturn::LeaveMenuBar);
+        }
+        return false;
+    }
+
+private:
+    using QObject::QObject;
+    bool escaped_ = false;  // the last key a menu took was Esc
+    static void LeaveMenuBar() {
+        if (QApplication::activePopupWidget()) return;  // moved on to another menu, or a menu item opened one
+        auto* bar = qobject_cast<QMenuBar*>(QApplication::focusWidget());
+        if (!bar) return;
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(bar, &esc);
+    }
+};
+
+}  // namespace
+
 KeySink::KeySink(QWidget* parent, bool acceptReturn) : QWidget(parent), acceptReturn_(acceptReturn) {
+    MenuFocusReturn::Install();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     setGeometry(0, 0, 0, 0);

@@ -1,8 +1,12 @@
 // Print jobs, the Qt printer and the in-memory printer.
 #include "platform/printer.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QSaveFile>
 #include <algorithm>
 #include <stdexcept>
 
@@ -40,16 +44,29 @@ void Printer::BeginDoc() {
     pageNumber_ = 1;
 }
 
+namespace {
+
+std::string WithReason(std::string message, const std::string& reason) {
+    if (!reason.empty()) message += " " + reason;
+    return message;
+}
+
+}  // namespace
+
 void Printer::NewPage() {
     if (!printing_) throw std::runtime_error("Printer is not currently printing");
-    StartPage();
+    if (!StartPage()) {
+        const std::string reason = FailureText();
+        Abort();
+        throw std::runtime_error(WithReason("The printer could not start page " + std::to_string(pageNumber_ + 1) + ".", reason));
+    }
     ++pageNumber_;
 }
 
 void Printer::EndDoc() {
     if (!printing_) throw std::runtime_error("Printer is not currently printing");
     printing_ = false;
-    FinishJob();
+    if (!FinishJob()) throw std::runtime_error(WithReason("The printer could not finish printing.", FailureText()));
 }
 
 void Printer::Abort() {
@@ -72,9 +89,15 @@ Printer* installed = nullptr;
 QPrinter& SystemPrinter() {
     // Created on first use and kept for the whole run: it carries the dialog's choices from one
     // print command to the next. It is never destroyed, as it must not outlive the application
-    // object in a static destructor.
+    // object in a static destructor. Without a printer queue Qt sets it to PDF output.
     static QPrinter* printer = new QPrinter(QPrinter::HighResolution);
     return *printer;
+}
+
+void OfferPdfFile(const std::string& pdfPath) {
+    QPrinter& printer = SystemPrinter();
+    // The dialog opens on "Print to File (PDF)" when the printer has a file name.
+    if (printer.outputFormat() == QPrinter::PdfFormat) printer.setOutputFileName(QString::fromStdString(pdfPath));
 }
 
 Printer& CurrentPrinter() {
@@ -88,39 +111,86 @@ void InstallPrinter(Printer* printer) { installed = printer; }
 // ---------------------------------------------------------------------------------------------
 // QtPrinter
 
-QtPrinter::QtPrinter(QPrinter* printer) : printer_(printer) {}
+QtPrinter::QtPrinter(QPrinter* printer, bool preview) : printer_(printer), preview_(preview) {}
 
 QtPrinter::~QtPrinter() {
     if (painter_ && painter_->isActive()) painter_->end();
+    CloseFile(false);
 }
 
 QPrinter& QtPrinter::Device() const { return printer_ ? *printer_ : SystemPrinter(); }
 
-int QtPrinter::PageWidth() const { return Device().width(); }
-int QtPrinter::PageHeight() const { return Device().height(); }
-int QtPrinter::PixelsPerInchY() const { return Device().logicalDpiY(); }
+int QtPrinter::PageWidth() const { return pdf_ ? pdf_->width() : Device().width(); }
+int QtPrinter::PageHeight() const { return pdf_ ? pdf_->height() : Device().height(); }
+int QtPrinter::PixelsPerInchY() const { return pdf_ ? pdf_->logicalDpiY() : Device().logicalDpiY(); }
 
 void QtPrinter::StartJob() {
     QPrinter& device = Device();
-    device.setDocName(QString::fromLocal8Bit(Title.c_str()));
+    const QString title = QString::fromLocal8Bit(Title.c_str());
+    device.setDocName(title);
+    failure_.clear();
     painter_ = std::make_unique<QPainter>();
-    if (!painter_->begin(&device)) {
+    if (preview_ || device.outputFormat() != QPrinter::PdfFormat) {
+        if (!painter_->begin(&device)) {
+            painter_.reset();
+            throw std::runtime_error("The printer could not start printing.");
+        }
+        return;
+    }
+    // A PDF file: a regular file (or a new one) is replaced only when the whole document has been
+    // written; anything else (a device, a pipe) is written directly.
+    const QString name = device.outputFileName();
+    if (name.isEmpty()) {
         painter_.reset();
+        throw std::runtime_error("No file was chosen to print to.");
+    }
+    const QFileInfo info(name);
+    if (!info.exists() || info.isFile())
+        file_ = std::make_unique<QSaveFile>(name);
+    else
+        file_ = std::make_unique<QFile>(name);
+    if (info.isDir() || !file_->open(QIODevice::WriteOnly)) {
+        const std::string reason = info.isDir() ? "Is a directory" : file_->errorString().toStdString();
+        file_.reset();
+        painter_.reset();
+        throw std::runtime_error("Cannot write \"" + name.toStdString() + "\": " + reason);
+    }
+    pdf_ = std::make_unique<QPdfWriter>(file_.get());
+    pdf_->setResolution(device.resolution());
+    pdf_->setPageLayout(device.pageLayout());
+    pdf_->setTitle(title);
+    pdf_->setCreator(QStringLiteral("Mekalon"));
+    if (!painter_->begin(pdf_.get())) {
+        painter_.reset();
+        CloseFile(false);
         throw std::runtime_error("The printer could not start printing.");
     }
 }
 
-void QtPrinter::StartPage() { Device().newPage(); }
+bool QtPrinter::StartPage() {
+    if (!pdf_) return Device().newPage();
+    // Writes that already failed fail the page: the file is lost, printing on is pointless.
+    if (file_->error() != QFileDevice::NoError) {
+        failure_ = FileFailure();
+        return false;
+    }
+    return pdf_->newPage();
+}
 
-void QtPrinter::FinishJob() {
-    if (painter_) painter_->end();
+bool QtPrinter::FinishJob() {
+    bool ok = painter_ && painter_->end();
     painter_.reset();
+    if (!pdf_) return ok;
+    ok = ok && file_->flush() && file_->error() == QFileDevice::NoError;
+    if (!ok && failure_.empty()) failure_ = FileFailure();
+    return CloseFile(ok) && ok;
 }
 
 void QtPrinter::CancelJob() {
-    Device().abort();
+    if (!pdf_) Device().abort();
     if (painter_) painter_->end();
     painter_.reset();
+    CloseFile(false);
 }
 
 void QtPrinter::DrawBitmap(const Rect& dest, const QImage& dib, const Rect& src) {
@@ -129,6 +199,29 @@ void QtPrinter::DrawBitmap(const Rect& dest, const QImage& dib, const Rect& src)
     painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter_->drawImage(QRect(dest.left, dest.top, dest.Width(), dest.Height()), dib,
                         QRect(src.left, src.top, src.Width(), src.Height()));
+}
+
+std::string QtPrinter::FileFailure() const {
+    return "Cannot write \"" + file_->fileName().toStdString() + "\": " + file_->errorString().toStdString();
+}
+
+// Closes the PDF file: kept, it replaces the earlier file; not kept, the earlier file stays.
+bool QtPrinter::CloseFile(bool keep) {
+    pdf_.reset();
+    if (!file_) return true;
+    bool ok = true;
+    if (auto* save = qobject_cast<QSaveFile*>(file_.get())) {
+        if (!keep) {
+            save->cancelWriting();
+        } else if (!save->commit()) {
+            failure_ = FileFailure();
+            ok = false;
+        }
+    } else {
+        file_->close();
+    }
+    file_.reset();
+    return ok;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -144,9 +237,17 @@ void ImagePrinter::StartJob() {
     jobs_.push_back(std::move(job));
 }
 
-void ImagePrinter::StartPage() { jobs_.back().pages.emplace_back(); }
+bool ImagePrinter::StartPage() {
+    if (failFromPage > 0 && PageNumber() + 1 >= failFromPage) return false;
+    jobs_.back().pages.emplace_back();
+    return true;
+}
 
-void ImagePrinter::FinishJob() { jobs_.back().ended = true; }
+bool ImagePrinter::FinishJob() {
+    if (failEnd) return false;
+    jobs_.back().ended = true;
+    return true;
+}
 
 void ImagePrinter::CancelJob() { jobs_.back().aborted = true; }
 

@@ -4,9 +4,11 @@
 // Printer holds the state every printer shares (the running flag, the page number, whether the
 // last job was aborted) and the rules of a job: BeginDoc starts page 1, NewPage counts pages,
 // EndDoc ends the job, Abort cancels it and clears the running flag. A device below it only
-// carries out the steps. Two devices exist: QtPrinter, over the QPrinter the print dialog sets
-// up, and ImagePrinter, which keeps every page as a list of the bitmaps copied onto it and
-// renders pages into images (for tests and previews).
+// carries out the steps and says whether each one worked; a step that failed ends the job with an
+// error, so that a failure is never taken for a printed document. Two devices exist: QtPrinter,
+// over the QPrinter the print dialog sets up (a printer queue, a PDF file it writes and checks
+// itself, or the pages of a print preview), and ImagePrinter, which keeps every page as a list of
+// the bitmaps copied onto it and renders pages into images (for tests).
 #pragma once
 
 #include <QImage>
@@ -16,7 +18,9 @@
 
 #include "platform/types.h"
 
+class QFileDevice;
 class QPainter;
+class QPdfWriter;
 class QPrinter;
 
 namespace platform {
@@ -39,9 +43,11 @@ public:
     // Starts a job on page 1. Throws std::runtime_error while a job is running, or when the
     // device cannot start one (the job then is not running).
     void BeginDoc();
-    // Ends the current page and starts the next. Throws when no job is running.
+    // Ends the current page and starts the next. Throws when no job is running, and when the
+    // device cannot start the page (the job is then cancelled).
     void NewPage();
-    // Ends the job and sends it to the device. Throws when no job is running.
+    // Ends the job and sends it to the device. Throws when no job is running, and when the device
+    // could not finish the document (the job is over all the same).
     void EndDoc();
     // Cancels the running job: nothing more reaches the device and Printing() becomes false.
     // Does nothing when no job is running.
@@ -63,10 +69,12 @@ public:
 
 protected:
     Printer() = default;
-    // The device's side of the job; StartJob may throw to refuse the job.
+    // The device's side of the job; StartJob may throw to refuse the job. StartPage and
+    // FinishJob return whether the device managed, FailureText why not (may be empty).
     virtual void StartJob() = 0;
-    virtual void StartPage() = 0;
-    virtual void FinishJob() = 0;
+    virtual bool StartPage() = 0;
+    virtual bool FinishJob() = 0;
+    virtual std::string FailureText() const { return {}; }
     virtual void CancelJob() = 0;
     virtual void DrawBitmap(const Rect& dest, const QImage& dib, const Rect& src) = 0;
 
@@ -81,12 +89,21 @@ Printer& CurrentPrinter();
 void InstallPrinter(Printer* printer);
 
 // The system printer the print dialog chooses and sets up, at the printer's full resolution.
+// Where no printer queue is installed it prints to a PDF file.
 QPrinter& SystemPrinter();
 
-// Prints through Qt on a QPrinter (by default the one the print dialog set up).
+// Readies the system printer for the print dialog: when it prints to a PDF file (no printer
+// queue is installed, or a file was chosen before), the file offered is `pdfPath`.
+void OfferPdfFile(const std::string& pdfPath);
+
+// Prints through Qt on a QPrinter (by default the one the print dialog set up). A QPrinter set
+// to PDF output has its file written here, every write checked: a file that cannot be created
+// refuses the job, one that cannot be written fails EndDoc, and a failed or aborted job leaves
+// an existing file as it was. For a print preview (`preview`) the pages go to the QPrinter as
+// they are, to be drawn by the preview.
 class QtPrinter : public Printer {
 public:
-    explicit QtPrinter(QPrinter* printer = nullptr);
+    explicit QtPrinter(QPrinter* printer = nullptr, bool preview = false);
     ~QtPrinter() override;
     int PageWidth() const override;
     int PageHeight() const override;
@@ -94,15 +111,22 @@ public:
 
 protected:
     void StartJob() override;
-    void StartPage() override;
-    void FinishJob() override;
+    bool StartPage() override;
+    bool FinishJob() override;
+    std::string FailureText() const override { return failure_; }
     void CancelJob() override;
     void DrawBitmap(const Rect& dest, const QImage& dib, const Rect& src) override;
 
 private:
     QPrinter& Device() const;
+    bool CloseFile(bool keep);
+    std::string FileFailure() const;
     QPrinter* printer_;
+    bool preview_;
+    std::unique_ptr<QFileDevice> file_;  // the PDF file being written
+    std::unique_ptr<QPdfWriter> pdf_;
     std::unique_ptr<QPainter> painter_;
+    std::string failure_;
 };
 
 // A printer whose pages stay in memory: each page keeps the bitmaps copied onto it. Every
@@ -126,6 +150,11 @@ public:
         bool aborted = false;  // Abort cancelled it
     };
 
+    // A device that fails: from the given page on it cannot start a page (0: never), or it
+    // cannot finish a document.
+    int failFromPage = 0;
+    bool failEnd = false;
+
     // Every job begun, in order; the last one may still be running.
     const std::vector<Job>& Jobs() const { return jobs_; }
     // Renders a page of a job on white paper, every pixel of the page scaled down by `reduce`
@@ -138,8 +167,8 @@ public:
 
 protected:
     void StartJob() override;
-    void StartPage() override;
-    void FinishJob() override;
+    bool StartPage() override;
+    bool FinishJob() override;
     void CancelJob() override;
     void DrawBitmap(const Rect& dest, const QImage& dib, const Rect& src) override;
 

@@ -8,8 +8,8 @@
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QScreen>
 #include <QStringList>
 #include <algorithm>
@@ -130,15 +130,18 @@ std::optional<SaveChoice> Services::SaveFileDialogWithEncoding(const FileDialogR
 }
 
 bool Services::PrintDialog() {
-    if (QPrinterInfo::availablePrinters().isEmpty()) {
-        ShowWarning("No printer is installed.");
-        return false;
-    }
     // The dialog sets up the printer that the print command then prints on. It offers no page
-    // range and no choice between the selection and everything.
+    // range and no choice between the selection and everything. Printing to a PDF file is always
+    // among its choices, and the only one where no printer queue is installed.
     QPrintDialog dialog(&SystemPrinter(), DialogParent());
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     return dialog.exec() == QDialog::Accepted;
+}
+
+void Services::PrintPreview(QPrinter& printer, const std::function<void(QPrinter*)>& paint) {
+    QPrintPreviewDialog dialog(&printer, DialogParent());
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&paint](QPrinter* p) { paint(p); });
+    dialog.exec();
 }
 
 std::optional<FontChoice> Services::FontDialog(const FontChoice& initial) {

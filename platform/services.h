@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+class QPrinter;
+
 namespace platform {
 
 struct FileDialogRequest {
@@ -52,6 +54,9 @@ public:
     // A save dialog whose file types are the request's encodings, each under every filter entry.
     virtual std::optional<SaveChoice> SaveFileDialogWithEncoding(const FileDialogRequest& request);
     virtual bool PrintDialog();
+    // Shows the pages that `paint` draws on the printer (and redraws after a change of the page
+    // set-up) until the user closes the preview.
+    virtual void PrintPreview(QPrinter& printer, const std::function<void(QPrinter*)>& paint);
     virtual std::optional<FontChoice> FontDialog(const FontChoice& initial);
     // A simple message with an OK button, titled with the application title.
     virtual void ShowMessage(const std::string& text);

@@ -2,17 +2,15 @@
 //
 // Fills, stretched copies (plain and AND), hatches and straight horizontal or vertical lines are
 // written straight into the RGB32 pixels: they are what a repaint consists of and must be fast and
-// exact. QPainter is used only for text and slanted lines. Its painter is begun lazily and ended
+// exact. QPainter is used only for text (surface_text.cpp) and slanted lines. Its painter is begun lazily and ended
 // before any direct pixel write, so the two never see a stale image.
 #include "platform/surface.h"
 
 #include <QString>
-#include <QTextLayout>
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
-#include "platform/cp874.h"
 
 namespace platform {
 
@@ -37,11 +35,6 @@ Rect Union(const Rect& a, const Rect& b) {
     if (b.Empty()) return a;
     return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
                 std::max(a.bottom, b.bottom)};
-}
-
-QString ToQString(std::string_view bytes) {
-    std::u32string u = DecodeCp874(bytes);
-    return QString::fromUcs4(u.data(), static_cast<qsizetype>(u.size()));
 }
 
 bool IsDirectFormat(QImage::Format f) {
@@ -193,106 +186,6 @@ void Surface::LineTo(int x, int y) {
         MarkDirty(Visible(Rect{std::min(x0, x) - w, std::min(y0, y) - w, std::max(x0, x) + w + 1,
                                std::max(y0, y) + w + 1}));
     }
-}
-
-void Surface::SetFontName(const std::string& name) {
-    fontName_ = name;
-    font_.reset();
-}
-
-void Surface::SetFontStyle(int style) {
-    fontStyle_ = style;
-    font_.reset();
-}
-
-void Surface::SetFontHeight(int pixels) {
-    fontHeight_ = pixels;
-    font_.reset();
-}
-
-void Surface::SetFontColor(Color c) { fontColor_ = c & 0xFFFFFF; }
-
-void Surface::CopyFont(const Surface& other) {
-    fontName_ = other.fontName_;
-    fontStyle_ = other.fontStyle_;
-    fontHeight_ = other.fontHeight_;
-    fontColor_ = other.fontColor_;
-    font_.reset();
-}
-
-QFont Surface::QtFont() const { return CachedFont(); }
-
-const QFont& Surface::CachedFont() const {
-    if (!font_) {
-        auto f = std::make_unique<QFont>();
-        if (fontName_ == "Fixedsys" || fontName_ == "System" || fontName_.empty()) {
-            f->setFamily(QStringLiteral("DejaVu Sans Mono"));
-            f->setStyleHint(QFont::Monospace);
-        } else {
-            f->setFamily(QString::fromStdString(fontName_));
-        }
-        f->setPixelSize(std::max(1, fontHeight_ < 0 ? -fontHeight_ : fontHeight_));
-        f->setBold((fontStyle_ & fsBold) != 0);
-        f->setItalic((fontStyle_ & fsItalic) != 0);
-        f->setUnderline((fontStyle_ & fsUnderline) != 0);
-        f->setStrikeOut((fontStyle_ & fsStrikeOut) != 0);
-        // Whole-pixel advances, so that a text is as wide as the sum of its characters.
-        f->setHintingPreference(QFont::PreferFullHinting);
-        if (monochrome_) f->setStyleStrategy(QFont::NoAntialias);
-        font_ = std::move(f);
-        shaped_.clear();
-        metrics_ = std::make_unique<QFontMetrics>(*font_);
-        ascent_ = metrics_->ascent();
-        const_cast<Surface*>(this)->painterFontSet_ = false;
-    }
-    return *font_;
-}
-
-const Surface::Shaped& Surface::Shape(std::string_view bytes) const {
-    const QFont& font = CachedFont();
-    auto it = shaped_.find(std::string(bytes));
-    if (it != shaped_.end()) return it->second;
-    if (shaped_.size() > 4096) shaped_.clear();  // cells repeat; long texts do not
-    Shaped s;
-    const QString text = ToQString(bytes);
-    QTextLayout layout(text, font);
-    layout.setCacheEnabled(true);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    layout.endLayout();
-    if (line.isValid()) {
-        s.runs = line.glyphRuns();
-        s.baseline = line.ascent();
-    }
-    s.width = metrics_->horizontalAdvance(text);
-    return shaped_.emplace(std::string(bytes), std::move(s)).first->second;
-}
-
-void Surface::TextOut(int x, int y, std::string_view bytes) {
-    if (bytes.empty() || !image_ || image_->isNull()) return;
-    const Shaped& shaped = Shape(bytes);
-    QPainter& p = Painter();
-    if (!painterFontSet_) {
-        p.setFont(*font_);
-        painterFontSet_ = true;
-    }
-    p.setPen(ToQColor(Mapped(fontColor_)));
-    p.setRenderHint(QPainter::TextAntialiasing, !monochrome_);
-    // The line's baseline goes to y + ascent of the font, as a text drawn at (x, y) would have it.
-    const QPointF origin(x, y + ascent_ - shaped.baseline);
-    for (const QGlyphRun& run : shaped.runs) p.drawGlyphRun(origin, run);
-    MarkDirty(Visible(Rect{x - 2, y, x + shaped.width + 2 + metrics_->maxWidth() / 2, y + metrics_->height()}));
-}
-
-int Surface::TextWidth(std::string_view bytes) const {
-    if (bytes.size() <= 8) return Shape(bytes).width;
-    CachedFont();
-    return metrics_->horizontalAdvance(ToQString(bytes));
-}
-
-int Surface::TextHeight(std::string_view) const {
-    CachedFont();
-    return metrics_->height();
 }
 
 void Surface::StretchDraw(const Rect& dest, const Bitmap& bitmap, const Rect& src) {

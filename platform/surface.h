@@ -72,6 +72,13 @@ public:
     // Text as Windows-874 bytes; (x, y) is the top-left corner of the text's cell. The text's
     // background is transparent.
     void TextOut(int x, int y, std::string_view bytes);
+    // Draws the text of one display cell, a first character and the marks that follow it, with
+    // the first character at (x, y) as TextOut would. The marks stay over it and inside the box
+    // from `left` to `right`: a mark the shaper left at or past the end of the first character's
+    // advance (a font without mark positioning gives marks no advance and no offset) is moved back
+    // over it, and a mark whose ink would cross an edge of the box is moved inside. A text that
+    // opens with a mark has no character to sit on: its ink is centred in the box.
+    void TextOutCell(int x, int y, int left, int right, std::string_view bytes);
     int TextWidth(std::string_view bytes) const;
     int TextHeight(std::string_view bytes) const;
 
@@ -136,9 +143,17 @@ private:
         QList<QGlyphRun> runs;
         qreal baseline = 0;  // of the laid-out line
         int width = 0;
+        // As a cell: the first character's glyphs and the marks' glyphs, the marks placed for a
+        // box of `placedWidth` that starts `placedOffset` pixels left of the text's origin.
+        QList<QGlyphRun> firstRuns, markRuns;
+        bool opensWithMark = false;
+        int firstAdvance = 0;
+        int placedOffset = 0, placedWidth = -1;
+        QList<QGlyphRun> placed;
     };
     mutable std::unordered_map<std::string, Shaped> shaped_;
     const Shaped& Shape(std::string_view bytes) const;
+    const QList<QGlyphRun>& PlacedMarks(const Shaped& shaped, int offset, int width) const;
 };
 
 class Bitmap {

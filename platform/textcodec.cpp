@@ -295,4 +295,12 @@ void WriteTextFile(const std::string& path, std::string_view joined, const TextF
     WriteFileBytes(path, bytes);
 }
 
+TextFormat TextFileFormat(const std::string& path) {
+    try {
+        return ReadTextFile(path).format;
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
 }  // namespace platform

@@ -51,5 +51,8 @@ std::string EncodeText(std::string_view joined, const TextFormat& format);
 // A text file read and decoded, or encoded and written (files.h); a FileError names the file.
 DecodedText ReadTextFile(const std::string& path);
 void WriteTextFile(const std::string& path, std::string_view joined, const TextFormat& format);
+// How a text file is written, as ReadTextFile finds it; a file that cannot be read, or is no
+// text, gives the format of a new text.
+TextFormat TextFileFormat(const std::string& path);
 
 }  // namespace platform

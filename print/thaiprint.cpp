@@ -146,11 +146,14 @@ void TThaiprint::OutputPage(platform::Printer& printer) {
 }
 
 void TThaiprint::PrintText(std::string_view text, int graphicsSize) {
+    PrintText(text, graphicsSize, platform::CurrentPrinter());
+}
+
+void TThaiprint::PrintText(std::string_view text, int graphicsSize, platform::Printer& printer) {
     if (text.empty()) return;
     Lines = SplitLines(text);
     Graphicsize = std::clamp(graphicsSize, 0, 3);
 
-    platform::Printer& printer = platform::CurrentPrinter();
     printer.Title.clear();  // the job carries no title
     printer.BeginDoc();
     SavedCaption = parent_ ? parent_->windowTitle() : QString();
@@ -183,10 +186,13 @@ void TThaiprint::PrintText(std::string_view text, int graphicsSize) {
             DrawY += RowHeight;
             if (DrawY + RowHeight > TextRect.bottom) {
                 OutputPage(printer);
-                if (printer.Printing()) printer.NewPage();
+                // A new page only for lines still to come: a text that fills its last page
+                // exactly ends there, without an empty page after it.
+                if (printer.Printing() && LineIndex < static_cast<int>(Lines.size())) printer.NewPage();
             }
         }
-        OutputPage(printer);
+        // The last page, unless it was full and has gone out already.
+        if (DrawY != TextRect.top) OutputPage(printer);
     }
     if (printer.Printing()) printer.EndDoc();
 }

@@ -37,8 +37,11 @@ public:
 
     // Prints a text (TIS-620 bytes, CR LF between lines) on the current printer with the given
     // graphics size (0: through the parent's font; 1 to 3: the glyph images at that scale). An
-    // empty text prints nothing and starts no job.
+    // empty text prints nothing and starts no job. A printer that fails to start a page or to
+    // finish the job raises an error; the caption is restored however printing ends.
     void PrintText(std::string_view text, int graphicsSize);
+    // The same on a given printer (a print preview, a PDF file of its own).
+    void PrintText(std::string_view text, int graphicsSize, platform::Printer& printer);
 
     QWidget* Owner() const { return owner_; }
     QWidget* Parent() const { return parent_; }

@@ -139,20 +139,34 @@ void TCustomthai::DrawCell(platform::Surface& surface, std::string_view text, in
         while (j < length && thai::CombiningMarks.contains(byteAt(j + 1))) ++j;
         const int w = surface.TextWidth(text.substr(static_cast<size_t>(i - 1), 1));
         const int off = std::max(0, (CellWidth - w) / 2);
-        surface.TextOut(left + off, DrawY + BaseLevel, text.substr(static_cast<size_t>(i - 1), static_cast<size_t>(j - i + 1)));
+        // The font places the marks; the surface keeps them over the base and inside the cell.
+        surface.TextOutCell(left + off, DrawY + BaseLevel, left, left + CellWidth,
+                            text.substr(static_cast<size_t>(i - 1), static_cast<size_t>(j - i + 1)));
         i = j + 1;
         return;
     }
 
     unsigned char c = byteAt(i);
+    int level = BaseLevel;
+    // The level of the byte that follows the one just drawn at `level`; BaseLevel when it opens
+    // the next cell.
+    auto nextLevel = [&](unsigned char next) {
+        if (next == 0xD1 || (next >= 0xD4 && next <= 0xD7) || next == thai::Maitaikhu) return UpperLevel;
+        if (thai::LowerVowels.contains(next)) return LowerLevel;
+        if (thai::ToneMarks.contains(next)) return level == UpperLevel ? 0 : UpperLevel;
+        return BaseLevel;
+    };
     if (!thai::GlyphChars.contains(c)) {
         surface.TextOut(left + TextIndent, DrawY + BaseLevel, text.substr(static_cast<size_t>(i - 1), 1));
         ++i;
-        return;
+        // Marks after a Latin letter or a digit belong to its cell and are stacked over it.
+        c = byteAt(i);
+        const int next = nextLevel(c);
+        if (next == BaseLevel || i > length) return;
+        level = next;
     }
 
     const platform::ImageList* glyphs = Glyphs();
-    int level = BaseLevel;
     for (;;) {
         if (c == 0x2A) c = kAsteriskSlot;
         const int index = c == 0x20 ? 0 : c - 0xA0;
@@ -172,13 +186,7 @@ void TCustomthai::DrawCell(platform::Surface& surface, std::string_view text, in
 
         ++i;
         c = byteAt(i);
-        int next = BaseLevel;
-        if (c == 0xD1 || (c >= 0xD4 && c <= 0xD7) || c == thai::Maitaikhu)
-            next = UpperLevel;
-        else if (thai::LowerVowels.contains(c))
-            next = LowerLevel;
-        else if (thai::ToneMarks.contains(c))
-            next = level == UpperLevel ? 0 : UpperLevel;
+        const int next = nextLevel(c);
         if (next == BaseLevel || i > length) return;
         level = next;
     }
@@ -192,7 +200,8 @@ void TCustomthai::DrawGlyphAt(platform::Surface& surface, int row, unsigned char
         const int pen = surface.PenWidth();
         const int off = (CellWidth - surface.TextWidth(one)) / 2;
         surface.FillRect({DrawX, DrawY, DrawX + CellWidth, DrawY + RowHeight - pen});
-        surface.TextOut(DrawX + off, DrawY + BaseLevel - pen, one);
+        // A mark offered alone is centred in the cell by its ink: it has no advance of its own.
+        surface.TextOutCell(DrawX + off, DrawY + BaseLevel - pen, DrawX, DrawX + CellWidth, one);
         return;
     }
     surface.FillRect({DrawX, DrawY + BaseLevel, DrawX + CellWidth, DrawY + BaseLevel + GlyphHeight});

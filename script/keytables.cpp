@@ -1,6 +1,8 @@
 // The keyboard tables of Thai input.
 #include "script/keytables.h"
 
+#include "script/thai.h"
+
 namespace thai {
 
 // clang-format off
@@ -84,7 +86,9 @@ bool StepOffer(unsigned char& pendingLetter, unsigned char& choiceIndex, unsigne
         return true;
     }
 
-    if (pendingLetter != 0) key = ChoiceAt(pendingLetter, choiceIndex == 0 ? 1 : choiceIndex);
+    // Digits and punctuation are characters of their own: they withdraw the offer, not take it.
+    const bool answers = u == ' ' || (u >= 'A' && u <= 'Z') || !PrintableChars.contains(u);
+    if (pendingLetter != 0 && answers) key = ChoiceAt(pendingLetter, choiceIndex == 0 ? 1 : choiceIndex);
     pendingLetter = 0;
     choiceIndex = 0;
     return false;

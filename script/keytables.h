@@ -34,9 +34,11 @@ inline void TrimTrailing(std::string& text) {
 // One typed key in "Thai on A..Z" mode. `pendingLetter` (0: none) and `choiceIndex` (1-based
 // slot) are the control's offer. A letter A..Z other than Q starts an offer when none is
 // pending; the pending letter again steps to the next filled slot, wrapping. In both cases the
-// result is true and `key` becomes the offered letter to show. Any other key ends a pending offer
-// with false, its offered letter taking the key's place (so the key itself is not inserted);
-// with no offer pending it leaves `key` as it is.
+// result is true and `key` becomes the offered letter to show. Another letter, the space bar or a
+// Thai byte (from the virtual keyboard) ends a pending offer with false, its offered letter
+// taking the key's place (so the key itself is not inserted). A digit or punctuation mark
+// withdraws a pending offer and stays itself, so it is typed like any key that withdraws an offer
+// on key-down; so does every key with no offer pending. The control redraws the cursor cell.
 bool StepOffer(unsigned char& pendingLetter, unsigned char& choiceIndex, unsigned char& key);
 
 }  // namespace thai

@@ -7,7 +7,13 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libthai-dev libthai-data libdatrie1-bin hunspell-th
   fonts-thai-tlwg fonts-dejavu-core
-  desktop-file-utils xvfb xdotool xclip
+  xvfb
+  xdotool
+  poppler-utils
+  clang
+  libclang-rt-14-dev
+  desktop-file-utils
+  xclip
 )
 missing=()
 for p in "${packages[@]}"; do

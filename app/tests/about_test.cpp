@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <deque>
 #include <set>
@@ -219,6 +220,20 @@ TEST_F(AboutTest, OkClosesWithResultOneAndTheMenuShowsTheWindowModally) {
     EXPECT_EQ(fabout->result(), platform::mrOk);
     fmekalon->About1->trigger();
     EXPECT_EQ(services.modalWindows, std::vector<std::string>{"fabout"});
+}
+
+TEST_F(AboutTest, EveryShowingStartsAtTheTopOfTheHelpText) {
+    auto topLine = [] { return fabout->Memo1->cursorForPosition(QPoint(4, 4)).blockNumber(); };
+    EXPECT_EQ(topLine(), 0);
+    // Read down to the end, close, open again.
+    fabout->Memo1->setFocus();
+    QTest::keyClick(fabout->Memo1, Qt::Key_End, Qt::ControlModifier);
+    ASSERT_GT(topLine(), 20);
+    QTest::mouseClick(fabout->Okbtn, Qt::LeftButton);
+    fabout->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(fabout));
+    EXPECT_EQ(topLine(), 0);
+    EXPECT_EQ(fabout->Memo1->verticalScrollBar()->value(), 0);
 }
 
 TEST_F(AboutTest, StoredPictureHoldsTwentyDistinctYellowTiles) {

@@ -19,7 +19,7 @@ struct ProgramRun {
 
 ProgramRun RunProgram(const QStringList& args) {
     QProcess p;
-    p.setProgram(QStringLiteral(MEKALON_BINARY));
+    p.setProgram(QStringLiteral(MEKALON_PROGRAM));
     p.setArguments(args);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -46,6 +46,7 @@ TEST(CommandLine, HelpVersionAndBadArgumentsEndTheProgramWithTheirExitCodes) {
         {{"--bogus"}, 2, "", "Unknown option 'bogus'"},
         {{"--dictionary"}, 2, "", "Missing value after '--dictionary'"},
         {{"one.txt", "two.txt"}, 2, "", "only one FILE"},
+        {{"--size", "2", "one.txt"}, 2, "", "--size and --font go with --pdf"},
     };
     for (const auto& c : cases) {
         const ProgramRun run = RunProgram(c.args);

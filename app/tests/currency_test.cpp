@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QTest>
 #include <cmath>
+#include <limits>
 
 #include "app/currency.h"
 #include "app/tests/app_fixture.h"
@@ -81,9 +82,13 @@ TEST(CurrencyNumbers, WritesTwoDecimalsRoundingAFiveInTheThirdAwayFromZero) {
 }
 
 TEST(CurrencyNumbers, ExponentFormReadsBackToTheSameValue) {
-    for (long double v : {1e20L, -2.5e25L, 1234567890123456789.0L, 9.87654321e100L}) {
+    // At the top of the range the nearest 18 digits lie above the largest value: they are cut.
+    const long double largest = std::numeric_limits<long double>::max();
+    EXPECT_EQ(FormatNumber(largest, '.'), "1.18973149535723176E+4932");
+    for (long double v : {1e20L, -2.5e25L, 1234567890123456789.0L, 9.87654321e100L, largest, -largest,
+                          std::nextafter(largest, 0.0L)}) {
         const auto back = ParseNumber(FormatNumber(v, ','), ',');
-        ASSERT_TRUE(back.has_value());
+        ASSERT_TRUE(back.has_value()) << FormatNumber(v, ',');
         EXPECT_NEAR(static_cast<double>(*back / v), 1.0, 1e-17);
     }
 }

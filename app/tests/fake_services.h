@@ -55,6 +55,15 @@ public:
         printAnswers.pop_front();
         return a;
     }
+    // The preview is not shown: its paint handler is kept for the test to draw with.
+    void PrintPreview(QPrinter&, const std::function<void(QPrinter*)>& paint) override {
+        ++previewRequests;
+        previewPaint = paint;
+        if (onPreview) onPreview();
+    }
+    int previewRequests = 0;
+    std::function<void(QPrinter*)> previewPaint;
+    std::function<void()> onPreview;  // what the test does while the preview is open
     std::optional<platform::FontChoice> FontDialog(const platform::FontChoice& initial) override {
         fontRequests.push_back(initial);
         if (fontAnswers.empty()) return std::nullopt;

@@ -228,6 +228,17 @@ TEST_F(FindDialogTest, SelectedWordOpensTheDialogWhollySelected) {
     EXPECT_EQ(memo->AnchorCol, 11);
 }
 
+TEST_F(FindDialogTest, SelectionOverSeveralLinesGivesItsFirstLine) {
+    SetText({"one two", "three"});
+    memo->SetCursor(0, 4);
+    memo->StartSelection();
+    memo->SetCursor(1, 3);
+    memo->ExtendSelection();
+    OpenDialog();
+    EXPECT_EQ(Finddlg->te1->Text(), "two");
+    EXPECT_TRUE(Finddlg->te1->SelectedAll);
+}
+
 TEST_F(FindDialogTest, OpenDialogTakesANewSelection) {
     SetText({"alpha beta"});
     OpenDialog();

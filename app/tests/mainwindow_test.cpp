@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -10,7 +11,15 @@
 #include <QTest>
 #include <QTimer>
 #include <QPushButton>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <fstream>
 
 #include "app/tests/app_fixture.h"
@@ -148,6 +157,57 @@ TEST_F(MainWindowTest, OpenEditSaveAndSaveAsRoundTripTheBytes) {
     EXPECT_EQ(fmekalon->textfile, copy);
 }
 
+TEST_F(MainWindowTest, ASaveBeyondTheFileSizeLimitIsReportedAndTheTextStaysModified) {
+    const std::string file = Path("story.txt");
+    WriteAll(file, kThai);
+    services.openAnswers.push_back(file);
+    Trigger(fmekalon->Openfilesel);
+    fmekalon->Tm1->Lines.Add(std::string(100000, 'x'));
+
+    std::signal(SIGXFSZ, SIG_DFL);  // as the program starts: unhandled, the signal would end it
+    struct rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit tight = saved;
+    tight.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
+    Trigger(fmekalon->savefilesel);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_NE(services.errors[0].find("too large"), std::string::npos) << services.errors[0];
+    EXPECT_TRUE(fmekalon->Tm1->Modified);
+    EXPECT_EQ(ReadAll(file), kThai);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path().toStdString()), {}), 1);
+}
+
+TEST_F(MainWindowTest, OpeningAFifoAsTextOrDictionaryIsRefusedAtOnce) {
+    const std::string fifo = Path("pipe.txt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Should an open wait for a writer, a writer comes every ten seconds and the checks below fail.
+    std::atomic<bool> done = false;
+    std::thread deadline([&] {
+        while (!done) {
+            for (int i = 0; i < 1000 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (!done) ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+        }
+    });
+    fmekalon->Tm1->Lines.Add("keep me");
+    fmekalon->Tm1->Modified = false;
+    fmekalon->diclist.Insert("word");
+    fmekalon->dicchanged = false;
+    services.openAnswers = {fifo, fifo};
+    Trigger(fmekalon->Openfilesel);
+    Trigger(fmekalon->Opendicsel);
+    done = true;
+    deadline.join();
+    ASSERT_EQ(services.errors.size(), 2u);
+    for (const std::string& e : services.errors) EXPECT_NE(e.find("not a regular file"), std::string::npos) << e;
+    EXPECT_EQ(fmekalon->Tm1->Lines[0], "keep me");
+    EXPECT_EQ(Title(), "noname.txt-Mekalon 5.2");
+    EXPECT_EQ(fmekalon->diclist.ToBytes(), "word\r\n");
+    EXPECT_EQ(fmekalon->dictname->text().toStdString(), "noname.dic");
+}
+
 TEST_F(MainWindowTest, SaveOfANewTextAsksForANameInsteadOfWritingIntoTheWorkingFolder) {
     fmekalon->Tm1->Lines.Add("abc");
     Trigger(fmekalon->savefilesel);  // cancelled dialog
@@ -278,6 +338,30 @@ TEST_F(MainWindowTest, EditMenuEnablesBySelectionAndClipboardAndCountsLines) {
     EXPECT_TRUE(fmekalon->Pastesel->isEnabled());
 }
 
+TEST_F(MainWindowTest, CutCopyPasteShortcutsActWhateverTheEditMenuLastSaw) {
+    fmekalon->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(fmekalon));
+    auto openAndCloseEditMenu = [&] {
+        fmekalon->editopt->popup(fmekalon->mapToGlobal(QPoint(0, 0)));
+        fmekalon->editopt->hide();
+    };
+    // The menu sees no selection and an empty clipboard.
+    QGuiApplication::clipboard()->clear();
+    fmekalon->Tm1->Lines.Add("abc");
+    openAndCloseEditMenu();
+
+    fmekalon->Tm1->SetCursor(0, 0);
+    fmekalon->Tm1->StartSelection();
+    fmekalon->Tm1->SetCursor(0, 2);
+    fmekalon->Tm1->ExtendSelection();
+    QTest::keyClick(fmekalon->Tm1->tcm, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(platform::ClipboardText(), "ab");
+    QTest::keyClick(fmekalon->Tm1->tcm, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(fmekalon->Tm1->Lines[0], "c");
+    QTest::keyClick(fmekalon->Tm1->tcm, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(fmekalon->Tm1->Lines[0], "abc");
+}
+
 TEST_F(MainWindowTest, PrintWithoutSelectionSaysSoAndFindTakesTheSelection) {
     Trigger(fmekalon->Printsel);
     ASSERT_EQ(services.messages.size(), 1u);
@@ -350,6 +434,28 @@ TEST_F(MainWindowTest, DictionaryOpenAppendAndSave) {
     EXPECT_EQ(fmekalon->diclist.Count(), 4);
 }
 
+TEST_F(MainWindowTest, AFailedDictionaryFileKeepsTheNameTheMenuAndTheSaveAsDefault) {
+    WriteAll(Path("a.dic"), "a\r\n");
+    services.openAnswers.push_back(Path("a.dic"));
+    Trigger(fmekalon->Opendicsel);
+    ASSERT_EQ(fmekalon->dicfile, Path("a.dic"));
+
+    services.openAnswers = {Path("nothere.dic"), Path("gone.dic")};
+    Trigger(fmekalon->Opendicsel);
+    Trigger(fmekalon->Appenddicsel);
+    // Save As into a folder that does not exist fails too.
+    services.saveAnswers.push_back(Path("no/such/folder/b.dic"));
+    Trigger(fmekalon->Savedicassel);
+    EXPECT_EQ(services.errors.size(), 3u);
+    EXPECT_EQ(fmekalon->dicfile, Path("a.dic"));
+    EXPECT_EQ(fmekalon->dictname->text().toStdString(), "a.dic");
+    EXPECT_EQ(fmekalon->diclist.ToBytes(), "a\r\n");
+    EXPECT_EQ(ReadAll(Path("a.dic")), "a\r\n");
+    services.saveAnswers.push_back(std::nullopt);
+    Trigger(fmekalon->Savedicassel);
+    EXPECT_EQ(services.saveRequests.back().fileName, Path("a.dic"));
+}
+
 TEST_F(MainWindowTest, MessageBoxAnswersYesNoCancelAndIgnoresEsc) {
     platform::Install(nullptr);  // the real modal run
     int result = -1;
@@ -367,6 +473,17 @@ TEST_F(MainWindowTest, MessageBoxAnswersYesNoCancelAndIgnoresEsc) {
     EXPECT_EQ(fmsgbox->btnyes->text().toStdString(), "yes");
     EXPECT_EQ(fmsgbox->btnno->text().toStdString(), "no");
     EXPECT_EQ(fmsgbox->btncancel->text().toStdString(), "cancel");
+
+    // Return presses the button that has the focus: "yes" at first, the others after Tab.
+    const int answers[] = {platform::mrYes, platform::mrNo, platform::mrCancel};
+    for (int tabs : {0, 1, 2}) {
+        QTimer::singleShot(0, [&] {
+            for (int i = 0; i < tabs; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            if (fmsgbox->isVisible()) fmsgbox->done(-1);
+        });
+        EXPECT_EQ(platform::Current().ShowModal(*fmsgbox), answers[tabs]) << tabs << " tabs";
+    }
     platform::Install(&services);
 }
 

@@ -97,7 +97,7 @@ TEST_F(PrimarySelectionTest, KeySelectionIsOfferedAsUnicodeAndAMiddleClickPastes
 
     program_.setProcessEnvironment(env_);
     program_.setWorkingDirectory(dir.path());
-    program_.start(QStringLiteral(MEKALON_BINARY), {QString::fromStdString(file)});
+    program_.start(QStringLiteral(MEKALON_PROGRAM), {QString::fromStdString(file)});
     const QString window =
         Tool("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^story\\.txt-Mekalon 5\\.2$"}).section('\n', 0, 0);
     ASSERT_FALSE(window.isEmpty()) << "no window of the program appeared";

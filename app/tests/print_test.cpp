@@ -1,18 +1,24 @@
 // The Print command: the selection check, the print dialog, the selected text printed with the
 // editor's graphics size, progress in the main window's title, Esc in the editor while printing,
-// and the selection removed afterwards.
+// failures reported, and the selection removed afterwards; printing into a PDF file where no
+// printer queue is installed; the print preview.
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QPageSize>
+#include <QPrinter>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <utility>
 
 #include "app/tests/app_fixture.h"
 #include "app/umekalon.h"
+#include "editor/lines.h"
 #include "editor/printjob.h"
 #include "platform/printer.h"
 #include "print/thaiprint.h"
+#include "testing/pdf.h"
 
 namespace {
 
@@ -38,9 +44,10 @@ protected:
         fmekalon->Tm1->SetCursor(line, to);
         fmekalon->Tm1->ExtendSelection();
     }
-    // What the printing component prints for a text, on a printer like the test's.
-    std::vector<QImage> Expected(const std::string& text, int size) {
-        platform::ImagePrinter other(printer.PageWidth(), printer.PageHeight(), printer.PixelsPerInchY());
+    // What the printing component prints for a text, on a printer like the test's (or `like`).
+    std::vector<QImage> Expected(const std::string& text, int size) { return Expected(text, size, printer); }
+    std::vector<QImage> Expected(const std::string& text, int size, const platform::Printer& like) {
+        platform::ImagePrinter other(like.PageWidth(), like.PageHeight(), like.PixelsPerInchY());
         platform::InstallPrinter(&other);
         const auto during = std::exchange(services.onProcessMessages, nullptr);
         {
@@ -63,6 +70,54 @@ protected:
     std::string Title() const { return fmekalon->windowTitle().toStdString(); }
 
     platform::ImagePrinter printer{1600, 2200, 192};  // scale 2: an 800 x 1100 page bitmap
+};
+
+// Numbered lines of Thai with stacked marks and some Latin.
+std::vector<std::string> ThaiLines(int n) {
+    std::vector<std::string> lines;
+    for (int i = 1; i <= n; ++i)
+        lines.push_back(std::to_string(i) + " \xA1\xD4\xE8\xA7\xE4\xC1\xE9 \xBC\xD9\xE9\xE3\xCB\xAD\xE8 \xB9\xE9\xD3 water");
+    return lines;
+}
+
+// The system printer as Qt sets it up where no printer queue is installed: PDF output with no
+// file chosen yet (here on A4). The print command prints on it; the test's settings go at the end.
+class PrintCommandPdfTest : public PrintCommandTest {
+protected:
+    void SetUp() override {
+        PrintCommandTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
+        system.setOutputFormat(QPrinter::PdfFormat);
+        system.setPageSize(QPageSize(QPageSize::A4));
+        system.setOutputFileName(QString());
+        platform::InstallPrinter(nullptr);
+        fmekalon->textfile = dir.filePath("story.txt").toStdString();
+        fmekalon->SetTitle();
+    }
+    void TearDown() override {
+        system.setOutputFileName(QString());
+        PrintCommandTest::TearDown();
+    }
+    // The pages as printed on the system printer, on the in-memory printer of the same page.
+    std::vector<QImage> ExpectedOnPaper(const std::string& text) {
+        const platform::QtPrinter paper(&system);
+        auto pages = Expected(text, fmekalon->Tm1->Graphicsize, paper);
+        platform::InstallPrinter(nullptr);
+        return pages;
+    }
+    // Whether page `page` (from 1) of a PDF file shows the page bitmap `expected`.
+    void ExpectPageShows(const QString& pdf, int page, const QImage& expected) {
+        // One page-bitmap pixel is one rendered pixel: the printer's resolution over the scale.
+        const int scale = RoundedQuotient(system.logicalDpiY(), fmekalon->logicalDpiY());
+        ASSERT_EQ(system.resolution() % scale, 0);
+        const int dpi = system.resolution() / scale;
+        const QImage rendered = testpdf::RenderPage(pdf, page, dpi);
+        ASSERT_FALSE(rendered.isNull()) << "pdftoppm (poppler-utils) renders " << pdf.toStdString();
+        const QPoint margin = system.pageLayout().paintRectPixels(system.resolution()).topLeft() / scale;
+        EXPECT_LT(testpdf::Difference(rendered, expected, margin, 1), 0.05) << "page " << page;
+    }
+    QPrinter& system = platform::SystemPrinter();
+    QTemporaryDir dir;
 };
 
 TEST_F(PrintCommandTest, WithoutASelectionTheCommandSaysSoAndPrintsNothing) {
@@ -182,6 +237,80 @@ TEST_F(PrintCommandTest, PaperTooSmallIsAWarningAndTheSelectionStillGoes) {
     EXPECT_TRUE(tiny.Jobs()[0].pages.at(0).copies.empty());
     EXPECT_FALSE(fmekalon->Tm1->Selecting);
     EXPECT_EQ(Title(), "noname.txt-Mekalon 5.2");
+}
+
+TEST_F(PrintCommandTest, PagesThatFailToStartOrAJobThatFailsToEndAreReported) {
+    SetText(ThaiLines(70));
+    for (const bool failEnd : {false, true}) {
+        platform::ImagePrinter failing(1600, 2200, 192);
+        failing.failFromPage = failEnd ? 0 : 2;
+        failing.failEnd = failEnd;
+        platform::InstallPrinter(&failing);
+        services.errors.clear();
+        fmekalon->SelectAll->trigger();
+        services.printAnswers = {true};
+        fmekalon->Printsel->trigger();
+        ASSERT_EQ(services.errors.size(), 1u) << failEnd;
+        EXPECT_NE(services.errors[0].find(failEnd ? "could not finish" : "could not start page 2"), std::string::npos)
+            << services.errors[0];
+        ASSERT_EQ(failing.Jobs().size(), 1u);
+        EXPECT_FALSE(failing.Jobs()[0].ended);
+        EXPECT_FALSE(failing.Printing());
+        EXPECT_EQ(Title(), "noname.txt-Mekalon 5.2");
+        EXPECT_FALSE(fmekalon->Tm1->Selecting);
+        EXPECT_EQ(fmekalon->Tm1->LineCount(), 70);
+        EXPECT_FALSE(printjob::AbortRunningPrintJob);
+    }
+}
+
+TEST_F(PrintCommandPdfTest, WithoutAPrinterQueueTheSelectionIsPrintedIntoAPdfFileNamedAfterTheText) {
+    SetText(ThaiLines(80));
+    const std::string text = JoinLines(ThaiLines(80));
+    const auto expected = ExpectedOnPaper(text);
+    ASSERT_EQ(expected.size(), 3u);
+    fmekalon->SelectAll->trigger();
+    services.printAnswers = {true};
+    fmekalon->Printsel->trigger();
+
+    EXPECT_TRUE(services.errors.empty()) << services.errors.at(0);
+    const QString pdf = dir.filePath("story.pdf");
+    EXPECT_EQ(system.outputFileName(), pdf);  // what the dialog offered
+    EXPECT_EQ(testpdf::PageCount(pdf), 3);
+    ExpectPageShows(pdf, 1, expected[0]);
+    ExpectPageShows(pdf, 3, expected[2]);
+    EXPECT_FALSE(fmekalon->Tm1->Selecting);
+    EXPECT_EQ(Title(), "story.txt-Mekalon 5.2");
+}
+
+TEST_F(PrintCommandPdfTest, ThePreviewDrawsTheSelectionsPagesAsPrintPrintsThemAndKeepsTheSelection) {
+    SetText(ThaiLines(80));
+    fmekalon->PrintPreviewsel->trigger();
+    EXPECT_EQ(services.messages, (std::vector<std::string>{"Select the text to print!"}));
+    EXPECT_EQ(services.previewRequests, 0);
+
+    fmekalon->SelectAll->trigger();
+    const QString preview = dir.filePath("preview.pdf");
+    services.onPreview = [&] {
+        // The preview's pages drawn onto a printer that keeps them.
+        QPrinter pages(QPrinter::HighResolution);
+        pages.setOutputFormat(QPrinter::PdfFormat);
+        pages.setPageLayout(system.pageLayout());
+        pages.setOutputFileName(preview);
+        services.previewPaint(&pages);
+    };
+    fmekalon->PrintPreviewsel->trigger();
+    EXPECT_EQ(services.previewRequests, 1);
+    EXPECT_TRUE(services.errors.empty());
+    EXPECT_TRUE(fmekalon->Tm1->Selecting);
+    EXPECT_EQ(Title(), "story.txt-Mekalon 5.2");
+
+    services.printAnswers = {true};
+    fmekalon->Printsel->trigger();
+    const QString printed = dir.filePath("story.pdf");
+    ASSERT_EQ(testpdf::PageCount(preview), 3);
+    ASSERT_EQ(testpdf::PageCount(printed), 3);
+    for (int page = 1; page <= 3; ++page)
+        EXPECT_EQ(testpdf::RenderPage(preview, page, 50), testpdf::RenderPage(printed, page, 50)) << page;
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // word-list window, the caption, and stopping a running search.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QTest>
 
 #include "app/tests/app_fixture.h"
@@ -46,6 +48,9 @@ TEST_F(WordlistTest, ListsTheLinesOfEveryWordOfTheCursorLine) {
     EXPECT_TRUE(fmekalon->fileopt->menuAction()->isEnabled());
     EXPECT_FALSE(dictionary::searching);
     EXPECT_EQ(Fergebnis->results->CursorLine, 0);
+    // The window stands in the middle of the screen, not over the editor's text at the top left.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((Fergebnis->frameGeometry().center() - screen.center()).manhattanLength(), 4);
 }
 
 TEST_F(WordlistTest, UnspacedThaiIsAnalysedIntoTheWordsTheDictionaryKnows) {
@@ -106,6 +111,21 @@ TEST_F(WordlistTest, ASecondCommandStopsTheSearchAndRestoresTheMenuAtOnce) {
     EXPECT_EQ(r[0], ">word world ");
     EXPECT_EQ(r[4], kWorld);
     EXPECT_EQ(Caption(), "4 lines found...interrupted");
+}
+
+TEST_F(WordlistTest, ASearchThatFailsPartWayRestoresTheMenus) {
+    for (int i = 0; i < 5; ++i) fmekalon->diclist.Insert("word " + std::to_string(1000 + i));
+    EditorLine("word");
+    services.onProcessMessages = [] { throw std::runtime_error("out of memory"); };
+    fmekalon->Wordlist->trigger();
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_TRUE(fmekalon->fileopt->menuAction()->isEnabled());
+    EXPECT_TRUE(fmekalon->Dictionary->menuAction()->isEnabled());
+    EXPECT_EQ(fmekalon->Wordlist->text().toStdString(), "&Wordlist");
+    // The next command searches again instead of taking itself for a stop request.
+    services.onProcessMessages = nullptr;
+    fmekalon->Wordlist->trigger();
+    EXPECT_EQ(Caption(), "5 lines found");
 }
 
 TEST_F(WordlistTest, EscInTheEditorStopsTheSearch) {

@@ -154,6 +154,32 @@ TEST_F(OfferTest, KeysWithoutAnOfferAreInsertedAsTyped) {
     EXPECT_EQ(memo->CursorCol, 5);
 }
 
+TEST_F(OfferTest, DigitOrPunctuationWithdrawsTheOfferAndIsTyped) {
+    // Each key types its own character: the offer goes, nothing of it is inserted, and the
+    // highlighted glyph leaves the cell the character now stands in.
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        char typed;
+    };
+    for (Case c : {Case{Qt::Key_Comma, Qt::NoModifier, ','}, Case{Qt::Key_Exclam, Qt::ShiftModifier, '!'},
+                   Case{Qt::Key_Period, Qt::NoModifier, '.'}, Case{Qt::Key_Slash, Qt::NoModifier, '/'},
+                   Case{Qt::Key_Semicolon, Qt::NoModifier, ';'}, Case{Qt::Key_1, Qt::NoModifier, '1'},
+                   Case{Qt::Key_7, Qt::KeypadModifier, '7'}}) {
+        memo->Clear();
+        memo->SetCursor(0, 0);
+        Type("kk");
+        QTest::keyClick(memo->tcm, c.key, c.mods);
+        EXPECT_EQ(Line(0), std::string(1, c.typed)) << c.typed;
+        EXPECT_EQ(memo->PendingLetter, 0) << c.typed;
+        EXPECT_EQ(memo->CursorCol, 1) << c.typed;
+        EXPECT_EQ(CountInCell(0, 0, memo->HighLightColor), 0) << c.typed;
+        // The next letter starts a fresh offer.
+        Type("k ");
+        EXPECT_EQ(Hex(Line(0)), Hex(std::string(1, c.typed) + Bytes({0xA4}))) << c.typed;
+    }
+}
+
 TEST_F(OfferTest, ConfirmedMarkJoinsTheCellBeforeAndTheOfferVanishes) {
     TypeKoKai();
     Type("z");  // mai ek offered in the cursor cell

@@ -83,7 +83,7 @@ TEST(ModelFiles, FilesThatAreNoTextOrHoldCharactersOutsideTis620AreRefused) {
         const char* says;
     } files[] = {
         {"binary.doc", std::string("Readable head\r\nsecond\0\x01\x02 binary", 31), "not a TIS-620 or UTF-8 text"},
-        {"utf16.txt", std::string("\xFF\xFEa\0b\0", 6), "not a TIS-620 or UTF-8 text"},
+        {"utf16.txt", std::string("\xFF\xFE" "a\0b\0", 6), "not a TIS-620 or UTF-8 text"},
         {"accent.txt", "ไทย\nok\r\nbad: café\n", "line 3, column 9 holds the character U+00E9"},
         {"bom-broken.txt", "\xEF\xBB\xBFok\n\xCA\xC7\n", "line 2, column 1 is not valid UTF-8"},
     };

@@ -51,7 +51,8 @@ TEST(ModelJoined, LineStartsAndPointOffsets) {
     EXPECT_EQ(TThailist::LineStartPos("a\rb\r\nc", 2), 5);
 
     auto offset = [&](int line, int col) {
-        const int pos = list.PointOffset(joined, line, col);
+        const int pos = list.PointOffset(line, col);
+        EXPECT_EQ(list.Lines.StartOf(line), TThailist::LineStartPos(joined, line));
         return std::tuple{line, col, pos};
     };
     EXPECT_EQ(offset(0, 1), std::tuple(0, 1, 1));

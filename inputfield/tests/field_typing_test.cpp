@@ -186,6 +186,18 @@ TEST_F(TypingTest, NonLetterKeyWithdrawsTheOffer) {
     EXPECT_EQ(UnderlinedColumn(), 0);
 }
 
+TEST_F(TypingTest, PunctuationWithdrawsTheOfferAndIsTyped) {
+    field->SetThaiOnAZ(true);
+    Type("kk,");
+    EXPECT_EQ(field->Text(), ",");
+    EXPECT_EQ(field->PendingLetter, 0);
+    EXPECT_EQ(CountInCell(0, clYellow), 0) << "the offer is still shown";
+    Key(Qt::Key_3, Qt::KeypadModifier);  // keypad keys leave the offer on key-down
+    Type("k!");
+    EXPECT_EQ(field->Text(), ",3!");
+    EXPECT_EQ(changes, 3);
+}
+
 TEST_F(TypingTest, SwitchingTheModeWithdrawsTheOfferWithoutACue) {
     field->SetThaiOnAZ(true);
     Type("t");

@@ -1,13 +1,21 @@
 // The printer service: the rules of a print job, the one-bit bitmap sent to the page, pages
-// rendered from the in-memory printer, and a job printed through Qt into a PDF file.
+// rendered from the in-memory printer, a job printed through Qt into a PDF file, and the print
+// dialog where no printer queue is installed.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <stdexcept>
 
 #include "platform/printer.h"
+#include "platform/services.h"
 #include "platform/surface.h"
 
 namespace {
@@ -190,6 +198,80 @@ TEST(QtPrinterJob, PagesGoIntoTheDocumentAndAFailedStartLeavesNoJob) {
     platform::QtPrinter bad(&nowhere);
     EXPECT_THROW(bad.BeginDoc(), std::runtime_error);
     EXPECT_FALSE(bad.Printing());
+}
+
+TEST(QtPrinterJob, AFileThatCannotBeWrittenFailsTheJobAndAFailedJobKeepsTheEarlierFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QPrinter device(QPrinter::HighResolution);
+    device.setOutputFormat(QPrinter::PdfFormat);
+    platform::QtPrinter p(&device);
+    // A device that refuses every write: the failure comes at a new page or at the end, never
+    // as a finished job.
+    device.setOutputFileName("/dev/full");
+    bool failed = false;
+    try {
+        p.BeginDoc();
+        for (int page = 1; page <= 40; ++page) {
+            p.StretchDIBits({0, 0, 600, 600}, TwoByTwo(), {0, 0, 2, 2});
+            if (page < 40) p.NewPage();
+        }
+        p.EndDoc();
+    } catch (const std::runtime_error& e) {
+        failed = true;
+        EXPECT_NE(std::string(e.what()).find("/dev/full"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(failed);
+    EXPECT_FALSE(p.Printing());
+
+    // An aborted job leaves the file that was there.
+    const QString earlier = dir.filePath("earlier.pdf");
+    QFile file(earlier);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("earlier");
+    file.close();
+    device.setOutputFileName(earlier);
+    p.BeginDoc();
+    p.StretchDIBits({0, 0, 600, 600}, TwoByTwo(), {0, 0, 2, 2});
+    p.Abort();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "earlier");
+}
+
+TEST(PrintDialog, WithoutAPrinterQueueTheDialogOffersThePdfFileAndPrintingSetsItUp) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QPrinter& system = platform::SystemPrinter();
+    // Qt's printer where no printer queue is installed: PDF output, no file yet.
+    system.setOutputFormat(QPrinter::PdfFormat);
+    system.setOutputFileName(QString());
+    const QString offered = dir.filePath("story.pdf");
+    platform::OfferPdfFile(offered.toStdString());
+
+    // The user looks at the dialog that opens and presses Return on it.
+    QString shown, choice, file;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        user.stop();
+        shown = modal->metaObject()->className();
+        if (auto* printers = modal->findChild<QComboBox*>("printers")) choice = printers->currentText();
+        if (auto* name = modal->findChild<QLineEdit*>("filename")) file = name->text();
+        QTest::keyClick(modal, Qt::Key_Return);
+    });
+    user.start(10);
+    platform::Services real;
+    const bool confirmed = real.PrintDialog();
+    user.stop();
+
+    EXPECT_EQ(shown, "QPrintDialog");
+    EXPECT_EQ(choice, "Print to File (PDF)");
+    EXPECT_EQ(file, offered);
+    EXPECT_TRUE(confirmed);
+    EXPECT_EQ(system.outputFormat(), QPrinter::PdfFormat);
+    EXPECT_EQ(system.outputFileName(), offered);
+    system.setOutputFileName(QString());
 }
 
 }  // namespace

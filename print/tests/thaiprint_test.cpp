@@ -133,16 +133,17 @@ TEST_F(PrintTest, APageHoldsAsManyLinesAsRowsFitAndTheRestGoesOnTheNextPages) {
     }
 }
 
-TEST_F(PrintTest, ALineCountThatFillsThePagesExactlyEndsWithAnEmptyPage) {
-    UsePrinter(4800, 6600, 600);
-    Print(Lines(60), 1);
-    ASSERT_EQ(Job().pages.size(), 3u);
-    EXPECT_TRUE(HasInk(Sent(1), Row(*component, 29)));
-    EXPECT_FALSE(HasInk(Sent(2), {0, 0, 800, 1100}));
-
-    UsePrinter(4800, 6600, 600);
-    Print(Lines(59), 1);
-    EXPECT_EQ(Job().pages.size(), 2u);
+TEST_F(PrintTest, ALineCountThatFillsThePagesExactlyEndsOnItsLastFullPage) {
+    // 30 lines a page: 30 and 60 lines fill their pages; no empty page follows.
+    for (const int lines : {30, 59, 60}) {
+        UsePrinter(4800, 6600, 600);
+        Print(Lines(lines), 1);
+        ASSERT_EQ(Job().pages.size(), 1u + (lines > 30)) << lines;
+        EXPECT_TRUE(Job().ended) << lines;
+        const QImage& last = Sent(Job().pages.size() - 1);
+        EXPECT_TRUE(HasInk(last, Row(*component, (lines - 1) % 30))) << lines;
+        EXPECT_EQ(HasInk(last, Row(*component, 29)), lines % 30 == 0) << lines;
+    }
 }
 
 TEST_F(PrintTest, EachLineIsTheRenderersCellsAfterATabCellAndTheMarginsStayWhite) {

@@ -233,6 +233,26 @@ TEST_P(CellSizes, LatinLetterIsDrawnThroughTheFont) {
     ExpectUntouchedOutside(left, 0, left + 24 * g, 32 * g);
 }
 
+// Marks after a Latin letter or a digit (read from a file or pasted) share its cell: a, mai ek,
+// b are two cells, and so are 1, sara u, sara i, c.
+TEST_P(CellSizes, MarksAfterALatinLetterOrDigitShareItsCell) {
+    const int g = GetParam();
+    thai_.SetCanvasMetrics(surface_, g);
+    EXPECT_EQ(Draw("a\xE8" "b", 0, 0, 2), 4);
+    ExpectStrip(0, 5 * g, 10 * g, Index(0xE8), 0, g);
+    EXPECT_EQ(Draw("1\xD8\xD4" "c", 0, 32 * g, 2), 5);
+    ExpectLowerStrip(image_, 0, 32 * g + 27 * g, g, Index(0xD8));
+    ExpectStrip(0, 32 * g + 5 * g, 32 * g + 10 * g, Index(0xD4), 0, g);
+    // The letter after the marks is drawn through the font in the second cell.
+    for (int top : {0, 32 * g}) {
+        int ink = 0;
+        for (int y = top + 10 * g; y < top + 26 * g; ++y)
+            for (int x = 12 * g; x < 24 * g; ++x) ink += Colour(x, y) != clWhite;
+        EXPECT_GT(ink, 4 * g * g) << top;
+    }
+    ExpectUntouchedOutside(0, 0, 24 * g, 64 * g);
+}
+
 INSTANTIATE_TEST_SUITE_P(Sizes, CellSizes, ::testing::Values(1, 2, 3));
 
 TEST_F(CellTest, PositionsOutsideTheTextLeaveAnEmptyCell) {

@@ -1,0 +1,24 @@
+// Printing a text file into a PDF file from the command line, without a window:
+//
+//     mekalon --pdf OUT.pdf [--size 1|2|3] [--font NAME] FILE
+//
+// The whole of FILE (read as Open reads it) is printed as the Print command prints a selection,
+// on A4 paper, with the options the program starts with (glyph size 1) unless --size or --font
+// choose another glyph size or font mode, as the Options menu would.
+#pragma once
+
+#include <QStringList>
+#include <optional>
+
+namespace pdfexport {
+
+// Whether the command line asks for an export. Asked before the application object exists: an
+// export shows nothing and needs no display.
+bool Requested(int argc, char** argv);
+
+// When the arguments ask for an export, runs it and returns the exit code: 0 when the PDF file
+// is written, 1 (with a message on standard error) when FILE cannot be read, OUT cannot be
+// written or the arguments are wrong. Otherwise nothing: the program starts as usual.
+std::optional<int> Run(const QStringList& arguments);
+
+}  // namespace pdfexport

@@ -1,0 +1,296 @@
+// Keys, mouse actions and clipboard commands of the editor on the 400,000-line, 20 MB text, at
+// its end and in its middle: word movement, starting and extending a selection, clicks and a
+// drag step, deleting, cutting and pasting a 20-line selection, Return. Each iteration is one key
+// or action on a full-screen view, its repaint included (the drawing into the window's image and
+// any whole-view repaint a scroll asks for); what puts the text back afterwards is not timed.
+// Target: under 0.3 ms a key.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/large_text.h"
+#include "editor/lines.h"
+#include "editor/thaimemo.h"
+#include "platform/clipboard.h"
+#include "platform/host.h"
+#include "script/customthai.h"
+
+namespace {
+
+namespace vk = platform::vk;
+
+const std::vector<std::string>& LargeLines() {
+    static const std::vector<std::string> lines = SplitLines(bench::LargeText());
+    return lines;
+}
+
+enum Where { kEnd = 0, kMiddle = 1 };
+
+class Editor {
+public:
+    Editor() {
+        CreateGlyphImages();
+        host_ = std::make_unique<platform::ThaiHost>();
+        host_->resize(1920, 1080);
+        host_->show();
+        QApplication::processEvents();
+        memo_ = std::make_unique<TThaimemo>();
+        memo_->Attach(host_.get());
+        memo_->Lines.Assign(LargeLines());
+        host_->PaintPending();
+    }
+    TThaimemo& Memo() { return *memo_; }
+    // The line a benchmark works at: the middle of the text, or near its end with the last line
+    // in view.
+    int LineAt(Where where) const { return where == kMiddle ? bench::kLargeLines / 2 : bench::kLargeLines - 3; }
+    void Show(int line, int col) {
+        memo_->ClearSelection();
+        memo_->SetCursor(line, col);
+        host_->PaintPending();
+    }
+    void Key(int key, platform::ShiftState shift = {}) {
+        memo_->KeyDown(key, shift);
+        host_->PaintPending();
+    }
+    void Flush() { host_->PaintPending(); }
+    // Selects from (line, col) to (line + 20, col).
+    void SelectTwentyLines(int line, int col) {
+        memo_->ClearSelection();
+        memo_->SetCursor(line, col);
+        memo_->StartSelection();
+        memo_->SetCursor(line + 20, col);
+        memo_->ExtendSelection();
+        host_->PaintPending();
+    }
+    // Puts lines [line, line + 21) back as they were in the original text.
+    void RestoreLines(int line, int removedLines, int addedLines) {
+        TLines& l = memo_->Lines;
+        for (int i = 0; i < addedLines; ++i) l.Delete(line);
+        for (int i = 0; i < removedLines; ++i) l.Insert(line, std::string());
+        for (int i = 0; i <= 20 && line + i < l.Count(); ++i) l.Set(line + i, LargeLines()[static_cast<size_t>(line + i)]);
+    }
+
+private:
+    std::unique_ptr<platform::ThaiHost> host_;
+    std::unique_ptr<TThaimemo> memo_;
+};
+
+Editor& TheEditor() {
+    static Editor editor;
+    return editor;
+}
+
+Where At(const benchmark::State& state) { return static_cast<Where>(state.range(0)); }
+
+void Label(benchmark::State& state) {
+    state.SetLabel(At(state) == kMiddle ? "middle" : "end");
+    if (TheEditor().Memo().LineCount() != bench::kLargeLines) state.SkipWithError("the text was not restored");
+}
+
+void BM_CtrlLeft(benchmark::State& state) {
+    Editor& e = TheEditor();
+    const int line = e.LineAt(At(state));
+    for (auto _ : state) {
+        e.Show(line, 10);
+        e.Key(vk::Left, {.ctrl = true});
+    }
+    Label(state);
+}
+
+void BM_CtrlRight(benchmark::State& state) {
+    Editor& e = TheEditor();
+    const int line = e.LineAt(At(state));
+    for (auto _ : state) {
+        e.Show(line, 10);
+        e.Key(vk::Right, {.ctrl = true});
+    }
+    Label(state);
+}
+
+void ShiftKey(benchmark::State& state, int key) {
+    Editor& e = TheEditor();
+    const int line = e.LineAt(At(state));
+    for (auto _ : state) {
+        e.Show(line, 10);  // no selection: the key starts one and extends it
+        e.Key(key, {.shift = true});
+    }
+    Label(state);
+}
+void BM_ShiftUp(benchmark::State& state) { ShiftKey(state, vk::Up); }
+void BM_ShiftDown(benchmark::State& state) { ShiftKey(state, vk::Down); }
+
+// Page Down moves the view: the whole view is repainted.
+void BM_ShiftPageDown(benchmark::State& state) {
+    Editor& e = TheEditor();
+    TThaimemo& m = e.Memo();
+    const int line = At(state) == kMiddle ? bench::kLargeLines / 2 : bench::kLargeLines - 2 * m.RowCount;
+    for (auto _ : state) {
+        state.PauseTiming();
+        e.Show(line, 10);
+        m.TopLine = line;
+        m.SetCursor(line, 10);
+        e.Flush();
+        state.ResumeTiming();
+        e.Key(vk::Next, {.shift = true});
+    }
+    Label(state);
+}
+
+// Clicks alternate between two cells of the view; a Shift+click acts as a click.
+void Click(benchmark::State& state, bool shift) {
+    Editor& e = TheEditor();
+    TThaimemo& m = e.Memo();
+    e.Show(e.LineAt(At(state)), 10);
+    bool other = false;
+    for (auto _ : state) {
+        const int x = (other ? 30 : 12) * m.CellWidth + 2;
+        const int y = (other ? m.RowCount / 2 : 2) * m.RowHeight + 2;
+        other = !other;
+        m.HostMouseDown(platform::MouseButton::Left, {.shift = shift, .left = true}, x, y);
+        m.HostMouseUp(platform::MouseButton::Left, {.shift = shift}, x, y);
+        e.Flush();
+    }
+    Label(state);
+}
+void BM_Click(benchmark::State& state) { Click(state, false); }
+void BM_ShiftClick(benchmark::State& state) { Click(state, true); }
+
+// A left drag: the button went down on one cell and the pointer moved on to the next (the
+// selection started); every step moves it between two rows further down.
+void BM_DragStep(benchmark::State& state) {
+    Editor& e = TheEditor();
+    TThaimemo& m = e.Memo();
+    e.Show(e.LineAt(At(state)), 10);
+    const int x0 = (m.CursorCol - m.LeftCol) * m.CellWidth + 2;
+    const int y0 = (m.CursorLine - m.TopLine) * m.RowHeight + 2;
+    m.HostMouseDown(platform::MouseButton::Left, {.left = true}, x0, y0);
+    m.HostMouseMove({.left = true}, x0 + m.CellWidth, y0);
+    bool other = false;
+    for (auto _ : state) {
+        const int y = other ? y0 - m.RowHeight : y0 - 2 * m.RowHeight;
+        other = !other;
+        m.HostMouseMove({.left = true}, x0 + 20 * m.CellWidth, y);
+        e.Flush();
+    }
+    m.HostMouseUp(platform::MouseButton::Left, {}, x0, y0);
+    Label(state);
+}
+
+// The selection covers 20 lines from column 5: Delete removes it (joining the first line's head
+// and the last line's tail).
+void BM_DeleteTwentyLines(benchmark::State& state) {
+    Editor& e = TheEditor();
+    const int line = e.LineAt(At(state)) - 25;
+    for (auto _ : state) {
+        state.PauseTiming();
+        e.SelectTwentyLines(line, 5);
+        state.ResumeTiming();
+        e.Key(vk::Delete);
+        state.PauseTiming();
+        e.RestoreLines(line, 20, 0);
+        state.ResumeTiming();
+    }
+    Label(state);
+}
+
+// Backspace does not look at the selection: it takes the cell left of the cursor.
+void BM_BackspaceTwentyLines(benchmark::State& state) {
+    Editor& e = TheEditor();
+    const int line = e.LineAt(At(state)) - 25;
+    for (auto _ : state) {
+        state.PauseTiming();
+        e.SelectTwentyLines(line, 5);
+        state.ResumeTiming();
+        e.Key(vk::Back);
+        state.PauseTiming();
+        e.RestoreLines(line, 0, 0);
+        state.ResumeTiming();
+    }
+    Label(state);
+}
+
+void BM_CutTwentyLines(benchmark::State& state) {
+    Editor& e = TheEditor();
+    const int line = e.LineAt(At(state)) - 25;
+    for (auto _ : state) {
+        state.PauseTiming();
+        e.SelectTwentyLines(line, 5);
+        state.ResumeTiming();
+        e.Memo().CutSelection();
+        e.Flush();
+        state.PauseTiming();
+        e.RestoreLines(line, 20, 0);
+        state.ResumeTiming();
+    }
+    Label(state);
+}
+
+// Paste with a 20-line selection shown: the selection goes and 20 lines (each with its line
+// break) are inserted at the cursor.
+void BM_PasteOverTwentyLines(benchmark::State& state) {
+    Editor& e = TheEditor();
+    const int line = e.LineAt(At(state)) - 25;
+    std::string clip;
+    for (int i = 0; i < 20; ++i) clip += LargeLines()[static_cast<size_t>(i)] + "\r\n";
+    platform::SetClipboardText(clip);
+    for (auto _ : state) {
+        state.PauseTiming();
+        e.SelectTwentyLines(line, 5);
+        state.ResumeTiming();
+        e.Memo().Paste();
+        e.Flush();
+        state.PauseTiming();
+        e.RestoreLines(line, 0, 20);
+        state.ResumeTiming();
+    }
+    Label(state);
+}
+
+// Return splits the line at column 10.
+void BM_Return(benchmark::State& state) {
+    Editor& e = TheEditor();
+    const int line = e.LineAt(At(state));
+    for (auto _ : state) {
+        state.PauseTiming();
+        e.Show(line, 10);
+        state.ResumeTiming();
+        e.Key(vk::Return);
+        state.PauseTiming();
+        e.RestoreLines(line, 0, 1);
+        state.ResumeTiming();
+    }
+    Label(state);
+}
+
+#define KEY_BENCHMARK(name) BENCHMARK(name)->Arg(kEnd)->Arg(kMiddle)->Unit(benchmark::kMicrosecond)->MinTime(0.2)
+KEY_BENCHMARK(BM_CtrlLeft);
+KEY_BENCHMARK(BM_CtrlRight);
+KEY_BENCHMARK(BM_ShiftUp);
+KEY_BENCHMARK(BM_ShiftDown);
+KEY_BENCHMARK(BM_ShiftPageDown);
+KEY_BENCHMARK(BM_Click);
+KEY_BENCHMARK(BM_ShiftClick);
+KEY_BENCHMARK(BM_DragStep);
+KEY_BENCHMARK(BM_DeleteTwentyLines);
+KEY_BENCHMARK(BM_BackspaceTwentyLines);
+KEY_BENCHMARK(BM_CutTwentyLines);
+KEY_BENCHMARK(BM_PasteOverTwentyLines);
+KEY_BENCHMARK(BM_Return);
+
+}  // namespace
+
+// The editor needs a running application (fonts, windows, clipboard), so this benchmark has its
+// own main.
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,85 @@
+// The Wordlist command through the real windows: one editor line of 1,000 unspaced Thai lines
+// (about 80 KB) against the hunspell-th words plus th-en.dic, from the command until the results
+// window shows its last line. Target: under 150 ms. The counters give the lines listed and the
+// paint events the results window received during one command.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+#include <cstdlib>
+#include <string>
+
+#include "app/uergebnis.h"
+#include "app/umekalon.h"
+#include "bench/dictionary_data.h"
+#include "dictionary/searching.h"
+
+namespace {
+
+// Counts the paint events of one window and its children.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* window) : window_(window) { qApp->installEventFilter(this); }
+    ~PaintCounter() override { qApp->removeEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(watched);
+            if (w == window_ || window_->isAncestorOf(w)) ++count;
+        }
+        return false;
+    }
+
+private:
+    QWidget* window_;
+};
+
+void BM_WordlistThousandUnspacedLines(benchmark::State& state) {
+    const auto& data = bench::TheDictionaryData();
+    if (data.unspaced.empty()) {
+        state.SkipWithError("hunspell-th is not installed");
+        return;
+    }
+    CreateWindows();
+    fmekalon->show();
+    fmekalon->diclist.LoadFromBytes(data.dictionaryBytes);
+    std::string line;
+    for (const std::string& l : data.unspaced) line += l;
+    fmekalon->Tm1->Lines.Assign({line});
+    fmekalon->Tm1->SetCursor(0, 0);
+    QApplication::processEvents();
+
+    int listed = 0;
+    int paints = 0;
+    for (auto _ : state) {
+        PaintCounter counter(Fergebnis);
+        fmekalon->Wordlist->trigger();
+        QApplication::processEvents();  // the window shows the view from the top
+        listed = Fergebnis->results->LineCount() - 1;
+        paints = counter.count;
+    }
+    state.counters["text_bytes"] = static_cast<double>(line.size());
+    state.counters["dictionary_lines"] = fmekalon->diclist.Count();
+    state.counters["lines_listed"] = listed;
+    state.counters["paints"] = paints;
+    fmekalon->Tm1->Modified = false;
+    fmekalon->dicchanged = false;
+    DestroyWindows();
+}
+BENCHMARK(BM_WordlistThousandUnspacedLines)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+// The windows need a running application, so this benchmark has its own main.
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
