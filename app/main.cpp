@@ -11,12 +11,8 @@
 int main(int argc, char** argv) {
     // Under a file-size limit a save fails with a reported error instead of ending the program.
     platform::IgnoreFileSizeSignal();
-    // A PDF export shows no window: it needs no display.
-    if (pdfexport::Requested(argc, argv)) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        QApplication app(argc, argv);
-        return pdfexport::Run(QApplication::arguments()).value_or(0);
-    }
+    // mekalon --pdf OUT.pdf FILE prints FILE into OUT.pdf without a window.
+    if (const auto exported = pdfexport::Run(argc, argv)) return *exported;
     // --help and --version need no display either: the command line is read before the rest.
     CommandLine options;
     if (const auto exitCode = ParseCommandLine(argc, argv, options)) return *exitCode;

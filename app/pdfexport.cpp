@@ -1,6 +1,7 @@
 // The command-line export of a text file into a PDF file.
 #include "app/pdfexport.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QPageSize>
 #include <QPrinter>
@@ -8,8 +9,7 @@
 #include <iostream>
 #include <string>
 
-#include "editor/lines.h"
-#include "platform/files.h"
+#include "editor/thailist.h"
 #include "platform/printer.h"
 #include "platform/services.h"
 #include "platform/surface.h"
@@ -66,8 +66,14 @@ bool Requested(int argc, char** argv) {
     return false;
 }
 
-std::optional<int> Run(const QStringList& arguments) {
-    if (LastUse(arguments, "pdf") < 0) return std::nullopt;
+std::optional<int> Run(int& argc, char** argv) {
+    if (!Requested(argc, argv)) return std::nullopt;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    return Export(QApplication::arguments());
+}
+
+int Export(const QStringList& arguments) {
     QCommandLineParser parser;
     const QCommandLineOption pdf("pdf", "Print the whole of FILE into the PDF file OUT and exit.", "OUT");
     const QCommandLineOption size("size", "Glyph size for --pdf: 1, 2 or 3.", "1|2|3");
@@ -100,7 +106,9 @@ std::optional<int> Run(const QStringList& arguments) {
     ConsoleServices console;
     const GlyphImagesInUse glyphs;
     try {
-        std::string text = JoinLines(SplitLines(platform::ReadFileBytes(files.front().toStdString())));
+        TThailist file;  // read as Open reads a text
+        file.LoadFile(files.front().toStdString());
+        std::string text = file.JoinedText();
         // An empty file still gives a file: one empty page.
         if (text.empty()) text = "\r\n";
         QPrinter printer(QPrinter::HighResolution);

@@ -4,7 +4,8 @@
 //
 // The whole of FILE (read as Open reads it) is printed as the Print command prints a selection,
 // on A4 paper, with the options the program starts with (glyph size 1) unless --size or --font
-// choose another glyph size or font mode, as the Options menu would.
+// choose another glyph size or font mode, as the Options menu would. The export runs before
+// the program's windows and command line: it needs no display and shows nothing.
 #pragma once
 
 #include <QStringList>
@@ -12,13 +13,16 @@
 
 namespace pdfexport {
 
-// Whether the command line asks for an export. Asked before the application object exists: an
-// export shows nothing and needs no display.
+// Whether the command line asks for an export (--pdf).
 bool Requested(int argc, char** argv);
 
-// When the arguments ask for an export, runs it and returns the exit code: 0 when the PDF file
-// is written, 1 (with a message on standard error) when FILE cannot be read, OUT cannot be
-// written or the arguments are wrong. Otherwise nothing: the program starts as usual.
-std::optional<int> Run(const QStringList& arguments);
+// When the command line asks for an export, runs it in an application of its own and returns
+// the exit code; otherwise nothing, and the program starts as usual.
+std::optional<int> Run(int& argc, char** argv);
+
+// The export itself, inside a running application: 0 when the PDF file is written, 1 (with a
+// message on standard error) when FILE cannot be read, OUT cannot be written or the arguments
+// are wrong.
+int Export(const QStringList& arguments);
 
 }  // namespace pdfexport

@@ -241,7 +241,7 @@ void TRecovery::Flush() {
 bool TRecovery::Restore(const Copy& copy, bool& stop) {
     const bool text = copy.kind == Kind::Text;
     const std::string name = copy.target.empty() ? (text ? kUnnamedText : kUnnamedDictionary) : FileNamePart(copy.target);
-    fmsgbox->Label1->setText(QString::fromLocal8Bit((text ? "Restore unsaved text " : "Restore unsaved dictionary ") + name + "?"));
+    fmsgbox->Label1->setText(QString::fromLocal8Bit("Restore unsaved " + name + "?"));
     const int answer = platform::Current().ShowModal(*fmsgbox);
     if (answer == platform::mrNo) {
         ::unlink(copy.file.c_str());

@@ -4,11 +4,20 @@
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
+#include <chrono>
 
 #include "app/umekalon.h"
 #include "dictionary/searching.h"
 #include "dictionary/wordlist.h"
 #include "platform/services.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+// While a search lists its lines, the scroll range follows them at most this often.
+constexpr auto kShowEvery = std::chrono::milliseconds(33);
+
+}  // namespace
 
 TFergebnis::TFergebnis(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Fergebnis");
@@ -57,11 +66,19 @@ void TFergebnis::searchline() {
     show();
     raise();
     dictionary::DicText& dic = fmekalon->dictext;
+    // Setting the scroll range repaints the scroll bars: while the lines come in, the range
+    // follows them at most about 30 times a second, not with every line.
+    auto shown = Clock::now();
     dictionary::SearchResult found;
+    results->DeferScrollRanges(true);
     try {
         dic.Refresh(fmekalon->diclist);
-        found = dictionary::SearchText(dic, selected, [this, &dic](int index) {
+        found = dictionary::SearchText(dic, selected, [this, &dic, &shown](int index) {
             results->AddLine(std::string(dic.Line(index)));
+            if (const auto now = Clock::now(); now - shown >= kShowEvery) {
+                results->SetScrollRanges(true);
+                shown = now;
+            }
             platform::Current().ProcessMessages();
             // A search started from the event run above may have refreshed the text: the next find
             // works on the dictionary of that moment.
@@ -70,8 +87,10 @@ void TFergebnis::searchline() {
         });
     } catch (...) {
         dictionary::searching = false;  // a search that failed part way is over
+        results->DeferScrollRanges(false);
         throw;
     }
+    results->DeferScrollRanges(false);
     results->InsertLine(0, found.header);
     QString caption = QString::fromStdString(dictionary::CaptionFor(results->LineCount() - 1, found.warning));
     if (!dictionary::searching) caption += "...interrupted";

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 
 #include "platform/services.h"
 
@@ -61,6 +62,22 @@ Tfmsgbox::Tfmsgbox(QWidget* parent)
     btnyes = MakeButton(this, "btnyes", "yes", 4, platform::mrYes, this);
     btnno = MakeButton(this, "btnno", "no", 89, platform::mrNo, this);
     btncancel = MakeButton(this, "btncancel", "cancel", 174, platform::mrCancel, this);
+    // The program's questions asked through the platform services (from the editor) come here.
+    platform::SetQuestionWindow([this](const std::string& text) -> QDialog* {
+        SetQuestion(QString::fromStdString(text));
+        return this;
+    });
+}
+
+Tfmsgbox::~Tfmsgbox() { platform::SetQuestionWindow(nullptr); }
+
+void Tfmsgbox::SetQuestion(const QString& text) {
+    Label1->setText(text);
+    Label1->setWordWrap(Label1->fontMetrics().horizontalAdvance(text) > 200);
+    const int extra = Label1->wordWrap() ? std::max(0, Label1->heightForWidth(200) - 20) : 0;
+    Label1->setGeometry(45, 10, 200, 20 + extra);
+    for (QPushButton* b : {btnyes, btnno, btncancel}) b->move(b->x(), 44 + extra);
+    setFixedSize(252, 75 + extra);
 }
 
 void Tfmsgbox::showEvent(QShowEvent* event) {

@@ -11,6 +11,10 @@ class Tfmsgbox : public QDialog {
     Q_OBJECT
 public:
     explicit Tfmsgbox(QWidget* parent = nullptr);
+    ~Tfmsgbox() override;
+
+    // Sets the question; a question longer than the label's line wraps and the window grows.
+    void SetQuestion(const QString& text);
 
     QLabel* Image1;
     QLabel* Label1;

@@ -95,7 +95,8 @@ void BM_InsertAndDeleteOneLine(benchmark::State& state) {
 }
 BENCHMARK(BM_InsertAndDeleteOneLine)->Unit(benchmark::kMicrosecond);
 
-// Bringing the dictionary text and its index up to date after a change.
+// Bringing the dictionary text up to date after a change, and that with the whole-word index,
+// which the first whole-word find builds.
 void BM_RefreshDictionaryText(benchmark::State& state) {
     const auto& list = TheList();
     for (auto _ : state) {
@@ -104,5 +105,72 @@ void BM_RefreshDictionaryText(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RefreshDictionaryText)->Unit(benchmark::kMillisecond);
+void BM_RefreshDictionaryTextAndIndex(benchmark::State& state) {
+    const auto& list = TheList();
+    for (auto _ : state) {
+        dictionary::DicText text(list);
+        benchmark::DoNotOptimize(dictionary::findword(text, "a", 0));
+    }
+}
+BENCHMARK(BM_RefreshDictionaryTextAndIndex)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// The quick lookup on a dictionary of 100,000 lines of the form "latin-word thai-word": one
+// keystroke as the lookup window runs it (bring the dictionary text up to date, find the typed
+// text as a whole word and, when there is none, as a prefix from the top). "AfterChange" times
+// the first keystroke after the dictionary changed (a line inserted or deleted, untimed), which
+// must not pay for the whole-word index the lookup never uses.
+const dictionary::DicList& LookupList() {
+    static const dictionary::DicList list = [] {
+        const auto& thai = TheData().thaiWords;
+        std::mt19937 rng(7);
+        dictionary::DicList l;
+        while (l.Count() < 100000) {
+            std::string line;
+            const int letters = 3 + static_cast<int>(rng() % 8);
+            for (int i = 0; i < letters; ++i) line += static_cast<char>('a' + rng() % 26);
+            line += ' ';
+            line += thai.empty() ? std::string("\xA1\xD2\xC3") : thai[rng() % thai.size()];
+            l.Insert(line);
+        }
+        return l;
+    }();
+    return list;
+}
+
+void LookupKeystroke(benchmark::State& state, const std::string& typed, bool afterChange) {
+    dictionary::DicList list = LookupList();
+    dictionary::DicText dic(list);
+    const std::string changed = "\xA1\xD2\xC3\xB7\xB4\xCA\xCD\xBA lookup benchmark";
+    bool inserted = false;
+    for (auto _ : state) {
+        if (afterChange) {
+            state.PauseTiming();
+            if (inserted)
+                list.Delete(list.Find(changed));
+            else
+                list.Insert(changed);
+            inserted = !inserted;
+            state.ResumeTiming();
+        }
+        dic.Refresh(list);
+        int r = dictionary::findwild(dic, typed, 0);
+        if (r == 0) r = dictionary::findwild(dic, typed + "*", 0);
+        benchmark::DoNotOptimize(r);
+    }
+    state.counters["dictionary_lines"] = list.Count();
+}
+// A first letter; a prefix that is no whole word; a text found nowhere (two full scans); Thai.
+BENCHMARK_CAPTURE(LookupKeystroke, FirstLetter, std::string("g"), false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LookupKeystroke, Prefix, std::string("gra"), false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LookupKeystroke, NotFound, std::string("qzxj"), false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LookupKeystroke, ThaiPrefix, std::string("\xA4\xC7\xD2"), false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LookupKeystroke, FirstLetterAfterChange, std::string("g"), true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LookupKeystroke, PrefixAfterChange, std::string("gra"), true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LookupKeystroke, NotFoundAfterChange, std::string("qzxj"), true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LookupKeystroke, ThaiPrefixAfterChange, std::string("\xA4\xC7\xD2"), true)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -151,7 +151,7 @@ void BM_SelectAllText(benchmark::State& state) {
 }
 BENCHMARK(BM_SelectAllText)->Unit(benchmark::kMillisecond);
 
-// Deleting a selection of a few lines in the middle rebuilds the lines from the joined text.
+// Deleting a selection of a few lines in the middle: only the lines it touches are rebuilt.
 void BM_DeleteSmallSelection(benchmark::State& state) {
     const auto list = LoadedList();
     for (auto _ : state) {

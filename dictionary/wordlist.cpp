@@ -73,6 +73,19 @@ void DicText::Build(const DicList& list) {
     }
     text_ += '\0';
     folded_ = FoldCase(text_);
+    // The whole-word index waits for the first find that needs it: the quick lookup, which only
+    // scans the text, pays nothing for it after a change of the dictionary.
+    indexed_ = false;
+    slots_.clear();
+    filter_.clear();
+    postingBegin_.clear();
+    postings_.clear();
+}
+
+void DicText::EnsureIndex() const {
+    if (indexed_) return;
+    const int n = LineCount();
+    const size_t total = text_.size();
 
     // Every maximal run of wordish bytes, with the id of its folded content. Runs never cross a
     // line end, since CR and LF are boundaries.
@@ -145,6 +158,7 @@ void DicText::Build(const DicList& list) {
     postings_.resize(runs.size());
     std::vector<std::int32_t> fill(postingBegin_.begin(), postingBegin_.end() - 1);
     for (const Run& r : runs) postings_[static_cast<size_t>(fill[static_cast<size_t>(r.id)]++)] = Posting{r.start, r.lineEnd};
+    indexed_ = true;
 }
 
 int DicText::WordId(std::string_view folded) const {
@@ -173,6 +187,7 @@ int findword(const DicText& dic, std::string_view word, int from) {
 
     if (!word.empty() && AllWordish(word)) {
         // A whole-word match is exactly a maximal wordish run: answer from the index.
+        dic.EnsureIndex();
         const int id = dic.WordId(folded);
         if (id < 0) return 0;
         auto first = dic.postings_.begin() + dic.postingBegin_[static_cast<size_t>(id)];

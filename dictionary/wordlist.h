@@ -45,6 +45,7 @@ inline constexpr std::string_view PatternWarning = "- Select only one word with 
 
 // `dictext` of one state of the list, with its search index. The caller keeps it up to date
 // with Refresh before a search; insertions and deletions between searches cost nothing here.
+// Refresh rebuilds the text only; the whole-word index follows with the first whole-word find.
 class DicText {
 public:
     DicText();  // the text of an empty list: the end marker alone
@@ -68,7 +69,9 @@ private:
     friend int findword(const DicText&, std::string_view, int);
     friend int findwild(const DicText&, std::string_view, int);
 
-    void Build(const DicList& list);
+    void Build(const DicList& list);  // the text; the index is left for EnsureIndex
+    // Builds the whole-word index of the text when the first find needs it.
+    void EnsureIndex() const;
     // Id of a folded word in the index, or -1.
     int WordId(std::string_view folded) const;
     int LineEndAtOrAfter(int offset) const;  // first CR at or after offset, or the end marker
@@ -87,13 +90,15 @@ private:
     std::string text_;    // the dictionary text with its end marker
     std::string folded_;  // the same with A-Z folded to a-z
     std::vector<std::int32_t> lineStarts_;  // start of every line, then the end marker offset
-    std::vector<Slot> slots_;               // open-addressing table of the distinct runs
+    // The whole-word index, built on first use (EnsureIndex) for the text of the moment.
+    mutable bool indexed_ = false;
+    mutable std::vector<Slot> slots_;  // open-addressing table of the distinct runs
     // Two bits per distinct run, chosen by its hash: most candidates of the analysis are not in
     // the dictionary, and this small table, which stays in the cache, turns them away.
-    std::vector<std::uint64_t> filter_;
-    std::uint64_t filterMask_ = 0;
-    std::vector<std::int32_t> postingBegin_;  // per word id, its postings: [begin[id], begin[id+1])
-    std::vector<Posting> postings_;           // per word, in text order
+    mutable std::vector<std::uint64_t> filter_;
+    mutable std::uint64_t filterMask_ = 0;
+    mutable std::vector<std::int32_t> postingBegin_;  // per word id, its postings: [begin[id], begin[id+1])
+    mutable std::vector<Posting> postings_;           // per word, in text order
 
     const DicList* source_ = nullptr;
     std::uint64_t version_ = 0;

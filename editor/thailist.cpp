@@ -202,8 +202,37 @@ void TThailist::LinesChanged(int longestWritten) {
     Selecting = false;
     Modified = true;
     MaxLineLen = std::max(MaxLineLen, longestWritten);
+    if (scrollRangesDeferred_ > 0) return;
     SetScrollRanges(true);
     SetScrollPositions();
+}
+
+void TThailist::DeferScrollRanges(bool defer) {
+    if (defer) {
+        ++scrollRangesDeferred_;
+        return;
+    }
+    if (scrollRangesDeferred_ == 0 || --scrollRangesDeferred_ > 0) return;
+    SetScrollRanges(true);
+    SetScrollPositions();
+}
+
+void TThailist::BeginOriginWatch() {
+    if (originWatches_++ > 0) return;
+    watchedTop_ = TopLine;
+    watchedLeft_ = LeftCol;
+    paintSkipped_ = false;
+}
+
+bool TThailist::EndOriginWatch() {
+    if (originWatches_ == 0 || --originWatches_ > 0) return false;
+    const bool skipped = paintSkipped_;
+    paintSkipped_ = false;
+    return skipped;
+}
+
+bool TThailist::OriginMoved() const {
+    return originWatches_ > 0 && (TopLine != watchedTop_ || LeftCol != watchedLeft_);
 }
 
 // ---- Cursor -----------------------------------------------------------------------------------

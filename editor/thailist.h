@@ -113,6 +113,17 @@ public:
     // change of the text (true, one more column). Positions from TopLine and LeftCol.
     void SetScrollRanges(bool fromTextChange);
     void SetScrollPositions();
+    // While a long run of changes fills the text (the word list adding its lines), the changes
+    // leave the scroll bars alone: setting them repaints them, every time. Calls nest; the last
+    // `false` sets the ranges and positions as a change of the text would.
+    void DeferScrollRanges(bool defer);
+    // Around a key or mouse action that repaints the whole window when it moves the view's
+    // origin (calls nest; the outermost one counts). While the origin stands elsewhere than where
+    // the action began, rows are not drawn; the outermost end reports whether any were skipped
+    // (the window then needs the whole repaint even if the origin came back).
+    void BeginOriginWatch();
+    bool EndOriginWatch();
+    bool OriginMoved() const;
 
     void HostPaint(const platform::Rect& clip) override;
     void HostResize() override;
@@ -132,8 +143,11 @@ public:
     bool CursorFromPoint(int x, int y);
     void CopySelection();
     void CutSelection();
-    // Inserts the clipboard's text (or the primary selection's) at the cursor.
+    // Pastes the clipboard text (Paste; a middle click: the primary selection's) or a text from
+    // another program (PasteText) in front of the cursor. Text with characters that TIS-620 lacks
+    // is pasted, with "?" for them, only when the user agrees; returns whether anything was pasted.
     void Paste(platform::ClipSource source = platform::ClipSource::Clipboard);
+    bool PasteText(const platform::IncomingText& text);
     // Offers the selection as the primary selection (where the platform has one).
     void OfferPrimarySelection();
     void SelectWord();
@@ -146,6 +160,12 @@ private:
     // The selection's two points in (line, cell) order.
     void OrderedSelection(int& startLine, int& startCol, int& endLine, int& endCol) const;
     platform::ThaiHost* parent_ = nullptr;
+    // The view origin the host's pixels were painted from (see SetScrollPositions).
+    int shownTop_ = 0, shownLeft_ = 0;
+    int scrollRangesDeferred_ = 0;
+    int originWatches_ = 0;
+    int watchedTop_ = 0, watchedLeft_ = 0;
+    bool paintSkipped_ = false;
     // Track the host and the sink, which the host's widget tree may delete before the control.
     QPointer<platform::ThaiHost> hostGuard_;
     QPointer<platform::KeySink> sinkGuard_;

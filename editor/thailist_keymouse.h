@@ -9,11 +9,17 @@
 
 #include "editor/thailist.h"
 
+//
+// While such an action runs, drawing rows once the origin has moved would be wasted: the whole
+// window is repainted afterwards, so the view skips it (see TThailist::OriginMoved).
 class ViewOriginGuard {
 public:
-    explicit ViewOriginGuard(TThailist& view) : view_(view), top_(view.TopLine), left_(view.LeftCol) {}
+    explicit ViewOriginGuard(TThailist& view) : view_(view), top_(view.TopLine), left_(view.LeftCol) {
+        view_.BeginOriginWatch();
+    }
     ~ViewOriginGuard() {
-        if (view_.TopLine == top_ && view_.LeftCol == left_) return;
+        const bool skipped = view_.EndOriginWatch();
+        if (!skipped && view_.TopLine == top_ && view_.LeftCol == left_) return;
         if (platform::ThaiHost* host = view_.Parent()) host->Invalidate();
     }
     ViewOriginGuard(const ViewOriginGuard&) = delete;

@@ -59,6 +59,13 @@ void TThailist::SetScrollPositions() {
     if (!parent_) return;
     parent_->SetScrollPos(platform::ScrollBar::Horizontal, LeftCol * CellWidth);
     parent_->SetScrollPos(platform::ScrollBar::Vertical, TopLine * RowHeight);
+    // Moving the bars from code moves no pixels: once the origin has moved (typing or moving past
+    // an edge, paging, scrolling by key) the whole view is painted again from the text.
+    if (TopLine != shownTop_ || LeftCol != shownLeft_) {
+        shownTop_ = TopLine;
+        shownLeft_ = LeftCol;
+        parent_->Invalidate();
+    }
 }
 
 void TThailist::HostResize() {
@@ -86,8 +93,8 @@ void TThailist::HostPaint(const Rect& clip) {
         return;
     }
     HideCaret();
-    TopLine = vpos / RowHeight;
-    LeftCol = hpos / CellWidth;
+    TopLine = shownTop_ = vpos / RowHeight;
+    LeftCol = shownLeft_ = hpos / CellWidth;
     PaintRows(clip.top / RowHeight, clip.bottom / RowHeight, clip.left / CellWidth, clip.right / CellWidth);
     DrawCaret();
 }
@@ -101,6 +108,10 @@ void TThailist::PaintRows(int firstRow, int lastRow, int firstCol, int lastCol) 
     lastRow = std::min(lastRow, surface->Height() / RowHeight + 1);
     lastCol = std::min(lastCol, surface->Width() / CellWidth + 1);
     if (lastRow < firstRow || lastCol < firstCol) return;
+    if (OriginMoved()) {
+        paintSkipped_ = true;  // the whole window is repainted when the action ends
+        return;
+    }
     if (LineCount() == 0) {
         // An empty text shows an empty view, also where the last lines were just deleted.
         const platform::Color keep = surface->FillColor();
@@ -171,6 +182,10 @@ void TThailist::RepaintRange(int lineA, int lineB, int cellA, int cellB) {
 void TThailist::HighlightRange(int lineA, int lineB, int cellA, int cellB) {
     platform::Surface* surface = Canvas();
     if (!surface || RowHeight <= 0 || CellWidth <= 0) return;
+    if (OriginMoved()) {
+        paintSkipped_ = true;  // the whole window is repainted when the action ends
+        return;
+    }
     CellPoint from{lineA, cellA}, to{lineB, cellB};
     if (Before(to, from)) std::swap(from, to);
     int firstRow = from.line - TopLine;

@@ -62,7 +62,7 @@ void TThaimemo::InsertChar(unsigned char key) {
     const int p = thai::CellToPos(line, CursorCol);
     const int row = CursorLine - TopLine;
 
-    if (thai::CombiningMarks.contains(key) && CursorCol > LeftCol && p >= 2) {
+    if (thai::CombiningMarks.contains(key) && CursorCol > 0 && p >= 2) {
         // A vowel or tone mark joins the cell before the cursor; the cursor stays.
         thai::AttachMark(line, p, key);
         thai::TrimTrailing(line);
@@ -72,8 +72,9 @@ void TThaimemo::InsertChar(unsigned char key) {
             PaintRows(row, row, CursorCol - 1 - LeftCol, CursorCol - 1 - LeftCol);
         }
     } else {
-        // Anything else (also a mark typed in the leftmost visible column) is inserted at the
-        // cursor, which moves one cell on.
+        // Anything else (also a mark typed in column 0, which has no cell before it) is inserted
+        // at the cursor, which moves one cell on. In a view scrolled to the right the leftmost
+        // visible column has a cell before it, and a mark there follows the mark rule.
         line.insert(static_cast<size_t>(p - 1), 1, static_cast<char>(key));
         thai::TrimTrailing(line);
         if (line != stored) Lines.Set(CursorLine, line);

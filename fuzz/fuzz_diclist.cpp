@@ -46,7 +46,7 @@ void CheckAgainst(const DicList& list, const Model& model) {
     }
 }
 
-// Loads the lines as bytes and checks that every line of the model is found where it is.
+// Every line is found at its index, also with its Latin letters in capitals.
 void CheckFind(const DicList& list) {
     for (int i = 0; i < list.Count(); ++i) {
         FUZZ_CHECK(list.Find(list[i]) == i);

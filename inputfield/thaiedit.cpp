@@ -73,7 +73,8 @@ TThaiedit::~TThaiedit() {
 void TThaiedit::SetText(std::string_view value) {
     text_.assign(value);
     CursorCol = thai::CellCount(text_);
-    DrawLine1(0, VisibleCols);
+    FollowCursor();
+    DrawLine1(LeftCol, LeftCol + VisibleCols);
     DrawCursor();
 }
 
@@ -93,6 +94,7 @@ void TThaiedit::Clear() {
     text_.clear();
     text2_.clear();
     CursorCol = 0;
+    LeftCol = 0;
     SelectedAll = false;
     DrawLine1(0, VisibleCols);
     if (TwoLine) DrawLine2(0, VisibleCols);
@@ -109,8 +111,9 @@ void TThaiedit::SetCanvasMetrics(platform::Surface& surface, int size) {
     TCustomthai::SetCanvasMetrics(surface, size);
     surface.SetFontColor(platform::clBlack);
     VisibleCols = ClientWidth() / CellWidth;
+    FollowCursor();
     SetHeight(RowHeight);
-    DrawLine1(0, VisibleCols);
+    DrawLine1(LeftCol, LeftCol + VisibleCols);
     if (TwoLine) {
         SetHeight(2 * RowHeight + 8);
         DrawLine2(0, VisibleCols);
@@ -206,7 +209,7 @@ void TThaiedit::KeyDown(int& key, platform::ShiftState shift) {
             break;
         case platform::vk::Right:
             Unhighlight();
-            if (CursorCol < VisibleCols - 1) ++CursorCol;
+            if (CursorCol < LeftCol + VisibleCols - 1) ++CursorCol;
             break;
         case platform::vk::Back:
             Backspace();
@@ -217,6 +220,7 @@ void TThaiedit::KeyDown(int& key, platform::ShiftState shift) {
         default:
             break;
     }
+    ScrollToCursor();
     DrawCursor();
 }
 
@@ -237,7 +241,7 @@ void TThaiedit::Backspace() {
     if (at < text_.size()) text_.erase(at, 1);
     for (int k = 0; k < 2; ++k)
         if (at < text_.size() && thai::CombiningMarks.contains(static_cast<unsigned char>(text_[at]))) text_.erase(at, 1);
-    DrawLine1(CursorCol, VisibleCols);
+    DrawLine1(CursorCol, LeftCol + VisibleCols);
     FireChange();
 }
 
@@ -251,7 +255,7 @@ void TThaiedit::DeleteKey() {
     if (thai::CombiningMarks.contains(removed))
         DrawLine1(CursorCol, CursorCol);
     else
-        DrawLine1(CursorCol, VisibleCols);
+        DrawLine1(CursorCol, LeftCol + VisibleCols);
     FireChange();
 }
 
@@ -278,6 +282,7 @@ void TThaiedit::InsertChar(unsigned char key) {
         SelectedAll = false;
         text_.clear();
         CursorCol = 0;
+        LeftCol = 0;
         PaintAll();
     }
     const int cells = thai::CellCount(text_);
@@ -291,8 +296,9 @@ void TThaiedit::InsertChar(unsigned char key) {
     } else {
         text_.insert(static_cast<size_t>(p - 1), 1, static_cast<char>(key));
         thai::TrimTrailing(text_);
-        DrawLine1(CursorCol, VisibleCols);
+        DrawLine1(CursorCol, LeftCol + VisibleCols);
         ++CursorCol;
+        ScrollToCursor();  // typing past the right edge moves the view with the cursor
     }
     DrawCursor();
     FireChange();
@@ -300,7 +306,7 @@ void TThaiedit::InsertChar(unsigned char key) {
 
 void TThaiedit::ShowChoice(unsigned char byte) {
     SetCellBackground(canvas_, HighLightColor);
-    DrawGlyphAt(canvas_, 0, byte, CursorCol);
+    DrawGlyphAt(canvas_, 0, byte, CursorCol - LeftCol);
     SetCellBackground(canvas_, platform::clWhite);
 }
 
@@ -312,7 +318,7 @@ void TThaiedit::MouseDown(platform::MouseButton, platform::ShiftState, int x, in
     CancelOffer();
     SelectedAll = false;
     HideCursor();
-    CursorCol = std::max(0, x) / CellWidth;
+    CursorCol = std::max(0, x) / CellWidth + LeftCol;
     DrawCursor();
 }
 
@@ -328,9 +334,11 @@ void TThaiedit::mousePressEvent(QMouseEvent* event) {
 // ---- Drawing --------------------------------------------------------------------------------
 
 void TThaiedit::DrawLine1(int firstCol, int lastCol) {
+    firstCol = std::max(firstCol, LeftCol);
+    if (lastCol < firstCol) return;
     SetCellBackground(canvas_, SelectedAll ? HighLightColor : platform::clWhite);
     DrawY = 0;
-    DrawX = firstCol * CellWidth;
+    DrawX = (firstCol - LeftCol) * CellWidth;
     int i = thai::CellToPos(text_, firstCol);
     for (int col = firstCol; col <= lastCol; ++col) DrawCell(canvas_, text_, i);
     SetCellBackground(canvas_, platform::clWhite);
@@ -346,7 +354,7 @@ void TThaiedit::DrawLine2(int firstCol, int lastCol) {
 namespace {
 void Underline(platform::Surface& surface, const TThaiedit& field, platform::Color color) {
     const int pen = surface.PenWidth();
-    const int x = pen / 2 + field.CursorCol * field.CellWidth;
+    const int x = pen / 2 + (field.CursorCol - field.LeftCol) * field.CellWidth;
     surface.SetPenColor(color);
     surface.MoveTo(x, field.LowerLevel);
     surface.LineTo(x + field.CellWidth - pen, field.LowerLevel);
@@ -369,7 +377,7 @@ void TThaiedit::Paint(const platform::Rect& clip) {
     const int b = clip.right / CellWidth;
     canvas_.SetFillColor(platform::clWhite);
     canvas_.FillRect(clip);
-    DrawLine1(a, b);
+    DrawLine1(a + LeftCol, b + LeftCol);
     DrawCursor();
     if (TwoLine && clip.bottom > RowHeight) {
         canvas_.SetFillColor(ControlColor());
@@ -380,6 +388,18 @@ void TThaiedit::Paint(const platform::Rect& clip) {
 }
 
 void TThaiedit::PaintAll() { Paint({0, 0, ClientWidth(), ClientHeight()}); }
+
+bool TThaiedit::FollowCursor() {
+    const int cols = std::max(VisibleCols, 1);
+    const int left = std::clamp(LeftCol, std::max(CursorCol - cols + 1, 0), std::max(CursorCol, 0));
+    if (left == LeftCol) return false;
+    LeftCol = left;
+    return true;
+}
+
+void TThaiedit::ScrollToCursor() {
+    if (FollowCursor()) PaintAll();
+}
 
 const QImage& TThaiedit::BackingImage() const {
     const_cast<platform::Surface&>(canvas_).Flush();
@@ -418,6 +438,14 @@ void TThaiedit::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const QRegion added = SyncImageSize();
     if (CellWidth > 0) VisibleCols = ClientWidth() / CellWidth;
+    // A wider field shows more of the text's start, a narrower one keeps the cursor in view.
+    const int left = LeftCol;
+    LeftCol = std::min(LeftCol, std::max(0, CursorCol - std::max(VisibleCols, 1) + 1));
+    FollowCursor();
+    if (LeftCol != left) {
+        PaintAll();
+        return;
+    }
     for (const QRect& r : added) Paint(ToRect(r));
 }
 

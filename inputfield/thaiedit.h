@@ -50,6 +50,7 @@ public:
     unsigned char ChoiceIndex = 0;                        // "Thai on A..Z": slot on offer
     int CursorCol = 0;    // cursor column in cells; may lie beyond the end of the text
     int VisibleCols = 0;  // whole cells that fit the client width
+    int LeftCol = 0;      // first column of line 1 in view: the field scrolls to keep the cursor in view
     platform::KeySink* tce = nullptr;  // hidden keyboard sink, owned (a child widget)
     bool TwoLine = false;      // Text2 has been set once: two lines from then on
     bool SelectedAll = false;  // whole text highlighted; set by the owner, the next character replaces it
@@ -107,6 +108,7 @@ public:
     // Asks for the whole field to be repainted from its state at the next paint event (after a
     // change of state that draws nothing by itself, such as setting SelectedAll).
     void Invalidate();
+    // Line 1 from text column firstCol to lastCol, as far as it is in view.
     void DrawLine1(int firstCol, int lastCol);
     void DrawLine2(int firstCol, int lastCol);
     void DrawCursor();  // underline in black
@@ -131,6 +133,10 @@ private:
     void Backspace();
     void DeleteKey();
     void PaintAll();
+    // Moves LeftCol so that the cursor's column is in view; returns whether it moved.
+    bool FollowCursor();
+    // The same, repainting the whole field when the view moved.
+    void ScrollToCursor();
     void FireChange();
     void FireResize();
     int ClientWidth() const { return width(); }

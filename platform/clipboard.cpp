@@ -72,16 +72,30 @@ bool ClipboardHasText(ClipSource source) {
     return data && data->hasText() && !data->text().isEmpty();
 }
 
+IncomingText FromUnicode(std::u32string_view text) {
+    IncomingText in;
+    in.bytes = EncodeCp874(text);
+    for (char32_t ch : text) {
+        if (UnicodeToCp874(ch) < 0) {
+            in.firstUnencodable = ch;
+            break;
+        }
+    }
+    return in;
+}
+
 // Line breaks are left as they are: CR LF stays CR LF, a bare LF stays LF; the split rules of the
 // text controls accept all of them.
-std::string ClipboardText(ClipSource source) {
+IncomingText ClipboardIncomingText(ClipSource source) {
     QClipboard* cb = QGuiApplication::clipboard();
     if (!cb) return {};
     if (source == ClipSource::Primary && !cb->supportsSelection()) return {};
     const QList<uint> ucs = cb->text(ModeOf(source)).toUcs4();
-    std::u32string text(ucs.begin(), ucs.end());
-    return EncodeCp874(text);
+    const std::u32string text(ucs.begin(), ucs.end());
+    return FromUnicode(text);
 }
+
+std::string ClipboardText(ClipSource source) { return ClipboardIncomingText(source).bytes; }
 
 void SetClipboardText(std::string_view bytes) {
     QClipboard* cb = QGuiApplication::clipboard();

@@ -9,11 +9,21 @@
 
 namespace platform {
 
+// Unicode text from another program in the code page: its bytes, in which every character the
+// code page cannot hold became '?', and the first such character (0 when there is none), so that
+// the user can be asked before the text is taken with those replacements.
+struct IncomingText {
+    std::string bytes;
+    char32_t firstUnencodable = 0;
+};
+IncomingText FromUnicode(std::u32string_view text);
+
 // Where pasted text comes from: the clipboard, or the primary selection (a middle click).
 enum class ClipSource { Clipboard, Primary };
 
 bool ClipboardHasText(ClipSource source = ClipSource::Clipboard);
-std::string ClipboardText(ClipSource source = ClipSource::Clipboard);
+IncomingText ClipboardIncomingText(ClipSource source = ClipSource::Clipboard);
+std::string ClipboardText(ClipSource source = ClipSource::Clipboard);  // the bytes of ClipboardIncomingText()
 void SetClipboardText(std::string_view bytes);
 
 // Whether the platform has a primary selection (X11 has; the offscreen platform has not).

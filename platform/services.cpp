@@ -180,6 +180,23 @@ void Services::ShowWarning(const std::string& text) {
 
 int Services::ShowModal(QDialog& dialog) { return dialog.exec(); }
 
+namespace {
+QuestionWindow& TheQuestionWindow() {
+    static QuestionWindow window;
+    return window;
+}
+}  // namespace
+
+void SetQuestionWindow(QuestionWindow window) { TheQuestionWindow() = std::move(window); }
+
+int Services::AskQuestion(const std::string& text) {
+    if (const QuestionWindow& window = TheQuestionWindow())
+        if (QDialog* dialog = window(text)) return ShowModal(*dialog);
+    const auto answer = QMessageBox::question(DialogParent(), AppTitle(), QString::fromStdString(text),
+                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    return answer == QMessageBox::Yes ? mrYes : answer == QMessageBox::No ? mrNo : mrCancel;
+}
+
 void Services::ReportError(const std::string& message) {
     QMessageBox box(QMessageBox::Critical, AppTitle(), Q(message), QMessageBox::Ok, DialogParent());
     box.exec();

@@ -63,11 +63,20 @@ public:
     virtual void ShowWarning(const std::string& text);
     // Shows one of the program's own windows modally and returns its modal result.
     virtual int ShowModal(QDialog& dialog);
+    // A Yes/No/Cancel question in the program's own question window (see SetQuestionWindow),
+    // shown through ShowModal; returns mrYes, mrNo or mrCancel.
+    virtual int AskQuestion(const std::string& text);
     // The default error report: shows the message of an error that ended a command.
     virtual void ReportError(const std::string& message);
     // Lets pending window events run (from inside a long operation).
     virtual void ProcessMessages();
 };
+
+// The program's own Yes/No/Cancel question window, set by the application when it creates it
+// (nullptr when it goes): puts the question into the window and returns the window to be shown
+// modally. Without one, AskQuestion shows a standard question box.
+using QuestionWindow = std::function<QDialog*(const std::string& text)>;
+void SetQuestionWindow(QuestionWindow window);
 
 // The services in use; tests install their own.
 Services& Current();

@@ -81,6 +81,8 @@ public:
     void TextOutCell(int x, int y, int left, int right, std::string_view bytes);
     int TextWidth(std::string_view bytes) const;
     int TextHeight(std::string_view bytes) const;
+    // Distance from the top of a text's cell to its baseline.
+    int TextAscent() const;
 
     // Copies `src` (a rectangle of the bitmap) into `dest`, stretching it, combined by the
     // current copy mode: plain copy or bitwise AND of the pixel colours.

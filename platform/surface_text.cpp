@@ -226,6 +226,11 @@ int Surface::TextWidth(std::string_view bytes) const {
     return metrics_->horizontalAdvance(ToQString(bytes));
 }
 
+int Surface::TextAscent() const {
+    CachedFont();
+    return ascent_;
+}
+
 int Surface::TextHeight(std::string_view) const {
     CachedFont();
     return metrics_->height();

@@ -75,6 +75,14 @@ const platform::ImageList* Glyphs() {
     return GlyphImages;
 }
 
+// The letters of the glyph images stand on the bottom edge of their row 11. A character drawn
+// through the font in bitmap mode gets its base line there too, so that Latin and Thai text
+// share one base line in every size, whatever the font's ascent.
+constexpr int kGlyphBaseRow = 12;
+int LatinTop(const TCustomthai& cell, const platform::Surface& surface) {
+    return cell.BaseLevel + kGlyphBaseRow * cell.Graphicsize - surface.TextAscent();
+}
+
 }  // namespace
 
 TCustomthai::TCustomthai() : WorkBitmap(kGlyphWidth, kGlyphHeight) {
@@ -157,7 +165,7 @@ void TCustomthai::DrawCell(platform::Surface& surface, std::string_view text, in
         return BaseLevel;
     };
     if (!thai::GlyphChars.contains(c)) {
-        surface.TextOut(left + TextIndent, DrawY + BaseLevel, text.substr(static_cast<size_t>(i - 1), 1));
+        surface.TextOut(left + TextIndent, DrawY + LatinTop(*this, surface), text.substr(static_cast<size_t>(i - 1), 1));
         ++i;
         // Marks after a Latin letter or a digit belong to its cell and are stacked over it.
         c = byteAt(i);
@@ -207,7 +215,7 @@ void TCustomthai::DrawGlyphAt(platform::Surface& surface, int row, unsigned char
     surface.FillRect({DrawX, DrawY + BaseLevel, DrawX + CellWidth, DrawY + BaseLevel + GlyphHeight});
     if (!thai::GlyphChars.contains(byte)) {
         // No image of its own: drawn through the font like any other such character.
-        surface.TextOut(DrawX + TextIndent, DrawY + BaseLevel, one);
+        surface.TextOut(DrawX + TextIndent, DrawY + LatinTop(*this, surface), one);
         return;
     }
     const platform::ImageList* glyphs = Glyphs();

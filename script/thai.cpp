@@ -20,12 +20,14 @@ inline bool IsMark(unsigned char c) { return CombiningMarks.contains(c); }
 int CellToPos(std::string_view text, int column) {
     const int len = static_cast<int>(text.size());
     int pos = 0;
-    int bases = 0;
-    while (bases <= column && pos + 1 <= len) {
+    int cells = 0;
+    // The first byte opens column 0 even when it is a mark, as PosToCell counts it: a line that
+    // starts with marks shows them as a cell of their own, and every later cell one column on.
+    while (cells <= column && pos + 1 <= len) {
         ++pos;
-        if (!IsMark(At(text, pos))) ++bases;
+        if (pos == 1 || !IsMark(At(text, pos))) ++cells;
     }
-    return bases <= column ? len + 1 : pos;
+    return cells <= column ? len + 1 : pos;
 }
 
 int PosToCell(std::string_view text, int pos) {

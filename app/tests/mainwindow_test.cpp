@@ -1,5 +1,6 @@
 // The main window driven through its menu commands, with dialogs and questions answered by a
 // script: start-up, the file commands, the changed-text and close questions, the Edit menu.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -360,6 +361,28 @@ TEST_F(MainWindowTest, CutCopyPasteShortcutsActWhateverTheEditMenuLastSaw) {
     EXPECT_EQ(fmekalon->Tm1->Lines[0], "c");
     QTest::keyClick(fmekalon->Tm1->tcm, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(fmekalon->Tm1->Lines[0], "abc");
+}
+
+TEST_F(MainWindowTest, PasteOfCharactersOutsideTis620AsksInTheMessageBoxFirst) {
+    fmekalon->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(fmekalon));
+    fmekalon->Tm1->Lines.Add("ab");
+    fmekalon->Tm1->Modified = false;
+    fmekalon->Tm1->SetCursor(0, 1);
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("caf\u00e9 \U0001F600"));
+    services.modalAnswers = {platform::mrNo, platform::mrYes};
+    QTest::keyClick(fmekalon->Tm1->tcm, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(fmekalon->Tm1->Lines[0], "ab");
+    EXPECT_FALSE(fmekalon->Tm1->Modified);
+    fmekalon->Pastesel->trigger();
+    EXPECT_EQ(fmekalon->Tm1->Lines[0], "acaf? ?b");
+    ASSERT_EQ(services.questions.size(), 2u);
+    EXPECT_THAT(services.questions[0], ::testing::StartsWith("U+00E9 (\u00e9) and "));
+    // The long question wraps in a taller window instead of being cut off.
+    EXPECT_TRUE(fmsgbox->Label1->wordWrap());
+    EXPECT_GE(fmsgbox->Label1->height(), fmsgbox->Label1->heightForWidth(fmsgbox->Label1->width()));
+    EXPECT_GE(fmsgbox->btnyes->y(), fmsgbox->Label1->geometry().bottom());
+    EXPECT_EQ(fmsgbox->btnyes->geometry().bottom() + 1 + 5, fmsgbox->height());
 }
 
 TEST_F(MainWindowTest, PrintWithoutSelectionSaysSoAndFindTakesTheSelection) {

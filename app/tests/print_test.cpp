@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QMenu>
 #include <QPageSize>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -283,6 +284,10 @@ TEST_F(PrintCommandPdfTest, WithoutAPrinterQueueTheSelectionIsPrintedIntoAPdfFil
 }
 
 TEST_F(PrintCommandPdfTest, ThePreviewDrawsTheSelectionsPagesAsPrintPrintsThemAndKeepsTheSelection) {
+    // "Print Pre&view..." follows "&Print..." in the File menu.
+    const auto items = fmekalon->fileopt->actions();
+    EXPECT_EQ(items.indexOf(fmekalon->PrintPreviewsel), items.indexOf(fmekalon->Printsel) + 1);
+    EXPECT_EQ(fmekalon->PrintPreviewsel->text(), "Print Pre&view...");
     SetText(ThaiLines(80));
     fmekalon->PrintPreviewsel->trigger();
     EXPECT_EQ(services.messages, (std::vector<std::string>{"Select the text to print!"}));

@@ -121,7 +121,7 @@ TEST_F(RecoveryTest, StartOffersCopiesOfEndedRunsNewerThanTheirFile) {
     services.modalAnswers = {platform::mrYes, platform::mrYes};
     keeper->OfferAtStart();
     EXPECT_EQ(services.questions,
-              (std::vector<std::string>{"Restore unsaved text story.txt?", "Restore unsaved dictionary noname.dic?"}));
+              (std::vector<std::string>{"Restore unsaved story.txt?", "Restore unsaved noname.dic?"}));
     EXPECT_EQ(fmekalon->Tm1->JoinedText(), restored);
     EXPECT_TRUE(fmekalon->Tm1->Modified);
     EXPECT_EQ(fmekalon->textfile, file);
@@ -141,7 +141,7 @@ TEST_F(RecoveryTest, StartOffersCopiesOfEndedRunsNewerThanTheirFile) {
     services.questions.clear();
     services.modalAnswers = {platform::mrNo};
     keeper->OfferAtStart();
-    EXPECT_EQ(services.questions, std::vector<std::string>{"Restore unsaved text noname.txt?"});
+    EXPECT_EQ(services.questions, std::vector<std::string>{"Restore unsaved noname.txt?"});
     EXPECT_FALSE(fs::exists(refused));
     EXPECT_EQ(fmekalon->Tm1->JoinedText(), restored);
 }

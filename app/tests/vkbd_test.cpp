@@ -122,6 +122,22 @@ TEST_F(VirtualKeyboardTest, TypeBKeysTypeIntoTheEditorWithAnyButtonAndAnyLayout)
     EXPECT_TRUE(fmekalon->Tm1->Modified);
 }
 
+TEST_F(VirtualKeyboardTest, KeysClickedPastTheRightEdgeScrollTheEditorsScreen) {
+    TThaimemo& memo = *fmekalon->Tm1;
+    const int cols = memo.ColCount;
+    ASSERT_GT(cols, 0);
+    for (int k = 0; k < cols + 2; ++k) Click(Fthaivk->Key(k % 2 ? "kho_khai" : "ko_kai"));
+    EXPECT_EQ(memo.LeftCol, 3);
+    // What the clicks drew is what a repaint of the whole view draws.
+    platform::ThaiHost* host = memo.Parent();
+    QApplication::processEvents();
+    host->PaintPending();
+    const QImage drawn = host->BackingImage().copy();
+    host->Invalidate();
+    host->PaintPending();
+    EXPECT_TRUE(drawn == host->BackingImage());
+}
+
 TEST_F(VirtualKeyboardTest, EveryKeyStandsInItsRowAndSendsItsByteFillersNothing) {
     std::vector<unsigned char> sent;
     Fthaivk->OnChar = [&](unsigned char& key) { sent.push_back(key); };

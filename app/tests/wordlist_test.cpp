@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <set>
 #include <QTest>
 
 #include "app/tests/app_fixture.h"
@@ -167,6 +168,28 @@ TEST_F(WordlistTest, ADictionaryChangedWhileAStoppedSearchWindsDownIsSafe) {
     EXPECT_EQ(r[0], ">word world ");
     // Every listed line is a line of the dictionary at the moment it was found.
     for (size_t i = 3; i < r.size(); ++i) EXPECT_NE(r[i].find("world"), std::string::npos) << r[i];
+}
+
+}  // namespace
+
+namespace {
+
+// The scroll range follows the listed lines in steps, not line by line (setting it repaints the
+// scroll bars); when the search ends it covers every line.
+TEST_F(WordlistTest, TheScrollRangeIsNotSetForEveryListedLine) {
+    for (int i = 0; i < 300; ++i) fmekalon->diclist.Insert("word " + std::to_string(1000 + i));
+    EditorLine("word");
+    std::set<int> ranges;
+    int listed = 0;
+    services.onProcessMessages = [&] {
+        ++listed;
+        ranges.insert(Fergebnis->host->ScrollRange(platform::ScrollBar::Vertical));
+    };
+    fmekalon->Wordlist->trigger();
+    EXPECT_EQ(listed, 300);
+    EXPECT_LT(ranges.size(), 100u);
+    TThailist& r = *Fergebnis->results;
+    EXPECT_EQ(Fergebnis->host->ScrollRange(platform::ScrollBar::Vertical), (301 + r.RowCount + 1) * r.RowHeight);
 }
 
 }  // namespace

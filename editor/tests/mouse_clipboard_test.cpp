@@ -1,11 +1,15 @@
 // Copy, cut and paste through the system clipboard (Unicode outside, TIS-620 bytes inside), and
 // copying by dragging with the right mouse button, within one control and between two windows.
+#include <gmock/gmock.h>
+
 #include <QClipboard>
 #include <QGuiApplication>
+#include <deque>
 #include <string>
 #include <vector>
 
 #include "editor/tests/keys_mouse_fixture.h"
+#include "platform/services.h"
 
 namespace {
 
@@ -27,6 +31,52 @@ TEST(MouseClipboard, CopyPutsUnicodeThaiOnTheClipboard) {
     EXPECT_EQ(QGuiApplication::clipboard()->text(), Unicode("กี่ข ok\r\nnext\r\n"));
     EXPECT_EQ(Text(*v), (Lines{"\xA1\xD5\xE8\xA2 ok", "next"}));
     EXPECT_TRUE(v->Selecting);
+}
+
+// Answers the program's questions from a script and records them.
+class AnsweringServices : public platform::Services {
+public:
+    AnsweringServices() { platform::Install(this); }
+    ~AnsweringServices() override { platform::Install(nullptr); }
+    int AskQuestion(const std::string& text) override {
+        questions.push_back(text);
+        if (answers.empty()) return platform::mrCancel;
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::deque<int> answers;
+    std::vector<std::string> questions;
+};
+
+TEST(MouseClipboard, CharactersOutsideTis620ArePastedAsQuestionMarksOnlyWhenTheUserAgrees) {
+    MemoView v;
+    v.SetText({"ab"});
+    AnsweringServices services;
+    services.answers = {platform::mrNo, platform::mrCancel, platform::mrYes};
+    SetClipboard(Unicode("caf\u00e9 \U0001F600"));
+    for (int i = 0; i < 2; ++i) {
+        v.Cursor(0, 1);
+        v->Paste();
+        EXPECT_EQ(Text(*v), Lines{"ab"});
+        EXPECT_FALSE(v->Modified);
+    }
+    v.Cursor(0, 1);
+    v->Paste();
+    EXPECT_EQ(Text(*v), Lines{"acaf? ?b"});
+    ASSERT_EQ(services.questions.size(), 3u);
+    EXPECT_EQ(services.questions[0],
+              "U+00E9 (\u00e9) and any other character that TIS-620 lacks would be pasted as \"?\". "
+              "Paste with these replacements?");
+    // The first such character is named, beyond the Basic Multilingual Plane too; a control
+    // character by its code alone.
+    SetClipboard(Unicode("\U0001F600\u00e9"));
+    v->Paste();
+    EXPECT_THAT(services.questions.back(), ::testing::StartsWith("U+1F600 (\U0001F600) and "));
+    SetClipboard(Unicode("\u0085"));
+    v->Paste();
+    EXPECT_THAT(services.questions.back(), ::testing::StartsWith("U+0085 and "));
+    EXPECT_EQ(Text(*v), Lines{"acaf? ?b"});
 }
 
 TEST(MouseClipboard, CopyAndCutWithoutASelectionLeaveTheClipboardAlone) {

@@ -97,10 +97,23 @@ TEST_F(TypingTest, TrailingSpaceOnlyMovesTheCursor) {
     EXPECT_TRUE(ShowsLine("a b", clWhite));
 }
 
-TEST_F(TypingTest, TypingRunsPastTheLastVisibleColumn) {
+TEST_F(TypingTest, TypingPastTheLastVisibleColumnScrollsTheField) {
     Type("abcdefghijklmnopqrstuvw");  // 23 characters, 20 visible columns
     EXPECT_EQ(field->CursorCol, 23);
-    EXPECT_EQ(UnderlinedColumn(), -1);  // the cursor is out of sight
+    EXPECT_TRUE(ShowsLine("efghijklmnopqrstuvw", clWhite));
+    EXPECT_EQ(UnderlinedColumn(), 19);
+    // The same with bytes from the virtual keyboard.
+    Press({0xA1, 0xA2});
+    EXPECT_TRUE(ShowsLine(Bytes({'g', 'h', 'i', 'j', 'k', 'l', 'm', 'n', 'o', 'p', 'q', 'r', 's', 't', 'u', 'v',
+                                 'w', 0xA1, 0xA2}),
+                          clWhite));
+    // Home shows the start again; a click finds the column under it.
+    Key(Qt::Key_Home);
+    EXPECT_TRUE(ShowsLine(field->Text(), clWhite));
+    Key(Qt::Key_End);
+    QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(field->CellWidth * 3 + 2, 5));
+    EXPECT_EQ(field->CursorCol, 6 + 3);
+    EXPECT_EQ(UnderlinedColumn(), 3);
 }
 
 TEST_F(TypingTest, SystemThaiKeyboardTypesThaiDirectly) {

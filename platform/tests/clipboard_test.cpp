@@ -22,6 +22,9 @@ TEST(ClipboardTest, UnicodeFromOtherProgramsComesInAsBytes) {
     // What the code page cannot hold becomes '?'.
     QGuiApplication::clipboard()->setText(QString::fromUtf8("a中é😀b"));
     EXPECT_EQ(ClipboardText(), "a???b");
+    // The first of them is named, so that the user can be asked before they are replaced.
+    EXPECT_EQ(ClipboardIncomingText().firstUnencodable, U'\u4E2D');
+    EXPECT_EQ(FromUnicode(U"\u0E01\u20AC x").firstUnencodable, 0u);
 }
 
 TEST(ClipboardTest, EmptyClipboardHasNoText) {

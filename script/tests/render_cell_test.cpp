@@ -228,9 +228,15 @@ TEST_P(CellSizes, LatinLetterIsDrawnThroughTheFont) {
             inkLeft = std::min(inkLeft, x - left);
         }
     EXPECT_GT(ink, 4 * g * g);
-    EXPECT_GE(inkTop, 10 * g);  // drawn down at the base level
+    EXPECT_GE(inkTop, 10 * g);  // drawn down in the base glyph's band
     EXPECT_GE(inkLeft, g);      // and shifted right by the text indent
     ExpectUntouchedOutside(left, 0, left + 24 * g, 32 * g);
+    // Its base line is the glyph images' one: the bottom edge of their row 11, 22 g down the row.
+    int inkBottom = -1;
+    for (int y = 0; y < 32 * g; ++y)
+        for (int x = left; x < left + 12 * g; ++x)
+            if (qGray(image_.pixel(x, y)) < 128) inkBottom = y;
+    EXPECT_EQ(inkBottom + 1, 22 * g);
 }
 
 // Marks after a Latin letter or a digit (read from a file or pasted) share its cell: a, mai ek,

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -190,6 +191,47 @@ TEST(GlyphStrips, LettersSitOnOneBaselineWithTheirTails) {
     const Glyph& am = G(Index(0xD3));
     EXPECT_TRUE(am.Row(0) || am.Row(1));
     EXPECT_LE(am.Bottom(), 11);
+}
+
+// Rows from the top of a glyph in which only a stem is inked (all ink within two neighbouring
+// columns), and how many of them are two pixels wide.
+struct Rise {
+    int rows = 0, wide = 0;
+};
+Rise StemRise(const Glyph& g) {
+    Rise r;
+    for (int y = std::max(g.Top(), 0); y < kH && g.Row(y); ++y) {
+        int first = kW, last = -1;
+        for (int x = 0; x < kW; ++x)
+            if (g.px[y][x]) first = std::min(first, x), last = std::max(last, x);
+        if (last - first > 1) break;
+        ++r.rows;
+        if (last > first) ++r.wide;
+    }
+    return r;
+}
+
+TEST(GlyphStrips, LookAlikeLettersStayApartAtTheSmallestSize) {
+    // Size 1 draws each image pixel for pixel: letters told apart by one stroke differ in at
+    // least ten of their pixels.
+    const std::pair<unsigned char, unsigned char> pairs[] = {
+        {0xBB, 0xBA}, {0xBD, 0xBC}, {0xBF, 0xBE}, {0xAE, 0xAF}, {0xB4, 0xB5}, {0xAA, 0xAB},
+        {0xA2, 0xA3}, {0xA4, 0xA5}, {0xA4, 0xC8}, {0xA5, 0xC8}, {0xC1, 0xA6}};
+    for (auto [a, b] : pairs) {
+        int differ = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) differ += G(Index(a)).px[y][x] != G(Index(b)).px[y][x];
+        EXPECT_GE(differ, 10) << std::hex << "0x" << int(a) << " and 0x" << int(b);
+    }
+    // Po pla, fo fa and fo fan: the stem rises alone over the body for three rows or more, two
+    // pixels wide; bo baimai, pho phung and pho phan have no such rise.
+    for (auto [tall, flat] : pairs) {
+        if (tall != 0xBB && tall != 0xBD && tall != 0xBF) continue;
+        const Rise r = StemRise(G(Index(tall)));
+        EXPECT_GE(r.rows, 3) << std::hex << int(tall);
+        EXPECT_GE(r.wide, 3) << std::hex << int(tall);
+        EXPECT_LE(StemRise(G(Index(flat))).rows, 1) << std::hex << int(flat);
+    }
 }
 
 TEST(GlyphStrips, AsteriskInSlot92IsASymmetricStarInTheBaseBand) {

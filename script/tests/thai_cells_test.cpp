@@ -48,9 +48,15 @@ TEST(ThaiCells, LeadingMarkOpensColumnZero) {
     EXPECT_EQ(thai::PosToCell(t, 1), 0);
     EXPECT_EQ(thai::PosToCell(t, 2), 1);
     EXPECT_EQ(thai::CellCount(t), 2);
-    // Column 0 is found at the first base, so the two conversions disagree here by design.
-    EXPECT_EQ(thai::CellToPos(t, 0), 2);
-    EXPECT_EQ(thai::CellToPos(t, 1), 3);
+    // The two conversions agree: the mark is a cell of its own, column 0.
+    EXPECT_EQ(thai::CellToPos(t, 0), 1);
+    EXPECT_EQ(thai::CellToPos(t, 1), 2);
+    EXPECT_EQ(thai::CellToPos(t, 2), 3);
+    EXPECT_EQ(thai::LastOfCell(t, 0), 1);
+    const std::string two = Hex("D4 E8 A1 E8");  // two leading marks share column 0
+    EXPECT_EQ(thai::CellCount(two), 2);
+    EXPECT_EQ(CellToPosAll(two, 3), (std::vector<int>{1, 3, 5}));
+    EXPECT_EQ(PosToCellAll(two, 5), (std::vector<int>{0, 0, 1, 1, 2}));
 }
 
 TEST(ThaiCells, ColumnsOutsideTheText) {

@@ -1,0 +1,48 @@
+// The main window's print commands: Print sends the selection to the printer the print dialog
+// sets up (a PDF file where no printer queue is installed), Print Preview shows its pages first.
+#include <QScopeGuard>
+#include <filesystem>
+#include <memory>
+
+#include "app/umekalon.h"
+#include "platform/printer.h"
+#include "platform/services.h"
+#include "print/thaiprint.h"
+
+void Tfmekalon::PrintselClick() {
+    if (BeforeLongCommand) BeforeLongCommand();
+    if (!Tm1->Selecting) {
+        platform::Current().ShowMessage("Select the text to print!");
+        return;
+    }
+    // The selection goes when the command ends, also when printing fails.
+    const auto clearSelection = qScopeGuard([this] { Tm1->ClearSelection(); });
+    // Printing to a file offers the text's name: story.txt prints to story.pdf beside it.
+    platform::OfferPdfFile(std::filesystem::absolute(textfile).replace_extension(".pdf").string());
+    if (platform::Current().PrintDialog()) {
+        auto printer = std::make_unique<TThaiprint>(this);
+        printer->SetParent(this, &host->Canvas());
+        printer->PrintText(Tm1->SelectedText(), Tm1->Graphicsize);
+    }
+}
+
+void Tfmekalon::PrintPreviewselClick() {
+    if (BeforeLongCommand) BeforeLongCommand();
+    if (!Tm1->Selecting) {
+        platform::Current().ShowMessage("Select the text to print!");
+        return;
+    }
+    // The preview shows the selection of this moment; the selection stays, ready for Print.
+    const std::string text = Tm1->SelectedText();
+    const int size = Tm1->Graphicsize;
+    platform::Current().PrintPreview(platform::SystemPrinter(), [this, &text, size](QPrinter* printer) {
+        platform::RunCommand([&] { PrintPreviewPaint(printer, text, size); });
+    });
+}
+
+void Tfmekalon::PrintPreviewPaint(QPrinter* printer, const std::string& text, int graphicsSize) {
+    platform::QtPrinter pages(printer, true);
+    TThaiprint composer(this);
+    composer.SetParent(this, &host->Canvas());
+    composer.PrintText(text, graphicsSize, pages);
+}
