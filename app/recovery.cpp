@@ -21,6 +21,7 @@
 #include "app/umsgbox.h"
 #include "platform/files.h"
 #include "platform/services.h"
+#include "platform/textcodec.h"
 
 namespace recovery {
 
@@ -254,6 +255,7 @@ bool TRecovery::Restore(const Copy& copy, bool& stop) {
         TThaimemo& memo = *window_.Tm1;
         memo.Clear();
         memo.Lines.Assign(SplitLines(copy.bytes));
+        memo.FileFormat = platform::TextFileFormat(copy.target);  // saved back as its file is written
         memo.Modified = true;
         memo.PaintRows(0, memo.RowCount, 0, memo.ColCount);
         memo.DrawCaret();
@@ -261,6 +263,7 @@ bool TRecovery::Restore(const Copy& copy, bool& stop) {
         window_.SetTitle();
     } else {
         window_.diclist.LoadFromBytes(copy.bytes);
+        window_.dicformat = platform::TextFileFormat(copy.target);
         window_.dicfile = copy.target.empty() ? kUnnamedDictionary : copy.target;
         window_.dictname->setText(QString::fromLocal8Bit(name));
         window_.dicchanged = true;

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "app/activation.h"
+#include "app/appicon.h"
 #include "app/currency.h"
 #include "app/uabout.h"
 #include "app/uergebnis.h"
@@ -56,10 +57,29 @@ platform::FileDialogRequest SaveRequest(const char* title, int filterIndex, cons
     return r;
 }
 
-// The title-bar icons of the input modes: a 16 x 16 letter on a coloured square.
+// The save dialog with the file's encoding as its type, the current one preselected; the one
+// chosen goes into the format (a change of encoding drops the byte order mark).
+std::optional<std::string> SaveDialogWithEncoding(platform::FileDialogRequest request, platform::TextFormat& format) {
+    request.encodings = {platform::EncodingName(platform::TextEncoding::Tis620),
+                         platform::EncodingName(platform::TextEncoding::Utf8)};
+    request.encoding = platform::EncodingName(format.encoding);
+    const auto choice = platform::Current().SaveFileDialogWithEncoding(request);
+    if (!choice) return std::nullopt;
+    const auto encoding = platform::EncodingFromName(choice->encoding);
+    if (encoding && *encoding != format.encoding) {
+        format.encoding = *encoding;
+        format.byteOrderMark = false;
+    }
+    return choice->path;
+}
+
+// The title-bar icons of the input modes: a 16 x 16 letter on a coloured square; at the larger
+// sizes (task bar, window switcher) the application icon.
 QIcon ModeIcon(QColor background, const char* letters) {
     QPixmap pm(16, 16);
     pm.fill(background);
+    QIcon icon;
+    for (int size : {24, 32, 48, 64, 128, 256}) icon.addPixmap(AppIcon().pixmap(size));
     QPainter p(&pm);
     QFont f("DejaVu Sans");
     f.setPixelSize(letters[1] ? 8 : 12);
@@ -67,7 +87,9 @@ QIcon ModeIcon(QColor background, const char* letters) {
     p.setFont(f);
     p.setPen(Qt::white);
     p.drawText(pm.rect(), Qt::AlignCenter, QString::fromLatin1(letters));
-    return QIcon(pm);
+    p.end();
+    icon.addPixmap(pm);
+    return icon;
 }
 
 }  // namespace
@@ -300,10 +322,14 @@ void Tfmekalon::OpenfileselClick() {
     if (!AskSaveText()) return;
     const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open file", 1, "*.txt"));
     if (!chosen) return;
+    OpenFile(*chosen);
+}
+
+void Tfmekalon::OpenFile(const std::string& path) {
     // The file is read before anything changes: a file that cannot be read leaves the text,
     // its name and the title as they were.
-    Tm1->LoadFile(*chosen);
-    textfile = *chosen;
+    Tm1->LoadFile(path);
+    textfile = path;
     SetTitle();
 }
 
@@ -319,7 +345,7 @@ void Tfmekalon::savefileselClick() {
 }
 
 void Tfmekalon::SavefileAsselClick() {
-    const auto chosen = platform::Current().SaveFileDialog(SaveRequest("Save file as", 1, textfile));
+    const auto chosen = SaveDialogWithEncoding(SaveRequest("Save file as", 1, textfile), Tm1->FileFormat);
     if (!chosen) return;
     textfile = *chosen;
     savefileselClick();
@@ -511,10 +537,15 @@ void Tfmekalon::OpendicselClick() {
     if (!AskSaveDictionary()) return;
     const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open dictionary", 2, "*.dic"));
     if (!chosen) return;
-    const std::string bytes = platform::ReadFileBytes(*chosen);
-    diclist.LoadFromBytes(bytes);
-    dicfile = *chosen;
-    dictname->setText(QString::fromLocal8Bit(FileNamePart(*chosen)));
+    OpenDictionary(*chosen);
+}
+
+void Tfmekalon::OpenDictionary(const std::string& path) {
+    const platform::DecodedText text = platform::ReadTextFile(path);
+    diclist.LoadFromBytes(text.bytes);
+    dicformat = text.format;
+    dicfile = path;
+    dictname->setText(QString::fromLocal8Bit(FileNamePart(path)));
     dicchanged = false;
 }
 
@@ -522,16 +553,18 @@ void Tfmekalon::AppenddicselClick() {
     if (!AskSaveDictionary()) return;
     const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Append dictionary", 2, "*.dic"));
     if (!chosen) return;
-    const std::string bytes = platform::ReadFileBytes(*chosen);
-    diclist.AppendFromBytes(bytes);
+    const platform::DecodedText text = platform::ReadTextFile(*chosen);
+    diclist.AppendFromBytes(text.bytes);
     dicfile = *chosen;
     dictname->setText(dictname->text() + "+" + QString::fromLocal8Bit(FileNamePart(*chosen)));
 }
 
 void Tfmekalon::SavedicasselClick() {
-    const auto chosen = platform::Current().SaveFileDialog(SaveRequest("Save dictionary as", 2, dicfile));
+    platform::TextFormat format = dicformat;  // taken over once the file is written
+    const auto chosen = SaveDialogWithEncoding(SaveRequest("Save dictionary as", 2, dicfile), format);
     if (!chosen) return;
-    platform::WriteFileBytes(*chosen, diclist.ToBytes());
+    platform::WriteTextFile(*chosen, diclist.ToBytes(), format);
+    dicformat = format;
     dicfile = *chosen;
     dicchanged = false;
 }
@@ -579,6 +612,8 @@ std::vector<QWidget*> CreatedWindows;
 
 void CreateWindows() {
     CreateGlyphImages();
+    // Every window shows the application icon; the input-mode icons carry it at the larger sizes.
+    QGuiApplication::setWindowIcon(AppIcon());
     // Each window is complete, its creation handler included, before the next is made: the
     // virtual keyboard connects itself to the main window's editor, and the find dialog takes
     // the virtual keyboard's icon.

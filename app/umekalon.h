@@ -14,6 +14,7 @@
 #include "editor/thaimemo.h"
 #include "platform/host.h"
 #include "platform/services.h"
+#include "platform/textcodec.h"
 
 class QAction;
 class QPrinter;
@@ -37,6 +38,7 @@ public:
     std::string textfile = "noname.txt";  // full path of the current text file
     std::string dicfile = "noname.dic";   // full path of the dictionary file
     bool dicchanged = false;
+    platform::TextFormat dicformat;  // how the dictionary file is written, from Open
     dictionary::DicList diclist;
     dictionary::DicText dictext;  // the dictionary text of the last search, with its index
     QIcon thaiicon, latinicon, thaiazicon;  // title-bar icons of the input modes
@@ -65,6 +67,8 @@ public:
     // ---- File commands -------------------------------------------------------------------
     void newfileselClick();
     void OpenfileselClick();
+    // Opens a text file as Open does after its dialog; a file that cannot be read changes nothing.
+    void OpenFile(const std::string& path);
     void savefileselClick();
     void SavefileAsselClick();
     void PrintselClick();
@@ -105,6 +109,8 @@ public:
     // ---- Dictionary ----------------------------------------------------------------------
     void DictionaryClick();
     void OpendicselClick();
+    // Opens a dictionary file as Open does after its dialog.
+    void OpenDictionary(const std::string& path);
     void AppenddicselClick();
     void SavedicasselClick();
     void InsertCursorlineClick();

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/clipboard.h"
 #include "platform/files.h"
+#include "platform/textcodec.h"
 #include "script/thai.h"
 
 TThailist::TThailist() {
@@ -15,6 +17,7 @@ TThailist::TThailist() {
 
 TThailist::~TThailist() {
     Destroying = true;
+    platform::KeepPrimarySelection(this, {});
     Lines.OnChange = nullptr;
     if (sinkGuard_) {
         sinkGuard_->OnKeyDown = nullptr;
@@ -160,6 +163,7 @@ void TThailist::Clear() {
     CursorLine = CursorCol = TopLine = LeftCol = 0;
     AnchorLine = AnchorCol = ExtentLine = ExtentCol = AnchorPos = ExtentPos = 0;
     MaxLineLen = 0;
+    FileFormat = {};
     Lines.Clear();
     History.Clear();
     DrawCaret();
@@ -173,11 +177,12 @@ void TThailist::ResetView() {
 }
 
 void TThailist::LoadFile(const std::string& name) {
-    // Read first: a file that cannot be read leaves the text as it was.
-    std::string bytes = platform::ReadFileBytes(name);
-    std::vector<std::string> lines = SplitLines(bytes);
-    bytes = std::string();
+    // Read first: a file that cannot be read (or is no text) leaves the text as it was.
+    platform::DecodedText text = platform::ReadTextFile(name);
+    std::vector<std::string> lines = SplitLines(text.bytes);
+    text.bytes = std::string();
     Clear();
+    FileFormat = text.format;
     Lines.Assign(std::move(lines));
     History.Clear();
     Modified = false;
@@ -186,7 +191,7 @@ void TThailist::LoadFile(const std::string& name) {
 }
 
 void TThailist::SaveFile(const std::string& name) {
-    platform::WriteFileBytes(name, JoinedText());
+    platform::WriteTextFile(name, JoinedText(), FileFormat);
     MarkUnmodified();
 }
 
@@ -269,6 +274,7 @@ void TThailist::StartSelection() {
     AnchorCol = ExtentCol = col;
     AnchorPos = ExtentPos = pos;
     Selecting = true;
+    OfferPrimarySelection();
 }
 
 void TThailist::ExtendSelection() {
@@ -308,6 +314,8 @@ void TThailist::ExtendSelection() {
 
 void TThailist::ClearSelection() {
     if (!Selecting) return;
+    // The primary selection keeps the text once the selection is gone, as X programs do.
+    if (platform::OwnsPrimarySelection(this)) platform::KeepPrimarySelection(this, SelectedText());
     Selecting = false;
     RepaintRange(AnchorLine, ExtentLine, AnchorCol, ExtentCol);
     AnchorLine = AnchorCol = ExtentLine = ExtentCol = AnchorPos = ExtentPos = 0;

@@ -18,6 +18,7 @@
 #include "platform/clipboard.h"
 #include "platform/host.h"
 #include "platform/keysink.h"
+#include "platform/textcodec.h"
 #include "platform/types.h"
 #include "script/customthai.h"
 
@@ -61,6 +62,9 @@ public:
     platform::KeySink* tcm = nullptr;
     bool HardReturn = true;
     bool Destroying = false;
+    // How the text's file is written: set by LoadFile, used by SaveFile; a cleared (new) text is
+    // TIS-620 with CR LF.
+    platform::TextFormat FileFormat;
 
     int LineCount() const { return Lines.Count(); }
     std::string JoinedText() const;
@@ -166,11 +170,13 @@ public:
     bool CursorFromPoint(int x, int y);
     void CopySelection();
     void CutSelection();
-    // Pastes the clipboard text (Paste) or a text from another program (PasteText) in front of
-    // the cursor. Text with characters that TIS-620 lacks is pasted, with "?" for them, only when
-    // the user agrees; returns whether anything was pasted.
-    void Paste();
+    // Pastes the clipboard text (Paste; a middle click: the primary selection's) or a text from
+    // another program (PasteText) in front of the cursor. Text with characters that TIS-620 lacks
+    // is pasted, with "?" for them, only when the user agrees; returns whether anything was pasted.
+    void Paste(platform::ClipSource source = platform::ClipSource::Clipboard);
     bool PasteText(const platform::IncomingText& text);
+    // Offers the selection as the primary selection (where the platform has one).
+    void OfferPrimarySelection();
     void SelectWord();
     void SelectLine();
     void SelectAll();

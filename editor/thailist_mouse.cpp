@@ -3,7 +3,8 @@
 // Left button: a press places the cursor, a drag selects. Right button: a press outside the
 // selection selects the word under the pointer; a press inside it copies the selection to the
 // clipboard and starts a drag, and the release over any text control (this one or another
-// window's) pastes the clipboard text there. Both buttons together select the cursor line.
+// window's) pastes the clipboard text there. Both buttons together select the cursor line. The
+// middle button pastes the primary selection at the clicked cell (where the platform has one).
 #include <QString>
 #include <algorithm>
 #include <cstdio>
@@ -34,6 +35,7 @@ void SelectRange(TThailist& v, int anchorLine, int anchorCol, int extentLine, in
     v.ExtentLine = extentLine;
     v.ExtentCol = extentCol;
     v.Selecting = true;
+    v.OfferPrimarySelection();
 }
 
 void PaintSelection(TThailist& v) {
@@ -50,6 +52,17 @@ void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState
     // The pressed button counts as held even if the platform reports the state before the press.
     if (button == platform::MouseButton::Left) state.left = true;
     if (button == platform::MouseButton::Right) state.right = true;
+
+    if (button == platform::MouseButton::Middle) {
+        if (!platform::HasPrimarySelection()) return;
+        Dragging = false;
+        CancelOffer();
+        HideCaret();
+        ClearSelection();
+        CursorFromPoint(x, y);
+        Paste(platform::ClipSource::Primary);
+        return;
+    }
 
     if (state.right && !state.left && InSelection(x, y)) {
         Dragging = true;
@@ -154,9 +167,9 @@ std::string NameOfCharacter(char32_t ch) {
 
 }  // namespace
 
-void TThailist::Paste() {
-    if (!platform::ClipboardHasText()) return;
-    PasteText(platform::ClipboardIncomingText());
+void TThailist::Paste(platform::ClipSource source) {
+    if (!platform::ClipboardHasText(source)) return;
+    PasteText(platform::ClipboardIncomingText(source));
 }
 
 bool TThailist::PasteText(const platform::IncomingText& text) {
@@ -193,6 +206,10 @@ bool TThailist::PasteText(const platform::IncomingText& text) {
     }
     DrawCaret();
     return true;
+}
+
+void TThailist::OfferPrimarySelection() {
+    platform::OfferPrimarySelection(this, [this] { return SelectedText(); });
 }
 
 // ---- Selection commands --------------------------------------------------------------------

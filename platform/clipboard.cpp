@@ -9,10 +9,66 @@
 
 namespace platform {
 
-bool ClipboardHasText() {
+namespace {
+
+QClipboard::Mode ModeOf(ClipSource source) {
+    return source == ClipSource::Primary ? QClipboard::Selection : QClipboard::Clipboard;
+}
+
+QString ToUnicode(std::string_view bytes) {
+    const std::u32string u = DecodeCp874(bytes);
+    return QString::fromUcs4(u.data(), static_cast<qsizetype>(u.size()));
+}
+
+// A selection offered as the primary selection: its text is made only when another program (or
+// a paste) asks for it.
+class OfferedSelection : public QMimeData {
+public:
+    OfferedSelection(const void* owner, std::function<std::string()> selected)
+        : owner_(owner), selected_(std::move(selected)) {}
+    const void* Owner() const { return owner_; }
+    void Keep(std::string_view text) {
+        if (!text.empty()) last_ = Convert(text);
+        selected_ = nullptr;
+    }
+    QStringList formats() const override { return {QStringLiteral("text/plain")}; }
+    bool hasFormat(const QString& mimeType) const override { return mimeType == QLatin1String("text/plain"); }
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override {
+        if (mimeType != QLatin1String("text/plain") && !mimeType.startsWith(QLatin1String("text/plain;")))
+            return QMimeData::retrieveData(mimeType, type);
+        if (selected_) {
+            const std::string bytes = selected_();
+            if (!bytes.empty()) last_ = Convert(bytes);
+        }
+        return last_;
+    }
+
+private:
+    static QString Convert(std::string_view bytes) {
+        QString text = ToUnicode(bytes);
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        return text;
+    }
+    const void* owner_;
+    std::function<std::string()> selected_;
+    mutable QString last_;
+};
+
+OfferedSelection* Offered() {
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (!cb || !cb->supportsSelection()) return nullptr;
+    return dynamic_cast<OfferedSelection*>(const_cast<QMimeData*>(cb->mimeData(QClipboard::Selection)));
+}
+
+}  // namespace
+
+bool ClipboardHasText(ClipSource source) {
     QClipboard* cb = QGuiApplication::clipboard();
     if (!cb) return false;
-    const QMimeData* data = cb->mimeData();
+    if (source == ClipSource::Primary && !cb->supportsSelection()) return false;
+    const QMimeData* data = cb->mimeData(ModeOf(source));
     return data && data->hasText() && !data->text().isEmpty();
 }
 
@@ -30,21 +86,41 @@ IncomingText FromUnicode(std::u32string_view text) {
 
 // Line breaks are left as they are: CR LF stays CR LF, a bare LF stays LF; the split rules of the
 // text controls accept all of them.
-IncomingText ClipboardIncomingText() {
+IncomingText ClipboardIncomingText(ClipSource source) {
     QClipboard* cb = QGuiApplication::clipboard();
     if (!cb) return {};
-    const QList<uint> ucs = cb->text().toUcs4();
+    if (source == ClipSource::Primary && !cb->supportsSelection()) return {};
+    const QList<uint> ucs = cb->text(ModeOf(source)).toUcs4();
     const std::u32string text(ucs.begin(), ucs.end());
     return FromUnicode(text);
 }
 
-std::string ClipboardText() { return ClipboardIncomingText().bytes; }
+std::string ClipboardText(ClipSource source) { return ClipboardIncomingText(source).bytes; }
 
 void SetClipboardText(std::string_view bytes) {
     QClipboard* cb = QGuiApplication::clipboard();
     if (!cb) return;
-    std::u32string u = DecodeCp874(bytes);
-    cb->setText(QString::fromUcs4(u.data(), static_cast<qsizetype>(u.size())));
+    cb->setText(ToUnicode(bytes));
+}
+
+bool HasPrimarySelection() {
+    QClipboard* cb = QGuiApplication::clipboard();
+    return cb && cb->supportsSelection();
+}
+
+void OfferPrimarySelection(const void* owner, std::function<std::string()> selected) {
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (!cb || !cb->supportsSelection()) return;
+    cb->setMimeData(new OfferedSelection(owner, std::move(selected)), QClipboard::Selection);
+}
+
+void KeepPrimarySelection(const void* owner, std::string_view text) {
+    if (OfferedSelection* offered = Offered(); offered && offered->Owner() == owner) offered->Keep(text);
+}
+
+bool OwnsPrimarySelection(const void* owner) {
+    const OfferedSelection* offered = Offered();
+    return offered && offered->Owner() == owner;
 }
 
 }  // namespace platform

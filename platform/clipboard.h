@@ -1,7 +1,9 @@
 // Clipboard text as Windows-874 bytes with CR LF line breaks; converted to and from Unicode at
-// the edge so that other programs see Thai.
+// the edge so that other programs see Thai. The X primary selection (where the platform has one)
+// is read the same way and offered by the text controls while they hold a selection.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,9 +18,24 @@ struct IncomingText {
 };
 IncomingText FromUnicode(std::u32string_view text);
 
-bool ClipboardHasText();
-IncomingText ClipboardIncomingText();
-std::string ClipboardText();  // the bytes of ClipboardIncomingText()
+// Where pasted text comes from: the clipboard, or the primary selection (a middle click).
+enum class ClipSource { Clipboard, Primary };
+
+bool ClipboardHasText(ClipSource source = ClipSource::Clipboard);
+IncomingText ClipboardIncomingText(ClipSource source = ClipSource::Clipboard);
+std::string ClipboardText(ClipSource source = ClipSource::Clipboard);  // the bytes of ClipboardIncomingText()
 void SetClipboardText(std::string_view bytes);
+
+// Whether the platform has a primary selection (X11 has; the offscreen platform has not).
+bool HasPrimarySelection();
+// Makes `owner`'s selection the primary selection. Its text is asked of `selected` (Windows-874
+// bytes, CR LF line breaks) only when it is wanted, and goes out as Unicode with LF line breaks;
+// when `selected` gives nothing (the selection has gone) the text last given out stays.
+void OfferPrimarySelection(const void* owner, std::function<std::string()> selected);
+// Keeps `text` as the primary selection's text, if `owner` offered it, and stops asking `owner`:
+// before its selection goes away, or the owner itself.
+void KeepPrimarySelection(const void* owner, std::string_view text);
+// Whether `owner` offered the primary selection and still holds it.
+bool OwnsPrimarySelection(const void* owner);
 
 }  // namespace platform

@@ -46,6 +46,16 @@ QStringList QtFilters(const std::string& filter) {
     return out;
 }
 
+QStringList QtEncodingFilters(const std::string& filter, const std::vector<std::string>& encodings) {
+    QStringList out;
+    for (const QString& entry : QtFilters(filter)) {
+        const qsizetype open = entry.lastIndexOf(QLatin1String(" ("));
+        for (const std::string& encoding : encodings)
+            out << entry.left(open) + QStringLiteral(", ") + Q(encoding) + entry.mid(open);
+    }
+    return out;
+}
+
 // Appends the default extension to a file name typed without one.
 std::string WithDefaultExt(const std::string& path, const std::string& defaultExt) {
     if (defaultExt.empty()) return path;
@@ -58,15 +68,23 @@ std::string WithDefaultExt(const std::string& path, const std::string& defaultEx
 
 namespace {
 
-std::optional<std::string> RunFileDialog(const FileDialogRequest& request, bool save) {
+// Shows a file dialog; with `encoding` (a save dialog offering the request's encodings), the
+// chosen file type's encoding goes there.
+std::optional<std::string> RunFileDialog(const FileDialogRequest& request, bool save, std::string* encoding = nullptr) {
     QFileDialog dialog(DialogParent(), Q(request.title));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    const QStringList filters = QtFilters(request.filter);
+    const qsizetype encodings = encoding ? std::max<qsizetype>(1, static_cast<qsizetype>(request.encodings.size())) : 1;
+    const QStringList filters = encoding ? QtEncodingFilters(request.filter, request.encodings) : QtFilters(request.filter);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
-        const int index = std::clamp(request.filterIndex, 1, static_cast<int>(filters.size()));
-        dialog.selectNameFilter(filters[index - 1]);
+        const int entries = static_cast<int>(filters.size() / encodings);
+        qsizetype index = (std::clamp(request.filterIndex, 1, std::max(entries, 1)) - 1) * encodings;
+        if (encoding) {
+            const auto at = std::find(request.encodings.begin(), request.encodings.end(), request.encoding);
+            if (at != request.encodings.end()) index += at - request.encodings.begin();
+        }
+        dialog.selectNameFilter(filters[std::min(index, filters.size() - 1)]);
     }
     if (save) {
         if (!request.defaultExt.empty()) {
@@ -87,6 +105,10 @@ std::optional<std::string> RunFileDialog(const FileDialogRequest& request, bool 
     if (files.isEmpty()) return std::nullopt;
     std::string path = files.front().toStdString();
     if (save) path = WithDefaultExt(path, request.defaultExt);
+    if (encoding && !request.encodings.empty()) {
+        const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
+        *encoding = request.encodings[static_cast<size_t>(std::max<qsizetype>(chosen, 0) % encodings)];
+    }
     return path;
 }
 
@@ -98,6 +120,13 @@ std::optional<std::string> Services::OpenFileDialog(const FileDialogRequest& req
 
 std::optional<std::string> Services::SaveFileDialog(const FileDialogRequest& request) {
     return RunFileDialog(request, true);
+}
+
+std::optional<SaveChoice> Services::SaveFileDialogWithEncoding(const FileDialogRequest& request) {
+    std::string encoding = request.encoding;
+    auto path = RunFileDialog(request, true, &encoding);
+    if (!path) return std::nullopt;
+    return SaveChoice{*path, encoding};
 }
 
 bool Services::PrintDialog() {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QPrinter;
 
@@ -21,6 +22,16 @@ struct FileDialogRequest {
     std::string fileName;
     std::string defaultExt;        // save dialog: appended to a name typed without extension
     bool overwritePrompt = false;  // save dialog: ask before replacing a file
+    // Save dialog: the encodings offered as the file's type ("TIS-620", "UTF-8") and the one
+    // preselected.
+    std::vector<std::string> encodings;
+    std::string encoding;
+};
+
+// A save dialog's answer: the path and the encoding chosen as the file's type.
+struct SaveChoice {
+    std::string path;
+    std::string encoding;
 };
 
 struct FontChoice {
@@ -40,6 +51,8 @@ public:
     virtual ~Services() = default;
     virtual std::optional<std::string> OpenFileDialog(const FileDialogRequest& request);
     virtual std::optional<std::string> SaveFileDialog(const FileDialogRequest& request);
+    // A save dialog whose file types are the request's encodings, each under every filter entry.
+    virtual std::optional<SaveChoice> SaveFileDialogWithEncoding(const FileDialogRequest& request);
     virtual bool PrintDialog();
     // Shows the pages that `paint` draws on the printer (and redraws after a change of the page
     // set-up) until the user closes the preview.
@@ -73,6 +86,9 @@ void Install(Services* services);  // nullptr restores the real services
 // {"Text (*.txt)", "All (*.*)"}.
 QStringList QtFilters(const std::string& filter);
 // A file name typed without extension gets the default extension ("txt" or ".txt").
+// The file types of a save dialog that offers encodings: every filter entry once per encoding,
+// "Textfiles, UTF-8 (*.txt)".
+QStringList QtEncodingFilters(const std::string& filter, const std::vector<std::string>& encodings);
 std::string WithDefaultExt(const std::string& path, const std::string& defaultExt);
 
 // The printer (pages, jobs, resolution), locale-aware comparison and number formatting, and the

@@ -12,6 +12,8 @@ packages=(
   poppler-utils
   clang
   libclang-rt-14-dev
+  desktop-file-utils
+  xclip
 )
 missing=()
 for p in "${packages[@]}"; do

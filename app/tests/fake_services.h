@@ -36,6 +36,18 @@ public:
         saveRequests.push_back(r);
         return Next(saveAnswers);
     }
+    // The file type chosen in a save dialog that offers encodings; none left: the preselected one.
+    std::deque<std::string> encodingAnswers;
+    std::optional<platform::SaveChoice> SaveFileDialogWithEncoding(const platform::FileDialogRequest& r) override {
+        const auto path = SaveFileDialog(r);
+        if (!path) return std::nullopt;
+        std::string encoding = r.encoding;
+        if (!encodingAnswers.empty()) {
+            encoding = encodingAnswers.front();
+            encodingAnswers.pop_front();
+        }
+        return platform::SaveChoice{*path, encoding};
+    }
     bool PrintDialog() override {
         ++printRequests;
         if (printAnswers.empty()) return false;

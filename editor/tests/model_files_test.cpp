@@ -15,39 +15,120 @@ using modeltest::ScratchDir;
 using modeltest::WriteBytes;
 using Strings = std::vector<std::string>;
 
-TEST(ModelFiles, AnyLineEndLoadsAndSavesAsCrLf) {
+TEST(ModelFiles, AnyLineEndLoadsAndSavesBackTheSameWay) {
     ScratchDir dir;
     const struct {
         const char* name;
         std::string bytes;
-    } files[] = {{"lf.txt", "one\ntwo\n\nthree\n"},
-                 {"cr.txt", "one\rtwo\r\rthree\r"},
-                 {"crlf.txt", "one\r\ntwo\r\n\r\nthree\r\n"},
-                 {"nofinal.txt", "one\r\ntwo\r\n\r\nthree"}};
+        std::string saved;  // after a change of the last line
+    } files[] = {{"lf.txt", "one\ntwo\n\nthree\n", "one\ntwo\n\nthree!\n"},
+                 {"cr.txt", "one\rtwo\r\rthree\r", "one\rtwo\r\rthree!\r"},
+                 {"crlf.txt", "one\r\ntwo\r\n\r\nthree\r\n", "one\r\ntwo\r\n\r\nthree!\r\n"},
+                 {"nofinal.txt", "one\r\ntwo\r\n\r\nthree", "one\r\ntwo\r\n\r\nthree!\r\n"},
+                 {"mixed.txt", "one\ntwo\r\n\rthree", "one\ntwo\n\nthree!\n"}};
     for (const auto& f : files) {
         WriteBytes(dir.File(f.name), f.bytes);
         TThailist list;
         list.LoadFile(dir.File(f.name));
         EXPECT_EQ(LinesOf(list), (Strings{"one", "two", "", "three"})) << f.name;
         EXPECT_FALSE(list.Modified) << f.name;
-        list.SaveFile(dir.File(std::string("out-") + f.name));
-        EXPECT_EQ(ReadBytes(dir.File(std::string("out-") + f.name)), "one\r\ntwo\r\n\r\nthree\r\n") << f.name;
+        list.Lines.Set(3, "three!");
+        list.SaveFile(dir.File(f.name));
+        EXPECT_EQ(ReadBytes(dir.File(f.name)), f.saved) << f.name;
+    }
+    // A new text is written with CR LF, also after a text with other line ends was loaded.
+    TThailist list;
+    list.LoadFile(dir.File("lf.txt"));
+    list.Clear();
+    list.AddLine("new");
+    list.SaveFile(dir.File("new.txt"));
+    EXPECT_EQ(ReadBytes(dir.File("new.txt")), "new\r\n");
+}
+
+TEST(ModelFiles, Utf8FilesLoadAsTis620AndSaveBackByteForByte) {
+    ScratchDir dir;
+    // Thai, a Windows-874 sign (euro) and ASCII; in TIS-620 inside.
+    const std::string line1 = "\xCA\xC7\xD1\xCA\xB4\xD5 abc", line2 = "\x80 5 \xBA\xD2\xB7";
+    const struct {
+        const char* name;
+        std::string bytes;
+    } files[] = {{"plain-lf.txt", "สวัสดี abc\n€ 5 บาท\n"},
+                 {"plain-crlf.txt", "สวัสดี abc\r\n€ 5 บาท\r\n"},
+                 {"bom-lf.txt", "\xEF\xBB\xBFสวัสดี abc\n€ 5 บาท\n"},
+                 {"bom-crlf.txt", "\xEF\xBB\xBFสวัสดี abc\r\n€ 5 บาท\r\n"}};
+    for (const auto& f : files) {
+        const std::string path = dir.File(f.name);
+        WriteBytes(path, f.bytes);
+        TThailist list;
+        list.LoadFile(path);
+        EXPECT_EQ(LinesOf(list), (Strings{line1, line2})) << f.name;
+        EXPECT_EQ(list.FileFormat.encoding, platform::TextEncoding::Utf8) << f.name;
+        list.SaveFile(path);
+        EXPECT_EQ(ReadBytes(path), f.bytes) << f.name;
+
+        // An edited file keeps its encoding, byte order mark and line end.
+        list.Lines.Set(1, line2 + "\xA1");
+        list.SaveFile(path);
+        std::string expected = f.bytes;
+        expected.insert(expected.rfind("บาท") + std::string("บาท").size(), "ก");
+        EXPECT_EQ(ReadBytes(path), expected) << f.name;
     }
 }
 
-TEST(ModelFiles, LfCrAndNulBytes) {
+TEST(ModelFiles, FilesThatAreNoTextOrHoldCharactersOutsideTis620AreRefused) {
+    ScratchDir dir;
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* says;
+    } files[] = {
+        {"binary.doc", std::string("Readable head\r\nsecond\0\x01\x02 binary", 31), "not a TIS-620 or UTF-8 text"},
+        {"utf16.txt", std::string("\xFF\xFE" "a\0b\0", 6), "not a TIS-620 or UTF-8 text"},
+        {"accent.txt", "ไทย\nok\r\nbad: café\n", "line 3, column 9 holds the character U+00E9"},
+        {"bom-broken.txt", "\xEF\xBB\xBFok\n\xCA\xC7\n", "line 2, column 1 is not valid UTF-8"},
+    };
+    for (const auto& f : files) {
+        WriteBytes(dir.File(f.name), f.bytes);
+        TThailist list;
+        Fill(list, {"keep", "this text"});
+        list.Lines.Set(0, "kept");
+        try {
+            list.LoadFile(dir.File(f.name));
+            ADD_FAILURE() << f.name << " was opened";
+        } catch (const platform::FileError& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find(f.name), std::string::npos) << message;
+            EXPECT_NE(message.find(f.says), std::string::npos) << message;
+        }
+        EXPECT_EQ(LinesOf(list), (Strings{"kept", "this text"})) << f.name;
+        EXPECT_TRUE(list.Modified) << f.name;
+    }
+    // Bytes that are not UTF-8 without a byte order mark are TIS-620 (here: valid UTF-8 start, then not).
+    WriteBytes(dir.File("tis.txt"), "\xC3\xA1 \xCA\xC7\r\n");
+    TThailist list;
+    list.LoadFile(dir.File("tis.txt"));
+    EXPECT_EQ(LinesOf(list), (Strings{"\xC3\xA1 \xCA\xC7"}));
+    EXPECT_EQ(list.FileFormat, platform::TextFormat{});
+
+    // A byte that has no character cannot be written as UTF-8: nothing is written.
+    list.Lines.Set(0, "ab\xFC");
+    list.FileFormat.encoding = platform::TextEncoding::Utf8;
+    try {
+        list.SaveFile(dir.File("tis.txt"));
+        ADD_FAILURE() << "saved";
+    } catch (const platform::FileError& e) {
+        EXPECT_NE(std::string(e.what()).find("line 1, column 3 holds the byte 0xFC"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(list.Modified);
+    EXPECT_EQ(ReadBytes(dir.File("tis.txt")), "\xC3\xA1 \xCA\xC7\r\n");
+}
+
+TEST(ModelFiles, LfCrAndEmptyFile) {
     ScratchDir dir;
     TThailist list;
     WriteBytes(dir.File("lfcr.txt"), "a\n\rb");
     list.LoadFile(dir.File("lfcr.txt"));
     EXPECT_EQ(LinesOf(list), (Strings{"a", "", "b"}));
-
-    // A word-processor document: only what stands before its first NUL is loaded.
-    std::string doc = "Readable head\r\nsecond";
-    doc += std::string(1, '\0') + "\x01\x02 binary \r\n tail";
-    WriteBytes(dir.File("letter.doc"), doc);
-    list.LoadFile(dir.File("letter.doc"));
-    EXPECT_EQ(LinesOf(list), (Strings{"Readable head", "second"}));
 
     WriteBytes(dir.File("empty.txt"), "");
     list.LoadFile(dir.File("empty.txt"));
