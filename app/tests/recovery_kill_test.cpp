@@ -134,16 +134,30 @@ protected:
 
 TEST_F(KilledProgramTest, TheNextStartOffersTheCopyAndRestoresTheExactBytes) {
     const std::string folder = state + "/mekalon";
-    const std::string typed = "abc\r\ndef\r\n";
 
     program = Start();
     const std::string window = Window(program, "Mekalon 5");
     ASSERT_FALSE(window.empty());
     Xdotool(display, {"windowfocus", "--sync", window});  // no window manager runs here to do it
-    Xdotool(display, {"type", "--delay", "40", "abc"});
+    const std::string first = recovery::FileFor(folder, recovery::Kind::Text, "", program);
+    // Keys count once the editor has the focus: "a" is typed until the copy shows text.
+    std::string typed;
+    for (int attempt = 0; attempt < 20 && typed.empty(); ++attempt) {
+        Xdotool(display, {"type", "a"});
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (typed.empty() && std::chrono::steady_clock::now() < until) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (auto copy = recovery::Read(first)) typed = copy->bytes;
+        }
+    }
+    ASSERT_FALSE(typed.empty()) << "the typed keys did not reach the editor";
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // a late "a" is in the copy by now
+    typed = recovery::Read(first)->bytes;
+    ASSERT_EQ(typed.substr(typed.size() - 3), "a\r\n");
+    typed = typed.substr(0, typed.size() - 2) + "bc\r\ndef\r\n";
+    Xdotool(display, {"type", "--delay", "40", "bc"});
     Xdotool(display, {"key", "--delay", "40", "Return"});
     Xdotool(display, {"type", "--delay", "40", "def"});
-    const std::string first = recovery::FileFor(folder, recovery::Kind::Text, "", program);
     ASSERT_TRUE(WaitFor([&] {
         auto copy = recovery::Read(first);
         return copy && copy->bytes == typed;
@@ -155,8 +169,14 @@ TEST_F(KilledProgramTest, TheNextStartOffersTheCopyAndRestoresTheExactBytes) {
     program = Start();
     const std::string box = Window(program, "^Mekalon$");
     ASSERT_FALSE(box.empty());
-    Xdotool(display, {"mousemove", "--window", box, "40", "57", "click", "1"});
     const std::string second = recovery::FileFor(folder, recovery::Kind::Text, "", program);
+    // Clicked again should the box not take the first click yet.
+    for (int attempt = 0; attempt < 10 && !fs::exists(second); ++attempt) {
+        Xdotool(display, {"mousemove", "--window", box, "40", "57", "click", "1"});
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (!fs::exists(second) && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
     EXPECT_TRUE(WaitFor([&] {
         auto copy = recovery::Read(second);
         return copy && copy->bytes == typed && !fs::exists(first);
