@@ -160,15 +160,3 @@ void BM_UndoRedoWordWrap(benchmark::State& state) {
 BENCHMARK(BM_UndoRedoWordWrap)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-// The editor needs a running application (fonts, windows, clipboard), so this benchmark has its
-// own main.
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -310,15 +310,3 @@ KEY_BENCHMARK(BM_PasteOverTwentyLines);
 KEY_BENCHMARK(BM_Return);
 
 }  // namespace
-
-// The editor needs a running application (fonts, windows, clipboard), so this benchmark has its
-// own main.
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

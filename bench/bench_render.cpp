@@ -129,14 +129,3 @@ void BM_TypeIntoLargeText(benchmark::State& state) {
 BENCHMARK(BM_TypeIntoLargeText)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-// The views need a running application (fonts, windows), so this benchmark has its own main.
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

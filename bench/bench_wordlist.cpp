@@ -72,14 +72,3 @@ void BM_WordlistThousandUnspacedLines(benchmark::State& state) {
 BENCHMARK(BM_WordlistThousandUnspacedLines)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
-
-// The windows need a running application, so this benchmark has its own main.
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
