@@ -113,6 +113,8 @@ public:
 
 private:
     QPainter& Painter();
+    // The painter set up for text: the current font, its colour and antialiasing.
+    QPainter& TextPainter();
     void EndPainter();
     Rect Visible(const Rect& r) const;  // r cut to the clip and the image; may be empty
     void MarkDirty(const Rect& r);

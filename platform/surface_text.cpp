@@ -135,9 +135,7 @@ const Surface::Shaped& Surface::Shape(std::string_view bytes) const {
     return shaped_.emplace(std::string(bytes), std::move(s)).first->second;
 }
 
-void Surface::TextOut(int x, int y, std::string_view bytes) {
-    if (bytes.empty() || !image_ || image_->isNull()) return;
-    const Shaped& shaped = Shape(bytes);
+QPainter& Surface::TextPainter() {
     QPainter& p = Painter();
     if (!painterFontSet_) {
         p.setFont(*font_);
@@ -145,6 +143,13 @@ void Surface::TextOut(int x, int y, std::string_view bytes) {
     }
     p.setPen(ToQColor(Mapped(fontColor_)));
     p.setRenderHint(QPainter::TextAntialiasing, !monochrome_);
+    return p;
+}
+
+void Surface::TextOut(int x, int y, std::string_view bytes) {
+    if (bytes.empty() || !image_ || image_->isNull()) return;
+    const Shaped& shaped = Shape(bytes);
+    QPainter& p = TextPainter();
     // The line's baseline goes to y + ascent of the font, as a text drawn at (x, y) would have it.
     const QPointF origin(x, y + ascent_ - shaped.baseline);
     for (const QGlyphRun& run : shaped.runs) p.drawGlyphRun(origin, run);
@@ -219,13 +224,7 @@ void Surface::TextOutCell(int x, int y, int left, int right, std::string_view by
     if (bytes.empty() || !image_ || image_->isNull()) return;
     const Shaped& shaped = Shape(bytes);
     const QList<QGlyphRun>& runs = PlacedCell(shaped, x - left, right - left);
-    QPainter& p = Painter();
-    if (!painterFontSet_) {
-        p.setFont(*font_);
-        painterFontSet_ = true;
-    }
-    p.setPen(ToQColor(Mapped(fontColor_)));
-    p.setRenderHint(QPainter::TextAntialiasing, !monochrome_);
+    QPainter& p = TextPainter();
     const QPointF origin(x, y + ascent_ - shaped.baseline);
     for (const QGlyphRun& run : runs) p.drawGlyphRun(origin, run);
     MarkDirty(Visible(Rect{std::min(left, x - 2), y, std::max(right, x + shaped.width + 2 + metrics_->maxWidth() / 2),

@@ -1,7 +1,10 @@
-// Byte strings in test messages: "A1 E8 D2" for three bytes, and bytes written as a list.
+// Byte strings in test messages: "A1 E8 D2" for three bytes, bytes written as a list, and the
+// whole bytes of a file on disk.
 #pragma once
 
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 
 namespace testbytes {
@@ -18,5 +21,16 @@ inline std::string Hex(const std::string& bytes) {
 }
 
 inline std::string Bytes(std::initializer_list<unsigned char> list) { return std::string(list.begin(), list.end()); }
+
+// The file's bytes ("" when it cannot be read).
+inline std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
 
 }  // namespace testbytes

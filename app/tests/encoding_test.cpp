@@ -8,18 +8,12 @@
 
 #include "app/tests/app_fixture.h"
 #include "app/umekalon.h"
+#include "testing/bytes.h"
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
+using testbytes::ReadAll;
+using testbytes::WriteAll;
 
 class EncodingTest : public AppWindowsTest {
 protected:

@@ -31,19 +31,13 @@
 #include "app/umsgbox.h"
 #include "app/urianthai.h"
 #include "app/uthaivk.h"
+#include "testing/bytes.h"
 #include "platform/clipboard.h"
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
+using testbytes::ReadAll;
+using testbytes::WriteAll;
 
 class MainWindowTest : public AppWindowsTest {
 protected:

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <functional>
 
+#include "testing/bytes.h"
+
 namespace {
 
 constexpr int kWaitMs = 60000;  // generous: only a broken program waits this long
@@ -84,10 +86,7 @@ protected:
     QProcess program_;
 };
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testbytes::ReadAll;
 
 TEST_F(PrimarySelectionTest, KeySelectionIsOfferedAsUnicodeAndAMiddleClickPastesAtTheClickedCell) {
     QTemporaryDir dir;

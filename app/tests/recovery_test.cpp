@@ -15,6 +15,7 @@
 #include "app/recovery.h"
 #include "app/tests/app_fixture.h"
 #include "app/umekalon.h"
+#include "testing/bytes.h"
 
 namespace {
 
@@ -23,10 +24,7 @@ using recovery::Kind;
 
 constexpr long kEndedRun = 2147483000;  // no process has this id
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testbytes::ReadAll;
 
 class RecoveryTest : public AppWindowsTest {
 protected:
