@@ -9,7 +9,7 @@
 #include <deque>
 
 #include "editor/lines.h"
-#include "editor/printjob.h"
+#include "platform/cancel.h"
 #include "platform/printer.h"
 #include "platform/services.h"
 #include "script/thai.h"
@@ -22,22 +22,6 @@ int RoundedQuotient(int a, int b) {
 }
 
 namespace {
-
-// While a job runs, Esc in a text control aborts it; the hook is emptied again when the job is
-// over, however it ends.
-class AbortHook {
-public:
-    explicit AbortHook(platform::Printer& printer) {
-        printjob::AbortRunningPrintJob = [&printer] {
-            if (!printer.Printing()) return false;
-            printer.Abort();
-            return true;
-        };
-    }
-    ~AbortHook() { printjob::AbortRunningPrintJob = nullptr; }
-    AbortHook(const AbortHook&) = delete;
-    AbortHook& operator=(const AbortHook&) = delete;
-};
 
 // Restores the parent's caption when printing ends, also when an error ends it; a job that an
 // error interrupted is aborted, so that the printer is free for the next command.
@@ -158,7 +142,11 @@ void TThaiprint::PrintText(std::string_view text, int graphicsSize, platform::Pr
     printer.BeginDoc();
     SavedCaption = parent_ ? parent_->windowTitle() : QString();
     const EndOfPrinting restore(printer, parent_, SavedCaption);
-    const AbortHook esc(printer);
+    // Esc in a text control (or anything else that cancels the running jobs) aborts the job at
+    // once; the loop below then sees that the printer no longer prints.
+    const platform::RunningJob job([&printer] {
+        if (printer.Printing()) printer.Abort();
+    });
     PageSetup(printer);
 
     if (TextRect.Height() < RowHeight || TextRect.Width() < CellWidth) {

@@ -16,7 +16,7 @@
 #include "app/tests/app_fixture.h"
 #include "app/umekalon.h"
 #include "editor/lines.h"
-#include "editor/printjob.h"
+#include "platform/cancel.h"
 #include "platform/printer.h"
 #include "print/thaiprint.h"
 #include "testing/pdf.h"
@@ -32,7 +32,6 @@ protected:
     void TearDown() override {
         platform::InstallPrinter(nullptr);
         AppWindowsTest::TearDown();
-        printjob::AbortRunningPrintJob = nullptr;
     }
     void SetText(const std::vector<std::string>& lines) {
         fmekalon->Tm1->Lines.Assign(lines);
@@ -165,7 +164,7 @@ TEST_F(PrintCommandTest, TheSelectionIsPrintedWithTheEditorsGraphicsSize) {
 
     EXPECT_FALSE(fmekalon->Tm1->Selecting);
     EXPECT_EQ(Title(), "noname.txt-Mekalon 5.2");
-    EXPECT_FALSE(printjob::AbortRunningPrintJob);
+    EXPECT_FALSE(platform::AnyJobRunning());
 }
 
 TEST_F(PrintCommandTest, SelectAllPrintsEveryLineOverSeveralPages) {
@@ -260,7 +259,7 @@ TEST_F(PrintCommandTest, PagesThatFailToStartOrAJobThatFailsToEndAreReported) {
         EXPECT_EQ(Title(), "noname.txt-Mekalon 5.2");
         EXPECT_FALSE(fmekalon->Tm1->Selecting);
         EXPECT_EQ(fmekalon->Tm1->LineCount(), 70);
-        EXPECT_FALSE(printjob::AbortRunningPrintJob);
+        EXPECT_FALSE(platform::AnyJobRunning());
     }
 }
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/printjob.h"
+#include "platform/cancel.h"
 #include "platform/printer.h"
 #include "platform/services.h"
 #include "platform/surface.h"
@@ -50,7 +50,6 @@ protected:
     }
     void TearDown() override {
         platform::InstallPrinter(nullptr);
-        printjob::AbortRunningPrintJob = nullptr;
     }
 
     platform::ImagePrinter& UsePrinter(int width, int height, int ppi) {
