@@ -17,7 +17,8 @@
 #include "app/umekalon.h"
 #include "editor/lines.h"
 #include "platform/cancel.h"
-#include "platform/printer.h"
+#include "platform/qt_printer.h"
+#include "platform/qt_window.h"
 #include "print/thaiprint.h"
 #include "testing/pdf.h"
 
@@ -51,8 +52,9 @@ protected:
         platform::InstallPrinter(&other);
         const auto during = std::exchange(services.onProcessMessages, nullptr);
         {
-            TThaiprint p(fmekalon);
-            p.SetParent(fmekalon, &fmekalon->host->Canvas());
+            platform::QtWindow window(fmekalon);
+            TThaiprint p;
+            p.SetParent(&window, &fmekalon->host->Canvas());
             p.PrintText(text, size);
         }
         services.onProcessMessages = during;

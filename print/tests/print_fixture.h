@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "platform/cancel.h"
-#include "platform/printer.h"
+#include "platform/qt_printer.h"
+#include "platform/qt_window.h"
 #include "platform/services.h"
 #include "platform/surface.h"
 #include "print/thaiprint.h"
@@ -59,8 +60,8 @@ protected:
     }
     // A fresh component parented to the window, as the print command makes it.
     std::unique_ptr<TThaiprint> Component() {
-        auto p = std::make_unique<TThaiprint>(&window);
-        p->SetParent(&window, &fontSource.Canvas());
+        auto p = std::make_unique<TThaiprint>();
+        p->SetParent(&parent, &fontSource.Canvas());
         return p;
     }
     // Prints with a new component and keeps it for inspection.
@@ -79,6 +80,7 @@ protected:
 
     PrintServices services;
     QWidget window;
+    platform::QtWindow parent{&window};
     platform::Bitmap fontSource{4, 4};
     std::unique_ptr<platform::ImagePrinter> printer;
     std::unique_ptr<TThaiprint> component;
