@@ -323,11 +323,9 @@ void TThaiedit::MouseDown(platform::MouseButton, platform::ShiftState, int x, in
 }
 
 void TThaiedit::mousePressEvent(QMouseEvent* event) {
-    platform::MouseButton button = platform::MouseButton::Left;
-    if (event->button() == Qt::RightButton) button = platform::MouseButton::Right;
-    if (event->button() == Qt::MiddleButton) button = platform::MouseButton::Middle;
     const QPoint pos = event->position().toPoint();
-    MouseDown(button, platform::ShiftFromQt(event->modifiers(), event->buttons()), pos.x(), pos.y());
+    MouseDown(platform::ButtonFromQt(event->button()), platform::ShiftFromQt(event->modifiers(), event->buttons()),
+              pos.x(), pos.y());
     event->accept();
 }
 
