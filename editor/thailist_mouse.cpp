@@ -5,9 +5,7 @@
 // clipboard and starts a drag, and the release over any text control (this one or another
 // window's) pastes the clipboard text there. Both buttons together select the cursor line. The
 // middle button pastes the primary selection at the clicked cell (where the platform has one).
-#include <QString>
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -154,19 +152,6 @@ void TThailist::CutSelection() {
     if (BlankEmptyViewFrom(*this, 0)) DrawCaret();
 }
 
-namespace {
-
-// "U+00E9 (é)": the code of a character, and the character itself unless it is a control.
-std::string NameOfCharacter(char32_t ch) {
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));
-    std::string name = code;
-    if (ch < 0x20 || (ch >= 0x7F && ch < 0xA0) || (ch >= 0xD800 && ch < 0xE000) || ch > 0x10FFFF) return name;
-    return name + " (" + QString::fromUcs4(&ch, 1).toStdString() + ")";
-}
-
-}  // namespace
-
 void TThailist::Paste(platform::ClipSource source) {
     if (!platform::ClipboardHasText(source)) return;
     PasteText(platform::ClipboardIncomingText(source));
@@ -175,7 +160,7 @@ void TThailist::Paste(platform::ClipSource source) {
 bool TThailist::PasteText(const platform::IncomingText& text) {
     // Nothing of the user's text is replaced by "?" without a word.
     if (text.firstUnencodable) {
-        const std::string question = NameOfCharacter(text.firstUnencodable) +
+        const std::string question = platform::CharacterName(text.firstUnencodable) +
                                      " and any other character that TIS-620 lacks would be pasted as \"?\"."
                                      " Paste with these replacements?";
         if (platform::Current().AskQuestion(question) != platform::mrYes) return false;

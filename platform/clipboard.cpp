@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <cstdio>
 
 #include "platform/cp874.h"
 
@@ -86,6 +87,14 @@ IncomingText FromUnicode(std::u32string_view text) {
 
 // Line breaks are left as they are: CR LF stays CR LF, a bare LF stays LF; the split rules of the
 // text controls accept all of them.
+std::string CharacterName(char32_t ch) {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));
+    std::string name = code;
+    if (ch < 0x20 || (ch >= 0x7F && ch < 0xA0) || (ch >= 0xD800 && ch < 0xE000) || ch > 0x10FFFF) return name;
+    return name + " (" + QString::fromUcs4(&ch, 1).toStdString() + ")";
+}
+
 IncomingText ClipboardIncomingText(ClipSource source) {
     QClipboard* cb = QGuiApplication::clipboard();
     if (!cb) return {};

@@ -17,6 +17,9 @@ struct IncomingText {
     char32_t firstUnencodable = 0;
 };
 IncomingText FromUnicode(std::u32string_view text);
+// How the user is told of such a character: "U+00E9 (é)", its code and, unless it is a control
+// character or no character at all, itself (UTF-8).
+std::string CharacterName(char32_t ch);
 
 // Where pasted text comes from: the clipboard, or the primary selection (a middle click).
 enum class ClipSource { Clipboard, Primary };
