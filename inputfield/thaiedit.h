@@ -20,7 +20,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/keysink.h"
+#include "platform/qt_keysink.h"
 #include "platform/surface.h"
 #include "platform/types.h"
 #include "script/customthai.h"
