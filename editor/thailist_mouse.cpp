@@ -19,7 +19,7 @@ bool Dragging = false;
 namespace {
 
 void ShowPointer(const TThailist& v, platform::PointerShape shape) {
-    if (platform::ThaiHost* host = v.Parent()) host->SetPointer(shape);
+    if (platform::Host* host = v.Parent()) host->SetPointer(shape);
 }
 
 // Selects from the anchor point to the extent point (both clamped to the text) and paints the

@@ -21,7 +21,7 @@
 #include <string_view>
 
 #include "platform/clipboard.h"
-#include "platform/keysink.h"
+#include "platform/qt_keysink.h"
 #include "platform/surface.h"
 #include "platform/types.h"
 #include "script/customthai.h"

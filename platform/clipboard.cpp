@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-
 #include <cstdio>
 
 #include "platform/cp874.h"
@@ -88,26 +87,21 @@ IncomingText FromUnicode(std::u32string_view text) {
     return in;
 }
 
-namespace {
+bool AgreeToReplacements(char32_t firstUnencodable) {
+    // Nothing of the user's text is replaced by "?" without a word.
+    if (!firstUnencodable) return true;
+    const std::string question = CharacterName(firstUnencodable) +
+                                 " and any other character that TIS-620 lacks would be pasted as \"?\"."
+                                 " Paste with these replacements?";
+    return Current().AskQuestion(question) == mrYes;
+}
 
-// "U+00E9 (é)": the code, and the character itself where it can be shown.
-std::string NameOfCharacter(char32_t ch) {
+std::string CharacterName(char32_t ch) {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));
     std::string name = code;
     if (ch < 0x20 || (ch >= 0x7F && ch < 0xA0) || (ch >= 0xD800 && ch < 0xE000) || ch > 0x10FFFF) return name;
     return name + " (" + QString::fromUcs4(&ch, 1).toStdString() + ")";
-}
-
-}  // namespace
-
-bool AgreeToReplacements(char32_t firstUnencodable) {
-    // Nothing of the user's text is replaced by "?" without a word.
-    if (!firstUnencodable) return true;
-    const std::string question = NameOfCharacter(firstUnencodable) +
-                                 " and any other character that TIS-620 lacks would be pasted as \"?\"."
-                                 " Paste with these replacements?";
-    return Current().AskQuestion(question) == mrYes;
 }
 
 // Line breaks are left as they are: CR LF stays CR LF, a bare LF stays LF; the split rules of the
