@@ -1,7 +1,8 @@
 // Line splitting and the line store: the split rule against the dictionary file's split rule, the
 // round trip through the joined text, and every line store operation against a plain vector with
 // one change notification per change. The whole input is also read as a text file's bytes (TIS-620
-// or UTF-8), against a byte-by-byte reading.
+// or UTF-8), and the text before the first 0xFF written as UTF-8, each against a byte-by-byte
+// reading or writing.
 //
 // Input: the part before the first 0xFF byte is a text to split; every further part is one line
 // store operation, its first byte choosing the operation and the index, the rest the line. After
@@ -99,6 +100,30 @@ void CheckDecode(std::string_view file) {
     FUZZ_CHECK(text);
     FUZZ_CHECK(text->format.encoding == (utf8 ? platform::TextEncoding::Utf8 : platform::TextEncoding::Tis620));
     FUZZ_CHECK(text->bytes == (utf8 ? std::string_view(converted) : file));
+}
+
+// The bytes written as UTF-8 with LF line ends (CR left out), against a byte-by-byte writing.
+void CheckEncode(std::string_view joined) {
+    std::string expected;
+    bool missing = false;
+    for (char b : joined) {
+        const char32_t cp = platform::Cp874ToUnicode(static_cast<unsigned char>(b));
+        missing = missing || cp == 0xFFFD;
+        if (b == '\r') continue;
+        if (cp < 0x80) {
+            expected += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            expected += {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
+        } else {
+            expected += {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)), static_cast<char>(0x80 | (cp & 0x3F))};
+        }
+    }
+    try {
+        FUZZ_CHECK(platform::EncodeText(joined, {platform::TextEncoding::Utf8, false, platform::LineEnd::Lf}) == expected);
+        FUZZ_CHECK(!missing);
+    } catch (const platform::TextError&) {
+        FUZZ_CHECK(missing);
+    }
 }
 
 struct Notified {
@@ -211,6 +236,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const std::vector<std::string_view> parts = fuzzing::Parts(fuzzing::Bytes(data, size));
     CheckSplit(parts[0]);
     CheckDecode(fuzzing::Bytes(data, size));
+    CheckEncode(parts[0]);
     CheckStore(std::vector<std::string_view>(parts.begin() + 1, parts.end()));
     return 0;
 }
