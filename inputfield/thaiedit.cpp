@@ -236,11 +236,7 @@ void TThaiedit::Backspace() {
     if (CursorCol == 0) return;
     --CursorCol;
     if (thai::CellCount(text_) < CursorCol) return;  // the cursor only moved
-    const int p = thai::CellToPos(text_, CursorCol);
-    const size_t at = static_cast<size_t>(p - 1);
-    if (at < text_.size()) text_.erase(at, 1);
-    for (int k = 0; k < 2; ++k)
-        if (at < text_.size() && thai::CombiningMarks.contains(static_cast<unsigned char>(text_[at]))) text_.erase(at, 1);
+    thai::EraseCell(text_, CursorCol);
     DrawLine1(CursorCol, LeftCol + VisibleCols);
     FireChange();
 }
@@ -249,10 +245,7 @@ void TThaiedit::Backspace() {
 void TThaiedit::DeleteKey() {
     if (SelectedAll) Clear();
     if (thai::CellCount(text_) <= CursorCol) return;
-    const int p = thai::LastOfCell(text_, CursorCol);
-    const unsigned char removed = static_cast<unsigned char>(text_[static_cast<size_t>(p - 1)]);
-    text_.erase(static_cast<size_t>(p - 1), 1);
-    if (thai::CombiningMarks.contains(removed))
+    if (thai::EraseLastOfCell(text_, CursorCol))
         DrawLine1(CursorCol, CursorCol);
     else
         DrawLine1(CursorCol, LeftCol + VisibleCols);
@@ -363,11 +356,9 @@ bool TThaiedit::PasteText(const platform::IncomingText& text) {
 }
 
 void TThaiedit::mousePressEvent(QMouseEvent* event) {
-    platform::MouseButton button = platform::MouseButton::Left;
-    if (event->button() == Qt::RightButton) button = platform::MouseButton::Right;
-    if (event->button() == Qt::MiddleButton) button = platform::MouseButton::Middle;
     const QPoint pos = event->position().toPoint();
-    MouseDown(button, platform::ShiftFromQt(event->modifiers(), event->buttons()), pos.x(), pos.y());
+    MouseDown(platform::ButtonFromQt(event->button()), platform::ShiftFromQt(event->modifiers(), event->buttons()),
+              pos.x(), pos.y());
     event->accept();
 }
 
