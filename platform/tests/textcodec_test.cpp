@@ -75,6 +75,16 @@ TEST(TextCodec, EveryPlaceInALongTextIsReadAlike) {
         const auto valid = DecodeText("x\n" + head + run + "\xE2\x80\xA6" + run + "\n");
         EXPECT_EQ(valid.bytes, "x\n" + head + runBytes + "\x85" + runBytes + "\n");
         EXPECT_EQ(valid.format, (TextFormat{TextEncoding::Utf8, false, LineEnd::Lf}));
+        // And written back, with a byte that has no character anywhere refused by its place.
+        const std::string joined = "x\r\n" + head + runBytes + "\x85" + runBytes + "\r\n";
+        EXPECT_EQ(EncodeText(joined, valid.format), "x\n" + head + run + "\xE2\x80\xA6" + run + "\n");
+        EXPECT_EQ(EncodeText(joined, {TextEncoding::Tis620, false, LineEnd::Cr}), "x\r" + head + runBytes + "\x85" + runBytes + "\r");
+        try {
+            EncodeText("x\r\n" + head + runBytes + "\xDB" + runBytes + "\r\n", valid.format);
+            ADD_FAILURE() << "0xDB written at " << shift;
+        } catch (const platform::TextError& e) {
+            EXPECT_EQ(std::string(e.what()).find(column + "holds the byte 0xDB"), 0u) << e.what();
+        }
         // Not UTF-8 after all (a cut sequence, a lone continuation byte): TIS-620 as it is.
         for (const std::string bad : {"\xE0\xB8", "\xB8", "\xE0\xB8\xC0"}) {
             const std::string bytes = "x\n" + head + run + bad + run;
