@@ -51,11 +51,8 @@ public:
     int AnchorPos = 0, ExtentPos = 0;
     bool Selecting = false;
     bool Modified = false;
-    unsigned char PendingLetter = 0;
-    unsigned char ChoiceIndex = 0;
     int MaxLineLen = 0;
     platform::Color HighLightColor = platform::clYellow;
-    bool ThaiOnAZ = false;
     TLines Lines;
     // The undo history of Lines; it records once KeepHistory has run (the editor does).
     TextHistory History{Lines};
@@ -159,8 +156,9 @@ public:
     virtual void KeyDown(int& key, platform::ShiftState shift);
     // Typed characters: ignored by the plain list, inserted by the editor.
     virtual void KeyPress(unsigned char& key);
-    // Withdraws a pending "Thai on A..Z" offer and repaints the cursor cell.
-    void CancelOffer();
+    // Draws the cursor cell again from the text (an offered glyph, or the blank shown while
+    // "Thai on A..Z" is on, stands there until then), and the caret.
+    void RepaintCursorCell() override;
 
     // ---- Mouse, clipboard, drag and drop ---------------------------------------------------
     void HostMouseDown(platform::MouseButton button, platform::ShiftState state, int x, int y) override;
