@@ -182,7 +182,9 @@ public:
 
 private:
     void LinesChanged(int longestWritten);
-    bool RestoreFromHistory(const std::optional<ViewPoint>& view);
+    // Undo (redo false) or Redo: the caret, an offer and the selection go, the step is taken and
+    // the text, cursor and selection it brings back are shown.
+    bool TakeHistoryStep(bool redo);
     // The selection's two points in (line, cell) order.
     void OrderedSelection(int& startLine, int& startCol, int& endLine, int& endCol) const;
     platform::ThaiHost* parent_ = nullptr;
