@@ -76,7 +76,7 @@ void TFinddlg::FormActivate() {
     te1->SetFocus();
 }
 
-void TFinddlg::FormDeactivate() { te1->CancelOffer(); }
+void TFinddlg::FormDeactivate() { te1->WithdrawOffer(); }
 
 void TFinddlg::FormKeyDown(int& key, platform::ShiftState shift) { te1->KeyDown(key, shift); }
 

@@ -123,7 +123,7 @@ void Tfrianthai::FormActivate() {
     te1->SetFocus();
 }
 
-void Tfrianthai::FormDeactivate() { te1->CancelOffer(); }
+void Tfrianthai::FormDeactivate() { te1->WithdrawOffer(); }
 
 void Tfrianthai::changeEvent(QEvent* event) {
     RunActivationHandlers(*this, event);

@@ -50,11 +50,8 @@ public:
     int AnchorPos = 0, ExtentPos = 0;
     bool Selecting = false;
     bool Modified = false;
-    unsigned char PendingLetter = 0;
-    unsigned char ChoiceIndex = 0;
     int MaxLineLen = 0;
     platform::Color HighLightColor = platform::clYellow;
-    bool ThaiOnAZ = false;
     TLines Lines;
     // The undo history of Lines; it records once KeepHistory has run (the editor does).
     TextHistory History{Lines};
@@ -159,8 +156,9 @@ public:
     virtual void KeyDown(int& key, platform::ShiftState shift);
     // Typed characters: ignored by the plain list, inserted by the editor.
     virtual void KeyPress(unsigned char& key);
-    // Withdraws a pending "Thai on A..Z" offer and repaints the cursor cell.
-    void CancelOffer();
+    // Draws the cursor cell again from the text (an offered glyph, or the blank shown while
+    // "Thai on A..Z" is on, stands there until then), and the caret.
+    void RepaintCursorCell() override;
     // The keyboard sink's keys: KeyDown, KeyPress; losing the focus withdraws an offer.
     void HostKeyDown(int& key, platform::ShiftState shift) override { KeyDown(key, shift); }
     void HostKeyPress(unsigned char& key) override { KeyPress(key); }
@@ -188,7 +186,9 @@ public:
 
 private:
     void LinesChanged(int longestWritten);
-    bool RestoreFromHistory(const std::optional<ViewPoint>& view);
+    // Undo (redo false) or Redo: the caret, an offer and the selection go, the step is taken and
+    // the text, cursor and selection it brings back are shown.
+    bool TakeHistoryStep(bool redo);
     // The selection's two points in (line, cell) order.
     void OrderedSelection(int& startLine, int& startCol, int& endLine, int& endCol) const;
     platform::Host* parent_ = nullptr;

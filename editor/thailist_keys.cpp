@@ -293,11 +293,7 @@ void TThailist::KeyDown(int& key, platform::ShiftState shift) {
 
 void TThailist::KeyPress(unsigned char&) {}
 
-void TThailist::CancelOffer() {
-    if (PendingLetter == 0) return;
-    PendingLetter = 0;
-    ChoiceIndex = 0;
-    // The offered glyph stands in the cursor cell; the cell is drawn again from the text.
+void TThailist::RepaintCursorCell() {
     const int row = CursorLine - TopLine;
     const int col = CursorCol - LeftCol;
     platform::Surface* canvas = Canvas();

@@ -77,21 +77,21 @@ void TThailist::HostResize() {
 
 void TThailist::HostPaint(const Rect& clip) {
     if (!parent_ || RowHeight <= 0 || CellWidth <= 0) return;
-    // A scroll bar left between rows or cells snaps back to the row or cell before it.
+    // A scroll bar left between rows or cells snaps back to the row or cell before it, and the
+    // window is painted again from there.
+    auto snapped = [this](platform::ScrollBar bar, int unit, int& first) {
+        const int pos = parent_->ScrollPos(bar);
+        if (pos % unit == 0) return false;
+        first = pos / unit;
+        parent_->SetScrollPos(bar, first * unit);
+        parent_->Invalidate();
+        return true;
+    };
+    if (snapped(platform::ScrollBar::Vertical, RowHeight, TopLine) ||
+        snapped(platform::ScrollBar::Horizontal, CellWidth, LeftCol))
+        return;
     const int vpos = parent_->ScrollPos(platform::ScrollBar::Vertical);
-    if (vpos % RowHeight != 0) {
-        TopLine = vpos / RowHeight;
-        parent_->SetScrollPos(platform::ScrollBar::Vertical, TopLine * RowHeight);
-        parent_->Invalidate();
-        return;
-    }
     const int hpos = parent_->ScrollPos(platform::ScrollBar::Horizontal);
-    if (hpos % CellWidth != 0) {
-        LeftCol = hpos / CellWidth;
-        parent_->SetScrollPos(platform::ScrollBar::Horizontal, LeftCol * CellWidth);
-        parent_->Invalidate();
-        return;
-    }
     HideCaret();
     TopLine = shownTop_ = vpos / RowHeight;
     LeftCol = shownLeft_ = hpos / CellWidth;

@@ -33,25 +33,17 @@ void TThailist::MarkUnmodified() {
     History.MarkSaved();
 }
 
-bool TThailist::Undo() {
-    if (!History.CanUndo()) return false;
+bool TThailist::Undo() { return TakeHistoryStep(false); }
+
+bool TThailist::Redo() { return TakeHistoryStep(true); }
+
+bool TThailist::TakeHistoryStep(bool redo) {
+    if (!(redo ? History.CanRedo() : History.CanUndo())) return false;
     const ViewOriginGuard repaintIfScrolled(*this);
     CancelOffer();
     HideCaret();
     ClearSelection();
-    return RestoreFromHistory(History.Undo());
-}
-
-bool TThailist::Redo() {
-    if (!History.CanRedo()) return false;
-    const ViewOriginGuard repaintIfScrolled(*this);
-    CancelOffer();
-    HideCaret();
-    ClearSelection();
-    return RestoreFromHistory(History.Redo());
-}
-
-bool TThailist::RestoreFromHistory(const std::optional<ViewPoint>& view) {
+    const std::optional<ViewPoint> view = redo ? History.Redo() : History.Undo();
     if (!view) {
         DrawCaret();
         return false;

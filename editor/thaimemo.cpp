@@ -8,47 +8,17 @@
 #include "script/keytables.h"
 #include "script/thai.h"
 
-namespace {
-
-// Redraws the cursor cell from the text. An offered glyph, or the blank shown when
-// "Thai on A..Z" is switched on, is drawn over that cell and must go once it no longer applies.
-void RepaintCursorCell(TThaimemo& memo) {
-    const int row = memo.CursorLine - memo.TopLine;
-    const int col = memo.CursorCol - memo.LeftCol;
-    platform::Surface* canvas = memo.Canvas();
-    if (!canvas || row < 0 || col < 0 || row > memo.RowCount || col > memo.ColCount) return;
-    if (memo.LineCount() == 0) {
-        // An empty text paints no rows: the cell is blanked directly.
-        canvas->SetFillColor(platform::clWhite);
-        canvas->FillRect({col * memo.CellWidth, row * memo.RowHeight, (col + 1) * memo.CellWidth,
-                          (row + 1) * memo.RowHeight});
-    } else {
-        memo.PaintRows(row, row, col, col);
-    }
-    memo.DrawCaret();
-}
-
-}  // namespace
-
 TThaimemo::TThaimemo() { KeepHistory(); }
 
 void TThaimemo::KeyPress(unsigned char& key) {
     const EditStep typing(*this, true);
     const bool offerShown = ThaiOnAZ && PendingLetter != 0;
-    if (ThaiOnAZ && OfferKey(key)) return;
-    if (thai::PrintableChars.contains(key) && ThaiKeyboard && !ThaiOnAZ)
-        key = thai::ThaiLayoutTable[static_cast<size_t>(key - 0x20)];
+    if (TakeOffer(key)) return;
     const int line = CursorLine, col = CursorCol;
     InsertChar(key);
     // A confirmed mark joins the cell before the cursor, which is all InsertChar repaints; the
     // highlighted offer still standing in the cursor cell is cleared here.
-    if (offerShown && CursorLine == line && CursorCol == col) RepaintCursorCell(*this);
-}
-
-bool TThaimemo::OfferKey(unsigned char& key) {
-    if (!thai::StepOffer(PendingLetter, ChoiceIndex, key)) return false;
-    ShowChoice(key);
-    return true;
+    if (offerShown && CursorLine == line && CursorCol == col) RepaintCursorCell();
 }
 
 void TThaimemo::InsertChar(unsigned char key) {
@@ -109,19 +79,9 @@ void TThaimemo::SetThaiOnAZ(bool on) {
     ThaiOnAZ = on;
     if (on) {
         ShowChoice(0x20);
+    } else if (wasOn) {
+        WithdrawOffer();  // also removes the blank shown when it was switched on
     } else {
         CancelOffer();
-        if (wasOn) RepaintCursorCell(*this);  // also removes the blank shown when it was switched on
-    }
-}
-
-void TThaimemo::SetThaiKeyboard(bool on) {
-    if (ThaiOnAZ) {
-        // The keyboard command first leaves "Thai on A..Z"; the layout keeps its setting.
-        ThaiOnAZ = false;
-        CancelOffer();
-        RepaintCursorCell(*this);
-    } else {
-        ThaiKeyboard = on;
     }
 }

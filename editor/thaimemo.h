@@ -8,20 +8,14 @@
 
 class TThaimemo : public TThailist {
 public:
-    bool ThaiKeyboard = false;
-
     // The editor keeps an undo history of its text.
     TThaimemo();
 
     // The key-press stage: "Thai on A..Z" offer, Thai layout mapping, insertion.
     void KeyPress(unsigned char& key) override;
-    // True when the key showed or stepped an offer; otherwise `key` may now be the offered letter.
-    bool OfferKey(unsigned char& key);
     void InsertChar(unsigned char key);
-    // Draws a byte's glyph highlighted in the cursor cell without changing the text.
-    void ShowChoice(unsigned char byte);
+    void ShowChoice(unsigned char byte) override;
     void SetThaiOnAZ(bool on);
-    void SetThaiKeyboard(bool on);
 
     // Deletes the selection (if any) and inserts s at the cursor of the cursor line.
     void ReplaceSelection(std::string_view s);

@@ -105,7 +105,7 @@ void TThaiedit::Clear() {
 
 void TThaiedit::SetCanvasMetrics(platform::Surface& surface, int size) {
     if (size < 0) return;
-    CancelOffer();
+    WithdrawOffer();
     surface.SetFillColor(platform::clWhite);
     surface.FillRect({0, 0, ClientWidth(), ClientHeight()});
     TCustomthai::SetCanvasMetrics(surface, size);
@@ -161,23 +161,11 @@ void TThaiedit::SetThaiOnAZ(bool on) {
     ThaiOnAZ = on;
     // Switching on withdraws any offer. Switching off does the same, so that no highlighted
     // offer or mode cue stays in the cursor cell of a field that no longer offers anything.
-    if (on || wasOn) CancelOffer();
+    if (on || wasOn) WithdrawOffer();
     DrawCursor();
 }
 
-void TThaiedit::SetThaiKeyboard(bool on) {
-    if (ThaiOnAZ) {
-        // The keyboard command first leaves "Thai on A..Z"; the layout keeps its setting.
-        ThaiOnAZ = false;
-        CancelOffer();
-    } else {
-        ThaiKeyboard = on;
-    }
-}
-
-void TThaiedit::CancelOffer() {
-    PendingLetter = 0;
-    ChoiceIndex = 0;
+void TThaiedit::RepaintCursorCell() {
     DrawLine1(CursorCol, CursorCol);
     DrawCursor();
 }
@@ -190,7 +178,7 @@ void TThaiedit::SetFocus() {
 
 void TThaiedit::KeyDown(int& key, platform::ShiftState shift) {
     // Letters and the space may answer a "Thai on A..Z" offer; every other key withdraws it.
-    if (!(key == 0x20 || (key >= 0x41 && key <= 0x5A) || (key >= 0x61 && key <= 0x7A))) CancelOffer();
+    if (!(key == 0x20 || (key >= 0x41 && key <= 0x5A) || (key >= 0x61 && key <= 0x7A))) WithdrawOffer();
     if (shift.alt || shift.ctrl) return;
     HideCursor();
     switch (key) {
@@ -253,18 +241,10 @@ void TThaiedit::DeleteKey() {
 }
 
 void TThaiedit::KeyPress(unsigned char& key) {
-    if (ThaiOnAZ && OfferKey(key)) return;
-    if (thai::PrintableChars.contains(key) && ThaiKeyboard && !ThaiOnAZ)
-        key = thai::ThaiLayoutTable[static_cast<size_t>(key - 0x20)];
+    if (TakeOffer(key)) return;
     InsertChar(key);
     // The highlighted blank in the cursor cell shows that "Thai on A..Z" is on.
     if (ThaiOnAZ) ShowChoice(0x20);
-}
-
-bool TThaiedit::OfferKey(unsigned char& key) {
-    if (!thai::StepOffer(PendingLetter, ChoiceIndex, key)) return false;
-    ShowChoice(key);
-    return true;
 }
 
 void TThaiedit::InsertChar(unsigned char key) {
@@ -310,7 +290,7 @@ void TThaiedit::MouseDown(platform::MouseButton button, platform::ShiftState, in
     const bool paste = button == platform::MouseButton::Middle;
     if (paste && !platform::HasPrimarySelection()) return;
     Unhighlight();
-    CancelOffer();
+    WithdrawOffer();
     SelectedAll = false;
     HideCursor();
     CursorCol = std::max(0, x) / CellWidth + LeftCol;

@@ -44,11 +44,7 @@ public:
 
     // ---- State -----------------------------------------------------------------------------
     bool Autosize = true;
-    bool ThaiOnAZ = false;
-    bool ThaiKeyboard = false;
     platform::Color HighLightColor = platform::clYellow;  // highlighted text and the offer
-    unsigned char PendingLetter = 0;                      // "Thai on A..Z": letter on offer
-    unsigned char ChoiceIndex = 0;                        // "Thai on A..Z": slot on offer
     int CursorCol = 0;    // cursor column in cells; may lie beyond the end of the text
     int VisibleCols = 0;  // whole cells that fit the client width
     int LeftCol = 0;      // first column of line 1 in view: the field scrolls to keep the cursor in view
@@ -82,10 +78,8 @@ public:
 
     // ---- Input modes -----------------------------------------------------------------------
     void SetThaiOnAZ(bool on);
-    // While "Thai on A..Z" is on this only switches it off; otherwise it selects the layout.
-    void SetThaiKeyboard(bool on);
-    // Withdraws any "Thai on A..Z" offer, redraws the cursor cell from the text and the cursor.
-    void CancelOffer();
+    // Line 1's cursor cell from the text, and the cursor.
+    void RepaintCursorCell() override;
 
     // ---- Keys and mouse --------------------------------------------------------------------
     // Gives the keyboard focus to the sink when it can take it.
@@ -94,12 +88,9 @@ public:
     void KeyDown(int& key, platform::ShiftState shift);
     // Key-press handler: "Thai on A..Z" offer, Thai layout, insertion.
     void KeyPress(unsigned char& key);
-    // True when the key showed or stepped an offer; otherwise `key` may now be the offered letter.
-    bool OfferKey(unsigned char& key);
     // Inserts one byte at the cursor by the mark rule; fires OnChange for every accepted byte.
     void InsertChar(unsigned char key);
-    // Draws a byte's glyph highlighted in the cursor cell without changing the text.
-    void ShowChoice(unsigned char byte);
+    void ShowChoice(unsigned char byte) override;
     // A mouse press of any button at client (x, y): moves the cursor on line 1. The middle button
     // then pastes the primary selection there; where the platform has none, it does nothing.
     void MouseDown(platform::MouseButton button, platform::ShiftState shift, int x, int y);

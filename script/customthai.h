@@ -43,6 +43,32 @@ public:
     int RowHeight = 16;
     int LowerLevel = 0;   // bitmap mode: y offset of a lower vowel; font mode: the row height
 
+    // ---- Input modes of a Thai control (customthai_input.cpp) ------------------------------
+    bool ThaiKeyboard = false;        // typed keys go through the built-in Thai layout
+    bool ThaiOnAZ = false;            // "Thai on A..Z": a letter key offers the letters under it
+    unsigned char PendingLetter = 0;  // "Thai on A..Z": letter on offer (0: none)
+    unsigned char ChoiceIndex = 0;    // "Thai on A..Z": slot on offer
+
+    // True when the key showed or stepped an offer (ShowChoice drew it); otherwise `key` may now
+    // be the offered letter.
+    bool OfferKey(unsigned char& key);
+    // Withdraws a pending offer and draws the cursor cell again; nothing when none is pending.
+    void CancelOffer();
+    // Withdraws any offer and draws the cursor cell again even when none is pending, which also
+    // removes the blank that shows "Thai on A..Z" switched on.
+    void WithdrawOffer();
+    // While "Thai on A..Z" is on this only switches it off; otherwise it selects the layout.
+    void SetThaiKeyboard(bool on);
+    // Draws a byte's glyph highlighted in the cursor cell without changing the text.
+    virtual void ShowChoice(unsigned char byte);
+    // Draws the cursor cell again from the text, and the cursor.
+    virtual void RepaintCursorCell();
+
+protected:
+    // The key-press stage ahead of insertion: true when "Thai on A..Z" took the key; otherwise
+    // `key` is what to insert, mapped through the Thai layout when that is on.
+    bool TakeOffer(unsigned char& key);
+
 private:
     // Whether a cell whose first byte is `first` gets its base glyph drawn from the glyph images
     // over the full cell width and GlyphHeight rows: copied, so it covers whatever lay there.
