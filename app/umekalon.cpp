@@ -21,7 +21,7 @@
 #include "inputfield/thaiedit.h"
 #include "platform/clipboard.h"
 #include "platform/files.h"
-#include "platform/services.h"
+#include "platform/qt_services.h"
 #include "script/customthai.h"
 
 Tfmekalon* fmekalon = nullptr;
@@ -250,9 +250,7 @@ void Tfmekalon::FormCreate() {
 }
 
 void Tfmekalon::FormActivate() {
-    if (!Fthaivk) return;
-    Fthaivk->OnChar = [this](unsigned char& key) { Tm1->KeyPress(key); };
-    Fthaivk->OnKeyDown = [this](int& key, platform::ShiftState shift) { Tm1->KeyDown(key, shift); };
+    if (Fthaivk) Fthaivk->TypeInto(*Tm1);
 }
 
 void Tfmekalon::FormDeactivate() { Tm1->CancelOffer(); }
@@ -291,7 +289,7 @@ void Tfmekalon::SetTitle() {
 bool Tfmekalon::AskSave(const bool& changed, const char* question, void (Tfmekalon::*save)()) {
     if (!changed) return true;
     fmsgbox->Label1->setText(question);
-    const int answer = platform::Current().ShowModal(*fmsgbox);
+    const int answer = platform::CurrentQt().ShowModal(*fmsgbox);
     if (answer == platform::mrCancel) return false;
     if (answer == platform::mrYes) {
         (this->*save)();
@@ -436,7 +434,7 @@ void Tfmekalon::Lookup1Click() {
     frianthai->activateWindow();
 }
 
-void Tfmekalon::About1Click() { platform::Current().ShowModal(*fabout); }
+void Tfmekalon::About1Click() { platform::CurrentQt().ShowModal(*fabout); }
 
 // ---- Options and input modes ---------------------------------------------------------------
 

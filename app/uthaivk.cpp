@@ -10,7 +10,7 @@
 
 #include "app/umekalon.h"
 #include "editor/thaimemo.h"
-#include "platform/keysink.h"
+#include "platform/qt_keysink.h"
 #include "platform/qt_surface.h"
 #include "platform/services.h"
 #include "script/customthai.h"
@@ -74,12 +74,6 @@ QString HintOf(const KeyDef& k) {
 // The system's menu colour: the window's background and the key faces.
 QColor MenuColor() { return QApplication::palette("QMenu").color(QPalette::Window); }
 
-platform::MouseButton ButtonFromQt(Qt::MouseButton b) {
-    if (b == Qt::RightButton) return platform::MouseButton::Right;
-    if (b == Qt::MiddleButton) return platform::MouseButton::Middle;
-    return platform::MouseButton::Left;
-}
-
 }  // namespace
 
 // ---- TToolButton ---------------------------------------------------------------------------
@@ -121,7 +115,7 @@ void TToolButton::mousePressEvent(QMouseEvent* event) {
     if (OnMouseDown) {
         const platform::ShiftState shift = platform::ShiftFromQt(event->modifiers(), event->buttons());
         const QPoint pos = event->position().toPoint();
-        platform::RunCommand([&] { OnMouseDown(this, ButtonFromQt(event->button()), shift, pos.x(), pos.y()); });
+        platform::RunCommand([&] { OnMouseDown(this, platform::ButtonFromQt(event->button()), shift, pos.x(), pos.y()); });
     }
 }
 

@@ -1,5 +1,5 @@
 // The keyboard sink: key codes and typed characters for a Thai control.
-#include "platform/keysink.h"
+#include "platform/qt_keysink.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -61,6 +61,14 @@ ShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons
     s.right = buttons.testFlag(Qt::RightButton);
     s.middle = buttons.testFlag(Qt::MiddleButton);
     return s;
+}
+
+MouseButton ButtonFromQt(Qt::MouseButton button) {
+    switch (button) {
+        case Qt::RightButton: return MouseButton::Right;
+        case Qt::MiddleButton: return MouseButton::Middle;
+        default: return MouseButton::Left;
+    }
 }
 
 namespace {

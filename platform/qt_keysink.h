@@ -1,6 +1,7 @@
 // The keyboard sink of a Thai control: a zero-size widget that holds the focus and hands every
 // key-down (virtual key code with the shift state) and every typed character (one Windows-874
-// byte) to its control, then swallows the event. It never keeps text of its own.
+// byte) to its control, then swallows the event. It never keeps text of its own. A host makes
+// one for its control (Host::CreateKeySink); other windows make their own.
 #pragma once
 
 #include <QWidget>
@@ -35,5 +36,7 @@ private:
 // The virtual key code of a Qt key (0 when the system has none for it).
 int KeyCodeFromQt(int qtKey, Qt::KeyboardModifiers modifiers);
 ShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton);
+// The button of a Qt mouse event: right and middle as such, any other as the left button.
+MouseButton ButtonFromQt(Qt::MouseButton button);
 
 }  // namespace platform
