@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "platform/qt_surface.h"
 
 namespace platform {
 
@@ -36,7 +37,7 @@ ThaiHost::ThaiHost(QWidget* parent) : QAbstractScrollArea(parent) {
         b->setRange(0, 0);
         b->setSingleStep(1);
     }
-    canvas_.SetTarget(&image_);
+    SetTarget(canvas_, &image_);
     // Drawing outside a paint request shows on screen with the next paint.
     canvas_.SetDirtyCallback([this] {
         if (!painting_) viewport()->update();
