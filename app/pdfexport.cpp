@@ -10,7 +10,7 @@
 #include <string>
 
 #include "editor/thailist.h"
-#include "platform/printer.h"
+#include "platform/qt_printer.h"
 #include "platform/services.h"
 #include "platform/surface.h"
 #include "print/thaiprint.h"

@@ -5,10 +5,11 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <chrono>
+#include <utility>
 
 #include "app/umekalon.h"
-#include "dictionary/searching.h"
 #include "dictionary/wordlist.h"
+#include "platform/cancel.h"
 #include "platform/services.h"
 
 namespace {
@@ -54,14 +55,21 @@ TFergebnis::~TFergebnis() {
 }
 
 void TFergebnis::searchline() {
-    if (dictionary::searching) {
-        dictionary::searching = false;  // the running search stops after the line it listed
+    if (search_ && !search_->Cancelled()) {
+        search_->Cancel();  // the running search stops after the line it listed
         return;
     }
     const std::string selected = fmekalon->Tm1->SelectedText();
     if (dictionary::SearchSubject(selected).empty()) return;
 
-    dictionary::searching = true;
+    // The search is registered while it runs: Esc, a second Wordlist or closing this window
+    // cancels it. A search started while a stopped one winds down takes its place until it ends.
+    platform::RunningJob job;
+    struct Current {
+        platform::RunningJob*& slot;
+        platform::RunningJob* before;
+        ~Current() { slot = before; }
+    } current{search_, std::exchange(search_, &job)};
     results->Clear();
     show();
     raise();
@@ -73,7 +81,7 @@ void TFergebnis::searchline() {
     results->DeferScrollRanges(true);
     try {
         dic.Refresh(fmekalon->diclist);
-        found = dictionary::SearchText(dic, selected, [this, &dic, &shown](int index) {
+        found = dictionary::SearchText(dic, selected, [this, &dic, &shown, &job](int index) {
             results->AddLine(std::string(dic.Line(index)));
             if (const auto now = Clock::now(); now - shown >= kShowEvery) {
                 results->SetScrollRanges(true);
@@ -83,19 +91,17 @@ void TFergebnis::searchline() {
             // A search started from the event run above may have refreshed the text: the next find
             // works on the dictionary of that moment.
             dic.Refresh(fmekalon->diclist);
-            return dictionary::searching;
+            return !job.Cancelled();
         });
     } catch (...) {
-        dictionary::searching = false;  // a search that failed part way is over
         results->DeferScrollRanges(false);
         throw;
     }
     results->DeferScrollRanges(false);
     results->InsertLine(0, found.header);
     QString caption = QString::fromStdString(dictionary::CaptionFor(results->LineCount() - 1, found.warning));
-    if (!dictionary::searching) caption += "...interrupted";
+    if (job.Cancelled()) caption += "...interrupted";
     setWindowTitle(caption);
-    dictionary::searching = false;
     results->ResetView();
 }
 
@@ -106,7 +112,7 @@ void TFergebnis::Copy1Click() { results->CopySelection(); }
 void TFergebnis::WordwrapClick() { results->WordWrap(); }
 
 void TFergebnis::closeEvent(QCloseEvent* event) {
-    dictionary::searching = false;
+    if (search_) search_->Cancel();
     results->Clear();
     QMainWindow::closeEvent(event);
 }

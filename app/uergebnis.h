@@ -7,6 +7,10 @@
 #include "editor/thailist.h"
 #include "platform/qt_host.h"
 
+namespace platform {
+class RunningJob;
+}
+
 class TFergebnis : public QMainWindow {
     Q_OBJECT
 public:
@@ -27,4 +31,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;  // FormClose
+
+private:
+    // The search listing now, or nullptr; a search stopped while it winds down is still here.
+    platform::RunningJob* search_ = nullptr;
 };

@@ -5,8 +5,9 @@
 #include <memory>
 
 #include "app/umekalon.h"
-#include "platform/printer.h"
+#include "platform/qt_printer.h"
 #include "platform/qt_services.h"
+#include "platform/qt_window.h"
 #include "print/thaiprint.h"
 
 void Tfmekalon::PrintselClick() {
@@ -20,8 +21,9 @@ void Tfmekalon::PrintselClick() {
     // Printing to a file offers the text's name: story.txt prints to story.pdf beside it.
     platform::OfferPdfFile(std::filesystem::absolute(textfile).replace_extension(".pdf").string());
     if (platform::Current().PrintDialog()) {
-        auto printer = std::make_unique<TThaiprint>(this);
-        printer->SetParent(this, &host->Canvas());
+        platform::QtWindow window(this);
+        auto printer = std::make_unique<TThaiprint>();
+        printer->SetParent(&window, &host->Canvas());
         printer->PrintText(Tm1->SelectedText(), Tm1->Graphicsize);
     }
 }
@@ -42,7 +44,8 @@ void Tfmekalon::PrintPreviewselClick() {
 
 void Tfmekalon::PrintPreviewPaint(QPrinter* printer, const std::string& text, int graphicsSize) {
     platform::QtPrinter pages(printer, true);
-    TThaiprint composer(this);
-    composer.SetParent(this, &host->Canvas());
+    platform::QtWindow window(this);
+    TThaiprint composer;
+    composer.SetParent(&window, &host->Canvas());
     composer.PrintText(text, graphicsSize, pages);
 }

@@ -13,7 +13,6 @@
 #include "app/uergebnis.h"
 #include "app/umekalon.h"
 #include "bench/dictionary_data.h"
-#include "dictionary/searching.h"
 
 namespace {
 

@@ -306,7 +306,7 @@ SearchResult SearchText(const DicText& dic, std::string_view selected, const std
     result.header = ">";
 
     const std::string s = RemoveBlanksBeforeMarks(subject);
-    bool goOn = true;  // the flag `searching` as the last listed line left it
+    bool goOn = true;  // what the last listed line answered: the search was not stopped
     auto list = [&](int found) {
         const int line = dic.LineOfResult(found);
         if (line >= 0) goOn = listLine(line);

@@ -126,8 +126,8 @@ struct SearchResult {
     std::string warning;  // empty or PatternWarning
 };
 // One search for the editor's selected text. listLine(i) is called for every listed line i of the
-// list, in order, and returns whether the search goes on (the flag `searching` after pending events
-// ran). A stop ends the running lookup after the line just listed; the analysis still goes on to
+// list, in order, and returns whether the search goes on (false once it was cancelled while
+// pending events ran). A stop ends the running lookup after the line just listed; the analysis still goes on to
 // the end of the text, and every further word found still lists its first line.
 // `dic` must stay alive while the search runs; when it is refreshed from inside listLine, the
 // following finds work on the new text.

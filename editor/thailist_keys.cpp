@@ -5,10 +5,9 @@
 #include <algorithm>
 #include <string>
 
-#include "dictionary/searching.h"
-#include "editor/printjob.h"
 #include "editor/thailist.h"
 #include "editor/thailist_keymouse.h"
+#include "platform/cancel.h"
 #include "script/thai.h"
 
 namespace {
@@ -278,8 +277,7 @@ void TThailist::KeyDown(int& key, platform::ShiftState shift) {
     SetCursor(CursorLine, CursorCol);  // back into view if the user scrolled it away
     if (shift.alt) return;
     if (key == vk::Escape) {
-        if (printjob::AbortRunningPrintJob) printjob::AbortRunningPrintJob();
-        dictionary::searching = false;
+        platform::CancelRunningJobs();  // a word-list search, a print job
         return;
     }
     HideCaret();

@@ -1,5 +1,5 @@
 // Print jobs, the Qt printer and the in-memory printer.
-#include "platform/printer.h"
+#include "platform/qt_printer.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -76,10 +76,10 @@ void Printer::Abort() {
     CancelJob();
 }
 
-void Printer::StretchDIBits(const Rect& dest, const QImage& dib, const Rect& src) {
+void Printer::StretchDIBits(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
     if (!printing_) throw std::runtime_error("Printer is not currently printing");
-    if (dest.Empty() || src.Empty() || dib.isNull()) return;
-    DrawBitmap(dest, dib, src);
+    if (dest.Empty() || src.Empty() || bitmap.Width() <= 0 || bitmap.Height() <= 0) return;
+    DrawBitmap(dest, bitmap, src);
 }
 
 namespace {
@@ -193,8 +193,9 @@ void QtPrinter::CancelJob() {
     CloseFile(false);
 }
 
-void QtPrinter::DrawBitmap(const Rect& dest, const QImage& dib, const Rect& src) {
+void QtPrinter::DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
     if (!painter_) return;
+    const QImage dib = DeviceIndependentBitmap(bitmap);
     // Whole printer pixels per bitmap pixel: no smoothing, every bitmap pixel a sharp block.
     painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter_->drawImage(QRect(dest.left, dest.top, dest.Width(), dest.Height()), dib,
@@ -251,8 +252,8 @@ bool ImagePrinter::FinishJob() {
 
 void ImagePrinter::CancelJob() { jobs_.back().aborted = true; }
 
-void ImagePrinter::DrawBitmap(const Rect& dest, const QImage& dib, const Rect& src) {
-    jobs_.back().pages.back().copies.push_back(Copy{dest, dib.copy(), src});
+void ImagePrinter::DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
+    jobs_.back().pages.back().copies.push_back(Copy{dest, DeviceIndependentBitmap(bitmap), src});
 }
 
 QImage ImagePrinter::RenderPage(int job, int page, int reduce) const {

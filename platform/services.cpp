@@ -14,7 +14,7 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "platform/printer.h"
+#include "platform/qt_printer.h"
 
 namespace platform {
 

@@ -2,16 +2,14 @@
 // and the output of each composed page.
 #include "print/thaiprint.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-#include <QWidget>
 #include <algorithm>
 #include <deque>
 
 #include "editor/lines.h"
-#include "editor/printjob.h"
+#include "platform/cancel.h"
 #include "platform/printer.h"
 #include "platform/services.h"
+#include "platform/window.h"
 #include "script/thai.h"
 
 int RoundedQuotient(int a, int b) {
@@ -23,39 +21,23 @@ int RoundedQuotient(int a, int b) {
 
 namespace {
 
-// While a job runs, Esc in a text control aborts it; the hook is emptied again when the job is
-// over, however it ends.
-class AbortHook {
-public:
-    explicit AbortHook(platform::Printer& printer) {
-        printjob::AbortRunningPrintJob = [&printer] {
-            if (!printer.Printing()) return false;
-            printer.Abort();
-            return true;
-        };
-    }
-    ~AbortHook() { printjob::AbortRunningPrintJob = nullptr; }
-    AbortHook(const AbortHook&) = delete;
-    AbortHook& operator=(const AbortHook&) = delete;
-};
-
 // Restores the parent's caption when printing ends, also when an error ends it; a job that an
 // error interrupted is aborted, so that the printer is free for the next command.
 class EndOfPrinting {
 public:
-    EndOfPrinting(platform::Printer& printer, QWidget* parent, const QString& caption)
+    EndOfPrinting(platform::Printer& printer, platform::Window* parent, const std::string& caption)
         : printer_(printer), parent_(parent), caption_(caption) {}
     ~EndOfPrinting() {
         if (printer_.Printing()) printer_.Abort();
-        if (parent_) parent_->setWindowTitle(caption_);
+        if (parent_) parent_->SetCaption(caption_);
     }
     EndOfPrinting(const EndOfPrinting&) = delete;
     EndOfPrinting& operator=(const EndOfPrinting&) = delete;
 
 private:
     platform::Printer& printer_;
-    QWidget* parent_;
-    const QString& caption_;
+    platform::Window* parent_;
+    const std::string& caption_;
 };
 
 // WrapText can leave a line wider than the width: after a break placed far back, the cells
@@ -96,20 +78,17 @@ std::vector<std::string> FitLines(const std::vector<std::string>& lines, int cel
 
 }  // namespace
 
-TThaiprint::TThaiprint(QWidget* owner) : owner_(owner) { PageBitmap.SetMonochrome(true); }
+TThaiprint::TThaiprint() { PageBitmap.SetMonochrome(true); }
 
 TThaiprint::~TThaiprint() = default;
 
-void TThaiprint::SetParent(QWidget* window, const platform::Surface* canvas) {
+void TThaiprint::SetParent(platform::Window* window, const platform::Surface* canvas) {
     parent_ = window;
     parentCanvas_ = canvas;
 }
 
 int TThaiprint::ScreenPixelsPerInch() const {
-    if (parent_) return parent_->logicalDpiY();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        return std::max(1, static_cast<int>(screen->logicalDotsPerInchY() + 0.5));
-    return 96;
+    return parent_ ? parent_->PixelsPerInchY() : platform::ScreenPixelsPerInchY();
 }
 
 void TThaiprint::PageSetup(platform::Printer& printer) {
@@ -132,13 +111,10 @@ void TThaiprint::PageSetup(platform::Printer& printer) {
 
 void TThaiprint::OutputPage(platform::Printer& printer) {
     DrawY = TextRect.top;
-    if (parent_)
-        parent_->setWindowTitle(QStringLiteral("Printing page %1 - ESC to break").arg(printer.PageNumber()));
-    if (printer.Printing()) {
-        const QImage dib = platform::DeviceIndependentBitmap(PageBitmap);
-        printer.StretchDIBits({0, 0, PageBitmapWidth * Scale, PageBitmapHeight * Scale}, dib,
+    if (parent_) parent_->SetCaption("Printing page " + std::to_string(printer.PageNumber()) + " - ESC to break");
+    if (printer.Printing())
+        printer.StretchDIBits({0, 0, PageBitmapWidth * Scale, PageBitmapHeight * Scale}, PageBitmap,
                               {0, 0, PageBitmapWidth, PageBitmapHeight});
-    }
     // The margins are never drawn on: whitening the text rectangle readies the next page.
     platform::Surface& canvas = PageBitmap.Canvas();
     canvas.SetFillColor(platform::clWhite);
@@ -156,9 +132,13 @@ void TThaiprint::PrintText(std::string_view text, int graphicsSize, platform::Pr
 
     printer.Title.clear();  // the job carries no title
     printer.BeginDoc();
-    SavedCaption = parent_ ? parent_->windowTitle() : QString();
+    SavedCaption = parent_ ? parent_->Caption() : std::string();
     const EndOfPrinting restore(printer, parent_, SavedCaption);
-    const AbortHook esc(printer);
+    // Esc in a text control (or anything else that cancels the running jobs) aborts the job at
+    // once; the loop below then sees that the printer no longer prints.
+    const platform::RunningJob job([&printer] {
+        if (printer.Printing()) printer.Abort();
+    });
     PageSetup(printer);
 
     if (TextRect.Height() < RowHeight || TextRect.Width() < CellWidth) {

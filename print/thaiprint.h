@@ -8,7 +8,6 @@
 // line, and Esc in a text control aborts the job.
 #pragma once
 
-#include <QString>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,23 +16,23 @@
 #include "platform/types.h"
 #include "script/customthai.h"
 
-class QWidget;
-
 namespace platform {
 class Printer;
+class Window;
 }
 
 class TThaiprint : public TCustomthai {
 public:
-    // `owner` frees the component; it lives for one print command.
-    explicit TThaiprint(QWidget* owner = nullptr);
+    // The component lives for one print command.
+    TThaiprint();
     ~TThaiprint() override;
     TThaiprint(const TThaiprint&) = delete;
     TThaiprint& operator=(const TThaiprint&) = delete;
 
     // The window that shows the progress in its caption, and the drawing surface whose font the
     // pages are printed with (the surface the editor draws on). Set before PrintText.
-    void SetParent(QWidget* window, const platform::Surface* canvas);
+    // The window must outlive the print run; nullptr: no caption, the primary screen's resolution.
+    void SetParent(platform::Window* window, const platform::Surface* canvas);
 
     // Prints a text (TIS-620 bytes, CR LF between lines) on the current printer with the given
     // graphics size (0: through the parent's font; 1 to 3: the glyph images at that scale). An
@@ -43,15 +42,14 @@ public:
     // The same on a given printer (a print preview, a PDF file of its own).
     void PrintText(std::string_view text, int graphicsSize, platform::Printer& printer);
 
-    QWidget* Owner() const { return owner_; }
-    QWidget* Parent() const { return parent_; }
+    platform::Window* Parent() const { return parent_; }
 
     // ---- State of a print run (readable for tests and the curious) ------------------------
     platform::Bitmap PageBitmap;        // the page being composed, monochrome
     std::vector<std::string> Lines;     // the lines to print (wrapped to the page)
     std::string WorkText;               // the text being wrapped, then the line being drawn
     platform::Rect TextRect;            // where lines are drawn, in page-bitmap pixels
-    QString SavedCaption;               // the parent's caption before printing
+    std::string SavedCaption;           // the parent's caption before printing
     int Scale = 1;                      // printer pixels per page-bitmap pixel
     int CellsPerLine = 0;               // width of the text rectangle in cells
     int Position = 1;                   // byte position of the next cell of WorkText
@@ -63,8 +61,7 @@ private:
     void PageSetup(platform::Printer& printer);
     void OutputPage(platform::Printer& printer);
     int ScreenPixelsPerInch() const;
-    QWidget* owner_;
-    QWidget* parent_ = nullptr;
+    platform::Window* parent_ = nullptr;
     const platform::Surface* parentCanvas_ = nullptr;
 };
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/printer.h"
+#include "platform/qt_printer.h"
 #include "platform/surface.h"
 #include "print/thaiprint.h"
 #include "script/customthai.h"

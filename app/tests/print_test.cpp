@@ -16,8 +16,9 @@
 #include "app/tests/app_fixture.h"
 #include "app/umekalon.h"
 #include "editor/lines.h"
-#include "editor/printjob.h"
-#include "platform/printer.h"
+#include "platform/cancel.h"
+#include "platform/qt_printer.h"
+#include "platform/qt_window.h"
 #include "print/thaiprint.h"
 #include "testing/pdf.h"
 
@@ -32,7 +33,6 @@ protected:
     void TearDown() override {
         platform::InstallPrinter(nullptr);
         AppWindowsTest::TearDown();
-        printjob::AbortRunningPrintJob = nullptr;
     }
     void SetText(const std::vector<std::string>& lines) {
         fmekalon->Tm1->Lines.Assign(lines);
@@ -52,8 +52,9 @@ protected:
         platform::InstallPrinter(&other);
         const auto during = std::exchange(services.onProcessMessages, nullptr);
         {
-            TThaiprint p(fmekalon);
-            p.SetParent(fmekalon, &fmekalon->host->Canvas());
+            platform::QtWindow window(fmekalon);
+            TThaiprint p;
+            p.SetParent(&window, &fmekalon->host->Canvas());
             p.PrintText(text, size);
         }
         services.onProcessMessages = during;
@@ -165,7 +166,7 @@ TEST_F(PrintCommandTest, TheSelectionIsPrintedWithTheEditorsGraphicsSize) {
 
     EXPECT_FALSE(fmekalon->Tm1->Selecting);
     EXPECT_EQ(Title(), "noname.txt-Mekalon 5.2");
-    EXPECT_FALSE(printjob::AbortRunningPrintJob);
+    EXPECT_FALSE(platform::AnyJobRunning());
 }
 
 TEST_F(PrintCommandTest, SelectAllPrintsEveryLineOverSeveralPages) {
@@ -260,7 +261,7 @@ TEST_F(PrintCommandTest, PagesThatFailToStartOrAJobThatFailsToEndAreReported) {
         EXPECT_EQ(Title(), "noname.txt-Mekalon 5.2");
         EXPECT_FALSE(fmekalon->Tm1->Selecting);
         EXPECT_EQ(fmekalon->Tm1->LineCount(), 70);
-        EXPECT_FALSE(printjob::AbortRunningPrintJob);
+        EXPECT_FALSE(platform::AnyJobRunning());
     }
 }
 

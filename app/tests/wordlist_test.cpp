@@ -11,16 +11,12 @@
 #include "app/tests/app_fixture.h"
 #include "app/uergebnis.h"
 #include "app/umekalon.h"
-#include "dictionary/searching.h"
+#include "platform/cancel.h"
 
 namespace {
 
 class WordlistTest : public AppWindowsTest {
 protected:
-    void TearDown() override {
-        AppWindowsTest::TearDown();
-        dictionary::searching = false;
-    }
     void EditorLine(const std::string& line) {
         fmekalon->Tm1->Lines.Add(line);
         fmekalon->Tm1->SetCursor(fmekalon->Tm1->LineCount() - 1, 2);
@@ -47,7 +43,7 @@ TEST_F(WordlistTest, ListsTheLinesOfEveryWordOfTheCursorLine) {
     EXPECT_EQ(Caption(), "2 lines found");
     EXPECT_EQ(fmekalon->Wordlist->text().toStdString(), "&Wordlist");
     EXPECT_TRUE(fmekalon->fileopt->menuAction()->isEnabled());
-    EXPECT_FALSE(dictionary::searching);
+    EXPECT_FALSE(platform::AnyJobRunning());
     EXPECT_EQ(Fergebnis->results->CursorLine, 0);
     // The window stands in the middle of the screen, not over the editor's text at the top left.
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -146,7 +142,8 @@ TEST_F(WordlistTest, ClosingTheResultsWindowStopsAndClears) {
     EditorLine("word");
     services.onProcessMessages = [&] { Fergebnis->close(); };
     fmekalon->Wordlist->trigger();
-    EXPECT_FALSE(dictionary::searching);
+    EXPECT_EQ(Results(), (std::vector<std::string>{">word "}));  // nothing listed after the close
+    EXPECT_FALSE(platform::AnyJobRunning());
     EXPECT_FALSE(Fergebnis->isVisible());
 }
 

@@ -1,6 +1,5 @@
 // The word-list search through its real interface: a dictionary list, its dictionary text, and
 // one search for a selected text, checking the listed lines, the header line and the warning.
-#include "dictionary/searching.h"
 #include "dictionary/wordlist.h"
 #include "support.h"
 
@@ -220,20 +219,6 @@ TEST(WordlistStop, AStopEndsTheLookupButTheAnalysisGoesOn) {
     EXPECT_EQ(o.result.header, ">cat dog emu ");
     o = Search(list, "*a*", 1);
     EXPECT_EQ(o.listed, (Lines{"cat 1"}));
-}
-
-TEST(WordlistStop, TheFlagIsProcessWideAndStartsCleared) {
-    EXPECT_FALSE(dictionary::searching);
-    dictionary::searching = true;
-    DicList list = ListOf({"one", "one two", "three one"});
-    DicText dic(list);
-    int listed = 0;
-    SearchText(dic, "one", [&](int) {
-        ++listed;
-        dictionary::searching = false;  // as the Esc key does while pending events run
-        return dictionary::searching;
-    });
-    EXPECT_EQ(listed, 1);
 }
 
 TEST(WordlistFind, ResultsAreLineEndsAndMapToListIndices) {

@@ -2,9 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "dictionary/searching.h"
-#include "editor/printjob.h"
 #include "editor/tests/keys_mouse_fixture.h"
+#include "platform/cancel.h"
 
 namespace {
 
@@ -235,30 +234,30 @@ TEST(KeysScrolling, CtrlUpAndDownMoveTextAndCursorTogether) {
     EXPECT_FALSE(v.CellInked(1, 0));
 }
 
-TEST(KeysEscape, ClearsTheSearchFlagAbortsPrintingAndTouchesNothingElse) {
+TEST(KeysEscape, CancelsEveryRunningJobAndTouchesNothingElse) {
     MemoView v;
     v.SetText({"abc", "def"});
     v.Cursor(1, 2);
     const QImage before = v.Image();
-    int aborts = 0;
-    printjob::AbortRunningPrintJob = [&aborts] {
-        ++aborts;
-        return true;
-    };
-    dictionary::searching = true;
-    v.Key(Qt::Key_Escape);
-    printjob::AbortRunningPrintJob = nullptr;
-    EXPECT_EQ(aborts, 1);
-    EXPECT_FALSE(dictionary::searching);
+    int stops = 0;
+    {
+        platform::RunningJob search;
+        platform::RunningJob print([&stops] { ++stops; });
+        v.Key(Qt::Key_Escape);
+        EXPECT_TRUE(search.Cancelled());
+        EXPECT_TRUE(print.Cancelled());
+        EXPECT_EQ(stops, 1);
+        v.Key(Qt::Key_Escape);  // a job is stopped once
+        EXPECT_EQ(stops, 1);
+    }
     EXPECT_EQ(v->CursorLine, 1);
     EXPECT_EQ(v->CursorCol, 2);
     EXPECT_EQ(keystest::Text(*v), (std::vector<std::string>{"abc", "def"}));
     EXPECT_FALSE(v->Modified);
     EXPECT_TRUE(v.Image() == before);  // caret untouched
-    // Without a print job Esc still clears the flag.
-    dictionary::searching = true;
+    // A job that has ended is no longer reached.
     v.Key(Qt::Key_Escape);
-    EXPECT_FALSE(dictionary::searching);
+    EXPECT_EQ(stops, 1);
 }
 
 TEST(KeysOffer, NavigationWithdrawsAPendingOfferButLettersAndSpaceDoNot) {

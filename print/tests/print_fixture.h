@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "editor/printjob.h"
-#include "platform/printer.h"
+#include "platform/cancel.h"
+#include "platform/qt_printer.h"
+#include "platform/qt_window.h"
 #include "platform/services.h"
 #include "platform/surface.h"
 #include "print/thaiprint.h"
@@ -50,7 +51,6 @@ protected:
     }
     void TearDown() override {
         platform::InstallPrinter(nullptr);
-        printjob::AbortRunningPrintJob = nullptr;
     }
 
     platform::ImagePrinter& UsePrinter(int width, int height, int ppi) {
@@ -60,8 +60,8 @@ protected:
     }
     // A fresh component parented to the window, as the print command makes it.
     std::unique_ptr<TThaiprint> Component() {
-        auto p = std::make_unique<TThaiprint>(&window);
-        p->SetParent(&window, &fontSource.Canvas());
+        auto p = std::make_unique<TThaiprint>();
+        p->SetParent(&parent, &fontSource.Canvas());
         return p;
     }
     // Prints with a new component and keeps it for inspection.
@@ -80,6 +80,7 @@ protected:
 
     PrintServices services;
     QWidget window;
+    platform::QtWindow parent{&window};
     platform::Bitmap fontSource{4, 4};
     std::unique_ptr<platform::ImagePrinter> printer;
     std::unique_ptr<TThaiprint> component;

@@ -14,7 +14,7 @@
 #include <QTimer>
 #include <stdexcept>
 
-#include "platform/printer.h"
+#include "platform/qt_printer.h"
 #include "platform/services.h"
 #include "platform/surface.h"
 
@@ -23,13 +23,13 @@ namespace {
 using platform::ImagePrinter;
 using platform::Rect;
 
-QImage TwoByTwo() {
+platform::Bitmap TwoByTwo() {
     // Black, white / white, black.
     platform::Bitmap b(2, 2);
     b.SetMonochrome(true);
     b.SetPixel(0, 0, platform::clBlack);
     b.SetPixel(1, 1, platform::clBlack);
-    return platform::DeviceIndependentBitmap(b);
+    return b;
 }
 
 TEST(PrinterJob, PagesAreCountedFromOneAndAJobEndsOnce) {

@@ -322,7 +322,7 @@ TEST_F(PrintEscTest, EscStopsAfterTheCurrentLineAndTheLastPageIsNotSent) {
     ASSERT_EQ(Job().pages.size(), 1u);
     EXPECT_TRUE(Job().pages[0].copies.empty());
     EXPECT_EQ(Caption(), printtest::kCaption);
-    EXPECT_FALSE(printjob::AbortRunningPrintJob);
+    EXPECT_FALSE(platform::AnyJobRunning());
     ExpectEditorUntouched();
 }
 

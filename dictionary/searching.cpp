@@ -1,5 +1,0 @@
-#include "dictionary/searching.h"
-
-namespace dictionary {
-bool searching = false;
-}

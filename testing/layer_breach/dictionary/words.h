@@ -1,0 +1,2 @@
+// Lists words.
+#pragma once

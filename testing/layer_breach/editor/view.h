@@ -1,0 +1,4 @@
+// Uses the dictionary, which lies above it.
+#pragma once
+#include "dictionary/words.h"
+#include <QWidget>

@@ -1,0 +1,3 @@
+// A window handle that gives Qt away.
+#pragma once
+#include <QImage>

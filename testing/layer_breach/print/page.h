@@ -1,0 +1,3 @@
+// Reaches Qt through the platform.
+#pragma once
+#include "platform/window.h"
