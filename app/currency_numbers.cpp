@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <locale.h>
 
+#include "platform/locale.h"
+
 namespace currency {
 
 namespace {
@@ -14,11 +16,8 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A separator that could be confused with the rest of the number's syntax is taken as ".".
-char UsableSeparator(char separator) {
-    if (IsDigit(separator) || separator == '+' || separator == '-' || separator == 'e' || separator == 'E' ||
-        separator == ' ' || separator == '\0')
-        return '.';
-    return separator;
+char SeparatorOrPoint(char separator) {
+    return platform::UsableSeparator(static_cast<unsigned char>(separator)) ? separator : '.';
 }
 
 // strtold in the "C" locale, whatever locale the process runs in (Qt sets the user's).
@@ -42,7 +41,7 @@ std::string OneUnitLess(std::string digits) {
 }  // namespace
 
 std::optional<long double> ParseNumber(std::string_view text, char separator) {
-    separator = UsableSeparator(separator);
+    separator = SeparatorOrPoint(separator);
     const size_t n = text.size();
     size_t i = 0;
     while (i < n && text[i] == ' ') ++i;
@@ -88,7 +87,7 @@ std::optional<long double> ParseNumber(std::string_view text, char separator) {
 }
 
 std::string FormatNumber(long double value, char separator) {
-    separator = UsableSeparator(separator);
+    separator = SeparatorOrPoint(separator);
     if (!std::isfinite(value)) return "error";
 
     // The 18 leading significant digits, rounded to nearest by the C library. The text between

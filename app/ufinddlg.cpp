@@ -72,10 +72,7 @@ void TFinddlg::FormShow() {
 
 void TFinddlg::FormActivate() {
     // The virtual keyboard types into the search field while this window is the active one.
-    if (Fthaivk) {
-        Fthaivk->OnChar = [this](unsigned char& key) { te1->KeyPress(key); };
-        Fthaivk->OnKeyDown = [this](int& key, platform::ShiftState shift) { te1->KeyDown(key, shift); };
-    }
+    if (Fthaivk) Fthaivk->TypeInto(*te1);
     te1->SetFocus();
 }
 

@@ -250,9 +250,7 @@ void Tfmekalon::FormCreate() {
 }
 
 void Tfmekalon::FormActivate() {
-    if (!Fthaivk) return;
-    Fthaivk->OnChar = [this](unsigned char& key) { Tm1->KeyPress(key); };
-    Fthaivk->OnKeyDown = [this](int& key, platform::ShiftState shift) { Tm1->KeyDown(key, shift); };
+    if (Fthaivk) Fthaivk->TypeInto(*Tm1);
 }
 
 void Tfmekalon::FormDeactivate() { Tm1->CancelOffer(); }

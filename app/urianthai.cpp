@@ -119,10 +119,7 @@ void Tfrianthai::clearClick() { te1->Clear(); }
 void Tfrianthai::t1Resize() { client_->setFixedSize(ClientWidth, te1->height()); }
 
 void Tfrianthai::FormActivate() {
-    if (Fthaivk) {
-        Fthaivk->OnChar = [this](unsigned char& key) { te1->KeyPress(key); };
-        Fthaivk->OnKeyDown = [this](int& key, platform::ShiftState shift) { te1->KeyDown(key, shift); };
-    }
+    if (Fthaivk) Fthaivk->TypeInto(*te1);
     te1->SetFocus();
 }
 

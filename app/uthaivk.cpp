@@ -73,12 +73,6 @@ QString HintOf(const KeyDef& k) {
 // The system's menu colour: the window's background and the key faces.
 QColor MenuColor() { return QApplication::palette("QMenu").color(QPalette::Window); }
 
-platform::MouseButton ButtonFromQt(Qt::MouseButton b) {
-    if (b == Qt::RightButton) return platform::MouseButton::Right;
-    if (b == Qt::MiddleButton) return platform::MouseButton::Middle;
-    return platform::MouseButton::Left;
-}
-
 }  // namespace
 
 // ---- TToolButton ---------------------------------------------------------------------------
@@ -120,7 +114,7 @@ void TToolButton::mousePressEvent(QMouseEvent* event) {
     if (OnMouseDown) {
         const platform::ShiftState shift = platform::ShiftFromQt(event->modifiers(), event->buttons());
         const QPoint pos = event->position().toPoint();
-        platform::RunCommand([&] { OnMouseDown(this, ButtonFromQt(event->button()), shift, pos.x(), pos.y()); });
+        platform::RunCommand([&] { OnMouseDown(this, platform::ButtonFromQt(event->button()), shift, pos.x(), pos.y()); });
     }
 }
 

@@ -90,6 +90,15 @@ public:
     std::function<void(unsigned char& key)> OnChar;
     std::function<void(int& key, platform::ShiftState shift)> OnKeyDown;
 
+    // Points the key target at a Thai control (the editor or an input field): typed bytes go to
+    // its KeyPress, key-downs to its KeyDown. A window does this for its own control when it
+    // becomes the active one.
+    template <class Control>
+    void TypeInto(Control& control) {
+        OnChar = [&control](unsigned char& key) { control.KeyPress(key); };
+        OnKeyDown = [&control](int& key, platform::ShiftState shift) { control.KeyDown(key, shift); };
+    }
+
     // Sends a byte to the target as a typed character.
     void SendChar(unsigned char byte);
 

@@ -84,12 +84,7 @@ void DeleteBackward(TThailist& v) {
     if (v.CursorLine >= v.LineCount()) return;
     std::string t = v.Lines[v.CursorLine];
     if (c - 1 > thai::CellCount(t)) return;
-    const size_t at = static_cast<size_t>(thai::CellToPos(t, c - 1) - 1);
-    if (at < t.size()) {
-        t.erase(at, 1);
-        for (int k = 0; k < 2; ++k)
-            if (at < t.size() && thai::CombiningMarks.contains(static_cast<unsigned char>(t[at]))) t.erase(at, 1);
-    }
+    thai::EraseCell(t, c - 1);
     v.Lines.Set(v.CursorLine, std::move(t));
     RepaintLineFrom(v, v.CursorLine, v.CursorCol);
 }
@@ -105,11 +100,9 @@ void DeleteForward(TThailist& v) {
     if (v.CursorLine >= v.LineCount()) return;
     std::string t = v.Lines[v.CursorLine];
     if (v.CursorCol >= thai::CellCount(t)) return;
-    const size_t at = static_cast<size_t>(thai::LastOfCell(t, v.CursorCol) - 1);
-    const bool mark = thai::CombiningMarks.contains(static_cast<unsigned char>(t[at]));
-    t.erase(at, 1);
+    const bool cellStays = thai::EraseLastOfCell(t, v.CursorCol);
     v.Lines.Set(v.CursorLine, std::move(t));
-    if (mark) {
+    if (cellStays) {
         const int row = v.CursorLine - v.TopLine;
         const int col = v.CursorCol - v.LeftCol;
         if (row >= 0 && row <= v.RowCount && col >= 0 && col <= v.ColCount) v.PaintRows(row, row, col, col);

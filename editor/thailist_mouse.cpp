@@ -12,7 +12,6 @@
 #include "editor/thailist.h"
 #include "editor/thailist_keymouse.h"
 #include "platform/clipboard.h"
-#include "platform/services.h"
 #include "script/thai.h"
 
 bool Dragging = false;
@@ -158,13 +157,7 @@ void TThailist::Paste(platform::ClipSource source) {
 }
 
 bool TThailist::PasteText(const platform::IncomingText& text) {
-    // Nothing of the user's text is replaced by "?" without a word.
-    if (text.firstUnencodable) {
-        const std::string question = platform::CharacterName(text.firstUnencodable) +
-                                     " and any other character that TIS-620 lacks would be pasted as \"?\"."
-                                     " Paste with these replacements?";
-        if (platform::Current().AskQuestion(question) != platform::mrYes) return false;
-    }
+    if (!platform::AgreeToReplacements(text.firstUnencodable)) return false;
     const EditStep step(*this);
     std::string clip = text.bytes;
     // A NUL would end the joined text and drop everything after the insertion point: the

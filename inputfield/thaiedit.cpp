@@ -236,11 +236,7 @@ void TThaiedit::Backspace() {
     if (CursorCol == 0) return;
     --CursorCol;
     if (thai::CellCount(text_) < CursorCol) return;  // the cursor only moved
-    const int p = thai::CellToPos(text_, CursorCol);
-    const size_t at = static_cast<size_t>(p - 1);
-    if (at < text_.size()) text_.erase(at, 1);
-    for (int k = 0; k < 2; ++k)
-        if (at < text_.size() && thai::CombiningMarks.contains(static_cast<unsigned char>(text_[at]))) text_.erase(at, 1);
+    thai::EraseCell(text_, CursorCol);
     DrawLine1(CursorCol, LeftCol + VisibleCols);
     FireChange();
 }
@@ -249,10 +245,7 @@ void TThaiedit::Backspace() {
 void TThaiedit::DeleteKey() {
     if (SelectedAll) Clear();
     if (thai::CellCount(text_) <= CursorCol) return;
-    const int p = thai::LastOfCell(text_, CursorCol);
-    const unsigned char removed = static_cast<unsigned char>(text_[static_cast<size_t>(p - 1)]);
-    text_.erase(static_cast<size_t>(p - 1), 1);
-    if (thai::CombiningMarks.contains(removed))
+    if (thai::EraseLastOfCell(text_, CursorCol))
         DrawLine1(CursorCol, CursorCol);
     else
         DrawLine1(CursorCol, LeftCol + VisibleCols);
@@ -312,22 +305,60 @@ void TThaiedit::ShowChoice(unsigned char byte) {
 
 // ---- Mouse ----------------------------------------------------------------------------------
 
-void TThaiedit::MouseDown(platform::MouseButton, platform::ShiftState, int x, int y) {
+void TThaiedit::MouseDown(platform::MouseButton button, platform::ShiftState, int x, int y) {
     if (y > RowHeight) return;  // line 2 is display only
+    const bool paste = button == platform::MouseButton::Middle;
+    if (paste && !platform::HasPrimarySelection()) return;
     Unhighlight();
     CancelOffer();
     SelectedAll = false;
     HideCursor();
     CursorCol = std::max(0, x) / CellWidth + LeftCol;
     DrawCursor();
+    if (paste) Paste(platform::ClipSource::Primary);
+}
+
+void TThaiedit::Paste(platform::ClipSource source) {
+    if (!platform::ClipboardHasText(source)) return;
+    PasteText(platform::ClipboardIncomingText(source));
+}
+
+bool TThaiedit::PasteText(const platform::IncomingText& text) {
+    // The field holds one line: the text up to its first line break (or NUL).
+    const size_t length = std::min(text.bytes.find_first_of(std::string_view("\r\n\0", 3)), text.bytes.size());
+    if (length == 0) return false;
+    if (!platform::AgreeToReplacements(text.firstUnencodableAt < length ? text.firstUnencodable : 0)) return false;
+    CancelOffer();
+    HideCursor();
+    if (SelectedAll) {
+        // Like typing, a paste replaces the highlighted text.
+        SelectedAll = false;
+        text_.clear();
+        CursorCol = 0;
+        LeftCol = 0;
+        PaintAll();
+    }
+    const int cells = thai::CellCount(text_);
+    if (cells < CursorCol) text_.append(static_cast<size_t>(CursorCol - cells), ' ');
+    const size_t at = static_cast<size_t>(thai::CellToPos(text_, CursorCol) - 1);
+    text_.insert(at, text.bytes, 0, length);
+    // A mark at the start joins the cell before the cursor, which is drawn again too.
+    const int from = std::max(CursorCol - 1, 0);
+    CursorCol = thai::CellCount(std::string_view(text_).substr(0, at + length));
+    thai::TrimTrailing(text_);
+    if (FollowCursor())
+        PaintAll();
+    else
+        DrawLine1(from, LeftCol + VisibleCols);
+    DrawCursor();
+    FireChange();
+    return true;
 }
 
 void TThaiedit::mousePressEvent(QMouseEvent* event) {
-    platform::MouseButton button = platform::MouseButton::Left;
-    if (event->button() == Qt::RightButton) button = platform::MouseButton::Right;
-    if (event->button() == Qt::MiddleButton) button = platform::MouseButton::Middle;
     const QPoint pos = event->position().toPoint();
-    MouseDown(button, platform::ShiftFromQt(event->modifiers(), event->buttons()), pos.x(), pos.y());
+    MouseDown(platform::ButtonFromQt(event->button()), platform::ShiftFromQt(event->modifiers(), event->buttons()),
+              pos.x(), pos.y());
     event->accept();
 }
 

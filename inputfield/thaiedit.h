@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/clipboard.h"
 #include "platform/qt_keysink.h"
 #include "platform/surface.h"
 #include "platform/types.h"
@@ -99,8 +100,15 @@ public:
     void InsertChar(unsigned char key);
     // Draws a byte's glyph highlighted in the cursor cell without changing the text.
     void ShowChoice(unsigned char byte);
-    // A mouse press of any button at client (x, y): moves the cursor on line 1.
+    // A mouse press of any button at client (x, y): moves the cursor on line 1. The middle button
+    // then pastes the primary selection there; where the platform has none, it does nothing.
     void MouseDown(platform::MouseButton button, platform::ShiftState shift, int x, int y);
+    // Pastes the clipboard text (or the primary selection's) at the cursor, or a text from another
+    // program (PasteText): only its first line, as the field holds one line, and with "?" for the
+    // characters TIS-620 lacks only when the user agrees. Fires OnChange; returns whether anything
+    // was pasted.
+    void Paste(platform::ClipSource source = platform::ClipSource::Clipboard);
+    bool PasteText(const platform::IncomingText& text);
 
     // ---- Drawing ---------------------------------------------------------------------------
     // Repaints a clip rectangle of the client area into the backing image.

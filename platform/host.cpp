@@ -19,14 +19,6 @@ namespace {
 Rect ToRect(const QRect& r) { return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
-MouseButton FromQt(Qt::MouseButton b) {
-    switch (b) {
-        case Qt::RightButton: return MouseButton::Right;
-        case Qt::MiddleButton: return MouseButton::Middle;
-        default: return MouseButton::Left;
-    }
-}
-
 }  // namespace
 
 ThaiHost::ThaiHost(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -213,7 +205,7 @@ void ThaiHost::mousePressEvent(QMouseEvent* event) {
     event->accept();
     if (!handler_) return;
     const QPoint p = event->position().toPoint();
-    handler_->HostMouseDown(FromQt(event->button()), ShiftFromQt(event->modifiers(), event->buttons()),
+    handler_->HostMouseDown(ButtonFromQt(event->button()), ShiftFromQt(event->modifiers(), event->buttons()),
                             p.x(), p.y());
 }
 
@@ -228,7 +220,7 @@ void ThaiHost::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     const QPoint global = event->globalPosition().toPoint();
     ThaiHost* target = ReleaseTarget(this, event->button(), global);
-    if (target) target->DeliverMouseUp(FromQt(event->button()), ShiftFromQt(event->modifiers(), event->buttons()),
+    if (target) target->DeliverMouseUp(ButtonFromQt(event->button()), ShiftFromQt(event->modifiers(), event->buttons()),
                                        global);
 }
 

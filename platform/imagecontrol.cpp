@@ -3,30 +3,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "platform/qt_keysink.h"
+
 namespace platform {
-
-namespace {
-
-MouseButton ButtonOf(Qt::MouseButton b) {
-    switch (b) {
-        case Qt::RightButton: return MouseButton::Right;
-        case Qt::MiddleButton: return MouseButton::Middle;
-        default: return MouseButton::Left;
-    }
-}
-
-ShiftState StateOf(const QMouseEvent& e) {
-    ShiftState s;
-    s.shift = e.modifiers() & Qt::ShiftModifier;
-    s.ctrl = e.modifiers() & Qt::ControlModifier;
-    s.alt = e.modifiers() & Qt::AltModifier;
-    s.left = e.buttons() & Qt::LeftButton;
-    s.right = e.buttons() & Qt::RightButton;
-    s.middle = e.buttons() & Qt::MiddleButton;
-    return s;
-}
-
-}  // namespace
 
 ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {}
 
@@ -50,12 +29,12 @@ void ImageControl::paintEvent(QPaintEvent*) {
 
 void ImageControl::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    MouseDown(ButtonOf(event->button()), StateOf(*event), p.x(), p.y());
+    MouseDown(ButtonFromQt(event->button()), ShiftFromQt(event->modifiers(), event->buttons()), p.x(), p.y());
 }
 
 void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    MouseUp(ButtonOf(event->button()), StateOf(*event), p.x(), p.y());
+    MouseUp(ButtonFromQt(event->button()), ShiftFromQt(event->modifiers(), event->buttons()), p.x(), p.y());
 }
 
 }  // namespace platform

@@ -63,6 +63,14 @@ ShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons
     return s;
 }
 
+MouseButton ButtonFromQt(Qt::MouseButton button) {
+    switch (button) {
+        case Qt::RightButton: return MouseButton::Right;
+        case Qt::MiddleButton: return MouseButton::Middle;
+        default: return MouseButton::Left;
+    }
+}
+
 namespace {
 
 // A menu bar that opened a menu from the keyboard (Alt+letter) keeps the focus, highlighted,

@@ -36,5 +36,7 @@ private:
 // The virtual key code of a Qt key (0 when the system has none for it).
 int KeyCodeFromQt(int qtKey, Qt::KeyboardModifiers modifiers);
 ShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton);
+// The button of a Qt mouse event: right and middle as such, any other as the left button.
+MouseButton ButtonFromQt(Qt::MouseButton button);
 
 }  // namespace platform

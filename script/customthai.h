@@ -43,6 +43,8 @@ public:
     int RowHeight = 16;
     int LowerLevel = 0;   // bitmap mode: y offset of a lower vowel; font mode: the row height
 
-protected:
-    platform::Bitmap WorkBitmap;  // one glyph image at a time
+private:
+    // Whether a cell whose first byte is `first` gets its base glyph drawn from the glyph images
+    // over the full cell width and GlyphHeight rows: copied, so it covers whatever lay there.
+    bool FillsGlyphBand(const platform::Surface& surface, unsigned char first) const;
 };

@@ -56,6 +56,24 @@ int LastOfCell(std::string_view text, int column) {
     return p;
 }
 
+void EraseCell(std::string& text, int column) {
+    const size_t at = static_cast<size_t>(CellToPos(text, column) - 1);
+    if (at >= text.size()) return;
+    text.erase(at, 1);
+    for (int k = 0; k < 2; ++k)
+        if (at < text.size() && IsMark(static_cast<unsigned char>(text[at]))) text.erase(at, 1);
+}
+
+bool EraseLastOfCell(std::string& text, int column) {
+    const int first = CellToPos(text, column);
+    const int p = LastOfCell(text, column);
+    if (first < 1 || p > static_cast<int>(text.size())) return false;
+    text.erase(static_cast<size_t>(p - 1), 1);
+    // A mark behind the cell's first byte: the cell stays. The cell's only byte (a base, or a
+    // mark that opens a line) takes the whole cell, and the rest of the line moves left.
+    return p > first;
+}
+
 void AttachMark(std::string& text, int pos, unsigned char mark) {
     const int len = static_cast<int>(text.size());
     if (pos < 2 || pos > len + 1 || !IsMark(mark)) return;

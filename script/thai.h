@@ -62,6 +62,15 @@ int CellCount(std::string_view text);
 // Position of the last byte of cell `column` (its last mark, or its base when it has none).
 int LastOfCell(std::string_view text, int column);
 
+// Backspace on a cell: removes the byte that opens cell `column` and up to two combining marks
+// after it. A column at or past the end removes nothing.
+void EraseCell(std::string& text, int column);
+// Delete on a cell: removes the last byte of cell `column`, so a cell loses its marks one by one
+// before its base. Returns whether the cell is still there (a mark behind its first byte went,
+// nothing after it moved); false when the whole cell went or the column is at or past the end
+// (nothing removed).
+bool EraseLastOfCell(std::string& text, int column);
+
 // Applies a typed combining mark to the cell that ends just before position `pos`: inserts it,
 // replaces a mark, reorders vowel and tone, or refuses it (text unchanged). `pos` is at least 2.
 void AttachMark(std::string& text, int pos, unsigned char mark);

@@ -79,6 +79,8 @@ TEST(CurrencyNumbers, WritesTwoDecimalsRoundingAFiveInTheThirdAwayFromZero) {
     EXPECT_EQ(FormatNumber(100, ','), "100,00");
     EXPECT_EQ(FormatNumber(-0.3125L, ','), "-0,31");
     EXPECT_EQ(FormatNumber(1.5e20L, ','), "1,5E+20");
+    // A separator the locale could not have (a sign, a blank, a byte past ASCII) is taken as ".".
+    for (char unusable : {'+', 'e', '\t', '\xA1'}) EXPECT_EQ(FormatNumber(100, unusable), "100.00") << int(unusable);
 }
 
 TEST(CurrencyNumbers, ExponentFormReadsBackToTheSameValue) {

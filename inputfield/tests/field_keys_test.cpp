@@ -126,6 +126,13 @@ TEST_F(KeysTest, DeleteTakesMarksBeforeTheBase) {
     Key(Qt::Key_Delete);
     EXPECT_EQ(field->Text(), "z");
     EXPECT_EQ(changes, 3);
+
+    // A mark that opens the text is a cell of its own: deleting it moves the rest left.
+    field->SetText(Bytes({0xD4, 0xA1, 'z'}));
+    Key(Qt::Key_Home);
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(Hex(field->Text()), Hex(Bytes({0xA1, 'z'})));
+    EXPECT_TRUE(ShowsLine(field->Text(), clWhite));
 }
 
 TEST_F(KeysTest, HidingTheCursorKeepsALowerVowelWhole) {

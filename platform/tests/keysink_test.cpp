@@ -227,6 +227,8 @@ TEST(KeyCodeTest, TableWithoutWidgets) {
     EXPECT_TRUE(s.middle);
     EXPECT_FALSE(s.left);
     EXPECT_FALSE(s.shift);
+    EXPECT_EQ(ButtonFromQt(Qt::MiddleButton), MouseButton::Middle);
+    EXPECT_EQ(ButtonFromQt(Qt::BackButton), MouseButton::Left);  // any other button acts as the left
 }
 
 }  // namespace

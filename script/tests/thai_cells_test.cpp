@@ -89,6 +89,31 @@ TEST(ThaiCells, EveryMarkJoinsTheCellBeforeIt) {
     }
 }
 
+TEST(ThaiCells, BackspaceTakesAWholeCellDeleteItsLastByte) {
+    struct Case {
+        const char* text;
+        int column;
+        const char* afterBackspace;
+        const char* afterDelete;
+        bool cellStays;
+    };
+    const Case cases[] = {
+        {"A1 D4 E8 A2", 0, "A2", "A1 D4 A2", true},  // a base with vowel and tone
+        {"A1 D4 E8 A2", 1, "A1 D4 E8", "A1 D4 E8", false},
+        {"D4 A1", 0, "A1", "A1", false},  // a leading mark is a cell of its own: the line moves
+        {"D4 E8 A1", 0, "A1", "D4 A1", true},
+        {"A1", 1, "A1", "A1", false},  // past the end nothing goes
+    };
+    for (const Case& c : cases) {
+        std::string t = Hex(c.text);
+        thai::EraseCell(t, c.column);
+        EXPECT_EQ(t, Hex(c.afterBackspace)) << c.text << " @" << c.column;
+        t = Hex(c.text);
+        EXPECT_EQ(thai::EraseLastOfCell(t, c.column), c.cellStays) << c.text << " @" << c.column;
+        EXPECT_EQ(t, Hex(c.afterDelete)) << c.text << " @" << c.column;
+    }
+}
+
 TEST(ThaiCells, ConversionsAgreeOnMixedText) {
     // For every cell of a mixed Thai and Latin line: its first byte maps back to it, and all of
     // its bytes up to LastOfCell do too.
