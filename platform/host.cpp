@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <utility>
 
 #include "platform/qt_surface.h"
 
@@ -49,6 +50,7 @@ ThaiHost::ThaiHost(QWidget* parent) : QAbstractScrollArea(parent) {
 ThaiHost::~ThaiHost() {
     DeleteKeySink();
     canvas_.Flush();
+    if (HostHandler* handler = std::exchange(handler_, nullptr)) handler->HostGone();
 }
 
 const QImage& ThaiHost::BackingImage() const {
