@@ -20,7 +20,7 @@
 #include "app/umekalon.h"
 #include "app/umsgbox.h"
 #include "platform/files.h"
-#include "platform/services.h"
+#include "platform/qt_services.h"
 #include "platform/textcodec.h"
 
 namespace recovery {
@@ -242,7 +242,7 @@ bool TRecovery::Restore(const Copy& copy, bool& stop) {
     const bool text = copy.kind == Kind::Text;
     const std::string name = copy.target.empty() ? (text ? kUnnamedText : kUnnamedDictionary) : FileNamePart(copy.target);
     fmsgbox->Label1->setText(QString::fromLocal8Bit("Restore unsaved " + name + "?"));
-    const int answer = platform::Current().ShowModal(*fmsgbox);
+    const int answer = platform::CurrentQt().ShowModal(*fmsgbox);
     if (answer == platform::mrNo) {
         ::unlink(copy.file.c_str());
         return false;

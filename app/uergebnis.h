@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "editor/thailist.h"
+#include "platform/qt_host.h"
 
 namespace platform {
 class RunningJob;

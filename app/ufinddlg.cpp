@@ -13,7 +13,7 @@
 #include "app/uthaivk.h"
 #include "editor/thaimemo.h"
 #include "platform/cp874.h"
-#include "platform/keysink.h"
+#include "platform/qt_keysink.h"
 
 TFinddlg::TFinddlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |

@@ -21,7 +21,7 @@
 #include "inputfield/thaiedit.h"
 #include "platform/clipboard.h"
 #include "platform/files.h"
-#include "platform/services.h"
+#include "platform/qt_services.h"
 #include "script/customthai.h"
 
 Tfmekalon* fmekalon = nullptr;
@@ -289,7 +289,7 @@ void Tfmekalon::SetTitle() {
 bool Tfmekalon::AskSave(const bool& changed, const char* question, void (Tfmekalon::*save)()) {
     if (!changed) return true;
     fmsgbox->Label1->setText(question);
-    const int answer = platform::Current().ShowModal(*fmsgbox);
+    const int answer = platform::CurrentQt().ShowModal(*fmsgbox);
     if (answer == platform::mrCancel) return false;
     if (answer == platform::mrYes) {
         (this->*save)();
@@ -434,7 +434,7 @@ void Tfmekalon::Lookup1Click() {
     frianthai->activateWindow();
 }
 
-void Tfmekalon::About1Click() { platform::Current().ShowModal(*fabout); }
+void Tfmekalon::About1Click() { platform::CurrentQt().ShowModal(*fabout); }
 
 // ---- Options and input modes ---------------------------------------------------------------
 

@@ -12,7 +12,7 @@
 #include "dictionary/diclist.h"
 #include "dictionary/wordlist.h"
 #include "editor/thaimemo.h"
-#include "platform/host.h"
+#include "platform/qt_host.h"
 #include "platform/services.h"
 #include "platform/textcodec.h"
 

@@ -6,8 +6,8 @@
 
 #include "app/umekalon.h"
 #include "platform/qt_printer.h"
+#include "platform/qt_services.h"
 #include "platform/qt_window.h"
-#include "platform/services.h"
 #include "print/thaiprint.h"
 
 void Tfmekalon::PrintselClick() {
@@ -37,7 +37,7 @@ void Tfmekalon::PrintPreviewselClick() {
     // The preview shows the selection of this moment; the selection stays, ready for Print.
     const std::string text = Tm1->SelectedText();
     const int size = Tm1->Graphicsize;
-    platform::Current().PrintPreview(platform::SystemPrinter(), [this, &text, size](QPrinter* printer) {
+    platform::CurrentQt().PrintPreview(platform::SystemPrinter(), [this, &text, size](QPrinter* printer) {
         platform::RunCommand([&] { PrintPreviewPaint(printer, text, size); });
     });
 }

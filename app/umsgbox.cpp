@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "platform/services.h"
+#include "platform/qt_services.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "app/umekalon.h"
 #include "editor/thaimemo.h"
-#include "platform/keysink.h"
+#include "platform/qt_keysink.h"
 #include "platform/services.h"
 #include "script/customthai.h"
 #include "script/keytables.h"

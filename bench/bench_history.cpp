@@ -16,7 +16,7 @@
 #include "bench/large_text.h"
 #include "editor/thaimemo.h"
 #include "platform/clipboard.h"
-#include "platform/host.h"
+#include "platform/qt_host.h"
 #include "script/customthai.h"
 
 namespace {

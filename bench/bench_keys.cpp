@@ -19,7 +19,7 @@
 #include "editor/lines.h"
 #include "editor/thaimemo.h"
 #include "platform/clipboard.h"
-#include "platform/host.h"
+#include "platform/qt_host.h"
 #include "script/customthai.h"
 
 namespace {

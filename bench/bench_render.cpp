@@ -14,7 +14,7 @@
 #include "editor/lines.h"
 #include "editor/thailist.h"
 #include "editor/thaimemo.h"
-#include "platform/host.h"
+#include "platform/qt_host.h"
 #include "script/customthai.h"
 
 namespace {

@@ -19,28 +19,25 @@ TThailist::~TThailist() {
     Destroying = true;
     platform::KeepPrimarySelection(this, {});
     Lines.OnChange = nullptr;
-    if (sinkGuard_) {
-        sinkGuard_->OnKeyDown = nullptr;
-        sinkGuard_->OnKeyPress = nullptr;
-        sinkGuard_->OnFocusOut = nullptr;
-        delete sinkGuard_.data();
-    }
-    tcm = nullptr;
-    if (hostGuard_ && hostGuard_->Handler() == this) hostGuard_->SetHandler(nullptr);
+    Detach();
 }
 
-void TThailist::Attach(platform::ThaiHost* parent) {
+void TThailist::Detach() {
+    platform::Host* host = hostGuard_.Get();
+    if (host && host->Handler() == this) {
+        host->SetHandler(nullptr);
+        host->DeleteKeySink();
+    }
+    tcm = nullptr;
+}
+
+void TThailist::Attach(platform::Host* parent) {
     if (!parent) return;
-    delete sinkGuard_.data();  // attached before: the old sink goes with its callbacks
+    Detach();  // attached before: the old sink goes with its host's events
     parent_ = parent;
     hostGuard_ = parent;
-    QWidget* sinkParent = parent->viewport() ? parent->viewport() : static_cast<QWidget*>(parent);
-    tcm = new platform::KeySink(sinkParent, true);
-    sinkGuard_ = tcm;
-    tcm->OnKeyDown = [this](int& key, platform::ShiftState shift) { KeyDown(key, shift); };
-    tcm->OnKeyPress = [this](unsigned char& key) { KeyPress(key); };
-    tcm->OnFocusOut = [this] { CancelOffer(); };
     parent->SetHandler(this);
+    tcm = parent->CreateKeySink();
     parent->SetColor(platform::clWhite);
     Clear();
     SetGraphicsize(1);
@@ -147,7 +144,7 @@ std::string TThailist::SelectedText() const {
 
 namespace {
 
-void BlankView(platform::ThaiHost* host) {
+void BlankView(platform::Host* host) {
     if (!host) return;
     platform::Surface& s = host->Canvas();
     s.SetFillColor(platform::clWhite);

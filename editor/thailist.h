@@ -8,7 +8,6 @@
 // keeps its text, cursor and selection and draws nothing.
 #pragma once
 
-#include <QPointer>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,7 +16,7 @@
 #include "editor/lines.h"
 #include "platform/clipboard.h"
 #include "platform/host.h"
-#include "platform/keysink.h"
+#include "platform/lifetime.h"
 #include "platform/textcodec.h"
 #include "platform/types.h"
 #include "script/customthai.h"
@@ -34,8 +33,8 @@ public:
 
     // Attaches the control to its host window and gets it ready: places the keyboard sink,
     // routes the host's events here, runs Clear and sets graphics size 1.
-    void Attach(platform::ThaiHost* parent);
-    platform::ThaiHost* Parent() const { return parent_; }
+    void Attach(platform::Host* parent);
+    platform::Host* Parent() const { return parent_; }
     // The surface the control draws on (the host's canvas); nullptr without a host.
     platform::Surface* Canvas() const;
 
@@ -56,6 +55,7 @@ public:
     TLines Lines;
     // The undo history of Lines; it records once KeepHistory has run (the editor does).
     TextHistory History{Lines};
+    // The keyboard sink the host made for the control (a widget: platform/qt_keysink.h).
     platform::KeySink* tcm = nullptr;
     bool HardReturn = true;
     bool Destroying = false;
@@ -159,6 +159,10 @@ public:
     // Draws the cursor cell again from the text (an offered glyph, or the blank shown while
     // "Thai on A..Z" is on, stands there until then), and the caret.
     void RepaintCursorCell() override;
+    // The keyboard sink's keys: KeyDown, KeyPress; losing the focus withdraws an offer.
+    void HostKeyDown(int& key, platform::ShiftState shift) override { KeyDown(key, shift); }
+    void HostKeyPress(unsigned char& key) override { KeyPress(key); }
+    void HostFocusOut() override { CancelOffer(); }
 
     // ---- Mouse, clipboard, drag and drop ---------------------------------------------------
     void HostMouseDown(platform::MouseButton button, platform::ShiftState state, int x, int y) override;
@@ -187,14 +191,17 @@ private:
     bool TakeHistoryStep(bool redo);
     // The selection's two points in (line, cell) order.
     void OrderedSelection(int& startLine, int& startCol, int& endLine, int& endCol) const;
-    platform::ThaiHost* parent_ = nullptr;
+    platform::Host* parent_ = nullptr;
     // The view origin the host's pixels were painted from (see SetScrollPositions).
     int shownTop_ = 0, shownLeft_ = 0;
     int scrollRangesDeferred_ = 0;
     int originWatches_ = 0;
     int watchedTop_ = 0, watchedLeft_ = 0;
     bool paintSkipped_ = false;
-    // Track the host and the sink, which the host's widget tree may delete before the control.
-    QPointer<platform::ThaiHost> hostGuard_;
-    QPointer<platform::KeySink> sinkGuard_;
+    // Tracks the host, which its window's widget tree may delete before the control (the sink
+    // goes with the host).
+    platform::WeakRef<platform::Host> hostGuard_;
+    // Lets go of the host: its events and the keyboard sink stop, when the host is still there
+    // and still hosts this control.
+    void Detach();
 };

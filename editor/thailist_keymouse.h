@@ -20,7 +20,7 @@ public:
     ~ViewOriginGuard() {
         const bool skipped = view_.EndOriginWatch();
         if (!skipped && view_.TopLine == top_ && view_.LeftCol == left_) return;
-        if (platform::ThaiHost* host = view_.Parent()) host->Invalidate();
+        if (platform::Host* host = view_.Parent()) host->Invalidate();
     }
     ViewOriginGuard(const ViewOriginGuard&) = delete;
     ViewOriginGuard& operator=(const ViewOriginGuard&) = delete;

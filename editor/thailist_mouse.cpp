@@ -5,16 +5,13 @@
 // clipboard and starts a drag, and the release over any text control (this one or another
 // window's) pastes the clipboard text there. Both buttons together select the cursor line. The
 // middle button pastes the primary selection at the clicked cell (where the platform has one).
-#include <QString>
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "editor/thailist.h"
 #include "editor/thailist_keymouse.h"
 #include "platform/clipboard.h"
-#include "platform/services.h"
 #include "script/thai.h"
 
 bool Dragging = false;
@@ -22,7 +19,7 @@ bool Dragging = false;
 namespace {
 
 void ShowPointer(const TThailist& v, platform::PointerShape shape) {
-    if (platform::ThaiHost* host = v.Parent()) host->SetPointer(shape);
+    if (platform::Host* host = v.Parent()) host->SetPointer(shape);
 }
 
 // Selects from the anchor point to the extent point (both clamped to the text) and paints the
@@ -154,32 +151,13 @@ void TThailist::CutSelection() {
     if (BlankEmptyViewFrom(*this, 0)) DrawCaret();
 }
 
-namespace {
-
-// "U+00E9 (é)": the code of a character, and the character itself unless it is a control.
-std::string NameOfCharacter(char32_t ch) {
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));
-    std::string name = code;
-    if (ch < 0x20 || (ch >= 0x7F && ch < 0xA0) || (ch >= 0xD800 && ch < 0xE000) || ch > 0x10FFFF) return name;
-    return name + " (" + QString::fromUcs4(&ch, 1).toStdString() + ")";
-}
-
-}  // namespace
-
 void TThailist::Paste(platform::ClipSource source) {
     if (!platform::ClipboardHasText(source)) return;
     PasteText(platform::ClipboardIncomingText(source));
 }
 
 bool TThailist::PasteText(const platform::IncomingText& text) {
-    // Nothing of the user's text is replaced by "?" without a word.
-    if (text.firstUnencodable) {
-        const std::string question = NameOfCharacter(text.firstUnencodable) +
-                                     " and any other character that TIS-620 lacks would be pasted as \"?\"."
-                                     " Paste with these replacements?";
-        if (platform::Current().AskQuestion(question) != platform::mrYes) return false;
-    }
+    if (!platform::AgreeToReplacements(text.firstUnencodable)) return false;
     const EditStep step(*this);
     std::string clip = text.bytes;
     // A NUL would end the joined text and drop everything after the insertion point: the

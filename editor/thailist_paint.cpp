@@ -207,10 +207,10 @@ void TThailist::HighlightRange(int lineA, int lineB, int cellA, int cellB) {
     for (int row = firstRow; row <= lastRow && row <= RowCount; ++row) {
         const int startCol = row == firstRow ? firstCol : 0;
         const int endCol = std::min(row == lastRow ? to.cell - LeftCol - 1 : ColCount, ColCount);
-        for (int col = startCol; col <= endCol; ++col) {
-            const Rect cell{col * CellWidth, row * RowHeight, (col + 1) * CellWidth, (row + 1) * RowHeight};
-            surface->StretchDraw(cell, paint, source);
-        }
+        // The paint is one colour: the cells of a row take it in one copy.
+        if (endCol >= startCol)
+            surface->StretchDraw({startCol * CellWidth, row * RowHeight, (endCol + 1) * CellWidth, (row + 1) * RowHeight},
+                                 paint, source);
     }
     surface->SetCopyMode(platform::CopyMode::SrcCopy);
 }

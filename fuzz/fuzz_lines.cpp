@@ -1,6 +1,8 @@
 // Line splitting and the line store: the split rule against the dictionary file's split rule, the
 // round trip through the joined text, and every line store operation against a plain vector with
-// one change notification per change.
+// one change notification per change. The whole input is also read as a text file's bytes (TIS-620
+// or UTF-8), and the text before the first 0xFF written as UTF-8, each against a byte-by-byte
+// reading or writing.
 //
 // Input: the part before the first 0xFF byte is a text to split; every further part is one line
 // store operation, its first byte choosing the operation and the index, the rest the line. After
@@ -8,8 +10,11 @@
 #include "dictionary/diclist.h"
 #include "editor/lines.h"
 #include "fuzz/fuzz_check.h"
+#include "platform/cp874.h"
+#include "platform/textcodec.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace {
@@ -45,6 +50,80 @@ void CheckSplit(std::string_view text) {
     const std::string joined = JoinLines(lines);
     FUZZ_CHECK(SplitLines(joined) == lines);
     FUZZ_CHECK(JoinLines(SplitLines(joined)) == joined);
+}
+
+// A UTF-8 sequence read the plain way: its length (0: not valid) and code point.
+size_t ReadSequence(std::string_view s, size_t i, char32_t& cp) {
+    const auto byte = [&](size_t k) { return k < s.size() ? static_cast<unsigned char>(s[k]) : 0u; };
+    const unsigned c = byte(i);
+    const size_t length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (length == 0 || i + length > s.size()) return 0;
+    cp = length == 1 ? c : c & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (byte(i + k) & 0x3F);
+    }
+    // No overlong forms, no surrogates, nothing beyond U+10FFFF.
+    static const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < least[length] || (cp >= 0xD800 && cp < 0xE000) || cp > 0x10FFFF) return 0;
+    return length;
+}
+
+void CheckDecode(std::string_view file) {
+    std::optional<platform::DecodedText> text;
+    try {
+        text = platform::DecodeText(std::string(file));
+    } catch (const platform::TextError&) {
+    }
+    const bool nul = file.find('\0') != std::string_view::npos;
+    const bool bom = file.starts_with("\xEF\xBB\xBF");
+    bool valid = true, multibyte = false, unmappable = false;
+    std::string converted;
+    for (size_t i = bom ? 3 : 0; i < file.size();) {
+        char32_t cp = 0;
+        const size_t length = ReadSequence(file, i, cp);
+        if (length == 0) {
+            valid = false;
+            break;
+        }
+        multibyte = multibyte || length > 1;
+        const int b = platform::UnicodeToCp874(cp);
+        unmappable = unmappable || b < 0;
+        converted += static_cast<char>(b);
+        i += length;
+    }
+    const bool utf8 = bom || (valid && multibyte);
+    if (nul || (utf8 && (!valid || unmappable))) {
+        FUZZ_CHECK(!text);
+        return;
+    }
+    FUZZ_CHECK(text);
+    FUZZ_CHECK(text->format.encoding == (utf8 ? platform::TextEncoding::Utf8 : platform::TextEncoding::Tis620));
+    FUZZ_CHECK(text->bytes == (utf8 ? std::string_view(converted) : file));
+}
+
+// The bytes written as UTF-8 with LF line ends (CR left out), against a byte-by-byte writing.
+void CheckEncode(std::string_view joined) {
+    std::string expected;
+    bool missing = false;
+    for (char b : joined) {
+        const char32_t cp = platform::Cp874ToUnicode(static_cast<unsigned char>(b));
+        missing = missing || cp == 0xFFFD;
+        if (b == '\r') continue;
+        if (cp < 0x80) {
+            expected += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            expected += {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
+        } else {
+            expected += {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)), static_cast<char>(0x80 | (cp & 0x3F))};
+        }
+    }
+    try {
+        FUZZ_CHECK(platform::EncodeText(joined, {platform::TextEncoding::Utf8, false, platform::LineEnd::Lf}) == expected);
+        FUZZ_CHECK(!missing);
+    } catch (const platform::TextError&) {
+        FUZZ_CHECK(missing);
+    }
 }
 
 struct Notified {
@@ -156,6 +235,8 @@ void CheckStore(const std::vector<std::string_view>& operations) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const std::vector<std::string_view> parts = fuzzing::Parts(fuzzing::Bytes(data, size));
     CheckSplit(parts[0]);
+    CheckDecode(fuzzing::Bytes(data, size));
+    CheckEncode(parts[0]);
     CheckStore(std::vector<std::string_view>(parts.begin() + 1, parts.end()));
     return 0;
 }

@@ -1,10 +1,12 @@
 // Writes the seed corpus of the fuzz targets from real data into a folder of the build tree:
 // lines of a dictionary file (th-en.dic) and Thai words of hunspell-th, cut and combined in the
-// input layout of each target (see the opening comment of each fuzz_*.cpp).
+// input layout of each target (see the opening comment of each fuzz_*.cpp); some texts for lines
+// are UTF-8 files.
 //
 // Usage: fuzz_seeds OUTDIR DICTIONARY_FILE
 #include "dictionary/diclist.h"
 #include "dictionary/tests/support.h"
+#include "platform/textcodec.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -90,6 +92,14 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 24; ++i) {
         std::string text = seeds.Chunk(12);
         if (i % 4 == 1) text += "\r\r\n\n\r" + seeds.Line();
+        if (i % 4 == 2) {
+            // A UTF-8 text file (some with a byte order mark), whole, with no line store operations.
+            try {
+                seeds.Write("lines", i, platform::EncodeText(text, {platform::TextEncoding::Utf8, i % 8 == 2, platform::LineEnd::Lf}));
+                continue;
+            } catch (const platform::TextError&) {
+            }
+        }
         for (int op = 0; op < 10; ++op) text += '\xFF' + std::string(1, static_cast<char>(seeds.Next() % 256)) + seeds.Line();
         seeds.Write("lines", i, text);
     }

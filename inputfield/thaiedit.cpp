@@ -285,14 +285,54 @@ void TThaiedit::ShowChoice(unsigned char byte) {
 
 // ---- Mouse ----------------------------------------------------------------------------------
 
-void TThaiedit::MouseDown(platform::MouseButton, platform::ShiftState, int x, int y) {
+void TThaiedit::MouseDown(platform::MouseButton button, platform::ShiftState, int x, int y) {
     if (y > RowHeight) return;  // line 2 is display only
+    const bool paste = button == platform::MouseButton::Middle;
+    if (paste && !platform::HasPrimarySelection()) return;
     Unhighlight();
     WithdrawOffer();
     SelectedAll = false;
     HideCursor();
     CursorCol = std::max(0, x) / CellWidth + LeftCol;
     DrawCursor();
+    if (paste) Paste(platform::ClipSource::Primary);
+}
+
+void TThaiedit::Paste(platform::ClipSource source) {
+    if (!platform::ClipboardHasText(source)) return;
+    PasteText(platform::ClipboardIncomingText(source));
+}
+
+bool TThaiedit::PasteText(const platform::IncomingText& text) {
+    // The field holds one line: the text up to its first line break (or NUL).
+    const size_t length = std::min(text.bytes.find_first_of(std::string_view("\r\n\0", 3)), text.bytes.size());
+    if (length == 0) return false;
+    if (!platform::AgreeToReplacements(text.firstUnencodableAt < length ? text.firstUnencodable : 0)) return false;
+    WithdrawOffer();
+    HideCursor();
+    if (SelectedAll) {
+        // Like typing, a paste replaces the highlighted text.
+        SelectedAll = false;
+        text_.clear();
+        CursorCol = 0;
+        LeftCol = 0;
+        PaintAll();
+    }
+    const int cells = thai::CellCount(text_);
+    if (cells < CursorCol) text_.append(static_cast<size_t>(CursorCol - cells), ' ');
+    const size_t at = static_cast<size_t>(thai::CellToPos(text_, CursorCol) - 1);
+    text_.insert(at, text.bytes, 0, length);
+    // A mark at the start joins the cell before the cursor, which is drawn again too.
+    const int from = std::max(CursorCol - 1, 0);
+    CursorCol = thai::CellCount(std::string_view(text_).substr(0, at + length));
+    thai::TrimTrailing(text_);
+    if (FollowCursor())
+        PaintAll();
+    else
+        DrawLine1(from, LeftCol + VisibleCols);
+    DrawCursor();
+    FireChange();
+    return true;
 }
 
 void TThaiedit::mousePressEvent(QMouseEvent* event) {

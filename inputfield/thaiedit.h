@@ -20,7 +20,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/keysink.h"
+#include "platform/clipboard.h"
+#include "platform/qt_keysink.h"
 #include "platform/surface.h"
 #include "platform/types.h"
 #include "script/customthai.h"
@@ -90,8 +91,15 @@ public:
     // Inserts one byte at the cursor by the mark rule; fires OnChange for every accepted byte.
     void InsertChar(unsigned char key);
     void ShowChoice(unsigned char byte) override;
-    // A mouse press of any button at client (x, y): moves the cursor on line 1.
+    // A mouse press of any button at client (x, y): moves the cursor on line 1. The middle button
+    // then pastes the primary selection there; where the platform has none, it does nothing.
     void MouseDown(platform::MouseButton button, platform::ShiftState shift, int x, int y);
+    // Pastes the clipboard text (or the primary selection's) at the cursor, or a text from another
+    // program (PasteText): only its first line, as the field holds one line, and with "?" for the
+    // characters TIS-620 lacks only when the user agrees. Fires OnChange; returns whether anything
+    // was pasted.
+    void Paste(platform::ClipSource source = platform::ClipSource::Clipboard);
+    bool PasteText(const platform::IncomingText& text);
 
     // ---- Drawing ---------------------------------------------------------------------------
     // Repaints a clip rectangle of the client area into the backing image.

@@ -4,8 +4,10 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <cstdio>
 
 #include "platform/cp874.h"
+#include "platform/services.h"
 
 namespace platform {
 
@@ -75,13 +77,31 @@ bool ClipboardHasText(ClipSource source) {
 IncomingText FromUnicode(std::u32string_view text) {
     IncomingText in;
     in.bytes = EncodeCp874(text);
-    for (char32_t ch : text) {
-        if (UnicodeToCp874(ch) < 0) {
-            in.firstUnencodable = ch;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (UnicodeToCp874(text[i]) < 0) {
+            in.firstUnencodable = text[i];
+            in.firstUnencodableAt = i;  // one byte for every character
             break;
         }
     }
     return in;
+}
+
+bool AgreeToReplacements(char32_t firstUnencodable) {
+    // Nothing of the user's text is replaced by "?" without a word.
+    if (!firstUnencodable) return true;
+    const std::string question = CharacterName(firstUnencodable) +
+                                 " and any other character that TIS-620 lacks would be pasted as \"?\"."
+                                 " Paste with these replacements?";
+    return Current().AskQuestion(question) == mrYes;
+}
+
+std::string CharacterName(char32_t ch) {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));
+    std::string name = code;
+    if (ch < 0x20 || (ch >= 0x7F && ch < 0xA0) || (ch >= 0xD800 && ch < 0xE000) || ch > 0x10FFFF) return name;
+    return name + " (" + QString::fromUcs4(&ch, 1).toStdString() + ")";
 }
 
 // Line breaks are left as they are: CR LF stays CR LF, a bare LF stays LF; the split rules of the

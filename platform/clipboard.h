@@ -15,8 +15,17 @@ namespace platform {
 struct IncomingText {
     std::string bytes;
     char32_t firstUnencodable = 0;
+    size_t firstUnencodableAt = std::string::npos;  // its '?' in `bytes`
 };
 IncomingText FromUnicode(std::u32string_view text);
+// How the user is told of such a character: "U+00E9 (é)", its code and, unless it is a control
+// character or no character at all, itself (UTF-8).
+std::string CharacterName(char32_t ch);
+
+// Asks the user, through the platform services, whether a text whose first character without a
+// TIS-620 byte is `firstUnencodable` may be pasted with "?" for every such character; true when
+// there is none (0) or the user answers Yes. Every paste of another program's text asks this.
+bool AgreeToReplacements(char32_t firstUnencodable);
 
 // Where pasted text comes from: the clipboard, or the primary selection (a middle click).
 enum class ClipSource { Clipboard, Primary };

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace platform {
@@ -86,7 +87,7 @@ namespace {
 
 }  // namespace
 
-std::string ReadFileBytes(const std::string& path) {
+void ReadFilePieces(const std::string& path, const std::function<bool(std::string_view, size_t)>& piece) {
     // Without blocking: opening a FIFO for reading would otherwise wait for a writer for ever.
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) Fail("Cannot open", path, errno);
@@ -99,8 +100,7 @@ std::string ReadFileBytes(const std::string& path) {
     if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > limit) FailTooLarge(path, limit);
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
-    std::string data;
-    if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+    size_t total = 0;
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(fd.get(), buf, sizeof buf);
@@ -110,9 +110,19 @@ std::string ReadFileBytes(const std::string& path) {
         }
         if (n == 0) break;
         // A file that grows while it is read is held to the same limit.
-        if (data.size() + static_cast<size_t>(n) > limit) FailTooLarge(path, limit);
-        data.append(buf, static_cast<size_t>(n));
+        total += static_cast<size_t>(n);
+        if (total > limit) FailTooLarge(path, limit);
+        if (!piece(std::string_view(buf, static_cast<size_t>(n)), static_cast<size_t>(st.st_size))) break;
     }
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::string data;
+    ReadFilePieces(path, [&data](std::string_view piece, size_t size) {
+        if (data.empty()) data.reserve(size);
+        data.append(piece);
+        return true;
+    });
     return data;
 }
 

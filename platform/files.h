@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -17,6 +18,10 @@ public:
 // Throws FileError when the file cannot be opened or read, is not a regular file (a FIFO, a device,
 // a folder), or is larger than LargestReadableFile().
 std::string ReadFileBytes(const std::string& path);
+
+// Reads a file as ReadFileBytes does, handing it over in pieces of up to 64 KB as they are read,
+// each with the size the file had when it was opened; `piece` returns false to stop the reading.
+void ReadFilePieces(const std::string& path, const std::function<bool(std::string_view piece, size_t fileSize)>& piece);
 
 // The largest file that is read: a quarter of the machine's memory, at most 2 GB.
 size_t LargestReadableFile();

@@ -1,5 +1,6 @@
-// Windows that host a Thai control: backing image, scroll bars, paint and mouse routing.
-#include "platform/host.h"
+// Windows that host a Thai control: backing image, scroll bars, paint and mouse routing, and the
+// control's keyboard sink.
+#include "platform/qt_host.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -9,7 +10,6 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "platform/keysink.h"
 
 namespace platform {
 
@@ -44,7 +44,11 @@ ThaiHost::ThaiHost(QWidget* parent) : QAbstractScrollArea(parent) {
     SyncImageSize();
 }
 
-ThaiHost::~ThaiHost() { canvas_.Flush(); }
+// The sink goes first, while its keys can still find out that nothing takes them.
+ThaiHost::~ThaiHost() {
+    DeleteKeySink();
+    canvas_.Flush();
+}
 
 const QImage& ThaiHost::BackingImage() const {
     const_cast<Surface&>(canvas_).Flush();
@@ -160,8 +164,39 @@ void ThaiHost::resizeEvent(QResizeEvent* event) {
     }
 }
 
+KeySink* ThaiHost::CreateKeySink() {
+    DeleteKeySink();
+    sink_ = new KeySink(viewport(), true);
+    // A child made after its window was shown stays hidden, and a hidden widget takes no focus.
+    sink_->show();
+    sink_->OnKeyDown = [this](int& key, ShiftState shift) {
+        if (handler_) handler_->HostKeyDown(key, shift);
+    };
+    sink_->OnKeyPress = [this](unsigned char& key) {
+        if (handler_) handler_->HostKeyPress(key);
+    };
+    sink_->OnFocusOut = [this] {
+        if (handler_) handler_->HostFocusOut();
+    };
+    return sink_;
+}
+
+// The sink's keys stop before it goes: deleting a widget that holds the focus moves the focus.
+void ThaiHost::DeleteKeySink() {
+    if (!sink_) return;
+    KeySink* sink = sink_;
+    sink_ = nullptr;
+    sink->OnKeyDown = nullptr;
+    sink->OnKeyPress = nullptr;
+    sink->OnFocusOut = nullptr;
+    delete sink;
+}
+
+KeySink* ThaiHost::Sink() const { return sink_; }
+
 void ThaiHost::mousePressEvent(QMouseEvent* event) {
     QWidget* target = focusTarget_;
+    if (!target) target = sink_;
     if (!target) target = findChild<KeySink*>(QString(), Qt::FindDirectChildrenOnly);
     if (!target) target = viewport()->findChild<KeySink*>(QString(), Qt::FindDirectChildrenOnly);
     if (target && !target->hasFocus()) target->setFocus(Qt::MouseFocusReason);

@@ -1,16 +1,17 @@
-// Windows that host a Thai control. A Thai control has no area of its own: it draws on its
-// host's client area through the host's backing image, uses the host's two scroll bars and
-// takes the host's paint, resize and mouse events.
+// Windows that host a Thai control, as the control sees them. A Thai control has no area of its
+// own: it draws on its host's client area through the host's canvas, uses the host's two scroll
+// bars, takes the host's paint, resize and mouse events, and gets its keys from a keyboard sink
+// the host makes for it. The window itself (ThaiHost) is in platform/qt_host.h.
 #pragma once
 
-#include <QAbstractScrollArea>
-#include <QImage>
-#include <functional>
-
+#include "platform/lifetime.h"
 #include "platform/surface.h"
 #include "platform/types.h"
 
 namespace platform {
+
+// The keyboard sink widget of a control (platform/qt_keysink.h).
+class KeySink;
 
 // What a Thai control does with its host's events.
 class HostHandler {
@@ -22,88 +23,66 @@ public:
     virtual void HostMouseDown(MouseButton button, ShiftState state, int x, int y) = 0;
     virtual void HostMouseMove(ShiftState state, int x, int y) = 0;
     virtual void HostMouseUp(MouseButton button, ShiftState state, int x, int y) = 0;
+    // From the host's keyboard sink (see Host::CreateKeySink): a key went down (its virtual key
+    // code), a character was typed (one Windows-874 byte), the sink lost the focus.
+    virtual void HostKeyDown(int& /*key*/, ShiftState /*shift*/) {}
+    virtual void HostKeyPress(unsigned char& /*key*/) {}
+    virtual void HostFocusOut() {}
 };
 
 enum class ScrollBar { Horizontal, Vertical };
 
 // The client area of a window that hosts a Thai control. It owns the backing image of the
-// client area; the control draws into it at once through Canvas(), and the widget copies changed
-// areas to the screen. An area exposed by the window system is copied from the image; areas the
-// image does not hold yet (a resize, Invalidate, a scroll by the user) are repainted by the
-// handler first.
-class ThaiHost : public QAbstractScrollArea {
-    Q_OBJECT
+// client area; the control draws into it at once through Canvas(), and the window copies changed
+// areas to the screen. The window's widget tree owns the host and may delete it before the
+// control: a WeakRef<Host> tells.
+class Host {
 public:
-    explicit ThaiHost(QWidget* parent = nullptr);
-    ~ThaiHost() override;
-
-    void SetHandler(HostHandler* handler) { handler_ = handler; }
-    HostHandler* Handler() const { return handler_; }
+    virtual void SetHandler(HostHandler* handler) = 0;
+    virtual HostHandler* Handler() const = 0;
 
     // The drawing surface on the backing image of the client area.
-    Surface& Canvas() { return canvas_; }
-    const QImage& BackingImage() const;  // flushes pending painting
-    int ClientWidth() const;
-    int ClientHeight() const;
+    virtual Surface& Canvas() = 0;
+    virtual int ClientWidth() const = 0;
+    virtual int ClientHeight() const = 0;
 
     // Window colour: the colour newly exposed areas start with.
-    void SetColor(Color c) { color_ = c; }
+    virtual void SetColor(Color c) = 0;
 
     // Scroll bars, in pixels. Always shown; setting a position clamps it to 0..range; the
     // window never scrolls by itself: moving a bar asks the handler to repaint.
-    void SetScrollRange(ScrollBar bar, int range);
-    int ScrollRange(ScrollBar bar) const;
-    void SetScrollPos(ScrollBar bar, int pos);
-    int ScrollPos(ScrollBar bar) const;
-    void SetScrollStep(ScrollBar bar, int step);
-    int ScrollStep(ScrollBar bar) const;
+    virtual void SetScrollRange(ScrollBar bar, int range) = 0;
+    virtual int ScrollRange(ScrollBar bar) const = 0;
+    virtual void SetScrollPos(ScrollBar bar, int pos) = 0;
+    virtual int ScrollPos(ScrollBar bar) const = 0;
+    virtual void SetScrollStep(ScrollBar bar, int step) = 0;
+    virtual int ScrollStep(ScrollBar bar) const = 0;
 
     // Asks the handler to repaint the whole client area (soon, from the event loop).
-    void Invalidate();
+    virtual void Invalidate() = 0;
     // Runs the pending repaint requests now (tests use this instead of waiting for events).
-    void PaintPending();
+    virtual void PaintPending() = 0;
 
-    void SetPointer(PointerShape shape);
-    PointerShape Pointer() const { return pointer_; }
+    virtual void SetPointer(PointerShape shape) = 0;
+    virtual PointerShape Pointer() const = 0;
 
-    // The host whose client area lies under a point of the screen, or nullptr.
-    static ThaiHost* HostAt(const QPoint& globalPos);
+    // Makes the control's keyboard sink: a widget in the client area that takes the focus when
+    // the area is clicked and hands its keys to the handler (HostKeyDown, HostKeyPress,
+    // HostFocusOut). A sink made before is deleted first. The host owns the sink.
+    virtual KeySink* CreateKeySink() = 0;
+    // Deletes the sink, if there is one; its keys stop at once.
+    virtual void DeleteKeySink() = 0;
 
-    // Where a mouse-button release goes. Qt hands the release to the widget that took the
-    // press; a right-button release belongs to the host under the pointer instead (nullptr when
-    // the pointer is over no host's client area), so that a right-button drag can end in
-    // another window. Other releases stay with the host that took the press.
-    static ThaiHost* ReleaseTarget(ThaiHost* pressed, Qt::MouseButton button, const QPoint& globalPos);
-    // Hands a release at a point of the screen to the handler, in this host's client pixels.
-    void DeliverMouseUp(MouseButton button, ShiftState state, const QPoint& globalPos);
-
-    // The widget that takes the keyboard focus when the client area is clicked (the control's
-    // keyboard sink); by default a KeySink that is a direct child of the host or its viewport.
-    void SetFocusTarget(QWidget* widget) { focusTarget_ = widget; }
+    const Lifetime& Alive() const { return alive_; }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void scrollContentsBy(int dx, int dy) override;
-    // The right button selects and drags text here; no context menu of an enclosing window.
-    void contextMenuEvent(QContextMenuEvent* event) override;
+    Host() = default;
+    ~Host() = default;  // the window is deleted as a widget, never through this interface
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
 
 private:
-    void SyncImageSize();
-    HostHandler* handler_ = nullptr;
-    QImage image_;
-    Surface canvas_;
-    Color color_ = clWhite;
-    QRegion pending_;  // areas the handler must repaint
-    PointerShape pointer_ = PointerShape::IBeam;
-    bool painting_ = false;     // inside the handler's HostPaint
-    bool settingPos_ = false;   // the program, not the user, is moving a scroll bar
-    QWidget* focusTarget_ = nullptr;
-    void RunPending();
-    QScrollBar* Bar(ScrollBar bar) const;
+    Lifetime alive_;
 };
 
 }  // namespace platform

@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "platform/keysink.h"
+#include "platform/qt_keysink.h"
 
 namespace platform {
 

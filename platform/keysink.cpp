@@ -1,5 +1,5 @@
 // The keyboard sink: key codes and typed characters for a Thai control.
-#include "platform/keysink.h"
+#include "platform/qt_keysink.h"
 
 #include <QApplication>
 #include <QFocusEvent>

@@ -1,5 +1,5 @@
 // The real platform services: Qt's dialogs and message boxes.
-#include "platform/services.h"
+#include "platform/qt_services.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -138,7 +138,7 @@ bool Services::PrintDialog() {
     return dialog.exec() == QDialog::Accepted;
 }
 
-void Services::PrintPreview(QPrinter& printer, const std::function<void(QPrinter*)>& paint) {
+void QtServices::PrintPreview(QPrinter& printer, const std::function<void(QPrinter*)>& paint) {
     QPrintPreviewDialog dialog(&printer, DialogParent());
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&paint](QPrinter* p) { paint(p); });
     dialog.exec();
@@ -178,7 +178,7 @@ void Services::ShowWarning(const std::string& text) {
     box.exec();
 }
 
-int Services::ShowModal(QDialog& dialog) { return dialog.exec(); }
+int QtServices::ShowModal(QDialog& dialog) { return dialog.exec(); }
 
 namespace {
 QuestionWindow& TheQuestionWindow() {
@@ -189,9 +189,15 @@ QuestionWindow& TheQuestionWindow() {
 
 void SetQuestionWindow(QuestionWindow window) { TheQuestionWindow() = std::move(window); }
 
+// The question window goes through these services' ShowModal when they have one (tests answer
+// it there).
 int Services::AskQuestion(const std::string& text) {
-    if (const QuestionWindow& window = TheQuestionWindow())
-        if (QDialog* dialog = window(text)) return ShowModal(*dialog);
+    if (const QuestionWindow& window = TheQuestionWindow()) {
+        if (QDialog* dialog = window(text)) {
+            auto* qt = dynamic_cast<QtServices*>(this);
+            return qt ? qt->ShowModal(*dialog) : dialog->exec();
+        }
+    }
     const auto answer = QMessageBox::question(DialogParent(), AppTitle(), QString::fromStdString(text),
                                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     return answer == QMessageBox::Yes ? mrYes : answer == QMessageBox::No ? mrNo : mrCancel;
@@ -206,11 +212,18 @@ void Services::ProcessMessages() { QCoreApplication::processEvents(); }
 
 namespace {
 Services* installed = nullptr;
-}
 
-Services& Current() {
-    static Services real;
-    return installed ? *installed : real;
+QtServices& Real() {
+    static QtServices real;
+    return real;
+}
+}  // namespace
+
+Services& Current() { return installed ? *installed : Real(); }
+
+QtServices& CurrentQt() {
+    if (auto* qt = dynamic_cast<QtServices*>(&Current())) return *qt;
+    return Real();
 }
 
 void Install(Services* services) { installed = services; }

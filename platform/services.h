@@ -1,17 +1,15 @@
 // Platform services reached through one replaceable interface, so that tests can answer file
 // dialogs and questions and watch messages: dialogs, messages, the modal run of the program's own
-// windows, the default error report, and running pending events from inside a long loop.
+// windows, the default error report, and running pending events from inside a long loop. What
+// takes Qt types (a window shown modally, the print preview, dialog filters in Qt's form) is in
+// platform/qt_services.h.
 #pragma once
 
-#include <QDialog>
-#include <QStringList>
 #include <exception>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
-
-class QPrinter;
 
 namespace platform {
 
@@ -54,17 +52,12 @@ public:
     // A save dialog whose file types are the request's encodings, each under every filter entry.
     virtual std::optional<SaveChoice> SaveFileDialogWithEncoding(const FileDialogRequest& request);
     virtual bool PrintDialog();
-    // Shows the pages that `paint` draws on the printer (and redraws after a change of the page
-    // set-up) until the user closes the preview.
-    virtual void PrintPreview(QPrinter& printer, const std::function<void(QPrinter*)>& paint);
     virtual std::optional<FontChoice> FontDialog(const FontChoice& initial);
     // A simple message with an OK button, titled with the application title.
     virtual void ShowMessage(const std::string& text);
     virtual void ShowWarning(const std::string& text);
-    // Shows one of the program's own windows modally and returns its modal result.
-    virtual int ShowModal(QDialog& dialog);
     // A Yes/No/Cancel question in the program's own question window (see SetQuestionWindow),
-    // shown through ShowModal; returns mrYes, mrNo or mrCancel.
+    // shown through QtServices::ShowModal; returns mrYes, mrNo or mrCancel.
     virtual int AskQuestion(const std::string& text);
     // The default error report: shows the message of an error that ended a command.
     virtual void ReportError(const std::string& message);
@@ -72,23 +65,11 @@ public:
     virtual void ProcessMessages();
 };
 
-// The program's own Yes/No/Cancel question window, set by the application when it creates it
-// (nullptr when it goes): puts the question into the window and returns the window to be shown
-// modally. Without one, AskQuestion shows a standard question box.
-using QuestionWindow = std::function<QDialog*(const std::string& text)>;
-void SetQuestionWindow(QuestionWindow window);
-
 // The services in use; tests install their own.
 Services& Current();
 void Install(Services* services);  // nullptr restores the real services
 
-// The filter list of a file dialog in Qt's form: "Text|*.txt|All|*.*" becomes
-// {"Text (*.txt)", "All (*.*)"}.
-QStringList QtFilters(const std::string& filter);
 // A file name typed without extension gets the default extension ("txt" or ".txt").
-// The file types of a save dialog that offers encodings: every filter entry once per encoding,
-// "Textfiles, UTF-8 (*.txt)".
-QStringList QtEncodingFilters(const std::string& filter, const std::vector<std::string>& encodings);
 std::string WithDefaultExt(const std::string& path, const std::string& defaultExt);
 
 // The printer (pages, jobs, resolution), locale-aware comparison and number formatting, and the

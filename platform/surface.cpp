@@ -2,8 +2,11 @@
 //
 // Fills, stretched copies (plain and AND), hatches and straight horizontal or vertical lines are
 // written straight into the RGB32 pixels: they are what a repaint consists of and must be fast and
-// exact. QPainter is used only for text (surface_text.cpp) and slanted lines. Its painter is begun lazily and ended
-// before any direct pixel write, so the two never see a stale image.
+// exact. QPainter is used only for text (surface_text.cpp) and slanted lines. Its painter is begun
+// lazily and stays active between texts: the raster painter draws straight into the image's own
+// pixel buffer (painting detaches the image once, at the start, and a copy made while painting is
+// a deep one), so direct writes and painting see one buffer. Ending and beginning it for every
+// Latin character of a line of mixed text cost more than the whole rest of a repaint.
 #include "platform/surface.h"
 
 #include <QString>
@@ -85,6 +88,7 @@ QPainter& Surface::Painter() {
     if (!painter_) {
         painter_ = std::make_unique<QPainter>(image_);
         painterFontSet_ = false;
+        painterTextPen_ = kNoPen;
         ApplyPainterClip();
     }
     return *painter_;
@@ -118,16 +122,11 @@ void Surface::FillSolid(const Rect& r, Color c) {
     Rect v = Visible(r);
     if (v.Empty()) return;
     const QRgb px = kOpaque | Mapped(c);
-    if (painter_) {
-        // Text was drawn a moment ago: the painter fills as fast as a loop and saves ending it.
-        painter_->fillRect(QRect(v.left, v.top, v.Width(), v.Height()), QColor::fromRgb(px));
-    } else {
-        uchar* bits = image_->bits();
-        const qsizetype stride = image_->bytesPerLine();
-        for (int y = v.top; y < v.bottom; ++y) {
-            auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
-            std::fill(row + v.left, row + v.right, px);
-        }
+    uchar* bits = image_->bits();
+    const qsizetype stride = image_->bytesPerLine();
+    for (int y = v.top; y < v.bottom; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+        std::fill(row + v.left, row + v.right, px);
     }
     MarkDirty(v);
 }
@@ -137,7 +136,6 @@ void Surface::FillRect(const Rect& r) { FillSolid(r, fill_); }
 void Surface::FillHatched(const Rect& r, Color hatch) {
     Rect v = Visible(r);
     if (v.Empty()) return;
-    EndPainter();
     // A diagonal cross hatch on an 8-pixel grid, anchored to the surface's origin so that
     // neighbouring fills join seamlessly.
     const QRgb line = kOpaque | Mapped(hatch);
@@ -182,6 +180,7 @@ void Surface::LineTo(int x, int y) {
         QPainter& p = Painter();
         p.setRenderHint(QPainter::Antialiasing, false);
         p.setPen(QPen(ToQColor(Mapped(pen_)), w, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        painterTextPen_ = kNoPen;
         p.drawLine(x0, y0, x, y);
         MarkDirty(Visible(Rect{std::min(x0, x) - w, std::min(y0, y) - w, std::max(x0, x) + w + 1,
                                std::max(y0, y) + w + 1}));
@@ -199,7 +198,6 @@ void Surface::StretchDraw(const Rect& dest, const QImage& image, const Rect& src
     if (dest.Empty() || src.Empty() || image.isNull()) return;
     Rect v = Visible(dest);
     if (v.Empty()) return;
-    EndPainter();
 
     QImage converted;
     const QImage* from = &image;
@@ -254,6 +252,43 @@ void Surface::StretchDraw(const Rect& dest, const QImage& image, const Rect& src
             for (int i = first; i < last; ++i) d[i] &= (srow[map[i]] | kOpaque);
         } else {
             for (int i = first; i < last; ++i) d[i] = srow[map[i]] | kOpaque;
+        }
+    }
+    MarkDirty(v);
+}
+
+// The common case of the cell renderer: a glyph image or a strip of it scaled by a whole number.
+// Destination pixel (x, y) then shows source pixel (src.left + (x - dest.left) / k, likewise for
+// y), which is pixel (src.left * k + x - dest.left, src.top * k + y - dest.top) of the image
+// scaled by k: rows of the scaled image are copied as they are.
+void Surface::DrawImage(const Rect& dest, const ImageList& list, int index, const Rect& src) {
+    constexpr int kMaxScale = 8;
+    const int srw = src.Width(), srh = src.Height();
+    const int k = srw > 0 ? dest.Width() / srw : 0;
+    const bool whole = k >= 1 && k <= kMaxScale && dest.Width() == srw * k && dest.Height() == srh * k &&
+                       src.left >= 0 && src.top >= 0 && src.right <= list.Width() && src.bottom <= list.Height() &&
+                       index >= 0 && index < list.Count();
+    if (!whole) {
+        thread_local Bitmap work;
+        list.GetBitmap(index, work);
+        StretchDraw(dest, work, src);
+        return;
+    }
+    Rect v = Visible(dest);
+    if (v.Empty()) return;
+    const std::uint32_t* pixels = list.Scaled(index, k, monochrome_);
+    const qsizetype sstride = static_cast<qsizetype>(list.Width()) * k;
+    const std::uint32_t* s = pixels + (src.top * k + v.top - dest.top) * sstride + src.left * k + v.left - dest.left;
+    uchar* bits = image_->bits();
+    const qsizetype stride = image_->bytesPerLine();
+    const int w = v.Width();
+    const bool andMode = copyMode_ == CopyMode::SrcAnd;
+    for (int y = v.top; y < v.bottom; ++y, s += sstride) {
+        QRgb* d = reinterpret_cast<QRgb*>(bits + y * stride) + v.left;
+        if (andMode) {
+            for (int i = 0; i < w; ++i) d[i] &= s[i];
+        } else {
+            std::memcpy(d, s, static_cast<size_t>(w) * sizeof(QRgb));
         }
     }
     MarkDirty(v);
@@ -395,6 +430,7 @@ void ImageList::AddMasked(const Bitmap& strip, Color maskColor) {
         }
         images_.push_back(std::move(im));
     }
+    scaled_.clear();
 }
 
 const std::vector<std::uint32_t>& ImageList::Rendered(int index) const {
@@ -405,6 +441,38 @@ const std::vector<std::uint32_t>& ImageList::Rendered(int index) const {
         im.renderedBk = bk_;
     }
     return im.rendered;
+}
+
+const std::uint32_t* ImageList::Scaled(int index, int scale, bool monochrome) const {
+    constexpr size_t kSets = 4;
+    if (lastSet_ >= scaled_.size() || scaled_[lastSet_].bk != bk_ || scaled_[lastSet_].scale != scale ||
+        scaled_[lastSet_].monochrome != monochrome) {
+        size_t found = 0;
+        while (found < scaled_.size() && (scaled_[found].bk != bk_ || scaled_[found].scale != scale ||
+                                          scaled_[found].monochrome != monochrome))
+            ++found;
+        if (found == scaled_.size()) {
+            if (scaled_.size() == kSets) scaled_.erase(scaled_.begin());
+            scaled_.push_back(ScaledSet{bk_, scale, monochrome, {}});
+            found = scaled_.size() - 1;
+        }
+        lastSet_ = found;
+    }
+    ScaledSet& set = scaled_[lastSet_];
+    if (set.images.size() != images_.size()) set.images.resize(images_.size());
+    std::vector<std::uint32_t>& out = set.images[static_cast<size_t>(index)];
+    if (out.empty()) {
+        const std::vector<std::uint32_t>& px = Rendered(index);
+        const int sw = width_ * scale;
+        out.resize(static_cast<size_t>(sw) * static_cast<size_t>(height_ * scale));
+        for (int y = 0; y < height_ * scale; ++y)
+            for (int x = 0; x < sw; ++x) {
+                std::uint32_t c = px[static_cast<size_t>((y / scale) * width_ + x / scale)];
+                if (monochrome) c = kOpaque | ToMono(c & 0xFFFFFF);
+                out[static_cast<size_t>(y * sw + x)] = c;
+            }
+    }
+    return out.data();
 }
 
 void ImageList::GetBitmap(int index, Bitmap& dest) const {
@@ -426,11 +494,9 @@ void ImageList::GetBitmap(int index, Bitmap& dest) const {
 }
 
 void ImageList::Draw(Surface& surface, int x, int y, int index) const {
-    Bitmap b;
-    GetBitmap(index, b);
     CopyMode mode = surface.GetCopyMode();
     surface.SetCopyMode(CopyMode::SrcCopy);
-    surface.StretchDraw(Rect{x, y, x + width_, y + height_}, b, Rect{0, 0, width_, height_});
+    surface.DrawImage(Rect{x, y, x + width_, y + height_}, *this, index, Rect{0, 0, width_, height_});
     surface.SetCopyMode(mode);
 }
 
@@ -440,6 +506,7 @@ void ImageList::Assign(const ImageList& other) {
     height_ = other.height_;
     bk_ = other.bk_;
     images_ = other.images_;
+    scaled_.clear();
 }
 
 QImage ResizedBackingImage(const QImage& old, QSize size, Color fill) {

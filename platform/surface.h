@@ -25,6 +25,7 @@ enum class CopyMode { SrcCopy, SrcAnd };
 enum FontStyle : int { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 
 class Bitmap;
+class ImageList;
 
 class Surface {
 public:
@@ -90,6 +91,10 @@ public:
     CopyMode GetCopyMode() const { return copyMode_; }
     void StretchDraw(const Rect& dest, const Bitmap& bitmap, const Rect& src);
     void StretchDraw(const Rect& dest, const QImage& image, const Rect& src);
+    // Draws image `index` of `list` on the list's background colour exactly as GetBitmap followed
+    // by StretchDraw would, without the intermediate bitmap: whole-number scales are copied row by
+    // row from the list's scaled images.
+    void DrawImage(const Rect& dest, const ImageList& list, int index, const Rect& src);
 
     // Drawing is clipped to this rectangle (the whole surface when empty).
     void SetClipRect(const Rect& r);
@@ -142,6 +147,9 @@ private:
     mutable std::unique_ptr<QFontMetrics> metrics_;
     mutable int ascent_ = 0;
     bool painterFontSet_ = false;
+    // The text pen the painter holds (kNoPen: none yet, or a line pen since).
+    static constexpr std::uint32_t kNoPen = 0xFFFFFFFFu;
+    std::uint32_t painterTextPen_ = kNoPen;
     // Shaped texts of the current font: a cell's text is laid out once, then drawn as glyphs.
     struct Shaped {
         QList<QGlyphRun> runs;
@@ -217,6 +225,11 @@ public:
     // Makes this list a copy of another.
     void Assign(const ImageList& other);
 
+    // Image `index` rendered on the background colour, each pixel repeated `scale` times across
+    // and down ((Width() * scale) x (Height() * scale) opaque RGB32 pixels, black and white only
+    // when `monochrome`). Kept until the list changes; `index` and `scale` must be valid.
+    const std::uint32_t* Scaled(int index, int scale, bool monochrome) const;
+
     // Raw access for fast paths: image `index` as width*height pixels, and whether each is masked.
     const std::vector<Color>& Pixels(int index) const { return images_[static_cast<size_t>(index)].pixels; }
     const std::vector<bool>& Mask(int index) const { return images_[static_cast<size_t>(index)].mask; }
@@ -233,6 +246,17 @@ private:
     int width_, height_;
     Color bk_ = clWhite;
     std::vector<Image> images_;
+    // Scaled renderings for one background colour, scale and colour depth, each image made on
+    // first use. A few sets are kept: painting switches between the plain and the highlight
+    // background at every selection edge.
+    struct ScaledSet {
+        Color bk;
+        int scale;
+        bool monochrome;
+        std::vector<std::vector<std::uint32_t>> images;
+    };
+    mutable std::vector<ScaledSet> scaled_;
+    mutable size_t lastSet_ = 0;
 };
 
 // A backing image resized for a window of `size`: the old pixels that still fit are kept, the

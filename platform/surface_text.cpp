@@ -141,7 +141,11 @@ QPainter& Surface::TextPainter() {
         p.setFont(*font_);
         painterFontSet_ = true;
     }
-    p.setPen(ToQColor(Mapped(fontColor_)));
+    const Color text = Mapped(fontColor_);
+    if (painterTextPen_ != text) {
+        p.setPen(ToQColor(text));
+        painterTextPen_ = text;
+    }
     p.setRenderHint(QPainter::TextAntialiasing, !monochrome_);
     return p;
 }

@@ -85,7 +85,7 @@ int LatinTop(const TCustomthai& cell, const platform::Surface& surface) {
 
 }  // namespace
 
-TCustomthai::TCustomthai() : WorkBitmap(kGlyphWidth, kGlyphHeight) {
+TCustomthai::TCustomthai() {
     CellWidth = 12;
     RowHeight = 16;
     SourceRect.left = 0;
@@ -135,12 +135,18 @@ void TCustomthai::DrawCell(platform::Surface& surface, std::string_view text, in
     const int length = static_cast<int>(text.size());
     const int left = DrawX;
     DrawX += CellWidth;
-    surface.FillRect({left, DrawY, left + CellWidth, DrawY + RowHeight});
-    if (i <= 0 || i > length) return;
-
     auto byteAt = [&](int pos) -> unsigned char {
         return pos >= 1 && pos <= length ? static_cast<unsigned char>(text[static_cast<size_t>(pos - 1)]) : 0;
     };
+    if (FillsGlyphBand(surface, byteAt(i))) {
+        // The base glyph is copied over the whole band from BaseLevel: only the strips above
+        // and below it need the fill colour.
+        surface.FillRect({left, DrawY, left + CellWidth, DrawY + BaseLevel});
+        surface.FillRect({left, DrawY + BaseLevel + GlyphHeight, left + CellWidth, DrawY + RowHeight});
+    } else {
+        surface.FillRect({left, DrawY, left + CellWidth, DrawY + RowHeight});
+    }
+    if (i <= 0 || i > length) return;
 
     if (Graphicsize == 0) {
         int j = i;
@@ -187,10 +193,7 @@ void TCustomthai::DrawCell(platform::Surface& surface, std::string_view text, in
             SourceRect.bottom = lower ? kLowerMarkBottom : kUpperMarkBottom;
         }
         const platform::Rect dest{left, DrawY + level, left + CellWidth, DrawY + level + (mark ? MarkHeight : GlyphHeight)};
-        if (index < glyphs->Count()) {
-            glyphs->GetBitmap(index, WorkBitmap);
-            surface.StretchDraw(dest, WorkBitmap, SourceRect);
-        }
+        if (index < glyphs->Count()) surface.DrawImage(dest, *glyphs, index, SourceRect);
 
         ++i;
         c = byteAt(i);
@@ -223,6 +226,15 @@ void TCustomthai::DrawGlyphAt(platform::Surface& surface, int row, unsigned char
     if (index >= glyphs->Count()) return;
     SourceRect.top = 0;
     SourceRect.bottom = kGlyphHeight;
-    glyphs->GetBitmap(index, WorkBitmap);
-    surface.StretchDraw({DrawX, DrawY + BaseLevel, DrawX + CellWidth, DrawY + BaseLevel + GlyphHeight}, WorkBitmap, SourceRect);
+    surface.DrawImage({DrawX, DrawY + BaseLevel, DrawX + CellWidth, DrawY + BaseLevel + GlyphHeight}, *glyphs, index,
+                      SourceRect);
+}
+
+bool TCustomthai::FillsGlyphBand(const platform::Surface& surface, unsigned char first) const {
+    if (Graphicsize < 1 || surface.GetCopyMode() != platform::CopyMode::SrcCopy) return false;
+    if (!thai::GlyphChars.contains(first) || thai::CombiningMarks.contains(first)) return false;
+    const int index = first == 0x2A ? kAsteriskSlot - 0xA0 : first == 0x20 ? 0 : first - 0xA0;
+    const platform::ImageList* glyphs = Glyphs();
+    return index < glyphs->Count() && SourceRect.left >= 0 && SourceRect.right <= glyphs->Width() &&
+           SourceRect.left < SourceRect.right && CellWidth > 0 && GlyphHeight > 0;
 }

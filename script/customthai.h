@@ -69,5 +69,8 @@ protected:
     // `key` is what to insert, mapped through the Thai layout when that is on.
     bool TakeOffer(unsigned char& key);
 
-    platform::Bitmap WorkBitmap;  // one glyph image at a time
+private:
+    // Whether a cell whose first byte is `first` gets its base glyph drawn from the glyph images
+    // over the full cell width and GlyphHeight rows: copied, so it covers whatever lay there.
+    bool FillsGlyphBand(const platform::Surface& surface, unsigned char first) const;
 };

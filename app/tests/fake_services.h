@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/umsgbox.h"
-#include "platform/services.h"
+#include "platform/qt_services.h"
 
-class ScriptedServices : public platform::Services {
+class ScriptedServices : public platform::QtServices {
 public:
     ScriptedServices() { platform::Install(this); }
     ~ScriptedServices() override { platform::Install(nullptr); }

@@ -385,7 +385,7 @@ TEST_F(MainWindowTest, PasteOfCharactersOutsideTis620AsksInTheMessageBoxFirst) {
         EXPECT_EQ(fmsgbox->btnyes->y(), 44);
         fmsgbox->btncancel->click();
     });
-    EXPECT_EQ(platform::Current().ShowModal(*fmsgbox), platform::mrCancel);
+    EXPECT_EQ(platform::CurrentQt().ShowModal(*fmsgbox), platform::mrCancel);
     platform::Install(&services);
 }
 
@@ -491,12 +491,12 @@ TEST_F(MainWindowTest, MessageBoxAnswersYesNoCancelAndIgnoresEsc) {
         EXPECT_TRUE(fmsgbox->isVisible());
         fmsgbox->btnno->click();
     });
-    result = platform::Current().ShowModal(*fmsgbox);
+    result = platform::CurrentQt().ShowModal(*fmsgbox);
     EXPECT_EQ(result, platform::mrNo);
     QTimer::singleShot(0, [&] { fmsgbox->btncancel->click(); });
-    EXPECT_EQ(platform::Current().ShowModal(*fmsgbox), platform::mrCancel);
+    EXPECT_EQ(platform::CurrentQt().ShowModal(*fmsgbox), platform::mrCancel);
     QTimer::singleShot(0, [&] { fmsgbox->btnyes->click(); });
-    EXPECT_EQ(platform::Current().ShowModal(*fmsgbox), platform::mrYes);
+    EXPECT_EQ(platform::CurrentQt().ShowModal(*fmsgbox), platform::mrYes);
     EXPECT_EQ(fmsgbox->btnyes->text().toStdString(), "yes");
     EXPECT_EQ(fmsgbox->btnno->text().toStdString(), "no");
     EXPECT_EQ(fmsgbox->btncancel->text().toStdString(), "cancel");
@@ -509,7 +509,7 @@ TEST_F(MainWindowTest, MessageBoxAnswersYesNoCancelAndIgnoresEsc) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             if (fmsgbox->isVisible()) fmsgbox->done(-1);
         });
-        EXPECT_EQ(platform::Current().ShowModal(*fmsgbox), answers[tabs]) << tabs << " tabs";
+        EXPECT_EQ(platform::CurrentQt().ShowModal(*fmsgbox), answers[tabs]) << tabs << " tabs";
     }
     platform::Install(&services);
 }

@@ -129,7 +129,8 @@ TEST_F(VirtualKeyboardTest, KeysClickedPastTheRightEdgeScrollTheEditorsScreen) {
     for (int k = 0; k < cols + 2; ++k) Click(Fthaivk->Key(k % 2 ? "kho_khai" : "ko_kai"));
     EXPECT_EQ(memo.LeftCol, 3);
     // What the clicks drew is what a repaint of the whole view draws.
-    platform::ThaiHost* host = memo.Parent();
+    platform::ThaiHost* host = fmekalon->host;
+    ASSERT_EQ(memo.Parent(), host);
     QApplication::processEvents();
     host->PaintPending();
     const QImage drawn = host->BackingImage().copy();

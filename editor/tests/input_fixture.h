@@ -12,7 +12,7 @@
 #include <string>
 
 #include "editor/thaimemo.h"
-#include "platform/host.h"
+#include "platform/qt_host.h"
 #include "script/customthai.h"
 #include "testing/bytes.h"
 

@@ -19,6 +19,30 @@ TEST_F(TypingTest, EnglishLayoutInsertsKeysAsTyped) {
     EXPECT_TRUE(memo->Modified);
 }
 
+// Attached to another window, the control takes that window's keys and leaves the first one
+// without handler or sink; deleted, it leaves its window the same way. A window that its widget
+// tree deletes first leaves a control that can still be deleted.
+TEST_F(TypingTest, KeysFollowTheControlToItsHostAndStopWhenEitherGoes) {
+    auto other = std::make_unique<platform::ThaiHost>();
+    other->resize(300, 200);
+    other->show();
+    memo->Attach(other.get());
+    EXPECT_EQ(host->Handler(), nullptr);
+    EXPECT_EQ(host->Sink(), nullptr);
+    ASSERT_EQ(other->Sink(), memo->tcm);
+    Type("dj");
+    EXPECT_EQ(Line(0), "dj");
+
+    memo.reset();
+    EXPECT_EQ(other->Handler(), nullptr);
+    EXPECT_EQ(other->Sink(), nullptr);
+
+    memo = std::make_unique<TThaimemo>();
+    memo->Attach(other.get());
+    other.reset();
+    memo.reset();
+}
+
 TEST_F(TypingTest, ThaiLayoutMapsKeysAndAttachesTheTone) {
     memo->SetThaiKeyboard(true);
     ASSERT_TRUE(memo->ThaiKeyboard);

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "editor/thaimemo.h"
-#include "platform/host.h"
+#include "platform/qt_host.h"
 #include "script/customthai.h"
 
 namespace keystest {

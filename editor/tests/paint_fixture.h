@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "editor/thailist.h"
-#include "platform/host.h"
+#include "platform/qt_host.h"
 #include "script/customthai.h"
 #include "script/tests/render_glyphs.h"
 #include "script/thai.h"

@@ -3,11 +3,14 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTest>
+#include <string>
 #include <vector>
 
-#include "platform/host.h"
+#include "platform/lifetime.h"
+#include "platform/qt_host.h"
 
 namespace platform {
 namespace {
@@ -42,6 +45,9 @@ public:
     void HostMouseDown(MouseButton b, ShiftState s, int x, int y) override { mouse.push_back({'d', b, s, x, y}); }
     void HostMouseMove(ShiftState s, int x, int y) override { mouse.push_back({'m', MouseButton::Left, s, x, y}); }
     void HostMouseUp(MouseButton b, ShiftState s, int x, int y) override { mouse.push_back({'u', b, s, x, y}); }
+    void HostKeyDown(int& key, ShiftState) override { keys.push_back(key); }
+    void HostKeyPress(unsigned char& key) override { typed.push_back(static_cast<char>(key)); }
+    void HostFocusOut() override { ++focusOuts; }
 
     long Area() const {
         long a = 0;
@@ -51,6 +57,9 @@ public:
     std::vector<Rect> paints;
     std::vector<int> seenPositions;
     std::vector<MouseCall> mouse;
+    std::vector<int> keys;
+    std::string typed;
+    int focusOuts = 0;
     int resizes = 0;
     int snap = 0;
     Color paintColor = RGB(0, 0, 255);
@@ -256,6 +265,48 @@ TEST_F(HostTest, PointerShapes) {
     EXPECT_EQ(host.viewport()->cursor().shape(), Qt::DragCopyCursor);
     host.SetPointer(PointerShape::IBeam);
     EXPECT_EQ(host.viewport()->cursor().shape(), Qt::IBeamCursor);
+}
+
+TEST_F(HostTest, KeySinkTakesTheFocusOnAClickAndHandsItsKeysToTheHandler) {
+    host.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    QPointer<KeySink> first = host.CreateKeySink();
+    ASSERT_TRUE(first);
+    KeySink* sink = host.CreateKeySink();
+    EXPECT_TRUE(first.isNull()) << "a new sink replaces the one made before";
+    EXPECT_EQ(host.Sink(), sink);
+    EXPECT_EQ(sink->parentWidget(), host.viewport());
+
+    QTest::mouseClick(host.viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(sink->hasFocus());
+    QTest::keyClicks(sink, "ab");
+    QTest::keyClick(sink, Qt::Key_Left);
+    EXPECT_EQ(rec.typed, "ab");
+    EXPECT_EQ(rec.keys, (std::vector<int>{vk::KeyA, vk::KeyA + 1, vk::Left}));
+    sink->clearFocus();
+    EXPECT_EQ(rec.focusOuts, 1);
+
+    // Without a handler the keys go nowhere; a deleted sink is gone from the widget tree.
+    host.SetHandler(nullptr);
+    QTest::keyClicks(sink, "c");
+    EXPECT_EQ(rec.typed, "ab");
+    QPointer<KeySink> second = sink;
+    host.DeleteKeySink();
+    EXPECT_TRUE(second.isNull());
+    EXPECT_EQ(host.Sink(), nullptr);
+}
+
+// The window's widget tree deletes the host and its sink; a weak reference sees it.
+TEST(HostLifetimeTest, WeakReferenceEndsWithTheWindow) {
+    auto* window = new QWidget;
+    auto* host = new ThaiHost(window);
+    const WeakRef<Host> ref(host);
+    const QPointer<KeySink> sink = host->CreateKeySink();
+    EXPECT_EQ(ref.Get(), static_cast<Host*>(host));
+    delete window;
+    EXPECT_EQ(ref.Get(), nullptr);
+    EXPECT_FALSE(ref);
+    EXPECT_TRUE(sink.isNull());
 }
 
 // A window around the host that would open a menu on a right click.

@@ -98,6 +98,50 @@ TEST(ImageListTest, DrawOnASurfaceAndAssign) {
     EXPECT_EQ(list.Count(), 3);
 }
 
+// Drawing straight from the list gives the pixels of rendering into a bitmap and stretching it,
+// in both copy modes, on colour and monochrome surfaces, across the image's edges and a clip.
+TEST(ImageListTest, DrawImageMatchesGetBitmapAndStretchDraw) {
+    ImageList list(3, 2);
+    list.AddMasked(Strip(), kMask);
+    auto background = [] {
+        QImage img(16, 12, QImage::Format_RGB32);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) img.setPixel(x, y, 0xFF000000u | static_cast<QRgb>(x * 0x0F0B07 + y * 0x070D13));
+        return img;
+    };
+    const Rect sources[] = {{0, 0, 3, 2}, {0, 1, 3, 2}, {1, 0, 3, 1}};
+    const Rect clip{1, 1, 15, 11};
+    for (const bool mono : {false, true})
+        for (const CopyMode mode : {CopyMode::SrcCopy, CopyMode::SrcAnd})
+            for (const Color bk : {kBlue, clWhite})
+                for (const Rect& src : sources)
+                    for (int scale = 1; scale <= 3; ++scale)
+                        for (const int x : {-2, 0, 7, 14})
+                            for (const int y : {-1, 3, 11})
+                                for (const bool uneven : {false, true}) {
+                                    list.SetBkColor(bk);
+                                    const Rect dest{x, y, x + src.Width() * scale + (uneven ? 1 : 0),
+                                                    y + src.Height() * scale};
+                                    QImage fast = background(), slow = background();
+                                    Surface a(&fast), b(&slow);
+                                    for (Surface* s : {&a, &b}) {
+                                        s->SetMonochrome(mono);
+                                        s->SetCopyMode(mode);
+                                        if (y == 3) s->SetClipRect(clip);
+                                    }
+                                    a.DrawImage(dest, list, 2, src);
+                                    Bitmap work;
+                                    list.GetBitmap(2, work);
+                                    b.StretchDraw(dest, work, src);
+                                    EXPECT_EQ(a.DirtyRect(), b.DirtyRect());
+                                    a.Flush();
+                                    b.Flush();
+                                    ASSERT_EQ(fast, slow) << "mono " << mono << " and " << (mode == CopyMode::SrcAnd)
+                                                          << " scale " << scale << " at " << x << "," << y
+                                                          << " source top " << src.top << " uneven " << uneven;
+                                }
+}
+
 TEST(ImageListTest, OneBitStripFromAProgramResource) {
     // TESTSTRIP.bmp: a 1-bit 24 x 16 strip, white with one black pixel at (13, 4) and a black
     // bottom-right pixel; loaded by name without the file's extension.

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "platform/keysink.h"
+#include "platform/qt_keysink.h"
 
 namespace platform {
 namespace {

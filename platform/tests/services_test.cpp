@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/qt_services.h"
 
 namespace platform {
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "editor/thaimemo.h"
-#include "platform/host.h"
+#include "platform/qt_host.h"
 #include "print/tests/print_fixture.h"
 #include "script/thai.h"
 

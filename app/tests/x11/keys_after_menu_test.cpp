@@ -1,6 +1,7 @@
 // The program's windows under a real X server (Xvfb, started here on a free display), driven by
 // real key events from xdotool: after a menu opened with Alt+letter is closed with Esc, typing,
-// the arrow keys and Ctrl+C reach the editor again. Skipped when Xvfb or xdotool is missing.
+// the arrow keys and Ctrl+C reach the editor again; a middle click in an input field pastes the
+// primary selection. Skipped when Xvfb or xdotool is missing.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
@@ -16,6 +18,7 @@
 #include <string>
 
 #include "app/tests/fake_services.h"
+#include "app/ufinddlg.h"
 #include "app/umekalon.h"
 #include "editor/thaimemo.h"
 #include "platform/clipboard.h"
@@ -170,6 +173,22 @@ TEST_F(KeysAfterMenuTest, EscClosingAMenuHandsTheKeyboardBackToTheEditor) {
     Key("ctrl+c");
     EXPECT_TRUE(QTest::qWaitFor([] { return platform::ClipboardText() == "abcx"; }, 5000))
         << "clipboard holds \"" << platform::ClipboardText() << "\"";
+}
+
+// A real middle click in the find dialog's field pastes the primary selection's first line at the
+// clicked cell.
+TEST_F(KeysAfterMenuTest, AMiddleClickInAnInputFieldPastesThePrimarySelection) {
+    fmekalon->searchesClick();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Finddlg, 10000));
+    TThaiedit* field = Finddlg->te1;
+    field->SetText("abcd");
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("ไทย\nmore"), QClipboard::Selection);
+    const QPoint at = field->mapTo(Finddlg, QPoint(field->CellWidth + 1, field->RowHeight / 2));
+    Xdotool({"mousemove", "--window", QString::number(Finddlg->winId()), QString::number(at.x()), QString::number(at.y()),
+             "click", "2"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return field->Text() == "a\xE4\xB7\xC2" "bcd"; }, 5000))
+        << "the field holds \"" << field->Text() << "\"";
+    EXPECT_EQ(field->CursorCol, 4);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The keyboard sink of a Thai control: a zero-size widget that holds the focus and hands every
 // key-down (virtual key code with the shift state) and every typed character (one Windows-874
-// byte) to its control, then swallows the event. It never keeps text of its own.
+// byte) to its control, then swallows the event. It never keeps text of its own. A host makes
+// one for its control (Host::CreateKeySink); other windows make their own.
 #pragma once
 
 #include <QWidget>

@@ -1,0 +1,92 @@
+// The Qt window that hosts a Thai control (see platform/host.h): a scroll area whose viewport
+// shows the backing image, with the control's keyboard sink inside.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QPointer>
+
+#include "platform/host.h"
+#include "platform/qt_keysink.h"
+
+namespace platform {
+
+// An area exposed by the window system is copied from the backing image; areas the image does not
+// hold yet (a resize, Invalidate, a scroll by the user) are repainted by the handler first.
+class ThaiHost : public QAbstractScrollArea, public Host {
+    Q_OBJECT
+public:
+    explicit ThaiHost(QWidget* parent = nullptr);
+    ~ThaiHost() override;
+
+    void SetHandler(HostHandler* handler) override { handler_ = handler; }
+    HostHandler* Handler() const override { return handler_; }
+
+    Surface& Canvas() override { return canvas_; }
+    const QImage& BackingImage() const;  // flushes pending painting
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+
+    void SetColor(Color c) override { color_ = c; }
+
+    void SetScrollRange(ScrollBar bar, int range) override;
+    int ScrollRange(ScrollBar bar) const override;
+    void SetScrollPos(ScrollBar bar, int pos) override;
+    int ScrollPos(ScrollBar bar) const override;
+    void SetScrollStep(ScrollBar bar, int step) override;
+    int ScrollStep(ScrollBar bar) const override;
+
+    void Invalidate() override;
+    void PaintPending() override;
+
+    void SetPointer(PointerShape shape) override;
+    PointerShape Pointer() const override { return pointer_; }
+
+    // The sink is a child of the viewport.
+    KeySink* CreateKeySink() override;
+    void DeleteKeySink() override;
+    KeySink* Sink() const;
+
+    // The host whose client area lies under a point of the screen, or nullptr.
+    static ThaiHost* HostAt(const QPoint& globalPos);
+
+    // Where a mouse-button release goes. Qt hands the release to the widget that took the
+    // press; a right-button release belongs to the host under the pointer instead (nullptr when
+    // the pointer is over no host's client area), so that a right-button drag can end in
+    // another window. Other releases stay with the host that took the press.
+    static ThaiHost* ReleaseTarget(ThaiHost* pressed, Qt::MouseButton button, const QPoint& globalPos);
+    // Hands a release at a point of the screen to the handler, in this host's client pixels.
+    void DeliverMouseUp(MouseButton button, ShiftState state, const QPoint& globalPos);
+
+    // The widget that takes the keyboard focus when the client area is clicked; by default the
+    // sink made by CreateKeySink, else a KeySink that is a direct child of the host or its
+    // viewport.
+    void SetFocusTarget(QWidget* widget) { focusTarget_ = widget; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    // The right button selects and drags text here; no context menu of an enclosing window.
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void SyncImageSize();
+    HostHandler* handler_ = nullptr;
+    QImage image_;
+    Surface canvas_;
+    Color color_ = clWhite;
+    QRegion pending_;  // areas the handler must repaint
+    PointerShape pointer_ = PointerShape::IBeam;
+    bool painting_ = false;     // inside the handler's HostPaint
+    bool settingPos_ = false;   // the program, not the user, is moving a scroll bar
+    QWidget* focusTarget_ = nullptr;
+    QPointer<KeySink> sink_;    // made by CreateKeySink
+    void RunPending();
+    QScrollBar* Bar(ScrollBar bar) const;
+};
+
+}  // namespace platform
