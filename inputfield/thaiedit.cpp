@@ -247,11 +247,9 @@ void TThaiedit::KeyPress(unsigned char& key) {
     if (ThaiOnAZ) ShowChoice(0x20);
 }
 
-void TThaiedit::InsertChar(unsigned char key) {
-    if (!thai::Insertable(key)) return;
-    HideCursor();
+int TThaiedit::PrepareInsert() {
     if (SelectedAll) {
-        // Typing replaces the highlighted text.
+        // Typing or a paste replaces the highlighted text.
         SelectedAll = false;
         text_.clear();
         CursorCol = 0;
@@ -260,7 +258,13 @@ void TThaiedit::InsertChar(unsigned char key) {
     }
     const int cells = thai::CellCount(text_);
     if (cells < CursorCol) text_.append(static_cast<size_t>(CursorCol - cells), ' ');
-    const int p = thai::CellToPos(text_, CursorCol);
+    return thai::CellToPos(text_, CursorCol);
+}
+
+void TThaiedit::InsertChar(unsigned char key) {
+    if (!thai::Insertable(key)) return;
+    HideCursor();
+    const int p = PrepareInsert();
     if (thai::CombiningMarks.contains(key) && CursorCol > 0) {
         // A vowel or tone mark joins the cell before the cursor (or is refused); the cursor stays.
         thai::AttachMark(text_, p, key);
@@ -310,17 +314,7 @@ bool TThaiedit::PasteText(const platform::IncomingText& text) {
     if (!platform::AgreeToReplacements(text.firstUnencodableAt < length ? text.firstUnencodable : 0)) return false;
     WithdrawOffer();
     HideCursor();
-    if (SelectedAll) {
-        // Like typing, a paste replaces the highlighted text.
-        SelectedAll = false;
-        text_.clear();
-        CursorCol = 0;
-        LeftCol = 0;
-        PaintAll();
-    }
-    const int cells = thai::CellCount(text_);
-    if (cells < CursorCol) text_.append(static_cast<size_t>(CursorCol - cells), ' ');
-    const size_t at = static_cast<size_t>(thai::CellToPos(text_, CursorCol) - 1);
+    const size_t at = static_cast<size_t>(PrepareInsert() - 1);
     text_.insert(at, text.bytes, 0, length);
     // A mark at the start joins the cell before the cursor, which is drawn again too.
     const int from = std::max(CursorCol - 1, 0);
