@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/qt_surface.h"
 #include "platform/random.h"
 #include "platform/services.h"
 
@@ -68,8 +69,8 @@ void Tnumberpuzzle::Loaded() {
 
 void Tnumberpuzzle::CopyPlace(const platform::Rect& dest, const platform::Rect& src) {
     // Through a copy of the piece: source and destination are the same image.
-    const QImage piece = Picture.Image().copy(src.left, src.top, src.Width(), src.Height());
-    Picture.Canvas().StretchDraw(dest, piece, {0, 0, src.Width(), src.Height()});
+    const QImage piece = platform::QtImage(Picture).copy(src.left, src.top, src.Width(), src.Height());
+    platform::StretchDraw(Picture.Canvas(), dest, piece, {0, 0, src.Width(), src.Height()});
 }
 
 void Tnumberpuzzle::ToSpare(const platform::Rect& src) {

@@ -11,6 +11,7 @@
 #include "app/umekalon.h"
 #include "editor/thaimemo.h"
 #include "platform/qt_keysink.h"
+#include "platform/qt_surface.h"
 #include "platform/services.h"
 #include "script/customthai.h"
 #include "script/keytables.h"
@@ -103,7 +104,7 @@ void TToolButton::paintEvent(QPaintEvent*) {
     platform::Bitmap glyph;
     bar->Images->GetBitmap(imageIndex_, glyph);
     const int dx = down_ ? 1 : 0;
-    p.drawImage((width() - glyph.Width()) / 2 + dx, (height() - glyph.Height()) / 2 + dx, glyph.Image());
+    p.drawImage((width() - glyph.Width()) / 2 + dx, (height() - glyph.Height()) / 2 + dx, platform::QtImage(glyph));
 }
 
 void TToolButton::mousePressEvent(QMouseEvent* event) {
@@ -225,7 +226,7 @@ void TFthaivk::BuildTypeA() {
     fontSource.SetFontName("Fixedsys");
     fontSource.SetFontHeight(15);
     fontSource.SetFontStyle(platform::fsBold);
-    const QFont letterFont = fontSource.QtFont();
+    const QFont letterFont = platform::QtFont(fontSource);
     for (int k = 0; k < 24; ++k) {
         auto* label = new TStaticText(Panel1, kLetters[k]);
         label->setFont(letterFont);

@@ -7,7 +7,7 @@
 #include <QImage>
 #include <cstdlib>
 
-#include "platform/surface.h"
+#include "platform/qt_surface.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ ImageList MakeGlyphs() {
 
 void Repaint(benchmark::State& state, int scale) {
     QImage target(1920, 1080, QImage::Format_RGB32);
-    Surface surface(&target);
+    platform::ImageSurface surface(&target);
     ImageList glyphs = MakeGlyphs();
     Bitmap work(12, 16);
     Bitmap highlight(1, 1);
@@ -70,7 +70,7 @@ BENCHMARK(BM_RepaintGlyphSize2)->Unit(benchmark::kMillisecond);
 // Font mode: a fill and a text per cell.
 void BM_RepaintFontMode(benchmark::State& state) {
     QImage target(1920, 1080, QImage::Format_RGB32);
-    Surface surface(&target);
+    platform::ImageSurface surface(&target);
     surface.SetFontName("Fixedsys");
     surface.SetFontHeight(16);
     const int cw = surface.TextWidth("M"), rh = surface.TextHeight("M");

@@ -31,6 +31,11 @@ void TThailist::Detach() {
     tcm = nullptr;
 }
 
+void TThailist::HostGone() {
+    parent_ = nullptr;
+    tcm = nullptr;
+}
+
 void TThailist::Attach(platform::Host* parent) {
     if (!parent) return;
     Detach();  // attached before: the old sink goes with its host's events

@@ -163,6 +163,8 @@ public:
     void HostKeyDown(int& key, platform::ShiftState shift) override { KeyDown(key, shift); }
     void HostKeyPress(unsigned char& key) override { KeyPress(key); }
     void HostFocusOut() override { CancelOffer(); }
+    // The host's window deleted it first: the control keeps its text and draws nothing.
+    void HostGone() override;
 
     // ---- Mouse, clipboard, drag and drop ---------------------------------------------------
     void HostMouseDown(platform::MouseButton button, platform::ShiftState state, int x, int y) override;

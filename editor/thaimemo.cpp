@@ -2,7 +2,6 @@
 // Thai layout, "Thai on A..Z") and the insertion of one character by the mark rule.
 #include "editor/thaimemo.h"
 
-#include <exception>
 #include <string>
 
 #include "script/keytables.h"
@@ -60,17 +59,11 @@ void TThaimemo::InsertChar(unsigned char key) {
 void TThaimemo::ShowChoice(unsigned char byte) {
     platform::Surface* canvas = Canvas();
     if (!canvas) return;
-    if (!GlyphImages) {
-        // The images are normally built at start; without them the cell is only highlighted.
-        try {
-            CreateGlyphImages();
-        } catch (const std::exception&) {
-        }
-    }
-    if (GlyphImages) GlyphImages->SetBkColor(HighLightColor);
+    platform::ImageList& glyphs = SharedGlyphImages();
+    glyphs.SetBkColor(HighLightColor);
     canvas->SetFillColor(HighLightColor);
     DrawGlyphAt(*canvas, CursorLine - TopLine, byte, CursorCol - LeftCol);
-    if (GlyphImages) GlyphImages->SetBkColor(platform::clWhite);
+    glyphs.SetBkColor(platform::clWhite);
     canvas->SetFillColor(platform::clWhite);
 }
 

@@ -7,29 +7,18 @@
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <algorithm>
-#include <exception>
 
+#include "platform/qt_surface.h"
 #include "script/keytables.h"
 #include "script/thai.h"
 
 namespace {
 
-// The shared glyph images, built on first use when the program has not built them yet, so that
-// their background colour can be set before a highlighted cell is drawn.
-platform::ImageList* SharedGlyphs() {
-    if (!GlyphImages) {
-        try {
-            CreateGlyphImages();
-        } catch (const std::exception&) {
-        }
-    }
-    return GlyphImages;
-}
-
-// Sets the fill colour and the glyph images' background together.
+// Sets the fill colour and the glyph images' background together (the images are built first
+// when the program has not built them yet).
 void SetCellBackground(platform::Surface& surface, platform::Color c) {
     surface.SetFillColor(c);
-    if (platform::ImageList* glyphs = SharedGlyphs()) glyphs->SetBkColor(c);
+    SharedGlyphImages().SetBkColor(c);
 }
 
 platform::Color FromQColor(const QColor& c) { return platform::RGB(c.red(), c.green(), c.blue()); }
@@ -49,7 +38,7 @@ TThaiedit::TThaiedit(QWidget* owner) : QWidget(owner) {
     setFocusProxy(tce);
     setFocusPolicy(Qt::StrongFocus);
 
-    canvas_.SetTarget(&image_);
+    platform::SetTarget(canvas_, &image_);
     // Drawing outside a paint event shows on the screen with the next paint.
     canvas_.SetDirtyCallback([this] {
         if (!painting_) update();
@@ -466,11 +455,11 @@ QRegion TThaiedit::SyncImageSize() {
     const QRect oldRect = image_.rect();
     if (size.isEmpty()) {
         image_ = QImage();
-        canvas_.SetTarget(&image_);
+        platform::SetTarget(canvas_, &image_);
         return {};
     }
     image_ = platform::ResizedBackingImage(image_, size, ControlColor());
-    canvas_.SetTarget(&image_);
+    platform::SetTarget(canvas_, &image_);
     return QRegion(image_.rect()) - QRegion(oldRect);
 }
 

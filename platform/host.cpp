@@ -9,7 +9,9 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <utility>
 
+#include "platform/qt_surface.h"
 
 namespace platform {
 
@@ -36,7 +38,7 @@ ThaiHost::ThaiHost(QWidget* parent) : QAbstractScrollArea(parent) {
         b->setRange(0, 0);
         b->setSingleStep(1);
     }
-    canvas_.SetTarget(&image_);
+    SetTarget(canvas_, &image_);
     // Drawing outside a paint request shows on screen with the next paint.
     canvas_.SetDirtyCallback([this] {
         if (!painting_) viewport()->update();
@@ -48,6 +50,7 @@ ThaiHost::ThaiHost(QWidget* parent) : QAbstractScrollArea(parent) {
 ThaiHost::~ThaiHost() {
     DeleteKeySink();
     canvas_.Flush();
+    if (HostHandler* handler = std::exchange(handler_, nullptr)) handler->HostGone();
 }
 
 const QImage& ThaiHost::BackingImage() const {

@@ -28,6 +28,9 @@ public:
     virtual void HostKeyDown(int& /*key*/, ShiftState /*shift*/) {}
     virtual void HostKeyPress(unsigned char& /*key*/) {}
     virtual void HostFocusOut() {}
+    // The host is being deleted (its window's widget tree goes) while it still has this handler:
+    // the host, its canvas and its sink are gone from now on.
+    virtual void HostGone() {}
 };
 
 enum class ScrollBar { Horizontal, Vertical };

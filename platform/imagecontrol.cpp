@@ -1,4 +1,5 @@
 #include "platform/imagecontrol.h"
+#include "platform/qt_surface.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -24,7 +25,7 @@ void ImageControl::MouseUp(MouseButton button, ShiftState state, int x, int y) {
 
 void ImageControl::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawImage(0, 0, Picture.Image());
+    painter.drawImage(0, 0, platform::QtImage(Picture));
 }
 
 void ImageControl::mousePressEvent(QMouseEvent* event) {

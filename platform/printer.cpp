@@ -10,12 +10,12 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/surface.h"
+#include "platform/qt_surface.h"
 
 namespace platform {
 
 QImage DeviceIndependentBitmap(const Bitmap& bitmap) {
-    const QImage& image = bitmap.Image();
+    const QImage& image = QtImage(bitmap);
     if (image.isNull()) return QImage();
     // Black stays black and every other colour becomes white, as on the monochrome page bitmap.
     QImage dib(image.width(), image.height(), QImage::Format_Mono);

@@ -13,6 +13,7 @@ namespace platform {
 
 // An area exposed by the window system is copied from the backing image; areas the image does not
 // hold yet (a resize, Invalidate, a scroll by the user) are repainted by the handler first.
+// Host is the second base, so its lifetime has ended before the widget deletes its children.
 class ThaiHost : public QAbstractScrollArea, public Host {
     Q_OBJECT
 public:

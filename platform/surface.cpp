@@ -7,7 +7,7 @@
 // pixel buffer (painting detaches the image once, at the start, and a copy made while painting is
 // a deep one), so direct writes and painting see one buffer. Ending and beginning it for every
 // Latin character of a line of mixed text cost more than the whole rest of a repaint.
-#include "platform/surface.h"
+#include "platform/qt_surface_private.h"
 
 #include <QString>
 #include <algorithm>
@@ -50,25 +50,35 @@ bool IsDirectFormat(QImage::Format f) {
 // ---------------------------------------------------------------------------------------------
 // Surface
 
-Surface::Surface(QImage* image) : image_(image) {}
+Surface::Surface() : impl_(std::make_unique<Impl>(*this)) {}
 
-Surface::~Surface() { EndPainter(); }
+Surface::~Surface() { impl_->EndPainter(); }
 
-void Surface::SetTarget(QImage* image) {
-    EndPainter();
-    image_ = image;
+void SetTarget(Surface& surface, QImage* image) {
+    Surface::Impl& d = Surface::Impl::Of(surface);
+    d.EndPainter();
+    d.image = image;
 }
 
-int Surface::Width() const { return image_ ? image_->width() : 0; }
-int Surface::Height() const { return image_ ? image_->height() : 0; }
+QImage* Target(const Surface& surface) { return Surface::Impl::Of(surface).image; }
+
+int Surface::Width() const { return impl_->image ? impl_->image->width() : 0; }
+int Surface::Height() const { return impl_->image ? impl_->image->height() : 0; }
 
 Color Surface::Mapped(Color c) const { return monochrome_ ? ToMono(c & 0xFFFFFF) : (c & 0xFFFFFF); }
 
 Rect Surface::Visible(const Rect& r) const {
-    if (!image_ || image_->isNull()) return Rect{};
-    Rect v = Intersect(r, Rect{0, 0, image_->width(), image_->height()});
+    const QImage* image = impl_->image;
+    if (!image || image->isNull()) return Rect{};
+    Rect v = Intersect(r, Rect{0, 0, image->width(), image->height()});
     if (!clip_.Empty()) v = Intersect(v, clip_);
     return v.Empty() ? Rect{} : v;
+}
+
+std::uint32_t* Surface::Pixels(std::ptrdiff_t& stride) {
+    QImage* image = impl_->image;
+    stride = image->bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    return reinterpret_cast<std::uint32_t*>(image->bits());
 }
 
 void Surface::MarkDirty(const Rect& r) {
@@ -84,36 +94,42 @@ Rect Surface::TakeDirty() {
     return r;
 }
 
-QPainter& Surface::Painter() {
-    if (!painter_) {
-        painter_ = std::make_unique<QPainter>(image_);
-        painterFontSet_ = false;
-        painterTextPen_ = kNoPen;
+QPainter& Surface::Impl::Painter() {
+    if (!painter) {
+        painter = std::make_unique<QPainter>(image);
+        painterFontSet = false;
+        painterTextPen = kNoPen;
         ApplyPainterClip();
     }
-    return *painter_;
+    return *painter;
 }
 
-void Surface::EndPainter() {
-    if (painter_) {
-        painter_->end();
-        painter_.reset();
+void Surface::Impl::EndPainter() {
+    if (painter) {
+        painter->end();
+        painter.reset();
     }
 }
 
-void Surface::ApplyPainterClip() {
-    if (!painter_) return;
-    if (clip_.Empty())
-        painter_->setClipping(false);
+void Surface::Impl::ApplyPainterClip() {
+    if (!painter) return;
+    const Rect& clip = owner.clip_;
+    if (clip.Empty())
+        painter->setClipping(false);
     else
-        painter_->setClipRect(QRect(clip_.left, clip_.top, clip_.Width(), clip_.Height()));
+        painter->setClipRect(QRect(clip.left, clip.top, clip.Width(), clip.Height()));
 }
 
-void Surface::Flush() { EndPainter(); }
+void Surface::Flush() { impl_->EndPainter(); }
+
+void Surface::SetMonochrome(bool on) {
+    monochrome_ = on;
+    impl_->ResetFont();
+}
 
 void Surface::SetClipRect(const Rect& r) {
     clip_ = r.Empty() ? Rect{} : r;
-    ApplyPainterClip();
+    impl_->ApplyPainterClip();
 }
 
 void Surface::SetFillColor(Color c) { fill_ = c & 0xFFFFFF; }
@@ -122,10 +138,10 @@ void Surface::FillSolid(const Rect& r, Color c) {
     Rect v = Visible(r);
     if (v.Empty()) return;
     const QRgb px = kOpaque | Mapped(c);
-    uchar* bits = image_->bits();
-    const qsizetype stride = image_->bytesPerLine();
+    std::ptrdiff_t stride = 0;
+    std::uint32_t* bits = Pixels(stride);
     for (int y = v.top; y < v.bottom; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+        std::uint32_t* row = bits + y * stride;
         std::fill(row + v.left, row + v.right, px);
     }
     MarkDirty(v);
@@ -140,10 +156,10 @@ void Surface::FillHatched(const Rect& r, Color hatch) {
     // neighbouring fills join seamlessly.
     const QRgb line = kOpaque | Mapped(hatch);
     const QRgb back = kOpaque | Mapped(fill_);
-    uchar* bits = image_->bits();
-    const qsizetype stride = image_->bytesPerLine();
+    std::ptrdiff_t stride = 0;
+    std::uint32_t* bits = Pixels(stride);
     for (int y = v.top; y < v.bottom; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+        std::uint32_t* row = bits + y * stride;
         for (int x = v.left; x < v.right; ++x)
             row[x] = (((x - y) & 7) == 0 || ((x + y) & 7) == 0) ? line : back;
     }
@@ -176,11 +192,11 @@ void Surface::LineTo(int x, int y) {
         int bottom = y > y0 ? y : y0 + 1;
         FillSolid(Rect{x - w / 2, top, x - w / 2 + w, bottom}, pen_);
     } else {
-        if (!image_ || image_->isNull()) return;
-        QPainter& p = Painter();
+        if (!impl_->image || impl_->image->isNull()) return;
+        QPainter& p = impl_->Painter();
         p.setRenderHint(QPainter::Antialiasing, false);
         p.setPen(QPen(ToQColor(Mapped(pen_)), w, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-        painterTextPen_ = kNoPen;
+        impl_->painterTextPen = Impl::kNoPen;
         p.drawLine(x0, y0, x, y);
         MarkDirty(Visible(Rect{std::min(x0, x) - w, std::min(y0, y) - w, std::max(x0, x) + w + 1,
                                std::max(y0, y) + w + 1}));
@@ -188,24 +204,33 @@ void Surface::LineTo(int x, int y) {
 }
 
 void Surface::StretchDraw(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
-    StretchDraw(dest, bitmap.Image(), src);
+    platform::StretchDraw(*this, dest, QtImage(bitmap), src);
 }
 
-// Nearest-neighbour stretching: destination pixel (x, y) shows source pixel
-// (src.left + (x - dest.left) * src.Width() / dest.Width(), likewise for y), so integer scales
-// repeat every source pixel exactly k times.
-void Surface::StretchDraw(const Rect& dest, const QImage& image, const Rect& src) {
-    if (dest.Empty() || src.Empty() || image.isNull()) return;
-    Rect v = Visible(dest);
-    if (v.Empty()) return;
+void StretchDraw(Surface& surface, const Rect& dest, const QImage& image, const Rect& src) {
+    Surface::Impl::Of(surface).StretchFrom(dest, image, src);
+}
 
+void Surface::Impl::StretchFrom(const Rect& dest, const QImage& image, const Rect& src) {
+    if (image.isNull()) return;
     QImage converted;
     const QImage* from = &image;
     if (!IsDirectFormat(image.format())) {
         converted = image.convertToFormat(QImage::Format_RGB32);
         from = &converted;
     }
-    const int sw = from->width(), sh = from->height();
+    owner.StretchPixels(dest, reinterpret_cast<const std::uint32_t*>(from->constBits()), from->width(), from->height(),
+                        from->bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)), src);
+}
+
+// Nearest-neighbour stretching: destination pixel (x, y) shows source pixel
+// (src.left + (x - dest.left) * src.Width() / dest.Width(), likewise for y), so integer scales
+// repeat every source pixel exactly k times.
+void Surface::StretchPixels(const Rect& dest, const std::uint32_t* pixels, int sw, int sh, std::ptrdiff_t sstride,
+                            const Rect& src) {
+    if (dest.Empty() || src.Empty()) return;
+    Rect v = Visible(dest);
+    if (v.Empty()) return;
     const int dw = dest.Width(), dh = dest.Height(), srw = src.Width(), srh = src.Height();
 
     // Source column of every visible destination column. The mapping only grows, so the columns
@@ -223,10 +248,8 @@ void Surface::StretchDraw(const Rect& dest, const QImage& image, const Rect& src
     }
     if (first >= last) return;
 
-    uchar* bits = image_->bits();
-    const qsizetype stride = image_->bytesPerLine();
-    const uchar* sbits = from->constBits();
-    const qsizetype sstride = from->bytesPerLine();
+    std::ptrdiff_t stride = 0;
+    std::uint32_t* bits = Pixels(stride);
     const bool andMode = copyMode_ == CopyMode::SrcAnd;
     const bool identity = srw == dw && !monochrome_;
     const int* map = xmap.data();
@@ -234,10 +257,10 @@ void Surface::StretchDraw(const Rect& dest, const QImage& image, const Rect& src
     for (int y = v.top; y < v.bottom; ++y) {
         int sy = src.top + static_cast<int>(static_cast<long long>(y - dest.top) * srh / dh);
         if (sy < 0 || sy >= sh) continue;
-        QRgb* d = reinterpret_cast<QRgb*>(bits + y * stride) + v.left;
-        const auto* srow = reinterpret_cast<const QRgb*>(sbits + sy * sstride);
+        std::uint32_t* d = bits + y * stride + v.left;
+        const std::uint32_t* srow = pixels + sy * sstride;
         if (identity) {
-            const QRgb* s = srow + map[first] - first;
+            const std::uint32_t* s = srow + map[first] - first;
             if (andMode) {
                 for (int i = first; i < last; ++i) d[i] &= (s[i] | kOpaque);
             } else {
@@ -277,14 +300,14 @@ void Surface::DrawImage(const Rect& dest, const ImageList& list, int index, cons
     Rect v = Visible(dest);
     if (v.Empty()) return;
     const std::uint32_t* pixels = list.Scaled(index, k, monochrome_);
-    const qsizetype sstride = static_cast<qsizetype>(list.Width()) * k;
+    const std::ptrdiff_t sstride = static_cast<std::ptrdiff_t>(list.Width()) * k;
     const std::uint32_t* s = pixels + (src.top * k + v.top - dest.top) * sstride + src.left * k + v.left - dest.left;
-    uchar* bits = image_->bits();
-    const qsizetype stride = image_->bytesPerLine();
+    std::ptrdiff_t stride = 0;
+    std::uint32_t* bits = Pixels(stride);
     const int w = v.Width();
     const bool andMode = copyMode_ == CopyMode::SrcAnd;
     for (int y = v.top; y < v.bottom; ++y, s += sstride) {
-        QRgb* d = reinterpret_cast<QRgb*>(bits + y * stride) + v.left;
+        std::uint32_t* d = bits + y * stride + v.left;
         if (andMode) {
             for (int i = 0; i < w; ++i) d[i] &= s[i];
         } else {
@@ -297,17 +320,17 @@ void Surface::DrawImage(const Rect& dest, const ImageList& list, int index, cons
 // ---------------------------------------------------------------------------------------------
 // Bitmap
 
-Bitmap::Bitmap() = default;
+Bitmap::Bitmap() : impl_(std::make_unique<Impl>()) {}
 
-Bitmap::Bitmap(int width, int height) { SetSize(width, height); }
+Bitmap::Bitmap(int width, int height) : Bitmap() { SetSize(width, height); }
 
-Bitmap::Bitmap(const Bitmap& other) : image_(other.Image()), monochrome_(other.monochrome_) {}
+Bitmap::Bitmap(const Bitmap& other) : impl_(std::make_unique<Impl>(Impl{QtImage(other)})), monochrome_(other.monochrome_) {}
 
 Bitmap& Bitmap::operator=(const Bitmap& other) {
     if (this == &other) return *this;
-    QImage copy = other.Image();
+    QImage copy = QtImage(other);
     if (canvas_) canvas_->Flush();
-    image_ = copy;
+    impl_->image = copy;
     monochrome_ = other.monochrome_;
     if (canvas_) canvas_->SetMonochrome(monochrome_);
     return *this;
@@ -321,23 +344,23 @@ void Bitmap::SetSize(int width, int height) {
     if (canvas_) canvas_->Flush();
     width = std::max(0, width);
     height = std::max(0, height);
-    if (width == image_.width() && height == image_.height()) return;
+    if (width == impl_->image.width() && height == impl_->image.height()) return;
     if (width == 0 || height == 0) {
-        image_ = QImage();
+        impl_->image = QImage();
         return;
     }
     QImage next(width, height, QImage::Format_RGB32);
     next.fill(kOpaque | clWhite);
-    if (!image_.isNull()) {
+    if (!impl_->image.isNull()) {
         // Keep what fits of the old picture in the top-left corner.
-        QImage old = image_.format() == QImage::Format_RGB32 ? image_
-                                                              : image_.convertToFormat(QImage::Format_RGB32);
+        QImage old = impl_->image.format() == QImage::Format_RGB32 ? impl_->image
+                                                              : impl_->image.convertToFormat(QImage::Format_RGB32);
         const int w = std::min(width, old.width());
         const int h = std::min(height, old.height());
         for (int y = 0; y < h; ++y)
             std::memcpy(next.scanLine(y), old.constScanLine(y), static_cast<size_t>(w) * 4);
     }
-    image_ = next;
+    impl_->image = next;
 }
 
 void Bitmap::SetMonochrome(bool on) {
@@ -346,10 +369,10 @@ void Bitmap::SetMonochrome(bool on) {
         canvas_->Flush();
         canvas_->SetMonochrome(on);
     }
-    if (!on || image_.isNull()) return;
-    for (int y = 0; y < image_.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
-        for (int x = 0; x < image_.width(); ++x) row[x] = kOpaque | ToMono(row[x] & 0xFFFFFF);
+    if (!on || impl_->image.isNull()) return;
+    for (int y = 0; y < impl_->image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(impl_->image.scanLine(y));
+        for (int x = 0; x < impl_->image.width(); ++x) row[x] = kOpaque | ToMono(row[x] & 0xFFFFFF);
     }
 }
 
@@ -359,7 +382,7 @@ Bitmap Bitmap::FromResource(std::string_view name) {
         QImage img(base + suffix);
         if (!img.isNull()) {
             Bitmap b;
-            b.image_ = img.convertToFormat(QImage::Format_RGB32);
+            b.impl_->image = img.convertToFormat(QImage::Format_RGB32);
             return b;
         }
     }
@@ -372,36 +395,34 @@ Color Bitmap::TransparentColor() const {
 }
 
 Color Bitmap::Pixel(int x, int y) const {
-    const QImage& img = Image();
+    const QImage& img = QtImage(*this);
     if (x < 0 || y < 0 || x >= img.width() || y >= img.height()) return clBlack;
     return img.pixel(x, y) & 0xFFFFFF;
 }
 
 void Bitmap::SetPixel(int x, int y, Color c) {
     if (canvas_) canvas_->Flush();
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
+    if (x < 0 || y < 0 || x >= impl_->image.width() || y >= impl_->image.height()) return;
     c &= 0xFFFFFF;
     if (monochrome_) c = ToMono(c);
-    image_.setPixel(x, y, kOpaque | c);
+    impl_->image.setPixel(x, y, kOpaque | c);
 }
+
+int Bitmap::Width() const { return impl_->image.width(); }
+int Bitmap::Height() const { return impl_->image.height(); }
 
 Surface& Bitmap::Canvas() {
     if (!canvas_) {
-        canvas_ = std::make_unique<Surface>(&image_);
+        canvas_ = std::make_unique<Surface>();
+        SetTarget(*canvas_, &impl_->image);
         canvas_->SetMonochrome(monochrome_);
     }
     return *canvas_;
 }
 
-QImage& Bitmap::Image() {
-    if (canvas_) canvas_->Flush();
-    return image_;
-}
+QImage& QtImage(Bitmap& bitmap) { return Bitmap::Impl::Of(bitmap); }
 
-const QImage& Bitmap::Image() const {
-    if (canvas_) canvas_->Flush();
-    return image_;
-}
+const QImage& QtImage(const Bitmap& bitmap) { return Bitmap::Impl::Of(bitmap); }
 
 // ---------------------------------------------------------------------------------------------
 // ImageList
@@ -410,7 +431,7 @@ ImageList::ImageList(int width, int height) : width_(std::max(1, width)), height
 
 void ImageList::AddMasked(const Bitmap& strip, Color maskColor) {
     maskColor &= 0xFFFFFF;
-    const QImage& img = strip.Image();
+    const QImage& img = QtImage(strip);
     if (img.isNull()) return;
     QImage rgb = img.format() == QImage::Format_RGB32 ? img : img.convertToFormat(QImage::Format_RGB32);
     const int count = rgb.width() / width_;
@@ -477,7 +498,7 @@ const std::uint32_t* ImageList::Scaled(int index, int scale, bool monochrome) co
 
 void ImageList::GetBitmap(int index, Bitmap& dest) const {
     dest.SetSize(width_, height_);
-    QImage& img = dest.Image();
+    QImage& img = QtImage(dest);
     uchar* bits = img.bits();
     const qsizetype stride = img.bytesPerLine();
     if (index < 0 || index >= Count()) {

@@ -1,18 +1,16 @@
 // Drawing surfaces, bitmaps and image lists: the drawing services the Thai controls use.
-// A Surface draws on a QImage (a window's backing image, a bitmap, a print page image) with a
+// A Surface draws on an image (a window's backing image, a bitmap, a print page image) with a
 // current fill colour, pen, font and copy mode, in the manner of a classic device context.
+// This header is toolkit-free; what only Qt code needs (the image a surface draws on, its Qt font,
+// a bitmap's image) is in platform/qt_surface.h.
 #pragma once
 
-#include <QFont>
-#include <QFontMetrics>
-#include <QGlyphRun>
-#include <QImage>
-#include <QPainter>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/types.h"
@@ -29,14 +27,12 @@ class ImageList;
 
 class Surface {
 public:
-    // Draws on `image`, which must outlive the surface (or be re-targeted with SetTarget).
-    explicit Surface(QImage* image = nullptr);
+    // A surface draws on nothing until it is given an image (platform/qt_surface.h).
+    Surface();
     ~Surface();
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
 
-    void SetTarget(QImage* image);
-    QImage* Target() const { return image_; }
     int Width() const;
     int Height() const;
 
@@ -67,8 +63,6 @@ public:
     Color FontColor() const { return fontColor_; }
     // Copies name, style, height and colour from another surface.
     void CopyFont(const Surface& other);
-    // The Qt font the current settings stand for.
-    QFont QtFont() const;
 
     // Text as Windows-874 bytes; (x, y) is the top-left corner of the text's cell. The text's
     // background is transparent.
@@ -90,7 +84,6 @@ public:
     void SetCopyMode(CopyMode m) { copyMode_ = m; }
     CopyMode GetCopyMode() const { return copyMode_; }
     void StretchDraw(const Rect& dest, const Bitmap& bitmap, const Rect& src);
-    void StretchDraw(const Rect& dest, const QImage& image, const Rect& src);
     // Draws image `index` of `list` on the list's background colour exactly as GetBitmap followed
     // by StretchDraw would, without the intermediate bitmap: whole-number scales are copied row by
     // row from the list's scaled images.
@@ -104,10 +97,7 @@ public:
     void Flush();
 
     // A monochrome surface draws every colour as black or white (its bitmap is monochrome).
-    void SetMonochrome(bool on) {
-        monochrome_ = on;
-        font_.reset();
-    }
+    void SetMonochrome(bool on);
     bool Monochrome() const { return monochrome_; }
 
     // Change tracking for the window that shows the image: every drawing operation adds its
@@ -116,19 +106,19 @@ public:
     Rect DirtyRect() const { return dirty_; }
     Rect TakeDirty();
 
+    // The Qt side: the target image, the painter for text and the font with its shaped texts.
+    struct Impl;
+
 private:
-    QPainter& Painter();
-    // The painter set up for text: the current font, its colour and antialiasing.
-    QPainter& TextPainter();
-    void EndPainter();
+    // The target's pixels (opaque 32-bit, `stride` pixels a row), or null without a target.
+    std::uint32_t* Pixels(std::ptrdiff_t& stride);
+    // StretchDraw from `width` x `height` pixels, `stride` pixels a row.
+    void StretchPixels(const Rect& dest, const std::uint32_t* pixels, int width, int height, std::ptrdiff_t stride,
+                       const Rect& src);
     Rect Visible(const Rect& r) const;  // r cut to the clip and the image; may be empty
     void MarkDirty(const Rect& r);
     void FillSolid(const Rect& r, Color c);
-    void ApplyPainterClip();
     Color Mapped(Color c) const;  // black or white on a monochrome surface
-    const QFont& CachedFont() const;
-    QImage* image_ = nullptr;
-    std::unique_ptr<QPainter> painter_;
     Color fill_ = clWhite;
     Color pen_ = clBlack;
     int penWidth_ = 1;
@@ -142,32 +132,7 @@ private:
     bool monochrome_ = false;
     Rect dirty_{};
     std::function<void()> onDirty_;
-    // The Qt font and its metrics, rebuilt when a font setting changes.
-    mutable std::unique_ptr<QFont> font_;
-    mutable std::unique_ptr<QFontMetrics> metrics_;
-    mutable int ascent_ = 0;
-    bool painterFontSet_ = false;
-    // The text pen the painter holds (kNoPen: none yet, or a line pen since).
-    static constexpr std::uint32_t kNoPen = 0xFFFFFFFFu;
-    std::uint32_t painterTextPen_ = kNoPen;
-    // Shaped texts of the current font: a cell's text is laid out once, then drawn as glyphs.
-    struct Shaped {
-        QList<QGlyphRun> runs;
-        qreal baseline = 0;  // of the laid-out line
-        int width = 0;
-        // As a cell: the first character's glyphs and the marks' glyphs; `placed` holds them all
-        // with the marks placed for a box of `placedWidth` that starts `placedOffset` pixels left
-        // of the text's origin.
-        QList<QGlyphRun> firstRuns, markRuns;
-        bool opensWithMark = false;
-        int firstAdvance = 0;
-        int placedOffset = 0, placedWidth = -1;
-        QList<QGlyphRun> placed;
-    };
-    mutable std::unordered_map<std::string, Shaped> shaped_;
-    const Shaped& Shape(std::string_view bytes) const;
-    const QList<QGlyphRun>& PlacedCell(const Shaped& shaped, int offset, int width) const;
-    void PlaceMarks(Shaped& shaped, int offset, int width) const;
+    std::unique_ptr<Impl> impl_;
 };
 
 class Bitmap {
@@ -179,8 +144,8 @@ public:
     ~Bitmap();
 
     void SetSize(int width, int height);
-    int Width() const { return image_.width(); }
-    int Height() const { return image_.height(); }
+    int Width() const;
+    int Height() const;
     // A monochrome bitmap keeps only black and white pixels.
     void SetMonochrome(bool on);
     bool Monochrome() const { return monochrome_; }
@@ -195,11 +160,12 @@ public:
 
     // Drawing surface on this bitmap.
     Surface& Canvas();
-    QImage& Image();  // flushes the canvas first
-    const QImage& Image() const;
+
+    // The Qt side: the bitmap's image (platform/qt_surface.h).
+    struct Impl;
 
 private:
-    QImage image_;
+    std::unique_ptr<Impl> impl_;
     bool monochrome_ = false;
     std::unique_ptr<Surface> canvas_;
 };
@@ -258,9 +224,5 @@ private:
     mutable std::vector<ScaledSet> scaled_;
     mutable size_t lastSet_ = 0;
 };
-
-// A backing image resized for a window of `size`: the old pixels that still fit are kept, the
-// rest is filled with `fill`.
-QImage ResizedBackingImage(const QImage& old, QSize size, Color fill);
 
 }  // namespace platform

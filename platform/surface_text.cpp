@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "platform/cp874.h"
-#include "platform/surface.h"
+#include "platform/qt_surface_private.h"
 
 namespace platform {
 
@@ -53,17 +53,17 @@ QList<QGlyphRun> WithoutGlyphsOf(QList<QGlyphRun> runs, const QList<QGlyphRun>& 
 
 void Surface::SetFontName(const std::string& name) {
     fontName_ = name;
-    font_.reset();
+    impl_->ResetFont();
 }
 
 void Surface::SetFontStyle(int style) {
     fontStyle_ = style;
-    font_.reset();
+    impl_->ResetFont();
 }
 
 void Surface::SetFontHeight(int pixels) {
     fontHeight_ = pixels;
-    font_.reset();
+    impl_->ResetFont();
 }
 
 void Surface::SetFontColor(Color c) { fontColor_ = c & 0xFFFFFF; }
@@ -73,45 +73,45 @@ void Surface::CopyFont(const Surface& other) {
     fontStyle_ = other.fontStyle_;
     fontHeight_ = other.fontHeight_;
     fontColor_ = other.fontColor_;
-    font_.reset();
+    impl_->ResetFont();
 }
 
-QFont Surface::QtFont() const { return CachedFont(); }
+QFont QtFont(const Surface& surface) { return Surface::Impl::Of(surface).CachedFont(); }
 
-const QFont& Surface::CachedFont() const {
-    if (!font_) {
+const QFont& Surface::Impl::CachedFont() {
+    if (!font) {
         auto f = std::make_unique<QFont>();
-        if (fontName_ == "Fixedsys" || fontName_ == "System" || fontName_.empty()) {
+        if (owner.fontName_ == "Fixedsys" || owner.fontName_ == "System" || owner.fontName_.empty()) {
             f->setFamily(QStringLiteral("DejaVu Sans Mono"));
             f->setStyleHint(QFont::Monospace);
         } else {
-            f->setFamily(QString::fromStdString(fontName_));
+            f->setFamily(QString::fromStdString(owner.fontName_));
         }
-        f->setPixelSize(std::max(1, fontHeight_ < 0 ? -fontHeight_ : fontHeight_));
-        f->setBold((fontStyle_ & fsBold) != 0);
-        f->setItalic((fontStyle_ & fsItalic) != 0);
-        f->setUnderline((fontStyle_ & fsUnderline) != 0);
-        f->setStrikeOut((fontStyle_ & fsStrikeOut) != 0);
+        f->setPixelSize(std::max(1, owner.fontHeight_ < 0 ? -owner.fontHeight_ : owner.fontHeight_));
+        f->setBold((owner.fontStyle_ & fsBold) != 0);
+        f->setItalic((owner.fontStyle_ & fsItalic) != 0);
+        f->setUnderline((owner.fontStyle_ & fsUnderline) != 0);
+        f->setStrikeOut((owner.fontStyle_ & fsStrikeOut) != 0);
         // Whole-pixel advances, so that a text is as wide as the sum of its characters.
         f->setHintingPreference(QFont::PreferFullHinting);
-        if (monochrome_) f->setStyleStrategy(QFont::NoAntialias);
-        font_ = std::move(f);
-        shaped_.clear();
-        metrics_ = std::make_unique<QFontMetrics>(*font_);
-        ascent_ = metrics_->ascent();
-        const_cast<Surface*>(this)->painterFontSet_ = false;
+        if (owner.monochrome_) f->setStyleStrategy(QFont::NoAntialias);
+        font = std::move(f);
+        shaped.clear();
+        metrics = std::make_unique<QFontMetrics>(*font);
+        ascent = metrics->ascent();
+        painterFontSet = false;
     }
-    return *font_;
+    return *font;
 }
 
-const Surface::Shaped& Surface::Shape(std::string_view bytes) const {
-    const QFont& font = CachedFont();
-    auto it = shaped_.find(std::string(bytes));
-    if (it != shaped_.end()) return it->second;
-    if (shaped_.size() > 4096) shaped_.clear();  // cells repeat; long texts do not
+const Surface::Impl::Shaped& Surface::Impl::Shape(std::string_view bytes) {
+    const QFont& qfont = CachedFont();
+    auto it = shaped.find(std::string(bytes));
+    if (it != shaped.end()) return it->second;
+    if (shaped.size() > 4096) shaped.clear();  // cells repeat; long texts do not
     Shaped s;
     const QString text = ToQString(bytes);
-    QTextLayout layout(text, font);
+    QTextLayout layout(text, qfont);
     layout.setCacheEnabled(true);
     layout.beginLayout();
     QTextLine line = layout.createLine();
@@ -126,44 +126,45 @@ const Surface::Shaped& Surface::Shape(std::string_view bytes) const {
             s.markRuns = s.runs;
         } else if (!text.isEmpty()) {
             s.firstRuns = line.glyphRuns(0, static_cast<int>(firstLength));
-            s.firstAdvance = metrics_->horizontalAdvance(text.left(firstLength));
+            s.firstAdvance = metrics->horizontalAdvance(text.left(firstLength));
             if (text.size() > firstLength)
                 s.markRuns = WithoutGlyphsOf(line.glyphRuns(static_cast<int>(firstLength), static_cast<int>(text.size() - firstLength)), s.firstRuns);
         }
     }
-    s.width = metrics_->horizontalAdvance(text);
-    return shaped_.emplace(std::string(bytes), std::move(s)).first->second;
+    s.width = metrics->horizontalAdvance(text);
+    return shaped.emplace(std::string(bytes), std::move(s)).first->second;
 }
 
-QPainter& Surface::TextPainter() {
+QPainter& Surface::Impl::TextPainter() {
     QPainter& p = Painter();
-    if (!painterFontSet_) {
-        p.setFont(*font_);
-        painterFontSet_ = true;
+    if (!painterFontSet) {
+        p.setFont(CachedFont());
+        painterFontSet = true;
     }
-    const Color text = Mapped(fontColor_);
-    if (painterTextPen_ != text) {
+    const Color text = owner.Mapped(owner.fontColor_);
+    if (painterTextPen != text) {
         p.setPen(ToQColor(text));
-        painterTextPen_ = text;
+        painterTextPen = text;
     }
-    p.setRenderHint(QPainter::TextAntialiasing, !monochrome_);
+    p.setRenderHint(QPainter::TextAntialiasing, !owner.monochrome_);
     return p;
 }
 
 void Surface::TextOut(int x, int y, std::string_view bytes) {
-    if (bytes.empty() || !image_ || image_->isNull()) return;
-    const Shaped& shaped = Shape(bytes);
-    QPainter& p = TextPainter();
+    Impl& d = *impl_;
+    if (bytes.empty() || !d.image || d.image->isNull()) return;
+    const Impl::Shaped& shaped = d.Shape(bytes);
+    QPainter& p = d.TextPainter();
     // The line's baseline goes to y + ascent of the font, as a text drawn at (x, y) would have it.
-    const QPointF origin(x, y + ascent_ - shaped.baseline);
+    const QPointF origin(x, y + d.ascent - shaped.baseline);
     for (const QGlyphRun& run : shaped.runs) p.drawGlyphRun(origin, run);
-    MarkDirty(Visible(Rect{x - 2, y, x + shaped.width + 2 + metrics_->maxWidth() / 2, y + metrics_->height()}));
+    MarkDirty(Visible(Rect{x - 2, y, x + shaped.width + 2 + d.metrics->maxWidth() / 2, y + d.metrics->height()}));
 }
 
 // The glyph runs of a cell with its marks placed. Positions are in the text's own coordinates
 // (the first character at 0); the box runs from -offset to width - offset. Shifts are whole
 // pixels, so that glyphs stay on the pixel grid the hinting put them on.
-const QList<QGlyphRun>& Surface::PlacedCell(const Shaped& shaped, int offset, int width) const {
+const QList<QGlyphRun>& Surface::Impl::PlacedCell(const Shaped& shaped, int offset, int width) {
     auto& s = const_cast<Shaped&>(shaped);
     if (s.placedWidth == width && s.placedOffset == offset) return s.placed;
     s.placedWidth = width;
@@ -182,7 +183,7 @@ const QList<QGlyphRun>& Surface::PlacedCell(const Shaped& shaped, int offset, in
     return s.placed;
 }
 
-void Surface::PlaceMarks(Shaped& s, int offset, int width) const {
+void Surface::Impl::PlaceMarks(Shaped& s, int offset, int width) {
     // One pixel of the box is left free on either side for the smoothed edge of the ink.
     const qreal lo = -offset + 1, hi = width - offset - 1;
     const qreal firstX = !s.firstRuns.isEmpty() && !s.firstRuns.front().positions().isEmpty()
@@ -225,30 +226,31 @@ void Surface::PlaceMarks(Shaped& s, int offset, int width) const {
 }
 
 void Surface::TextOutCell(int x, int y, int left, int right, std::string_view bytes) {
-    if (bytes.empty() || !image_ || image_->isNull()) return;
-    const Shaped& shaped = Shape(bytes);
-    const QList<QGlyphRun>& runs = PlacedCell(shaped, x - left, right - left);
-    QPainter& p = TextPainter();
-    const QPointF origin(x, y + ascent_ - shaped.baseline);
+    Impl& d = *impl_;
+    if (bytes.empty() || !d.image || d.image->isNull()) return;
+    const Impl::Shaped& shaped = d.Shape(bytes);
+    const QList<QGlyphRun>& runs = d.PlacedCell(shaped, x - left, right - left);
+    QPainter& p = d.TextPainter();
+    const QPointF origin(x, y + d.ascent - shaped.baseline);
     for (const QGlyphRun& run : runs) p.drawGlyphRun(origin, run);
-    MarkDirty(Visible(Rect{std::min(left, x - 2), y, std::max(right, x + shaped.width + 2 + metrics_->maxWidth() / 2),
-                           y + metrics_->height()}));
+    MarkDirty(Visible(Rect{std::min(left, x - 2), y, std::max(right, x + shaped.width + 2 + d.metrics->maxWidth() / 2),
+                           y + d.metrics->height()}));
 }
 
 int Surface::TextWidth(std::string_view bytes) const {
-    if (bytes.size() <= 8) return Shape(bytes).width;
-    CachedFont();
-    return metrics_->horizontalAdvance(ToQString(bytes));
+    if (bytes.size() <= 8) return impl_->Shape(bytes).width;
+    impl_->CachedFont();
+    return impl_->metrics->horizontalAdvance(ToQString(bytes));
 }
 
 int Surface::TextAscent() const {
-    CachedFont();
-    return ascent_;
+    impl_->CachedFont();
+    return impl_->ascent;
 }
 
 int Surface::TextHeight(std::string_view) const {
-    CachedFont();
-    return metrics_->height();
+    impl_->CachedFont();
+    return impl_->metrics->height();
 }
 
 }  // namespace platform

@@ -3,22 +3,17 @@
 // stacked at fixed levels (sizes 1 to 3).
 #include "script/customthai.h"
 
-#include <QtGlobal>
 #include <algorithm>
 #include <cctype>
 #include <stdexcept>
 
 #include "script/thai.h"
 
-// The glyph strips are compiled into this static library; its resources must be registered
-// explicitly before the first load (a static library has no automatic initialiser).
-static void InitGlyphResources() { Q_INIT_RESOURCE(glyphs); }
-
 platform::ImageList* GlyphImages = nullptr;
 
+// The glyph strips are program resources; the build links their data, which registers itself.
 void CreateGlyphImages() {
     if (GlyphImages) return;
-    InitGlyphResources();
     auto* list = new platform::ImageList(12, 16);
     try {
         for (const char* name : {"THAIVK0", "THAIVK48"}) {
@@ -30,6 +25,17 @@ void CreateGlyphImages() {
         throw;
     }
     GlyphImages = list;
+}
+
+platform::ImageList& SharedGlyphImages() {
+    if (!GlyphImages) {
+        try {
+            CreateGlyphImages();
+        } catch (const std::exception&) {
+            GlyphImages = new platform::ImageList(12, 16);
+        }
+    }
+    return *GlyphImages;
 }
 
 void FreeGlyphImages() {
@@ -62,18 +68,7 @@ bool SameFontName(const std::string& a, const char* b) {
     return true;
 }
 
-// Makes sure the shared glyph images exist; a program whose resources cannot be loaded draws
-// empty cells instead of failing in the middle of painting.
-const platform::ImageList* Glyphs() {
-    if (!GlyphImages) {
-        try {
-            CreateGlyphImages();
-        } catch (const std::exception&) {
-            GlyphImages = new platform::ImageList(kGlyphWidth, kGlyphHeight);
-        }
-    }
-    return GlyphImages;
-}
+const platform::ImageList* Glyphs() { return &SharedGlyphImages(); }
 
 // The letters of the glyph images stand on the bottom edge of their row 11. A character drawn
 // through the font in bitmap mode gets its base line there too, so that Latin and Thai text

@@ -12,6 +12,10 @@
 // from THAIVK48. Built once at start, before any control draws.
 extern platform::ImageList* GlyphImages;
 void CreateGlyphImages();
+// The shared glyph images, built on first use when the program has not built them yet. A program
+// whose resources cannot be loaded gets an empty list: its cells are drawn empty instead of
+// failing in the middle of painting.
+platform::ImageList& SharedGlyphImages();
 void FreeGlyphImages();
 // Image index of a byte with a glyph: 0 for space, 92 for the asterisk, byte - 0xA0 for Thai.
 int GlyphIndex(unsigned char byte);

@@ -19,6 +19,7 @@
 #include "app/uabout.h"
 #include "app/umekalon.h"
 #include "platform/clipboard.h"
+#include "platform/qt_surface.h"
 #include "platform/random.h"
 
 namespace {
@@ -61,7 +62,7 @@ protected:
         fabout->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(fabout));
         puzzle = fabout->numberpuzzle1;
-        stored = Tnumberpuzzle::DigitPicture().Image().copy();
+        stored = platform::QtImage(Tnumberpuzzle::DigitPicture()).copy();
     }
     void TearDown() override {
         DestroyWindows();
@@ -76,7 +77,7 @@ protected:
     // The picture shown at position p now, and tile i as stored.
     QImage Shown(int p) {
         const platform::Rect& r = puzzle->places[p];
-        return puzzle->Picture.Image().copy(r.left, r.top, r.Width(), r.Height()).convertToFormat(QImage::Format_RGB32);
+        return platform::QtImage(puzzle->Picture).copy(r.left, r.top, r.Width(), r.Height()).convertToFormat(QImage::Format_RGB32);
     }
     QImage StoredTile(int i) const {
         const int row = (i - 1) / 10, col = (i - 1) % 10;
@@ -101,7 +102,7 @@ protected:
             const QImage shown = Shown(puzzle->tiles[i].position);
             if (playing && i == puzzle->hole) {
                 EXPECT_TRUE(IsHatch(shown)) << "hole at " << puzzle->tiles[i].position;
-                EXPECT_EQ(puzzle->spare.Image().convertToFormat(QImage::Format_RGB32), StoredTile(i));
+                EXPECT_EQ(platform::QtImage(puzzle->spare).convertToFormat(QImage::Format_RGB32), StoredTile(i));
             } else {
                 EXPECT_EQ(shown, StoredTile(i)) << "tile " << i << " at " << puzzle->tiles[i].position;
             }
@@ -276,10 +277,10 @@ TEST_F(AboutTest, FirstClickShufflesSecondHidesLaterClicksMoveIntoTheHole) {
     EXPECT_EQ(Score(), "Score= 0");
 
     // The hole itself: nothing happens.
-    const QImage before = puzzle->Picture.Image().copy();
+    const QImage before = platform::QtImage(puzzle->Picture).copy();
     ClickPlace(15);
     EXPECT_EQ(puzzle->clicks, 2);
-    EXPECT_EQ(puzzle->Picture.Image(), before);
+    EXPECT_EQ(platform::QtImage(puzzle->Picture), before);
     EXPECT_EQ(Score(), "Score= 0");
 
     // Any tile moves into the hole, also one that is not its neighbour: tile 20 stands at 1.
@@ -339,7 +340,7 @@ TEST_F(AboutTest, SolvingAfterTwentyFiveMovesShowsTheScoreAndTheHiddenTile) {
     EXPECT_EQ(puzzle->clicks, 0);
     EXPECT_EQ(Score(), "Score= 0");
     // The hidden tile is back: the picture is the stored one again.
-    EXPECT_EQ(puzzle->Picture.Image().convertToFormat(QImage::Format_RGB32), stored.convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(platform::QtImage(puzzle->Picture).convertToFormat(QImage::Format_RGB32), stored.convertToFormat(QImage::Format_RGB32));
 }
 
 TEST_F(AboutTest, ExchangedRowsCountAsSolved) {
@@ -393,7 +394,7 @@ TEST_F(AboutTest, NewGameRestoresTheOrderedPicture) {
     QTest::mouseClick(fabout->btnnewgame, Qt::LeftButton);
     EXPECT_EQ(puzzle->clicks, 0);
     EXPECT_EQ(Positions(), ordered);
-    EXPECT_EQ(puzzle->Picture.Image(), stored);
+    EXPECT_EQ(platform::QtImage(puzzle->Picture), stored);
 
     // During a game: the hidden tile shows again and all go back in order.
     Script(Reversed(), 7);
@@ -405,7 +406,7 @@ TEST_F(AboutTest, NewGameRestoresTheOrderedPicture) {
     QTest::mouseClick(fabout->btnnewgame, Qt::LeftButton);
     EXPECT_EQ(puzzle->clicks, 0);
     EXPECT_EQ(Positions(), ordered);
-    EXPECT_EQ(puzzle->Picture.Image(), stored);
+    EXPECT_EQ(platform::QtImage(puzzle->Picture), stored);
     EXPECT_EQ(puzzle->score(), 0);
     // The next click starts a new game.
     Script(Reversed(), 0);

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "editor/tests/keys_mouse_fixture.h"
+#include "platform/qt_surface.h"
 #include "script/thai.h"
 #include "testing/bytes.h"
 
@@ -17,7 +18,7 @@ using testbytes::Hex;
 // One cell of `text`, drawn alone by the cell renderer at graphics size 1 on white.
 QImage ReferenceCell(const std::string& text) {
     QImage image(12, 32, QImage::Format_RGB32);
-    platform::Surface s(&image);
+    platform::ImageSurface s(&image);
     TCustomthai ref;
     ref.SetCanvasMetrics(s, 1);
     s.SetFillColor(platform::clWhite);

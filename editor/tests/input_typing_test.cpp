@@ -21,7 +21,7 @@ TEST_F(TypingTest, EnglishLayoutInsertsKeysAsTyped) {
 
 // Attached to another window, the control takes that window's keys and leaves the first one
 // without handler or sink; deleted, it leaves its window the same way. A window that its widget
-// tree deletes first leaves a control that can still be deleted.
+// tree deletes first leaves a control without a host, which still edits its text.
 TEST_F(TypingTest, KeysFollowTheControlToItsHostAndStopWhenEitherGoes) {
     auto other = std::make_unique<platform::ThaiHost>();
     other->resize(300, 200);
@@ -40,7 +40,11 @@ TEST_F(TypingTest, KeysFollowTheControlToItsHostAndStopWhenEitherGoes) {
     memo = std::make_unique<TThaimemo>();
     memo->Attach(other.get());
     other.reset();
-    memo.reset();
+    EXPECT_EQ(memo->Parent(), nullptr);
+    EXPECT_EQ(memo->tcm, nullptr);
+    unsigned char key = 'k';
+    memo->KeyPress(key);
+    EXPECT_EQ(Line(0), "k");
 }
 
 TEST_F(TypingTest, ThaiLayoutMapsKeysAndAttachesTheTone) {

@@ -14,6 +14,7 @@
 
 #include "editor/thailist.h"
 #include "platform/qt_host.h"
+#include "platform/qt_surface.h"
 #include "script/customthai.h"
 #include "script/tests/render_glyphs.h"
 #include "script/thai.h"
@@ -89,7 +90,7 @@ protected:
         TCustomthai ref;
         QImage image(count * list_->CellWidth, list_->RowHeight, QImage::Format_RGB32);
         image.fill(0xFF000000u | kScribble);
-        platform::Surface s(&image);
+        platform::ImageSurface s(&image);
         s.CopyFont(host_->Canvas());
         ref.SetCanvasMetrics(s, list_->Graphicsize);
         s.SetFillColor(bg);

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "inputfield/thaiedit.h"
-#include "platform/surface.h"
+#include "platform/qt_surface.h"
 #include "script/customthai.h"
 #include "testing/bytes.h"
 
@@ -71,7 +71,7 @@ protected:
     QImage Reference(const std::string& text, platform::Color bk) const {
         QImage img(field->width() + field->CellWidth, field->RowHeight, QImage::Format_RGB32);
         img.fill(0xFFFFFFFFu);
-        platform::Surface s(&img);
+        platform::ImageSurface s(&img);
         TCustomthai r;
         r.SetCanvasMetrics(s, field->Graphicsize);
         s.SetFillColor(bk);

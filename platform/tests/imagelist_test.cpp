@@ -1,7 +1,7 @@
 // Cutting glyph strips into masked images and rendering them on a background colour.
 #include <gtest/gtest.h>
 
-#include "platform/surface.h"
+#include "platform/qt_surface.h"
 
 namespace platform {
 namespace {
@@ -72,7 +72,7 @@ TEST(ImageListTest, DrawOnASurfaceAndAssign) {
     list.SetBkColor(kBlue);
     QImage img(10, 10, QImage::Format_RGB32);
     img.fill(0xFFFFFFFFu);
-    Surface s(&img);
+    ImageSurface s(&img);
     s.SetCopyMode(CopyMode::SrcAnd);  // drawing an image ignores the copy mode
     list.Draw(s, 4, 5, 0);
     s.Flush();
@@ -92,7 +92,7 @@ TEST(ImageListTest, DrawOnASurfaceAndAssign) {
     Bitmap a, b;
     list.GetBitmap(2, a);
     copy.GetBitmap(2, b);
-    EXPECT_EQ(a.Image(), b.Image());
+    EXPECT_EQ(QtImage(a), QtImage(b));
     // The copy is its own list.
     copy.AddMasked(Strip(), kMask);
     EXPECT_EQ(list.Count(), 3);
@@ -123,7 +123,7 @@ TEST(ImageListTest, DrawImageMatchesGetBitmapAndStretchDraw) {
                                     const Rect dest{x, y, x + src.Width() * scale + (uneven ? 1 : 0),
                                                     y + src.Height() * scale};
                                     QImage fast = background(), slow = background();
-                                    Surface a(&fast), b(&slow);
+                                    ImageSurface a(&fast), b(&slow);
                                     for (Surface* s : {&a, &b}) {
                                         s->SetMonochrome(mono);
                                         s->SetCopyMode(mode);

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 
-#include "platform/surface.h"
+#include "platform/qt_surface.h"
 
 namespace platform {
 namespace {
@@ -47,7 +49,7 @@ protected:
         return image_;
     }
     QImage image_;
-    Surface surface_;
+    ImageSurface surface_;
 };
 
 TEST_F(SurfaceTest, FillRectCoversExactlyTheRectangle) {
@@ -74,7 +76,7 @@ TEST_F(SurfaceTest, ClipRectLimitsEveryKindOfDrawing) {
     image_.fill(0xFFFFFFFFu);
     QImage src(4, 4, QImage::Format_RGB32);
     src.fill(0xFF000000u);
-    surface_.StretchDraw({0, 0, 40, 30}, src, {0, 0, 4, 4});
+    StretchDraw(surface_, {0, 0, 40, 30}, src, {0, 0, 4, 4});
     EXPECT_EQ(Count(Pixels(), {0, 0, 40, 30}, clBlack), 100);
 
     image_.fill(0xFFFFFFFFu);
@@ -100,13 +102,13 @@ TEST_F(SurfaceTest, AndCopyTurnsWhiteIntoTheHighlightAndKeepsBlack) {
     glyph.fill(0xFFFFFFFFu);
     glyph.setPixel(1, 0, 0xFF000000u);
     glyph.setPixel(2, 1, 0xFF000000u);
-    surface_.StretchDraw({0, 0, 4, 2}, glyph, {0, 0, 4, 2});
+    StretchDraw(surface_, {0, 0, 4, 2}, glyph, {0, 0, 4, 2});
 
     // AND with a solid highlight picture, as a selection does.
     QImage high(1, 1, QImage::Format_RGB32);
     high.fill(0xFF000000u | kHighlight);
     surface_.SetCopyMode(CopyMode::SrcAnd);
-    surface_.StretchDraw({0, 0, 4, 2}, high, {0, 0, 1, 1});
+    StretchDraw(surface_, {0, 0, 4, 2}, high, {0, 0, 1, 1});
     const QImage& img = Pixels();
     EXPECT_EQ(At(img, 0, 0), kHighlight);
     EXPECT_EQ(At(img, 1, 0), clBlack);
@@ -120,7 +122,7 @@ TEST_F(SurfaceTest, AndCopyTurnsWhiteIntoTheHighlightAndKeepsBlack) {
     QImage other(1, 1, QImage::Format_RGB32);
     other.fill(0xFF000000u | RGB(0x3C, 0xFF, 0x55));
     surface_.SetCopyMode(CopyMode::SrcAnd);
-    surface_.StretchDraw({10, 10, 11, 11}, other, {0, 0, 1, 1});
+    StretchDraw(surface_, {10, 10, 11, 11}, other, {0, 0, 1, 1});
     EXPECT_EQ(At(Pixels(), 10, 10), RGB(0x30, 0x0F, 0x00));
 }
 
@@ -133,7 +135,7 @@ TEST_F(SurfaceTest, StretchedCopiesRepeatEachPixelExactly) {
     for (int k = 1; k <= 3; ++k) {
         image_.fill(0xFFFFFFFFu);
         const int ox = 5, oy = 7;
-        surface_.StretchDraw({ox, oy, ox + 3 * k, oy + 2 * k}, src, {0, 0, 3, 2});
+        StretchDraw(surface_, {ox, oy, ox + 3 * k, oy + 2 * k}, src, {0, 0, 3, 2});
         const QImage& img = Pixels();
         for (int y = 0; y < 2 * k; ++y)
             for (int x = 0; x < 3 * k; ++x)
@@ -143,7 +145,7 @@ TEST_F(SurfaceTest, StretchedCopiesRepeatEachPixelExactly) {
     }
     // Part of a source picture: rows 1..2 of the second column only, at scale 2.
     image_.fill(0xFFFFFFFFu);
-    surface_.StretchDraw({0, 0, 2, 2}, src, {1, 1, 2, 2});
+    StretchDraw(surface_, {0, 0, 2, 2}, src, {1, 1, 2, 2});
     EXPECT_EQ(At(Pixels(), 0, 0), colours[1][1]);
     EXPECT_EQ(At(Pixels(), 1, 1), colours[1][1]);
     EXPECT_EQ(At(Pixels(), 2, 0), clWhite);
@@ -208,7 +210,7 @@ TEST_F(SurfaceTest, HorizontalAndVerticalLinesWithPenWidths) {
 TEST_F(SurfaceTest, TextOfTheFixedFontShowsInItsCell) {
     surface_.SetFontName("Fixedsys");
     EXPECT_EQ(surface_.FontName(), "Fixedsys");
-    EXPECT_EQ(QFontInfo(surface_.QtFont()).family(), QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(QFontInfo(QtFont(surface_)).family(), QStringLiteral("DejaVu Sans Mono"));
     surface_.SetFontHeight(16);
     const int h = surface_.TextHeight("A");
     EXPECT_GE(h, 16);
@@ -257,7 +259,7 @@ TEST_F(SurfaceTest, TextLooksAsQtDrawsItAndCellTextsAreStable) {
             theirs.fill(0xFFFFFFFFu);
             {
                 QPainter p(&theirs);
-                QFont f = surface_.QtFont();
+                QFont f = QtFont(surface_);
                 p.setFont(f);
                 p.setPen(Qt::black);
                 p.drawText(QPointF(4, 3 + QFontMetrics(f).ascent()), unicode);
@@ -283,7 +285,7 @@ TEST_F(SurfaceTest, ShrinkingCopyPicksEveryOtherPixel) {
         src.setPixel(x, 0, 0xFF000000u | RGB(x + 1, 0, 0));
         src.setPixel(x, 1, 0xFF000000u | RGB(0, x + 1, 0));
     }
-    surface_.StretchDraw({0, 0, 2, 1}, src, {0, 0, 4, 2});
+    StretchDraw(surface_, {0, 0, 2, 1}, src, {0, 0, 4, 2});
     EXPECT_EQ(At(Pixels(), 0, 0), RGB(1, 0, 0));
     EXPECT_EQ(At(Pixels(), 1, 0), RGB(3, 0, 0));
     EXPECT_EQ(At(Pixels(), 2, 0), clWhite);
@@ -301,10 +303,10 @@ TEST_F(SurfaceTest, CopyFontTakesEverySetting) {
     EXPECT_EQ(surface_.FontHeight(), 30);
     EXPECT_EQ(surface_.FontStyleBits(), fsItalic | fsUnderline);
     EXPECT_EQ(surface_.FontColor(), kRed);
-    EXPECT_EQ(surface_.QtFont().pixelSize(), 30);
-    EXPECT_TRUE(surface_.QtFont().italic());
-    EXPECT_TRUE(surface_.QtFont().underline());
-    EXPECT_FALSE(surface_.QtFont().bold());
+    EXPECT_EQ(QtFont(surface_).pixelSize(), 30);
+    EXPECT_TRUE(QtFont(surface_).italic());
+    EXPECT_TRUE(QtFont(surface_).underline());
+    EXPECT_FALSE(QtFont(surface_).bold());
 }
 
 TEST_F(SurfaceTest, MixingTextAndDirectDrawingKeepsOrder) {
@@ -318,7 +320,7 @@ TEST_F(SurfaceTest, MixingTextAndDirectDrawingKeepsOrder) {
     surface_.TextOut(0, 0, "MM");
     QImage src(1, 1, QImage::Format_RGB32);
     src.fill(0xFF00FF00u);
-    surface_.StretchDraw({30, 0, 40, 10}, src, {0, 0, 1, 1});
+    StretchDraw(surface_, {30, 0, 40, 10}, src, {0, 0, 1, 1});
     surface_.TextOut(0, 10, "MM");
     const QImage& img = Pixels();
     EXPECT_EQ(Count(img, {30, 0, 40, 10}, RGB(0, 255, 0)), 100);
@@ -381,7 +383,7 @@ TEST(BitmapTest, SizeMonochromeAndTransparentColour) {
     EXPECT_EQ(b.Pixel(0, 0), clBlack);
     b.Canvas().SetFontHeight(6);
     b.Canvas().TextOut(2, 0, "W");
-    const QImage& img = b.Image();
+    const QImage& img = QtImage(b);
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x) {
             Color c = At(img, x, y);
@@ -391,7 +393,7 @@ TEST(BitmapTest, SizeMonochromeAndTransparentColour) {
     QImage colours(2, 1, QImage::Format_RGB32);
     colours.setPixel(0, 0, 0xFF000000u | RGB(250, 240, 100));
     colours.setPixel(1, 0, 0xFF000000u | RGB(90, 20, 160));
-    b.Canvas().StretchDraw({0, 5, 4, 6}, colours, {0, 0, 2, 1});
+    StretchDraw(b.Canvas(), {0, 5, 4, 6}, colours, {0, 0, 2, 1});
     EXPECT_EQ(b.Pixel(0, 5), clWhite);
     EXPECT_EQ(b.Pixel(1, 5), clWhite);
     EXPECT_EQ(b.Pixel(2, 5), clBlack);

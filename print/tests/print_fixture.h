@@ -16,7 +16,7 @@
 #include "platform/qt_printer.h"
 #include "platform/qt_window.h"
 #include "platform/services.h"
-#include "platform/surface.h"
+#include "platform/qt_surface.h"
 #include "print/thaiprint.h"
 #include "script/customthai.h"
 
@@ -111,7 +111,7 @@ inline QImage ReferenceLine(const std::string& line, int size, int cells) {
     renderer.DrawY = 0;
     GlyphImages->SetBkColor(platform::clWhite);
     while (pos <= static_cast<int>(text.size())) renderer.DrawCell(canvas, text, pos);
-    return bitmap.Image().convertToFormat(QImage::Format_RGB32);
+    return platform::QtImage(bitmap).convertToFormat(QImage::Format_RGB32);
 }
 
 // Whether `part` matches `whole` at (x, y), pixel for pixel in black and white.

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/surface.h"
+#include "platform/qt_surface.h"
 #include "script/customthai.h"
 #include "script/tests/render_glyphs.h"
 
@@ -75,7 +75,7 @@ protected:
 
     rendertest::GlyphsInstalled glyphs_;
     QImage image_;
-    platform::Surface surface_;
+    platform::ImageSurface surface_;
     TCustomthai thai_;
 };
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/surface.h"
+#include "platform/qt_surface.h"
 #include "script/customthai.h"
 #include "script/thai.h"
 
@@ -48,12 +48,12 @@ class FontMarksTest : public ::testing::TestWithParam<const char*> {
     platform::Color At(int x, int y) const { return image_.pixel(x, y) & 0xFFFFFF; }
 
     QImage image_;
-    platform::Surface surface_;
+    platform::ImageSurface surface_;
     TCustomthai thai_;
 };
 
 TEST_P(FontMarksTest, MarksOfARowAreInkedInsideTheirOwnCells) {
-    ASSERT_EQ(QFontInfo(surface_.QtFont()).family(), QString(GetParam()));  // not a stand-in font
+    ASSERT_EQ(QFontInfo(platform::QtFont(surface_)).family(), QString(GetParam()));  // not a stand-in font
     std::string marked = "\xA1", bare = "\xA1";
     for (const std::string& cell : kMarkedCells) {
         marked += cell + "\xA1";
