@@ -118,37 +118,21 @@ void Label(benchmark::State& state) {
     if (TheEditor(state).Memo().LineCount() != bench::kLargeLines) state.SkipWithError("the text was not restored");
 }
 
-void BM_CtrlLeft(benchmark::State& state) {
+// A key with the cursor at column 10 of the benchmark's line and no selection (a Shift key
+// starts one and extends it).
+void KeyFromColumn10(benchmark::State& state, int key, platform::ShiftState shift) {
     Editor& e = TheEditor(state);
     const int line = e.LineAt(At(state));
     for (auto _ : state) {
         e.Show(line, 10);
-        e.Key(vk::Left, {.ctrl = true});
+        e.Key(key, shift);
     }
     Label(state);
 }
-
-void BM_CtrlRight(benchmark::State& state) {
-    Editor& e = TheEditor(state);
-    const int line = e.LineAt(At(state));
-    for (auto _ : state) {
-        e.Show(line, 10);
-        e.Key(vk::Right, {.ctrl = true});
-    }
-    Label(state);
-}
-
-void ShiftKey(benchmark::State& state, int key) {
-    Editor& e = TheEditor(state);
-    const int line = e.LineAt(At(state));
-    for (auto _ : state) {
-        e.Show(line, 10);  // no selection: the key starts one and extends it
-        e.Key(key, {.shift = true});
-    }
-    Label(state);
-}
-void BM_ShiftUp(benchmark::State& state) { ShiftKey(state, vk::Up); }
-void BM_ShiftDown(benchmark::State& state) { ShiftKey(state, vk::Down); }
+void BM_CtrlLeft(benchmark::State& state) { KeyFromColumn10(state, vk::Left, {.ctrl = true}); }
+void BM_CtrlRight(benchmark::State& state) { KeyFromColumn10(state, vk::Right, {.ctrl = true}); }
+void BM_ShiftUp(benchmark::State& state) { KeyFromColumn10(state, vk::Up, {.shift = true}); }
+void BM_ShiftDown(benchmark::State& state) { KeyFromColumn10(state, vk::Down, {.shift = true}); }
 
 // Page Down moves the view: the whole view is repainted.
 void BM_ShiftPageDown(benchmark::State& state) {
@@ -207,74 +191,52 @@ void BM_DragStep(benchmark::State& state) {
     Label(state);
 }
 
-// The selection covers 20 lines from column 5: Delete removes it (joining the first line's head
-// and the last line's tail).
-void BM_DeleteTwentyLines(benchmark::State& state) {
+// Selects 20 lines from column 5, 25 lines above the benchmark's line, and times `action` on the
+// selection, its repaint included; then the lines are put back (RestoreLines with the lines the
+// action removed and added).
+template <class Action>
+void OnTwentyLines(benchmark::State& state, int removedLines, int addedLines, Action action) {
     Editor& e = TheEditor(state);
     const int line = e.LineAt(At(state)) - 25;
     for (auto _ : state) {
         state.PauseTiming();
         e.SelectTwentyLines(line, 5);
         state.ResumeTiming();
-        e.Key(vk::Delete);
+        action(e);
         state.PauseTiming();
-        e.RestoreLines(line, 20, 0);
+        e.RestoreLines(line, removedLines, addedLines);
         state.ResumeTiming();
     }
     Label(state);
+}
+
+// Delete removes the selection (joining the first line's head and the last line's tail).
+void BM_DeleteTwentyLines(benchmark::State& state) {
+    OnTwentyLines(state, 20, 0, [](Editor& e) { e.Key(vk::Delete); });
 }
 
 // Backspace does not look at the selection: it takes the cell left of the cursor.
 void BM_BackspaceTwentyLines(benchmark::State& state) {
-    Editor& e = TheEditor(state);
-    const int line = e.LineAt(At(state)) - 25;
-    for (auto _ : state) {
-        state.PauseTiming();
-        e.SelectTwentyLines(line, 5);
-        state.ResumeTiming();
-        e.Key(vk::Back);
-        state.PauseTiming();
-        e.RestoreLines(line, 0, 0);
-        state.ResumeTiming();
-    }
-    Label(state);
+    OnTwentyLines(state, 0, 0, [](Editor& e) { e.Key(vk::Back); });
 }
 
 void BM_CutTwentyLines(benchmark::State& state) {
-    Editor& e = TheEditor(state);
-    const int line = e.LineAt(At(state)) - 25;
-    for (auto _ : state) {
-        state.PauseTiming();
-        e.SelectTwentyLines(line, 5);
-        state.ResumeTiming();
+    OnTwentyLines(state, 20, 0, [](Editor& e) {
         e.Memo().CutSelection();
         e.Flush();
-        state.PauseTiming();
-        e.RestoreLines(line, 20, 0);
-        state.ResumeTiming();
-    }
-    Label(state);
+    });
 }
 
-// Paste with a 20-line selection shown: the selection goes and 20 lines (each with its line
-// break) are inserted at the cursor.
+// Paste over the selection: the selection goes and 20 lines (each with its line break) are
+// inserted at the cursor.
 void BM_PasteOverTwentyLines(benchmark::State& state) {
-    Editor& e = TheEditor(state);
-    const int line = e.LineAt(At(state)) - 25;
     std::string clip;
     for (int i = 0; i < 20; ++i) clip += LargeLines()[static_cast<size_t>(i)] + "\r\n";
     platform::SetClipboardText(clip);
-    for (auto _ : state) {
-        state.PauseTiming();
-        e.SelectTwentyLines(line, 5);
-        state.ResumeTiming();
+    OnTwentyLines(state, 0, 20, [](Editor& e) {
         e.Memo().Paste();
         e.Flush();
-        state.PauseTiming();
-        e.RestoreLines(line, 0, 20);
-        state.ResumeTiming();
-    }
-    Label(state);
+    });
 }
 
 // Return splits the line at column 10.

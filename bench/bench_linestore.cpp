@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -58,57 +59,48 @@ const TextFile& File() {
 }
 
 // A control holding the generated text with a view of 40 rows of 100 cells.
-std::unique_ptr<TThailist> LoadedList() {
+std::unique_ptr<TThailist> LoadedList(const std::string& path = File().Path()) {
     auto list = std::make_unique<TThailist>();
     list->RowCount = 40;
     list->ColCount = 100;
-    list->LoadFile(File().Path());
+    list->LoadFile(path);
     return list;
 }
 
-void BM_LoadFile(benchmark::State& state) {
-    const std::string& path = File().Path();
+// Loading the file at `path` into a control, read as `encoding`; bytes processed count the
+// 20 MB text.
+void LoadFile(benchmark::State& state, const std::string& path, platform::TextEncoding encoding) {
     TThailist list;
     for (auto _ : state) {
         list.LoadFile(path);
         benchmark::DoNotOptimize(list.LineCount());
     }
-    if (list.LineCount() != kLines) state.SkipWithError("wrong line count");
+    if (list.LineCount() != kLines || list.FileFormat.encoding != encoding) state.SkipWithError("not read right");
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(GeneratedText().size()));
 }
+
+// Saving the text read from `path` (in the encoding and line ends it was read with) as `name`,
+// which must come out `size` bytes long.
+void SaveFile(benchmark::State& state, const std::string& path, const char* name, std::uintmax_t size) {
+    const auto list = LoadedList(path);
+    const std::string out = File().Other(name);
+    for (auto _ : state) list->SaveFile(out);
+    if (std::filesystem::file_size(out) != size) state.SkipWithError("saved size differs");
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(GeneratedText().size()));
+}
+
+void BM_LoadFile(benchmark::State& state) { LoadFile(state, File().Path(), platform::TextEncoding::Tis620); }
 BENCHMARK(BM_LoadFile)->Unit(benchmark::kMillisecond);
 
-void BM_SaveFile(benchmark::State& state) {
-    const auto list = LoadedList();
-    const std::string out = File().Other("saved.txt");
-    for (auto _ : state) list->SaveFile(out);
-    if (std::filesystem::file_size(out) != GeneratedText().size()) state.SkipWithError("saved size differs");
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(GeneratedText().size()));
-}
+void BM_SaveFile(benchmark::State& state) { SaveFile(state, File().Path(), "saved.txt", GeneratedText().size()); }
 BENCHMARK(BM_SaveFile)->Unit(benchmark::kMillisecond);
 
-// The same text as a UTF-8 file with LF line ends (about 38 MB): detected, converted, split; bytes
-// processed count the 20 MB text.
-void BM_LoadFileUtf8(benchmark::State& state) {
-    const std::string& path = File().Utf8Path();
-    TThailist list;
-    for (auto _ : state) {
-        list.LoadFile(path);
-        benchmark::DoNotOptimize(list.LineCount());
-    }
-    if (list.LineCount() != kLines || list.FileFormat.encoding != platform::TextEncoding::Utf8)
-        state.SkipWithError("not read as UTF-8");
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(GeneratedText().size()));
-}
+// The same text as a UTF-8 file with LF line ends (about 38 MB): detected, converted, split.
+void BM_LoadFileUtf8(benchmark::State& state) { LoadFile(state, File().Utf8Path(), platform::TextEncoding::Utf8); }
 BENCHMARK(BM_LoadFileUtf8)->Unit(benchmark::kMillisecond);
 
 void BM_SaveFileUtf8(benchmark::State& state) {
-    auto list = std::make_unique<TThailist>();
-    list->LoadFile(File().Utf8Path());
-    const std::string out = File().Other("saved-utf8.txt");
-    for (auto _ : state) list->SaveFile(out);
-    if (std::filesystem::file_size(out) != File().Utf8Size()) state.SkipWithError("saved size differs");
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(GeneratedText().size()));
+    SaveFile(state, File().Utf8Path(), "saved-utf8.txt", File().Utf8Size());
 }
 BENCHMARK(BM_SaveFileUtf8)->Unit(benchmark::kMillisecond);
 

@@ -236,11 +236,9 @@ void TThaiedit::KeyPress(unsigned char& key) {
     if (ThaiOnAZ) ShowChoice(0x20);
 }
 
-void TThaiedit::InsertChar(unsigned char key) {
-    if (!thai::Insertable(key)) return;
-    HideCursor();
+int TThaiedit::PrepareInsert() {
     if (SelectedAll) {
-        // Typing replaces the highlighted text.
+        // Typing or a paste replaces the highlighted text.
         SelectedAll = false;
         text_.clear();
         CursorCol = 0;
@@ -249,7 +247,13 @@ void TThaiedit::InsertChar(unsigned char key) {
     }
     const int cells = thai::CellCount(text_);
     if (cells < CursorCol) text_.append(static_cast<size_t>(CursorCol - cells), ' ');
-    const int p = thai::CellToPos(text_, CursorCol);
+    return thai::CellToPos(text_, CursorCol);
+}
+
+void TThaiedit::InsertChar(unsigned char key) {
+    if (!thai::Insertable(key)) return;
+    HideCursor();
+    const int p = PrepareInsert();
     if (thai::CombiningMarks.contains(key) && CursorCol > 0) {
         // A vowel or tone mark joins the cell before the cursor (or is refused); the cursor stays.
         thai::AttachMark(text_, p, key);
@@ -297,19 +301,9 @@ bool TThaiedit::PasteText(const platform::IncomingText& text) {
     const size_t length = std::min(text.bytes.find_first_of(std::string_view("\r\n\0", 3)), text.bytes.size());
     if (length == 0) return false;
     if (!platform::AgreeToReplacements(text.firstUnencodableAt < length ? text.firstUnencodable : 0)) return false;
-    CancelOffer();
+    WithdrawOffer();
     HideCursor();
-    if (SelectedAll) {
-        // Like typing, a paste replaces the highlighted text.
-        SelectedAll = false;
-        text_.clear();
-        CursorCol = 0;
-        LeftCol = 0;
-        PaintAll();
-    }
-    const int cells = thai::CellCount(text_);
-    if (cells < CursorCol) text_.append(static_cast<size_t>(CursorCol - cells), ' ');
-    const size_t at = static_cast<size_t>(thai::CellToPos(text_, CursorCol) - 1);
+    const size_t at = static_cast<size_t>(PrepareInsert() - 1);
     text_.insert(at, text.bytes, 0, length);
     // A mark at the start joins the cell before the cursor, which is drawn again too.
     const int from = std::max(CursorCol - 1, 0);

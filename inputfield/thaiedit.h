@@ -129,6 +129,10 @@ private:
     QRegion SyncImageSize();
     // Clears SelectedAll and repaints the whole field when it was set.
     void Unhighlight();
+    // Gets the text ready for bytes typed or pasted at the cursor: highlighted text goes (and the
+    // field is repainted), a cursor beyond the end is reached with spaces. Returns the cursor
+    // cell's position, where the bytes go.
+    int PrepareInsert();
     void Backspace();
     void DeleteKey();
     void PaintAll();

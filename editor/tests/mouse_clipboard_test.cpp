@@ -10,6 +10,7 @@
 
 #include "editor/tests/keys_mouse_fixture.h"
 #include "platform/services.h"
+#include "testing/answering_services.h"
 
 namespace {
 
@@ -33,21 +34,7 @@ TEST(MouseClipboard, CopyPutsUnicodeThaiOnTheClipboard) {
     EXPECT_TRUE(v->Selecting);
 }
 
-// Answers the program's questions from a script and records them.
-class AnsweringServices : public platform::Services {
-public:
-    AnsweringServices() { platform::Install(this); }
-    ~AnsweringServices() override { platform::Install(nullptr); }
-    int AskQuestion(const std::string& text) override {
-        questions.push_back(text);
-        if (answers.empty()) return platform::mrCancel;
-        const int a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::deque<int> answers;
-    std::vector<std::string> questions;
-};
+using testservices::AnsweringServices;
 
 TEST(MouseClipboard, CharactersOutsideTis620ArePastedAsQuestionMarksOnlyWhenTheUserAgrees) {
     MemoView v;

@@ -9,6 +9,7 @@
 #include "inputfield/tests/field_fixture.h"
 #include "platform/clipboard.h"
 #include "platform/services.h"
+#include "testing/answering_services.h"
 
 namespace field_test {
 namespace {
@@ -18,21 +19,7 @@ using platform::clWhite;
 
 platform::IncomingText Incoming(const char32_t* text) { return platform::FromUnicode(text); }
 
-// Answers the questions asked from a script and records them.
-class AnsweringServices : public platform::Services {
-public:
-    AnsweringServices() { platform::Install(this); }
-    ~AnsweringServices() override { platform::Install(nullptr); }
-    int AskQuestion(const std::string& text) override {
-        questions.push_back(text);
-        if (answers.empty()) return platform::mrCancel;
-        const int a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::deque<int> answers;
-    std::vector<std::string> questions;
-};
+using testservices::AnsweringServices;
 
 TEST_F(PasteTest, TheFirstLineGoesInAtTheCursorAndTheCursorBehindIt) {
     field->SetText("abcd");

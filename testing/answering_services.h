@@ -1,0 +1,28 @@
+// Platform services for tests that answer the program's questions from a script and record
+// them: the answers are taken in turn, Cancel once they run out. Installed while it lives.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/services.h"
+
+namespace testservices {
+
+class AnsweringServices : public platform::Services {
+public:
+    AnsweringServices() { platform::Install(this); }
+    ~AnsweringServices() override { platform::Install(nullptr); }
+    int AskQuestion(const std::string& text) override {
+        questions.push_back(text);
+        if (answers.empty()) return platform::mrCancel;
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::deque<int> answers;
+    std::vector<std::string> questions;
+};
+
+}  // namespace testservices
