@@ -41,6 +41,7 @@ enum class ScrollBar { Horizontal, Vertical };
 // control: a WeakRef<Host> tells.
 class Host {
 public:
+    // A handler that goes before its host must take itself off (SetHandler(nullptr)) first.
     virtual void SetHandler(HostHandler* handler) = 0;
     virtual HostHandler* Handler() const = 0;
 

@@ -29,6 +29,10 @@ struct MouseCall {
 class Recorder : public HostHandler {
 public:
     explicit Recorder(ThaiHost& host) : host_(host) { host.SetHandler(this); }
+    // A handler that goes before its host takes itself off, as the controls do.
+    ~Recorder() override {
+        if (host_.Handler() == this) host_.SetHandler(nullptr);
+    }
     void HostPaint(const Rect& clip) override {
         paints.push_back(clip);
         int pos = host_.ScrollPos(ScrollBar::Vertical);
