@@ -26,7 +26,7 @@ std::string_view LinePart(std::string_view line) {
 
 std::vector<std::string> LinesOf(const DicList& list) {
     std::vector<std::string> lines;
-    for (int i = 0; i < list.Count(); ++i) lines.push_back(list[i]);
+    for (int i = 0; i < list.Count(); ++i) lines.emplace_back(list[i]);
     return lines;
 }
 
@@ -34,7 +34,7 @@ void CheckAgainst(const DicList& list, const Model& model) {
     FUZZ_CHECK(list.Count() == static_cast<int>(model.size()));
     std::string previousKey, previousFolded;
     for (int i = 0; i < list.Count(); ++i) {
-        const std::string& line = list[i];
+        const std::string line(list[i]);
         FUZZ_CHECK(LinePart(line).size() == line.size());
         const std::string folded = dictionary::FoldCase(line);
         const auto held = model.find(folded);
@@ -50,7 +50,7 @@ void CheckAgainst(const DicList& list, const Model& model) {
 void CheckFind(const DicList& list) {
     for (int i = 0; i < list.Count(); ++i) {
         FUZZ_CHECK(list.Find(list[i]) == i);
-        std::string upper = list[i];
+        std::string upper(list[i]);
         for (char& c : upper)
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
         FUZZ_CHECK(list.Find(upper) == i);

@@ -17,7 +17,7 @@ namespace {
 
 std::vector<std::string> Lines(const DicList& list) {
     std::vector<std::string> lines;
-    for (int i = 0; i < list.Count(); ++i) lines.push_back(list[i]);
+    for (int i = 0; i < list.Count(); ++i) lines.emplace_back(list[i]);
     return lines;
 }
 
@@ -30,7 +30,7 @@ struct Counted {
 };
 
 // The order the list must keep: folded collation keys, then folded bytes.
-bool Before(const std::string& a, const std::string& b) {
+bool Before(std::string_view a, std::string_view b) {
     std::string fa = dictionary::FoldCase(a), fb = dictionary::FoldCase(b);
     std::string ka = dictionary::CollationKey(fa), kb = dictionary::CollationKey(fb);
     if (ka != kb) return ka < kb;
@@ -68,8 +68,8 @@ TEST(DicListOrder, ThaiLinesFollowTheThaiDictionaryOrder) {
     EXPECT_EQ(list[4], khai);
     // Same as the collation libthai gives for these words.
     for (int i = 1; i < list.Count(); ++i)
-        EXPECT_LT(th_strcoll(reinterpret_cast<const thchar_t*>(list[i - 1].c_str()),
-                            reinterpret_cast<const thchar_t*>(list[i].c_str())),
+        EXPECT_LT(th_strcoll(reinterpret_cast<const thchar_t*>(std::string(list[i - 1]).c_str()),
+                            reinterpret_cast<const thchar_t*>(std::string(list[i]).c_str())),
                   0);
 }
 

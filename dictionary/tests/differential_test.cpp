@@ -15,7 +15,7 @@ namespace {
 
 std::vector<std::string> LinesOf(const DicList& list) {
     std::vector<std::string> lines;
-    for (int i = 0; i < list.Count(); ++i) lines.push_back(list[i]);
+    for (int i = 0; i < list.Count(); ++i) lines.emplace_back(list[i]);
     return lines;
 }
 
