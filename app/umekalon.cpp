@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/activation.h"
@@ -19,6 +20,7 @@
 #include "app/urianthai.h"
 #include "app/uthaivk.h"
 #include "inputfield/thaiedit.h"
+#include "platform/cancel.h"
 #include "platform/clipboard.h"
 #include "platform/files.h"
 #include "platform/qt_services.h"
@@ -274,11 +276,20 @@ void Tfmekalon::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-    // FormClose: closing the main window ends the program, whatever tool windows are open.
+    // FormClose: closing the main window ends the program, whatever tool windows are open, and
+    // whatever long job still runs.
+    platform::CancelRunningJobs();
     QCoreApplication::quit();
 }
 
 // ---- Title and questions -------------------------------------------------------------------
+
+void Tfmekalon::ShowProgress(const std::string& text) {
+    if (text.empty())
+        SetTitle();
+    else
+        setWindowTitle(QString::fromStdString(text));
+}
 
 void Tfmekalon::SetTitle() {
     const QString title = QString::fromLocal8Bit(FileNamePart(textfile)) + QString::fromLatin1(kAppTitleSuffix);
@@ -532,6 +543,7 @@ void Tfmekalon::DictionaryClick() {
 // Open, Append and Save As read or write the file first and take over its name only when that
 // worked: a file that fails leaves the menu's name, `dicfile` and the Save As default as they were.
 void Tfmekalon::OpendicselClick() {
+    if (dicjob) return;  // a dictionary is being read already
     if (!AskSaveDictionary()) return;
     const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open dictionary", 2, "*.dic"));
     if (!chosen) return;
@@ -539,20 +551,32 @@ void Tfmekalon::OpendicselClick() {
 }
 
 void Tfmekalon::OpenDictionary(const std::string& path) {
-    const platform::DecodedText text = platform::ReadTextFile(path);
-    diclist.LoadFromBytes(text.bytes);
-    dicformat = text.format;
+    dictionary::DicList read;
+    platform::TextFormat format;
+    if (!RunDictionaryJob("Loading dictionary", [&](dictionary::Progress& progress) {
+            read = ReadDictionaryFile(path, format, progress);
+        }))
+        return;  // stopped: the dictionary that was there stays
+    diclist.Replace(std::move(read));
+    dicformat = format;
     dicfile = path;
     dictname->setText(QString::fromLocal8Bit(FileNamePart(path)));
     dicchanged = false;
 }
 
 void Tfmekalon::AppenddicselClick() {
+    if (dicjob) return;
     if (!AskSaveDictionary()) return;
     const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Append dictionary", 2, "*.dic"));
     if (!chosen) return;
-    const platform::DecodedText text = platform::ReadTextFile(*chosen);
-    diclist.AppendFromBytes(text.bytes);
+    // The merged dictionary is put in place only at the end: a stopped Append changes nothing.
+    if (!RunDictionaryJob("Appending dictionary", [&](dictionary::Progress& progress) {
+            platform::TextFormat format;
+            const dictionary::DicList read = ReadDictionaryFile(*chosen, format, progress, 700);
+            progress.Within(700, 1000);
+            diclist.Merge(read, progress);
+        }))
+        return;
     dicfile = *chosen;
     dictname->setText(dictname->text() + "+" + QString::fromLocal8Bit(FileNamePart(*chosen)));
 }
@@ -561,7 +585,7 @@ void Tfmekalon::SavedicasselClick() {
     platform::TextFormat format = dicformat;  // taken over once the file is written
     const auto chosen = SaveDialogWithEncoding(SaveRequest("Save dictionary as", 2, dicfile), format);
     if (!chosen) return;
-    platform::WriteTextFile(*chosen, diclist.ToBytes(), format);
+    platform::WriteTextFile(*chosen, diclist.Bytes(), format);
     dicformat = format;
     dicfile = *chosen;
     dicchanged = false;
@@ -570,7 +594,10 @@ void Tfmekalon::SavedicasselClick() {
 void Tfmekalon::InsertCursorlineClick() {
     Tm1->SelectCursorLine();
     std::string candidate = Tm1->SelectedText();
-    if (diclist.Find(candidate) < 0) {
+    // A line of blanks (or nothing) is no entry.
+    if (std::all_of(candidate.begin(), candidate.end(), [](char c) { return static_cast<unsigned char>(c) <= 0x20; })) {
+        platform::Current().ShowMessage("Line is empty: nothing added to dictionary");
+    } else if (diclist.Find(candidate) < 0) {
         diclist.Insert(std::move(candidate));
         platform::Current().ShowMessage("Line has been added");
     } else {

@@ -129,6 +129,9 @@ public:
 
     // Sets the window and application title from the text file name.
     void SetTitle();
+    // Shows the progress of a long job ("Loading dictionary 40% - ESC to break"); an empty text
+    // ends it and shows the title again.
+    void ShowProgress(const std::string& text);
     // The changed-text question: false when the command must stop.
     bool AskSaveText();
     // The changed-dictionary question: false when the command must stop.
@@ -150,6 +153,17 @@ private:
     QAction* AddBarItem(const char* name, const char* caption, const char* shortcut, void (Tfmekalon::*handler)());
     QAction* AddSeparator(QMenu* menu, const char* name);
     void BuildMenu();
+
+    // Long dictionary work (umekalon_dictionary.cpp). Runs `work` as a job that keeps the window
+    // answering, shows its progress and stops on Esc; false when it was stopped. Meanwhile the
+    // dictionary commands and Wordlist wait.
+    bool RunDictionaryJob(const char* what, const std::function<void(dictionary::Progress&)>& work);
+    // Reads a dictionary file into a list of its own, sorted and without duplicates, and tells
+    // how the file is written; the work makes up the thousandths [0, share) of the job. Throws
+    // FileError.
+    static dictionary::DicList ReadDictionaryFile(const std::string& path, platform::TextFormat& format,
+                                                  dictionary::Progress& progress, int share = 1000);
+    bool dicjob = false;  // a dictionary file is being read or appended
 };
 
 // The program's windows, created once at start in this order and living until the end.
