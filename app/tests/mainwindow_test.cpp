@@ -412,7 +412,17 @@ TEST_F(MainWindowTest, DictionaryCommandsInsertDeleteAndCountLines) {
     EXPECT_FALSE(fmekalon->Appenddicsel->isEnabled());
     EXPECT_FALSE(fmekalon->Savedicassel->isEnabled());
 
-    fmekalon->Tm1->Lines.Add("Hello world");
+    // An empty or blank cursor line is no entry: refused, nothing added.
+    for (const char* blank : {"", "  \t "}) {
+        fmekalon->Tm1->Lines.Assign({blank});
+        fmekalon->Tm1->SetCursor(0, 0);
+        Trigger(fmekalon->InsertCursorline);
+        EXPECT_EQ(services.messages.back(), "Line is empty: nothing added to dictionary");
+        EXPECT_EQ(fmekalon->diclist.Count(), 0);
+        EXPECT_FALSE(fmekalon->dicchanged);
+    }
+
+    fmekalon->Tm1->Lines.Assign({"Hello world"});
     fmekalon->Tm1->SetCursor(0, 3);
     Trigger(fmekalon->InsertCursorline);
     EXPECT_EQ(services.messages.back(), "Line has been added");
