@@ -1,5 +1,7 @@
 #include "dictionary/diclist.h"
 
+#include "dictionary/buffer.h"
+
 #include <thai/thcoll.h>
 
 #include <algorithm>
@@ -88,20 +90,22 @@ size_t NextLine(std::string_view bytes, size_t end) {
 // One line of file bytes while they are sorted: the first sixteen bytes of its collation key
 // (zeros after a shorter key) in four big-endian parts, and where it starts. Sixteen key bytes tell
 // nearly all lines of a dictionary apart; twenty bytes a line cost little beside the file.
-struct Record {
-    std::uint32_t head[4];
+struct __attribute__((packed)) Record {
+    std::uint64_t high, low;
     std::uint32_t offset;
 };
+static_assert(sizeof(Record) == 20);
+
+std::uint64_t BigEndian(const unsigned char* p) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
+    return v;
+}
 
 Record MakeRecord(std::string_view key, size_t offset) {
     unsigned char bytes[16] = {};
     std::memcpy(bytes, key.data(), std::min<size_t>(16, key.size()));
-    Record r{};
-    for (int i = 0; i < 4; ++i)
-        r.head[i] = (std::uint32_t{bytes[4 * i]} << 24) | (std::uint32_t{bytes[4 * i + 1]} << 16) |
-                    (std::uint32_t{bytes[4 * i + 2]} << 8) | bytes[4 * i + 3];
-    r.offset = static_cast<std::uint32_t>(offset);
-    return r;
+    return Record{BigEndian(bytes), BigEndian(bytes + 8), static_cast<std::uint32_t>(offset)};
 }
 
 // Orders the lines of file bytes by the list's comparison, and file order among equal ones. Most
@@ -111,12 +115,22 @@ class RecordOrder {
 public:
     RecordOrder(std::string_view bytes, Progress& progress) : bytes_(bytes), progress_(progress) {}
 
-    bool operator()(const Record& a, const Record& b) { return Compare(a, b) < 0; }
+    bool Less(const Record& a, const Record& b) {
+        progress_.Tick();
+        if (a.high != b.high) return a.high < b.high;
+        if (a.low != b.low) return a.low < b.low;
+        return CompareWhole(a, b) < 0;
+    }
 
     int Compare(const Record& a, const Record& b) {
         progress_.Tick();
-        for (int i = 0; i < 4; ++i)
-            if (a.head[i] != b.head[i]) return a.head[i] < b.head[i] ? -1 : 1;
+        if (a.high != b.high) return a.high < b.high ? -1 : 1;
+        if (a.low != b.low) return a.low < b.low ? -1 : 1;
+        return CompareWhole(a, b);
+    }
+
+    // Two lines whose first sixteen key bytes are equal.
+    int CompareWhole(const Record& a, const Record& b) {
         if (a.offset == b.offset) return 0;
         const std::string_view la = Line(a), lb = Line(b);
         if (int r = CompareBytes(Key(a.offset, la), Key(b.offset, lb))) return r;
@@ -243,7 +257,7 @@ DicList DicList::Read(std::string_view bytes, Progress& progress) {
     }
 
     // Every line with the first bytes of its key.
-    std::vector<Record> records(count);
+    auto records = Buffer<Record>::Unset(count);
     progress.Phase(50, 600, count);
     KeyMaker& keys = SharedKeys();
     for (size_t i = 0, start = 0; i < count; ++i) {
@@ -264,12 +278,12 @@ DicList DicList::Read(std::string_view bytes, Progress& progress) {
         size_t depth = 1;
         while ((size_t{1} << depth) < count) ++depth;
         progress.Phase(650, 900, count * depth * 6 / 5);
-        std::sort(records.begin(), records.end(), order);
+        std::sort(records.begin(), records.end(), [&order](const Record& a, const Record& b) { return order.Less(a, b); });
     }
     // From here on only where each line starts is needed.
-    std::vector<std::uint32_t> offsets(count);
+    auto offsets = Buffer<std::uint32_t>::Unset(count);
     for (size_t i = 0; i < count; ++i) offsets[i] = records[i].offset;
-    records = {};
+    Release(records);
 
     // Equal lines stand together, the one read first at their head: keep that one. The lines
     // are fetched in sorted order, from all over the bytes: a few ahead of time.
@@ -281,7 +295,7 @@ DicList DicList::Read(std::string_view bytes, Progress& progress) {
     list.text_.reserve(bytes.size() + count + 2);
     list.starts_.clear();
     list.starts_.reserve(count + 1);
-    constexpr size_t kAhead = 16;
+    constexpr size_t kAhead = 64;
     std::string_view last;
     for (size_t i = 0; i < count; ++i) {
         if (i + kAhead < count) __builtin_prefetch(bytes.data() + offsets[i + kAhead]);

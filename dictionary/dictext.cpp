@@ -156,10 +156,10 @@ bool DicText::Indexed() const { return indexed_ && indexVersion_ == Version() &&
 
 void DicText::DropIndex() const {
     indexed_ = false;
-    slots_ = {};
-    filter_ = {};
-    postingBegin_ = {};
-    postings_ = {};
+    Release(slots_);
+    Release(filter_);
+    Release(postingBegin_);
+    Release(postings_);
 }
 
 void DicText::BuildIndex(Progress& progress) const {
@@ -186,17 +186,16 @@ void DicText::BuildIndex(Progress& progress) const {
     }
     if (runs >= 0x7FFFFFFF) throw std::length_error("The dictionary holds too many words to search");
 
-    std::vector<std::int32_t> ids(runs);  // the id of every run, in text order
-    std::vector<std::int32_t> count;      // places per id
-    std::vector<std::int32_t> first;      // the first place of every id: its bytes
-    std::vector<std::uint64_t> slots;
+    auto ids = Buffer<std::int32_t>::Unset(runs);  // the id of every run, in text order
+    std::vector<std::int32_t> count;                 // places per id
+    std::vector<std::int32_t> first;                 // the first place of every id: its bytes
     size_t capacity = 1024;
     while (2 * capacity < runs) capacity <<= 1;  // grows when the words are mostly distinct
-    slots.assign(capacity, 0);
+    auto slots = Buffer<std::uint64_t>::Zeroed(capacity);
     // The filter is sized for as many distinct words as there are runs, at most.
     size_t bits = 1024;
     while (bits < 12 * runs) bits <<= 1;
-    std::vector<std::uint64_t> filter(bits / 64, 0);
+    auto filter = Buffer<std::uint64_t>::Zeroed(bits / 64);
     const std::uint64_t filterMask = bits - 1;
     const auto home = [](std::uint64_t hash, size_t mask) { return static_cast<size_t>((hash >> 32) * 0x9E3779B1u) & mask; };
 
@@ -236,7 +235,7 @@ void DicText::BuildIndex(Progress& progress) const {
             for (std::uint64_t bit : {r.hash & filterMask, (r.hash >> 32) & filterMask}) filter[bit >> 6] |= std::uint64_t{1} << (bit & 63);
             if (4 * count.size() > 3 * slots.size()) {
                 // Three quarters full: twice the room, every word seated again by its tag.
-                std::vector<std::uint64_t> grown(slots.size() * 2, 0);
+                auto grown = Buffer<std::uint64_t>::Zeroed(slots.size() * 2);
                 mask = grown.size() - 1;
                 for (std::uint64_t s : slots) {
                     if (s == 0) continue;
@@ -267,7 +266,7 @@ void DicText::BuildIndex(Progress& progress) const {
         for (size_t i = 0; i < n; ++i) seat(batch[i]);
         progress.Tick(n);
     }
-    first = {};
+    Release(first);
 
     // Places in text order: each run goes to the next free place of its word. Every word's
     // cursor then stands at the start of the next word's places.
@@ -275,8 +274,8 @@ void DicText::BuildIndex(Progress& progress) const {
     progress.Phase(850, 1000, runs);
     std::vector<std::int32_t> begin(distinct + 1, 0);
     for (size_t i = 0; i < distinct; ++i) begin[i + 1] = begin[i] + count[i];
-    count = {};
-    std::vector<std::int32_t> postings(runs);
+    Release(count);
+    auto postings = Buffer<std::int32_t>::Unset(runs);
     k = 0;
     for (int p = 0; p < size;) {
         if (!Wordish(t[p])) {
@@ -287,7 +286,7 @@ void DicText::BuildIndex(Progress& progress) const {
         p = runEnd(p);
         progress.Tick();
     }
-    ids = {};
+    Release(ids);
     for (size_t i = distinct; i > 0; --i) begin[i] = begin[i - 1];
     begin[0] = 0;
 

@@ -60,4 +60,10 @@ private:
     int spanFrom_ = 0, spanTo_ = 1000;
 };
 
+// Gives the memory of a vector back at once (assigning {} keeps it).
+template <typename Vector>
+void Release(Vector& v) {
+    Vector().swap(v);
+}
+
 }  // namespace dictionary

@@ -12,6 +12,7 @@
 // `findword` without scanning the text.
 #pragma once
 
+#include "dictionary/buffer.h"
 #include "dictionary/diclist.h"
 #include "dictionary/progress.h"
 #include "script/thai.h"
@@ -104,13 +105,13 @@ private:
     // an empty slot); the word's bytes are those of its first place in the text.
     mutable bool indexed_ = false;
     mutable std::uint64_t indexVersion_ = 0;
-    mutable std::vector<std::uint64_t> slots_;
+    mutable Buffer<std::uint64_t> slots_;
     // Two bits per distinct word, chosen by its hash: most candidates of the analysis are not in
     // the dictionary, and this small table, which stays in the cache, turns them away.
-    mutable std::vector<std::uint64_t> filter_;
+    mutable Buffer<std::uint64_t> filter_;
     mutable std::uint64_t filterMask_ = 0;
     mutable std::vector<std::int32_t> postingBegin_;
-    mutable std::vector<std::int32_t> postings_;
+    mutable Buffer<std::int32_t> postings_;
 };
 
 // Offset of the CR ending the line of the first whole-word match of `word` at or after `from`
