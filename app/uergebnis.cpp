@@ -82,9 +82,15 @@ void TFergebnis::searchline() {
     // Between listed lines (a find that scans a large dictionary, the analysis of a long text, the
     // whole-word index that the first search after a change builds) the search lets events run
     // every few hundredths of a second, so that the window answers and Esc stops it at once.
-    dictionary::Progress progress([this, &dic, &job](int permille) {
-        if (!dic.Indexed())
+    bool preparing = false;  // the caption shows the building of the index
+    dictionary::Progress progress([this, &dic, &job, &preparing](int permille) {
+        if (!dic.Indexed()) {
             setWindowTitle(QString("Preparing the dictionary %1% - ESC to break").arg(permille / 10));
+            preparing = true;
+        } else if (preparing) {
+            setWindowTitle("Searching - ESC to break");
+            preparing = false;
+        }
         platform::Current().ProcessMessages();
         return !job.Cancelled();
     });
