@@ -84,10 +84,31 @@ bool EqualsFoldedAt(const unsigned char* text, size_t at, std::string_view folde
     return true;
 }
 
+// Whether text[at, at + word.size()) equals the word, both folded.
+bool EqualsFolding(const unsigned char* text, size_t at, std::string_view word) {
+    for (size_t k = 0; k < word.size(); ++k)
+        if (FoldByte(text[at + k]) != FoldByte(static_cast<unsigned char>(word[k]))) return false;
+    return true;
+}
+
+#if defined(__SSE2__)
+// Per byte of v, all ones where the byte is wordish.
+__m128i WordishBytes(__m128i v) {
+    const __m128i atLeast3F = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(0x3F)), v);
+    const __m128i a0 = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xA0)));
+    const __m128i signs = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x27)), _mm_cmpeq_epi8(v, _mm_set1_epi8(0x2D)));
+    return _mm_or_si128(_mm_andnot_si128(a0, atLeast3F), signs);
+}
+#endif
+
 // Offset of the first place in text[from, to) where the folded needle (not empty) starts, the
-// text folded, or -1. Scans in pieces, ticking `progress` after each one: a scan of a large
-// dictionary lets the window answer and can be stopped.
-int FindFolded(const unsigned char* text, int from, int to, std::string_view needle, Progress& progress) {
+// text folded, and that `accept` takes; or -1. With `wordStart`, only places after a byte that is
+// not wordish (or at the start of the text) are candidates: a whole-word find skips the inside of
+// words at once. Scans in pieces, ticking `progress` after each one: a scan of a large dictionary
+// lets the window answer and can be stopped.
+template <typename Accept>
+int FindFolded(const unsigned char* text, int from, int to, std::string_view needle, bool wordStart, Progress& progress,
+               Accept&& accept) {
     const int len = static_cast<int>(needle.size());
     constexpr int kPiece = 1 << 16;
     const unsigned char first = static_cast<unsigned char>(needle.front());
@@ -100,19 +121,32 @@ int FindFolded(const unsigned char* text, int from, int to, std::string_view nee
 #if defined(__SSE2__)
         const __m128i vFirst = _mm_set1_epi8(static_cast<char>(first)), vLast = _mm_set1_epi8(static_cast<char>(last));
         const __m128i mFirst = _mm_set1_epi8(static_cast<char>(firstMask)), mLast = _mm_set1_epi8(static_cast<char>(lastMask));
+        if (c == 0 && wordStart && c < pieceEnd) {
+            // The first byte of the text has no byte before it.
+            if ((text[0] | firstMask) == first && EqualsFoldedAt(text, 0, needle) && accept(0)) return 0;
+            ++c;
+        }
         for (; c + 16 <= pieceEnd; c += 16) {
             const __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + c)), mFirst);
-            const __m128i b = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + c + len - 1)), mLast);
-            unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, vFirst), _mm_cmpeq_epi8(b, vLast))));
+            __m128i match = _mm_cmpeq_epi8(a, vFirst);
+            if (len > 1) {
+                const __m128i b = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + c + len - 1)), mLast);
+                match = _mm_and_si128(match, _mm_cmpeq_epi8(b, vLast));
+            }
+            if (wordStart)
+                match = _mm_andnot_si128(WordishBytes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + c - 1))), match);
+            unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(match));
             while (hits) {
                 const int at = c + __builtin_ctz(hits);
-                if (EqualsFoldedAt(text, static_cast<size_t>(at), needle)) return at;
+                if (EqualsFoldedAt(text, static_cast<size_t>(at), needle) && accept(at)) return at;
                 hits &= hits - 1;
             }
         }
 #endif
         for (; c < pieceEnd; ++c)
-            if ((text[c] | firstMask) == first && EqualsFoldedAt(text, static_cast<size_t>(c), needle)) return c;
+            if ((text[c] | firstMask) == first && (!wordStart || c == 0 || !Wordish(text[c - 1])) &&
+                EqualsFoldedAt(text, static_cast<size_t>(c), needle) && accept(c))
+                return c;
         progress.Tick(Progress::kStepsPerCheck);
     }
     return -1;
@@ -158,7 +192,6 @@ void DicText::DropIndex() const {
     indexed_ = false;
     Release(slots_);
     Release(filter_);
-    Release(postingBegin_);
     Release(postings_);
 }
 
@@ -268,41 +301,48 @@ void DicText::BuildIndex(Progress& progress) const {
     }
     Release(first);
 
-    // Places in text order: each run goes to the next free place of its word. Every word's
-    // cursor then stands at the start of the next word's places.
+    // Every word's entry: the number of its places, then the places in text order. The table
+    // then names each word by its entry instead of its id.
     const size_t distinct = count.size();
     progress.Phase(850, 1000, runs);
-    std::vector<std::int32_t> begin(distinct + 1, 0);
-    for (size_t i = 0; i < distinct; ++i) begin[i + 1] = begin[i] + count[i];
+    std::vector<std::int32_t> next(distinct);  // where the word's next place goes
+    size_t entries = 0;
+    auto postings = Buffer<std::int32_t>::Unset(runs + distinct);
+    for (size_t i = 0; i < distinct; ++i) {
+        postings[entries] = count[i];
+        next[i] = static_cast<std::int32_t>(entries + 1);
+        entries += 1 + static_cast<size_t>(count[i]);
+    }
     Release(count);
-    auto postings = Buffer<std::int32_t>::Unset(runs);
+    for (std::uint64_t& slot : slots) {
+        if (slot == 0) continue;
+        const size_t id = static_cast<std::uint32_t>(slot) - 1;
+        slot = (slot & 0xFFFFFFFF00000000ULL) | static_cast<std::uint32_t>(next[id]);  // entry + 1
+    }
     k = 0;
     for (int p = 0; p < size;) {
         if (!Wordish(t[p])) {
             ++p;
             continue;
         }
-        postings[static_cast<size_t>(begin[static_cast<size_t>(ids[k++])]++)] = p;
+        postings[static_cast<size_t>(next[static_cast<size_t>(ids[k++])]++)] = p;
         p = runEnd(p);
         progress.Tick();
     }
     Release(ids);
-    for (size_t i = distinct; i > 0; --i) begin[i] = begin[i - 1];
-    begin[0] = 0;
 
     slots_.swap(slots);
     filter_.swap(filter);
     filterMask_ = filterMask;
-    postingBegin_.swap(begin);
     postings_.swap(postings);
     indexed_ = true;
     indexVersion_ = Version();
 }
 
-int DicText::WordId(std::string_view folded) const {
-    if (slots_.empty() || folded.empty()) return -1;
-    const unsigned char* w = reinterpret_cast<const unsigned char*>(folded.data());
-    const std::uint64_t h = HashFolded(w, folded.size());
+int DicText::WordEntry(std::string_view word) const {
+    if (slots_.empty() || word.empty()) return -1;
+    const unsigned char* w = reinterpret_cast<const unsigned char*>(word.data());
+    const std::uint64_t h = HashFolded(w, word.size());
     for (std::uint64_t bit : {h & filterMask_, (h >> 32) & filterMask_})
         if (!((filter_[bit >> 6] >> (bit & 63)) & 1)) return -1;
     const unsigned char* t = reinterpret_cast<const unsigned char*>(Text().data());
@@ -311,10 +351,10 @@ int DicText::WordId(std::string_view folded) const {
     size_t at = static_cast<size_t>((h >> 32) * 0x9E3779B1u) & mask;
     while (slots_[at] != 0) {
         if (static_cast<std::uint32_t>(slots_[at] >> 32) == tag) {
-            const int id = static_cast<int>(static_cast<std::uint32_t>(slots_[at])) - 1;
-            const size_t o = static_cast<size_t>(*PlacesBegin(id));
+            const int entry = static_cast<int>(static_cast<std::uint32_t>(slots_[at])) - 1;
+            const size_t o = static_cast<size_t>(*PlacesBegin(entry));
             // The bytes first: a mismatch stops at the end of the word there at the latest.
-            if (EqualsFoldedAt(t, o, folded) && !Wordish(t[o + folded.size()])) return id;
+            if (EqualsFolding(t, o, word) && !Wordish(t[o + word.size()])) return entry;
         }
         at = (at + 1) & mask;
     }
@@ -330,13 +370,10 @@ int ScanWholeWord(std::string_view text, std::string_view folded, int from, Boun
     const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
     const int size = static_cast<int>(text.size()) - 1;
     const int len = static_cast<int>(folded.size());
-    for (int c = from; c < size;) {
-        const int at = FindFolded(t, c, size, folded, progress);
-        if (at < 0) return 0;
-        if ((at == 0 || boundary(t[at - 1])) && boundary(t[at + len])) return LineEndAtOrAfter(text, at + len);
-        c = at + 1;
-    }
-    return 0;
+    // A boundary byte is never wordish: the scan leaves out places inside words.
+    const int at = FindFolded(t, from, size, folded, true, progress,
+                              [&](int c) { return (c == 0 || boundary(t[c - 1])) && boundary(t[c + len]); });
+    return at < 0 ? 0 : LineEndAtOrAfter(text, at + len);
 }
 
 }  // namespace
@@ -345,16 +382,14 @@ int findword(const DicText& dic, std::string_view word, int from, Progress& prog
     const int size = dic.Size();
     if (from < 0) from = 0;
     if (from >= size) return 0;
-    thread_local std::string folded;
-    FoldInto(folded, word);
 
     if (!word.empty() && AllWordish(word)) {
         // A whole-word match is exactly a maximal wordish run: answer from the index.
         dic.BuildIndex(progress);
-        const int id = dic.WordId(folded);
-        if (id < 0) return 0;
-        const std::int32_t* hit = std::lower_bound(dic.PlacesBegin(id), dic.PlacesEnd(id), from);
-        return hit == dic.PlacesEnd(id) ? 0 : LineEndAtOrAfter(dic.Text(), *hit + static_cast<int>(word.size()));
+        const int entry = dic.WordEntry(word);
+        if (entry < 0) return 0;
+        const std::int32_t* hit = std::lower_bound(dic.PlacesBegin(entry), dic.PlacesEnd(entry), from);
+        return hit == dic.PlacesEnd(entry) ? 0 : LineEndAtOrAfter(dic.Text(), *hit + static_cast<int>(word.size()));
     }
     if (word.empty()) {
         // The empty word matches between two boundary bytes.
@@ -365,6 +400,8 @@ int findword(const DicText& dic, std::string_view word, int from, Progress& prog
         return 0;
     }
     // A word with boundary bytes in it: scan the text.
+    thread_local std::string folded;
+    FoldInto(folded, word);
     return ScanWholeWord(dic.Text(), folded, from, [](unsigned char b) { return !Wordish(b); }, progress);
 }
 
@@ -372,22 +409,22 @@ int findlatin(const DicText& dic, std::string_view word, int from, Progress& pro
     const int size = dic.Size();
     if (from < 0) from = 0;
     if (from >= size || word.empty()) return 0;
-    thread_local std::string folded;
-    FoldInto(folded, word);
     const std::string_view text = dic.Text();
     const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
     const int len = static_cast<int>(word.size());
     if (AllWordish(word)) {
         // Its whole-word places from the index, less those beside a digit.
         dic.BuildIndex(progress);
-        const int id = dic.WordId(folded);
-        if (id < 0) return 0;
-        for (const std::int32_t* hit = std::lower_bound(dic.PlacesBegin(id), dic.PlacesEnd(id), from); hit != dic.PlacesEnd(id); ++hit) {
+        const int entry = dic.WordEntry(word);
+        if (entry < 0) return 0;
+        for (const std::int32_t* hit = std::lower_bound(dic.PlacesBegin(entry), dic.PlacesEnd(entry), from); hit != dic.PlacesEnd(entry); ++hit) {
             if ((*hit == 0 || !IsAsciiDigit(t[*hit - 1])) && !IsAsciiDigit(t[*hit + len])) return LineEndAtOrAfter(text, *hit + len);
             progress.Tick();
         }
         return 0;
     }
+    thread_local std::string folded;
+    FoldInto(folded, word);
     return ScanWholeWord(text, folded, from, LatinBoundary, progress);
 }
 
@@ -433,19 +470,19 @@ int findwild(const DicText& dic, std::string_view pattern, int from, Progress& p
     const std::string_view text = dic.Text();
     const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
     const int lastStart = size - len;  // a match must end before the end marker
-    int c = from;
-    while (c <= lastStart) {
-        const int hit = FindFolded(t, c + a.offset, lastStart + a.offset + static_cast<int>(a.bytes.size()), a.bytes, progress);
-        if (hit < 0) return 0;
-        const int at = hit - a.offset;
-        // The boundaries first: they are cheap and reject most candidates inside long words.
-        bool ok = (lead || at == 0 || !Wordish(t[at - 1])) && (trail || !Wordish(t[at + len]));
-        for (size_t i = 0; ok && i < pieces.size(); ++i)
-            if (i != anchor) ok = EqualsFoldedAt(t, static_cast<size_t>(at + pieces[i].offset), pieces[i].bytes);
-        if (ok) return LineEndAtOrAfter(text, at + len);
-        c = at + 1;
-    }
-    return 0;
+    if (from > lastStart) return 0;
+    // Candidates by the anchor; the boundaries first: they are cheap and reject most candidates
+    // inside long words.
+    // Without a leading star, an anchor at the start of the pattern must start a word.
+    const bool wordStart = !lead && a.offset == 0;
+    const int hit = FindFolded(t, from + a.offset, lastStart + a.offset + static_cast<int>(a.bytes.size()), a.bytes, wordStart, progress, [&](int h) {
+        const int at = h - a.offset;
+        if (!(lead || at == 0 || !Wordish(t[at - 1])) || !(trail || !Wordish(t[at + len]))) return false;
+        for (size_t i = 0; i < pieces.size(); ++i)
+            if (i != anchor && !EqualsFoldedAt(t, static_cast<size_t>(at + pieces[i].offset), pieces[i].bytes)) return false;
+        return true;
+    });
+    return hit < 0 ? 0 : LineEndAtOrAfter(text, hit - a.offset + len);
 }
 
 int findword(const DicText& dic, std::string_view word, int from) {

@@ -89,20 +89,20 @@ private:
     friend int findword(const DicText&, std::string_view, int, Progress&);
     friend int findlatin(const DicText&, std::string_view, int, Progress&);
 
-    // Id of a folded word in the index, or -1. The index must be built.
-    int WordId(std::string_view folded) const;
-    // The places of word `id`, in text order.
-    const std::int32_t* PlacesBegin(int id) const { return postings_.data() + postingBegin_[static_cast<size_t>(id)]; }
-    const std::int32_t* PlacesEnd(int id) const { return postings_.data() + postingBegin_[static_cast<size_t>(id) + 1]; }
+    // The entry of a word (case of A-Z ignored) in the index, or -1. The index must be built.
+    int WordEntry(std::string_view word) const;
+    // The places of the word with that entry, in text order.
+    const std::int32_t* PlacesBegin(int entry) const { return postings_.data() + entry + 1; }
+    const std::int32_t* PlacesEnd(int entry) const { return PlacesBegin(entry) + postings_[static_cast<size_t>(entry)]; }
     void DropIndex() const;
 
     const DicList* source_ = nullptr;
     std::uint64_t version_ = 0;  // of the source at the last Refresh
 
-    // The whole-word index, for the source's version indexVersion_. A word's id is its place in
-    // postingBegin_; its places (offsets of maximal wordish runs) are postings_[begin[id],
-    // begin[id + 1]). The table holds, per word, the top 32 bits of its hash and its id + 1 (0:
-    // an empty slot); the word's bytes are those of its first place in the text.
+    // The whole-word index, for the source's version indexVersion_. Every distinct word (maximal
+    // run of wordish bytes, folded) has an entry in postings_: the number of its places, then the
+    // places (offsets in the text) in text order. The table holds, per word, the top 32 bits of
+    // its hash and its entry + 1 (0: an empty slot); the word's bytes are those of its first place.
     mutable bool indexed_ = false;
     mutable std::uint64_t indexVersion_ = 0;
     mutable Buffer<std::uint64_t> slots_;
@@ -110,7 +110,6 @@ private:
     // the dictionary, and this small table, which stays in the cache, turns them away.
     mutable Buffer<std::uint64_t> filter_;
     mutable std::uint64_t filterMask_ = 0;
-    mutable std::vector<std::int32_t> postingBegin_;
     mutable Buffer<std::int32_t> postings_;
 };
 
