@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/umekalon.h"
+#include "platform/cancel.h"
 #include "platform/files.h"
 #include "platform/services.h"
 
@@ -86,8 +87,10 @@ void Tfmekalon::CheckFileOnDisk(const std::string& path, platform::FileStamp& st
 }
 
 void Tfmekalon::CheckFilesOnDisk() {
-    // The questions below reactivate the window when they close: one check at a time.
-    if (checkingDisk_) return;
+    // The questions below reactivate the window when they close: one check at a time. While a
+    // long job (Wordlist, a print) lets events run, nothing is reloaded under it: the next
+    // activation looks again.
+    if (checkingDisk_ || platform::AnyJobRunning()) return;
     checkingDisk_ = true;
     struct Done {
         bool& flag;
