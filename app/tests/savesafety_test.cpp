@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -95,7 +96,8 @@ TEST_F(SaveSafetyTest, AChangeOnDiskIsOfferedForReloadingOrToldOfOnce) {
     ChangeOnDisk(text, "two\r\n");
     ChangeOnDisk(dic, "cat meow\r\ndog woof\r\n");
     services.modalAnswers = {platform::mrYes, platform::mrNo};
-    fmekalon->CheckFilesOnDisk();
+    fmekalon->FormActivate();  // the check runs once the activation has been handled
+    QCoreApplication::processEvents();
     EXPECT_EQ(services.questions, (std::vector<std::string>{"a.txt was changed on disk by another program. Reload it?",
                                                             "words.dic was changed on disk by another program. Reload it?"}));
     EXPECT_EQ(fmekalon->Tm1->Lines[0], "two");
