@@ -92,8 +92,10 @@ void TStatusLine::ShowFormat(const platform::TextFormat& f) {
 }
 
 void TStatusLine::ShowDictionary(const QString& name, int lines) {
-    const QString text = QStringLiteral("%1 (%2 lines)").arg(name).arg(lines);
-    if (dictionary->text() != text) dictionary->setText(text);
+    if (lines == dictionaryLines_ && name == dictionaryName_) return;
+    dictionaryLines_ = lines;
+    dictionaryName_ = name;
+    dictionary->setText(QStringLiteral("%1 (%2 lines)").arg(name).arg(lines));
 }
 
 void TStatusLine::ShowProgress(const QString& text, int percent) {

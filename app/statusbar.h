@@ -48,5 +48,7 @@ private:
     int modeShown_ = -1;
     platform::TextFormat format_;
     bool formatShown_ = false;
+    int dictionaryLines_ = -1;
+    QString dictionaryName_;
     QTimer soon_;
 };
