@@ -1,7 +1,7 @@
 // The main window's long dictionary work: a dictionary file read into a list of its own (and
 // merged into the dictionary for Append) as a job. A file of millions of lines takes seconds; all
-// the while the window answers, its caption shows how far the work is, and Esc stops it, leaving
-// the dictionary that was there.
+// the while the window answers, the status bar shows how far the work is, and Esc stops it,
+// leaving the dictionary that was there.
 #include "app/umekalon.h"
 
 #include <QAction>
@@ -22,14 +22,14 @@ bool Tfmekalon::RunDictionaryJob(const char* what, const std::function<void(dict
             window.dicjob = false;
             window.Dictionary->menuAction()->setEnabled(menu);
             window.Wordlist->setEnabled(wordlist);
-            window.ShowProgress({});
+            window.ShowStatusProgress({}, -1);
         }
     } restore{*this, menuWas, wordlistWas};
     dicjob = true;
     Dictionary->menuAction()->setEnabled(false);
     Wordlist->setEnabled(false);
     dictionary::Progress progress([&](int permille) {
-        ShowProgress(std::string(what) + " " + std::to_string(permille / 10) + "% - ESC to break");
+        ShowStatusProgress(std::string(what) + " - ESC to break", permille / 10);
         platform::Current().ProcessMessages();
         return !job.Cancelled();
     });
@@ -43,7 +43,7 @@ bool Tfmekalon::RunDictionaryJob(const char* what, const std::function<void(dict
 }
 
 dictionary::DicList Tfmekalon::ReadDictionaryFile(const std::string& path, platform::TextFormat& format,
-                                                 dictionary::Progress& progress, int share) {
+                                                 platform::FileStamp& stamp, dictionary::Progress& progress, int share) {
     // The file's bytes come in pieces, each one a point where the window answers. A NUL byte
     // ends the reading at once: the file is no text.
     progress.Within(0, share * 15 / 100);
@@ -58,7 +58,7 @@ dictionary::DicList Tfmekalon::ReadDictionaryFile(const std::string& path, platf
         if (nul) return false;
         progress.Tick(dictionary::Progress::kStepsPerCheck);
         return true;
-    });
+    }, &stamp);
     platform::DecodedText text;
     try {
         text = platform::DecodeText(std::move(bytes));
