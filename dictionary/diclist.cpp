@@ -282,7 +282,10 @@ DicList DicList::Read(std::string_view bytes, Progress& progress) {
     }
     // From here on only where each line starts is needed.
     auto offsets = Buffer<std::uint32_t>::Unset(count);
-    for (size_t i = 0; i < count; ++i) offsets[i] = records[i].offset;
+    for (size_t i = 0; i < count; ++i) {
+        offsets[i] = records[i].offset;
+        progress.Tick(0);
+    }
     Release(records);
 
     // Equal lines stand together, the one read first at their head: keep that one. The lines

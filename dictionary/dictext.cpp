@@ -275,6 +275,7 @@ void DicText::BuildIndex(Progress& progress) const {
                     size_t a = home(s, mask);
                     while (grown[a] != 0) a = (a + 1) & mask;
                     grown[a] = s;
+                    progress.Tick(0);  // a check of the clock now and then, the share unchanged
                 }
                 slots.swap(grown);
             }
@@ -304,20 +305,24 @@ void DicText::BuildIndex(Progress& progress) const {
     // Every word's entry: the number of its places, then the places in text order. The table
     // then names each word by its entry instead of its id.
     const size_t distinct = count.size();
-    progress.Phase(850, 1000, runs);
-    std::vector<std::int32_t> next(distinct);  // where the word's next place goes
+    progress.Phase(850, 1000, runs + distinct + slots.size() / 8);
+    // The counts become where each word's next place goes.
+    std::vector<std::int32_t>& next = count;
     size_t entries = 0;
     auto postings = Buffer<std::int32_t>::Unset(runs + distinct);
     for (size_t i = 0; i < distinct; ++i) {
         postings[entries] = count[i];
         next[i] = static_cast<std::int32_t>(entries + 1);
-        entries += 1 + static_cast<size_t>(count[i]);
+        entries += 1 + static_cast<size_t>(postings[entries]);
+        progress.Tick();
     }
-    Release(count);
-    for (std::uint64_t& slot : slots) {
-        if (slot == 0) continue;
-        const size_t id = static_cast<std::uint32_t>(slot) - 1;
-        slot = (slot & 0xFFFFFFFF00000000ULL) | static_cast<std::uint32_t>(next[id]);  // entry + 1
+    for (size_t i = 0; i < slots.size(); ++i) {
+        std::uint64_t& slot = slots[i];
+        if (slot != 0) {
+            const size_t id = static_cast<std::uint32_t>(slot) - 1;
+            slot = (slot & 0xFFFFFFFF00000000ULL) | static_cast<std::uint32_t>(next[id]);  // entry + 1
+        }
+        if ((i & 7) == 0) progress.Tick();
     }
     k = 0;
     for (int p = 0; p < size;) {
@@ -330,6 +335,7 @@ void DicText::BuildIndex(Progress& progress) const {
         progress.Tick();
     }
     Release(ids);
+    Release(count);
 
     slots_.swap(slots);
     filter_.swap(filter);

@@ -11,9 +11,7 @@ std::chrono::nanoseconds& Progress::Interval() {
     return interval;
 }
 
-Progress::Progress(Report report) : report_(std::move(report)), last_(std::chrono::steady_clock::now()) {
-    if (report_) nextCheck_ = kStepsPerCheck;
-}
+Progress::Progress(Report report) : report_(std::move(report)), last_(std::chrono::steady_clock::now()) {}
 
 void Progress::Within(int from, int to) {
     spanFrom_ = from;
@@ -26,7 +24,6 @@ void Progress::Phase(int from, int to, std::uint64_t steps) {
     to_ = std::max(from_, map(to));
     steps_ = std::max<std::uint64_t>(steps, 1);
     done_ = 0;
-    if (report_) nextCheck_ = kStepsPerCheck;
 }
 
 int Progress::Share() const {
@@ -37,16 +34,13 @@ int Progress::Share() const {
 void Progress::ReportNow() {
     if (!report_) return;
     last_ = std::chrono::steady_clock::now();
+    pending_ = 0;
     if (!report_(Share())) throw JobStopped{};
-    nextCheck_ = done_ + kStepsPerCheck;
 }
 
 void Progress::Check() {
-    if (!report_) {
-        nextCheck_ = UINT64_MAX;
-        return;
-    }
-    nextCheck_ = done_ + kStepsPerCheck;
+    pending_ = 0;
+    if (!report_) return;
     const auto now = std::chrono::steady_clock::now();
     if (now - last_ < Interval()) return;
     last_ = now;

@@ -32,10 +32,12 @@ public:
     // A job that is part of a larger one: its thousandths [0, 1000) are the thousandths [from, to)
     // of the larger job's report.
     void Within(int from, int to);
-    // `steps` small steps done. Throws JobStopped.
+    // `steps` small steps done (0: a small step that the share does not count). Throws
+    // JobStopped.
     void Tick(std::uint64_t steps = 1) {
         done_ += steps;
-        if (done_ >= nextCheck_) Check();
+        pending_ += steps ? steps : 1;
+        if (pending_ >= kStepsPerCheck) Check();
     }
     // Reports at once, whatever the time: a job shows its progress as soon as it starts. Throws
     // JobStopped.
@@ -54,7 +56,7 @@ private:
     Report report_;
     std::chrono::steady_clock::time_point last_{};
     std::uint64_t done_ = 0;
-    std::uint64_t nextCheck_ = UINT64_MAX;  // no report: never checks
+    std::uint64_t pending_ = 0;  // steps since the clock was last looked at
     std::uint64_t steps_ = 1;
     int from_ = 0, to_ = 1000;
     int spanFrom_ = 0, spanTo_ = 1000;
