@@ -9,6 +9,7 @@ packages=(
   fonts-thai-tlwg fonts-dejavu-core
   xvfb
   xdotool
+  libx11-dev
   poppler-utils
   clang
   libclang-rt-14-dev
