@@ -218,7 +218,7 @@ std::vector<LeftCopy> LeftBehind(const std::string& folder) {
         const std::string file = entry.path().string();
         if (entry.path().extension() != ".rec" || !entry.is_regular_file(ec)) continue;
         std::optional<Copy> copy = Read(file);
-        if (!copy || copy->owner.pid == Self().pid || Running(copy->owner)) continue;
+        if (!copy || copy->owner == Self() || Running(copy->owner)) continue;
         const auto at = ModifiedAt(file);
         if (!at) continue;
         LeftCopy left{std::move(*copy), *at, false};
