@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QLabel>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -19,9 +18,8 @@
 #include <sstream>
 
 #include "app/umekalon.h"
-#include "app/umsgbox.h"
 #include "platform/files.h"
-#include "platform/qt_services.h"
+#include "platform/services.h"
 #include "platform/textcodec.h"
 
 namespace recovery {
@@ -116,12 +114,7 @@ bool Running(const Instance& instance) {
 
 // ---- Recovery files --------------------------------------------------------------------------
 
-std::string Folder() {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state && state[0] == '/') return std::string(state) + "/mekalon";
-    const char* home = std::getenv("HOME");
-    return std::string(home && home[0] ? home : "/tmp") + "/.local/state/mekalon";
-}
+std::string Folder() { return platform::StateFolder(); }
 
 int Interval() {
     if (const char* value = std::getenv("MEKALON_RECOVERY_INTERVAL_MS")) {
@@ -238,12 +231,55 @@ std::string Question(const Offer& offer) {
     const bool dictionary = offer.what == Offer::What::Dictionary;
     const std::string name =
         offer.target.empty() ? (dictionary ? kUnnamedDictionary : kUnnamedText) : FileNamePart(offer.target);
+    // A file a save left part way is named in full: it is the file on disk that is asked about.
     std::string text = offer.what == Offer::What::CutOffSave
-                           ? "Saving " + name + " was cut off at " + TimeText(offer.at) +
-                                 ". Put back the file as it was before?"
+                           ? "Saving " + offer.target + " was interrupted at " + TimeText(offer.at) +
+                                 " and may have left it incomplete. Put back the file as it was before that save?"
                            : "Restore unsaved " + name + " from " + TimeText(offer.at) + "?";
-    if (offer.fileNewer) text += " The file on disk is newer.";
+    if (offer.fileNewer && offer.what != Offer::What::CutOffSave) text += " The file on disk is newer.";
     return text;
+}
+
+std::vector<Offer> CutOffSaveOffers(const std::string& stateFolder) {
+    std::vector<Offer> offers;
+    for (const platform::InPlaceCopy& copy : platform::StaleInPlaceCopies(stateFolder)) {
+        if (platform::InPlaceCopyMatchesTarget(copy)) {  // stopped before it wrote anything
+            platform::DiscardInPlaceCopy(copy);
+            continue;
+        }
+        Offer offer;
+        offer.what = Offer::What::CutOffSave;
+        offer.target = copy.target;
+        offer.at = copy.madeNs;
+        offer.restore = [copy] { platform::RestoreInPlaceCopy(copy); };
+        offer.discard = [copy] { platform::DiscardInPlaceCopy(copy); };
+        offers.push_back(std::move(offer));
+    }
+    return offers;
+}
+
+bool AskAbout(std::vector<Offer>& offers) {
+    bool textTaken = false, dictionaryTaken = false;
+    for (Offer& offer : offers) {
+        bool* taken = offer.what == Offer::What::Text         ? &textTaken
+                      : offer.what == Offer::What::Dictionary ? &dictionaryTaken
+                                                              : nullptr;
+        if (taken && *taken) continue;  // the window holds one: this one waits for another start
+        const int answer = platform::Current().AskQuestion(Question(offer));
+        if (answer == platform::mrNo) {
+            if (offer.discard) platform::RunCommand(offer.discard);
+        } else if (answer == platform::mrYes) {
+            bool restored = false;
+            platform::RunCommand([&] {  // a restore that fails is reported; its copy stays
+                if (offer.restore) offer.restore();
+                restored = true;
+            });
+            if (taken) *taken = restored;
+        } else {
+            return false;  // cancel: this one and the rest stay for another start
+        }
+    }
+    return true;
 }
 
 // ---- The main window's copies ----------------------------------------------------------------
@@ -264,6 +300,8 @@ TRecovery::TRecovery(Tfmekalon& window, std::string folder, int intervalMs)
         Remove(dictionary_);
         released_ = true;
     };
+    // The copies of old bytes that in-place saves keep in the same folder.
+    AddOfferSource([folder = folder_] { return CutOffSaveOffers(folder); });
     timer_.setInterval(intervalMs);
     connect(&timer_, &QTimer::timeout, this, [this] { Flush(); });
     timer_.start();
@@ -318,6 +356,8 @@ void TRecovery::Restore(const Copy& copy) {
         memo.Clear();
         memo.Lines.Assign(SplitLines(copy.bytes));
         memo.FileFormat = platform::TextFileFormat(copy.target);  // saved back as its file is written
+        // Another program's change from now on is noticed as for an opened file.
+        memo.DiskStamp = copy.target.empty() ? platform::FileStamp{} : platform::StatStamp(copy.target);
         memo.Modified = true;
         memo.PaintRows(0, memo.RowCount, 0, memo.ColCount);
         memo.DrawCaret();
@@ -326,11 +366,13 @@ void TRecovery::Restore(const Copy& copy) {
     } else {
         window_.diclist.LoadFromBytes(copy.bytes);
         window_.dicformat = platform::TextFileFormat(copy.target);
+        window_.dicstamp = copy.target.empty() ? platform::FileStamp{} : platform::StatStamp(copy.target);
         window_.dicfile = copy.target.empty() ? kUnnamedDictionary : copy.target;
         window_.dictname->setText(
             QString::fromLocal8Bit(copy.target.empty() ? kUnnamedDictionary : FileNamePart(copy.target)));
         window_.dicchanged = true;
     }
+    window_.ShowStatus();
     // This run's copy is there before the old one goes.
     Flush();
     const Slot& slot = text ? text_ : dictionary_;
@@ -353,35 +395,19 @@ std::vector<Offer> TRecovery::CopyOffers() {
 }
 
 void TRecovery::OfferAtStart() {
-    std::vector<Offer> offers;
+    // Files a killed in-place save left part way are put back first: the copies of unsaved work
+    // below are then told against the files as they will stay.
+    std::vector<Offer> first;
     for (const auto& source : sources_)
-        for (Offer& offer : source()) offers.push_back(std::move(offer));
-    for (Offer& offer : CopyOffers()) offers.push_back(std::move(offer));
-    // Cut-off saves first (they mend files on disk), then texts, then dictionaries; newest first.
-    std::stable_sort(offers.begin(), offers.end(), [](const Offer& a, const Offer& b) {
-        auto rank = [](Offer::What w) { return w == Offer::What::CutOffSave ? 0 : w == Offer::What::Text ? 1 : 2; };
-        return rank(a.what) != rank(b.what) ? rank(a.what) < rank(b.what) : a.at > b.at;
+        for (Offer& offer : source()) first.push_back(std::move(offer));
+    std::stable_sort(first.begin(), first.end(), [](const Offer& a, const Offer& b) { return a.at > b.at; });
+    if (!AskAbout(first)) return;
+    // Then texts, then dictionaries, each newest first.
+    std::vector<Offer> copies = CopyOffers();
+    std::stable_sort(copies.begin(), copies.end(), [](const Offer& a, const Offer& b) {
+        return a.what == Offer::What::Text && b.what != Offer::What::Text;
     });
-
-    bool textTaken = false, dictionaryTaken = false;
-    for (Offer& offer : offers) {
-        bool& taken = offer.what == Offer::What::Text ? textTaken : dictionaryTaken;
-        if (offer.what != Offer::What::CutOffSave && taken) continue;  // waits for another start
-        fmsgbox->Label1->setText(QString::fromLocal8Bit(Question(offer)));
-        const int answer = platform::CurrentQt().ShowModal(*fmsgbox);
-        if (answer == platform::mrNo) {
-            if (offer.discard) offer.discard();
-        } else if (answer == platform::mrYes) {
-            bool restored = false;
-            platform::RunCommand([&] {
-                if (offer.restore) offer.restore();
-                restored = true;
-            });
-            if (restored && offer.what != Offer::What::CutOffSave) taken = true;
-        } else {
-            return;  // cancel: this one and the rest stay for another start
-        }
-    }
+    AskAbout(copies);
 }
 
 void Start(Tfmekalon& window) {

@@ -11,8 +11,8 @@
 // on disk changed after it: yes restores the bytes as a modified text (or dictionary) under the
 // file's name, no deletes the copy, cancel leaves it and the rest for another start. A copy is
 // deleted only on the user's word or once its text is restored and this run's own copy holds it.
-// Other kinds of left-over copies (the old bytes of a save that was cut off) join the same offer
-// through AddOfferSource.
+// The copies of old bytes that a save writing in place left when it was killed part way
+// (platform/files.h) are offered first, in the same way: yes puts the file back.
 //
 // A copy is written to a temporary file and renamed over the old one, so a copy on disk is always
 // whole.
@@ -55,7 +55,8 @@ struct Copy {
     std::string file;    // the recovery file it was read from
 };
 
-// $XDG_STATE_HOME/mekalon, or ~/.local/state/mekalon when that is not set to an absolute path.
+// The program's state folder (platform::StateFolder): $XDG_STATE_HOME/mekalon, or
+// ~/.local/state/mekalon when that is not set to an absolute path.
 std::string Folder();
 // The idle interval in milliseconds: MEKALON_RECOVERY_INTERVAL_MS when set to a positive number
 // (for tests), 15000 otherwise.
@@ -80,16 +81,27 @@ std::vector<LeftCopy> LeftBehind(const std::string& folder);
 
 // One thing offered at start: what the user can get back, and the two answers.
 struct Offer {
+    // A copy of unsaved work, or the copy of a file's old bytes that a save writing in place
+    // keeps until it is done, left by a save that was killed part way.
     enum class What { Text, Dictionary, CutOffSave };
     What what = What::Text;
     std::string target;      // the file it belongs to; empty for an unnamed text or dictionary
     std::int64_t at = 0;     // when the copy was made, nanoseconds since the epoch
-    bool fileNewer = false;  // the file on disk was changed after the copy was made
+    bool fileNewer = false;  // the file on disk was changed after the copy was made (unsaved work)
     std::function<void()> restore;  // yes; may throw (the error is reported, the copy stays)
     std::function<void()> discard;  // no
 };
 // The question the message box asks for an offer.
 std::string Question(const Offer& offer);
+// The files in-place saves killed part way left in `stateFolder`, as offers: yes puts the file
+// back as it was before that save, no drops the copy. A copy whose file still holds its bytes (the
+// save was stopped before it wrote anything) goes at once.
+std::vector<Offer> CutOffSaveOffers(const std::string& stateFolder);
+// Asks about each offer in turn through the message box: yes restores (a failure is reported and
+// the offer stays), no discards, cancel keeps this one and the rest and gives false. Once a text
+// (a dictionary) is restored, further texts (dictionaries) wait for another start: the window
+// holds one of each.
+bool AskAbout(std::vector<Offer>& offers);
 
 // Keeps the recovery files of the main window; a child of the window, ending with it.
 class TRecovery : public QObject {
@@ -98,12 +110,10 @@ public:
     // Removes this run's copies only when the window's close was allowed (see above).
     ~TRecovery() override;
 
-    // Offers what ended programs left: copies of cut-off saves first, then texts, then
-    // dictionaries, each kind newest first. Once a text (a dictionary) is restored, further texts
-    // (dictionaries) wait for another start: the window holds one of each.
+    // Offers what ended programs left (AskAbout): first what the offer sources give (the
+    // cut-off saves in the folder), then texts, then dictionaries, each newest first.
     void OfferAtStart();
-    // Adds a source of further offers, asked by OfferAtStart: the copies of the old bytes that a
-    // save writing in place keeps until it is done, where a killed save left one.
+    // Adds a source of offers that OfferAtStart asks about before the copies of unsaved work.
     void AddOfferSource(std::function<std::vector<Offer>()> source) { sources_.push_back(std::move(source)); }
     // Brings the copies up to date: writes what changed since the last copy (or a copy that went
     // missing), removes the copy of a text or dictionary that is no longer modified. Runs every

@@ -205,7 +205,7 @@ TEST_F(RecoveryTest, StartOffersEveryCopyOfEndedProgramsNewestFirstWithItsTime) 
     EXPECT_EQ(fmekalon->Tm1->JoinedText(), newest);
     EXPECT_TRUE(fmekalon->Tm1->Modified);
     EXPECT_EQ(fmekalon->textfile, file);
-    EXPECT_EQ(fmekalon->windowTitle().toStdString(), "story.txt-Mekalon 5.2");
+    EXPECT_EQ(fmekalon->windowTitle().toStdString(), "*story.txt-Mekalon 5.2");  // restored, not saved
     EXPECT_EQ(fmekalon->diclist.ToBytes(), "a y\r\nb x\r\n");
     EXPECT_TRUE(fmekalon->dicchanged);
     EXPECT_EQ(ReadAll(file), "old\r\n");  // the file itself is not touched
@@ -236,12 +236,11 @@ TEST_F(RecoveryTest, CopiesOfCutOffSavesAreOfferedFirstAndAnsweredThroughTheirAc
     using Offer = recovery::Offer;
     const std::string text = LeaveCopy(Kind::Text, "", "t\r\n", std::chrono::minutes(1));
     std::vector<std::string> done;
-    auto cutOff = [&](const char* name, bool fails) {
+    auto cutOff = [&](const char* name, std::int64_t at, bool fails) {
         Offer o;
         o.what = Offer::What::CutOffSave;
         o.target = Path(name);
-        o.at = 1700000000LL * 1000000000;
-        o.fileNewer = true;
+        o.at = at * 1000000000;
         o.restore = [&done, name, fails] {
             if (fails) throw platform::FileError(std::string("Cannot write ") + name);
             done.push_back(std::string("restore ") + name);
@@ -249,22 +248,31 @@ TEST_F(RecoveryTest, CopiesOfCutOffSavesAreOfferedFirstAndAnsweredThroughTheirAc
         o.discard = [&done, name] { done.push_back(std::string("discard ") + name); };
         return o;
     };
-    keeper->AddOfferSource([&] { return std::vector<Offer>{cutOff("a.txt", true), cutOff("b.txt", false)}; });
-    keeper->AddOfferSource([&] { return std::vector<Offer>{cutOff("c.txt", false)}; });
-
+    keeper->AddOfferSource([&] { return std::vector<Offer>{cutOff("a.txt", 1700000300, true), cutOff("b.txt", 1700000100, false)}; });
+    keeper->AddOfferSource([&] { return std::vector<Offer>{cutOff("c.txt", 1700000200, false)}; });
     const std::string stamp = Stamp(text);
-    services.modalAnswers = {platform::mrYes, platform::mrNo, platform::mrYes, platform::mrYes};
+
+    services.modalAnswers = {platform::mrYes, platform::mrYes, platform::mrNo, platform::mrYes};
     keeper->OfferAtStart();
     ASSERT_EQ(services.questions.size(), 4u);
-    const std::string when = recovery::Question(cutOff("a.txt", false));
-    EXPECT_EQ(when.substr(0, 25), "Saving a.txt was cut off ");
-    EXPECT_NE(when.find(". Put back the file as it was before? The file on disk is newer."), std::string::npos);
-    EXPECT_EQ(services.questions[0], when);
+    // Newest first, the file named in full.
+    const std::string a = services.questions[0];
+    EXPECT_EQ(a.substr(0, a.find(" was interrupted at ")), "Saving " + Path("a.txt"));
+    EXPECT_TRUE(a.ends_with(" and may have left it incomplete. Put back the file as it was before that save?")) << a;
+    EXPECT_EQ(services.questions[1].substr(0, 7 + Path("c.txt").size()), "Saving " + Path("c.txt"));
     EXPECT_EQ(services.questions[3], "Restore unsaved noname.txt from " + stamp + "?");
     // A restore that fails is reported and the offer goes on.
     EXPECT_EQ(services.errors, std::vector<std::string>{"Cannot write a.txt"});
-    EXPECT_EQ(done, (std::vector<std::string>{"discard b.txt", "restore c.txt"}));
+    EXPECT_EQ(done, (std::vector<std::string>{"restore c.txt", "discard b.txt"}));
     EXPECT_EQ(fmekalon->Tm1->JoinedText(), "t\r\n");
+
+    // Cancel at a cut-off save keeps the copies of unsaved work for another start too.
+    const std::string left = LeaveCopy(Kind::Text, "", "u\r\n", std::chrono::minutes(1));
+    services.questions.clear();
+    services.modalAnswers = {platform::mrCancel};
+    keeper->OfferAtStart();
+    EXPECT_EQ(services.questions.size(), 1u);
+    EXPECT_TRUE(fs::exists(left));
 }
 
 }  // namespace
