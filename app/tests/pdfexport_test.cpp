@@ -93,7 +93,7 @@ TEST_F(PdfExportTest, TheWholeFileIsPrintedOnA4WithTheChosenGlyphSizeOrFont) {
         {{}, 1, "Fixedsys", true},
         {{}, 1, "Fixedsys", false},  // no display at all: the export needs none
         {{"--size", "3"}, 3, "Fixedsys", true},
-        {{"--size", "2", "--font", "Loma"}, 0, "Loma", true},  // the later choice counts
+        {{"--size", "2", "--font", "loma"}, 0, "Loma", true},  // the later choice counts; any case
         {{"--font", "Loma", "--size=2"}, 2, "Fixedsys", true},
     };
     for (const Case& c : cases) {
@@ -120,6 +120,8 @@ TEST_F(PdfExportTest, WhatCannotBeReadOrWrittenIsReportedWithExitStatusOne) {
         {{"--pdf", output, dir.path()}, "Cannot read"},
         {{"--pdf", dir.filePath("no/folder/out.pdf"), input}, "no/folder/out.pdf"},
         {{"--pdf", output, "--size", "4", input}, "--size"},
+        {{"--pdf", output, "--font", "No Such Font Qz7", input}, "\"No Such Font Qz7\""},
+        {{"--pdf", output, "--font", "No Such Font Qz7", "--size", "2", input}, "\"No Such Font Qz7\""},
         {{"--pdf", output}, "FILE"},
     };
     for (const Case& c : cases) {
