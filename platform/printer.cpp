@@ -18,16 +18,23 @@ QImage DeviceIndependentBitmap(const Bitmap& bitmap) {
     const QImage& image = QtImage(bitmap);
     if (image.isNull()) return QImage();
     // Black stays black and every other colour becomes white, as on the monochrome page bitmap.
-    QImage dib(image.width(), image.height(), QImage::Format_Mono);
+    // A page is mostly white paper: eight white pixels make a white byte at once.
+    const int width = image.width(), height = image.height();
+    QImage dib(width, height, QImage::Format_Mono);
     dib.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
-    dib.fill(1);
-    for (int y = 0; y < image.height(); ++y) {
+    for (int y = 0; y < height; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         uchar* out = dib.scanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb c = row[x];
-            const int luma = qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114;
-            if (luma < 128 * 1000) out[x >> 3] &= static_cast<uchar>(~(0x80u >> (x & 7)));
+        for (int x0 = 0; x0 < width; x0 += 8) {
+            const int n = std::min(8, width - x0);
+            uchar bits = 0xFF;
+            for (int b = 0; b < n; ++b) {
+                const QRgb c = row[x0 + b];
+                if ((c & 0xFFFFFF) == 0xFFFFFF) continue;
+                const int luma = qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114;
+                if (luma < 128 * 1000) bits &= static_cast<uchar>(~(0x80u >> b));
+            }
+            out[x0 >> 3] = bits;
         }
     }
     return dib;
@@ -80,6 +87,12 @@ void Printer::StretchDIBits(const Rect& dest, const Bitmap& bitmap, const Rect& 
     if (!printing_) throw std::runtime_error("Printer is not currently printing");
     if (dest.Empty() || src.Empty() || bitmap.Width() <= 0 || bitmap.Height() <= 0) return;
     DrawBitmap(dest, bitmap, src);
+}
+
+void Printer::TextLayer(const TextRow& row) {
+    if (!printing_) throw std::runtime_error("Printer is not currently printing");
+    if (row.bytes.empty() || row.cellWidth <= 0) return;
+    DrawTextLayer(row);
 }
 
 namespace {
@@ -255,6 +268,8 @@ void ImagePrinter::CancelJob() { jobs_.back().aborted = true; }
 void ImagePrinter::DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
     jobs_.back().pages.back().copies.push_back(Copy{dest, DeviceIndependentBitmap(bitmap), src});
 }
+
+void ImagePrinter::DrawTextLayer(const TextRow& row) { jobs_.back().pages.back().text.push_back(row); }
 
 QImage ImagePrinter::RenderPage(int job, int page, int reduce) const {
     reduce = std::max(1, reduce);

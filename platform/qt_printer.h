@@ -46,6 +46,8 @@ protected:
     std::string FailureText() const override { return failure_; }
     void CancelJob() override;
     void DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) override;
+    // Into a PDF file: the row's characters as invisible text over the page (printer_text.cpp).
+    void DrawTextLayer(const TextRow& row) override;
 
 private:
     QPrinter& Device() const;
@@ -57,6 +59,9 @@ private:
     std::unique_ptr<QPdfWriter> pdf_;
     std::unique_ptr<QPainter> painter_;
     std::string failure_;
+    // The text layer's font for this job, made on the first row (printer_text.cpp).
+    struct TextFont;
+    std::shared_ptr<TextFont> textFont_;
 };
 
 // A printer whose pages stay in memory: each page keeps the bitmaps copied onto it. Every
@@ -72,6 +77,7 @@ public:
     };
     struct Page {
         std::vector<Copy> copies;
+        std::vector<TextRow> text;  // the text layer, row by row
     };
     struct Job {
         std::string title;
@@ -101,6 +107,7 @@ protected:
     bool FinishJob() override;
     void CancelJob() override;
     void DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) override;
+    void DrawTextLayer(const TextRow& row) override;
 
 private:
     int width_, height_, ppi_;
