@@ -19,8 +19,9 @@ class QPrinter;
 namespace platform {
 
 // A bitmap as a device-independent bitmap: one bit per pixel with its colour table (black and
-// white), the form in which a composed page is sent to the printer.
-QImage DeviceIndependentBitmap(const Bitmap& bitmap);
+// white), the form in which a composed page is sent to the printer. Only the pixels inside
+// `inked` are read (empty: all); the others are white.
+QImage DeviceIndependentBitmap(const Bitmap& bitmap, const Rect& inked = {});
 
 // The system printer the print dialog chooses and sets up, at the printer's full resolution.
 // Where no printer queue is installed it prints to a PDF file.
@@ -45,7 +46,7 @@ protected:
     bool FinishJob() override;
     std::string FailureText() const override { return failure_; }
     void CancelJob() override;
-    void DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) override;
+    void DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src, const Rect& inked) override;
     // Into a PDF file: the row's characters as invisible text over the page (printer_text.cpp).
     void DrawTextLayer(const TextRow& row) override;
 
@@ -106,7 +107,7 @@ protected:
     bool StartPage() override;
     bool FinishJob() override;
     void CancelJob() override;
-    void DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) override;
+    void DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src, const Rect& inked) override;
     void DrawTextLayer(const TextRow& row) override;
 
 private:

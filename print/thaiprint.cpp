@@ -186,18 +186,27 @@ void TThaiprint::PageSetup(platform::Printer& printer) {
     canvas.SetCopyMode(platform::CopyMode::SrcCopy);
     PageBitmap.SetSize(PageBitmapWidth * Detail, PageBitmapHeight * Detail);
     canvas.FillRect({0, 0, PageBitmap.Width(), PageBitmap.Height()});
+    drawnBottom_ = 0;
 }
 
 void TThaiprint::OutputPage(platform::Printer& printer) {
-    DrawY = TextRect.top;
-    if (parent_) parent_->SetCaption("Printing page " + std::to_string(printer.PageNumber()) + " - ESC to break");
-    if (printer.Printing())
-        printer.StretchDIBits({0, 0, PageBitmapWidth * Scale, PageBitmapHeight * Scale}, PageBitmap,
-                              {0, 0, PageBitmap.Width(), PageBitmap.Height()});
-    // The margins are never drawn on: whitening the text rectangle readies the next page.
+    // Every line fills its row across the page's cells, so a page covers what the page before
+    // drew in the rows it uses; the rows it leaves are whitened, as is what lies right of the
+    // cells (ink of a font spilling over the last cell).
     platform::Surface& canvas = PageBitmap.Canvas();
     canvas.SetFillColor(platform::clWhite);
-    canvas.FillRect({TextRect.left * Detail, TextRect.top * Detail, TextRect.right * Detail, TextRect.bottom * Detail});
+    const int cellsRight = (TextRect.left + CellsPerLine * CellWidth) * Detail;
+    canvas.FillRect({cellsRight, TextRect.top * Detail, TextRect.right * Detail, TextRect.bottom * Detail});
+    if (DrawY * Detail < drawnBottom_) canvas.FillRect({TextRect.left * Detail, DrawY * Detail, cellsRight, drawnBottom_});
+    drawnBottom_ = DrawY * Detail;
+
+    DrawY = TextRect.top;
+    if (parent_) parent_->SetCaption("Printing page " + std::to_string(printer.PageNumber()) + " - ESC to break");
+    // The margins are never drawn on: only the text rectangle is read.
+    if (printer.Printing())
+        printer.StretchDIBits({0, 0, PageBitmapWidth * Scale, PageBitmapHeight * Scale}, PageBitmap,
+                              {0, 0, PageBitmap.Width(), PageBitmap.Height()},
+                              {TextRect.left * Detail, TextRect.top * Detail, TextRect.right * Detail, TextRect.bottom * Detail});
 }
 
 void TThaiprint::PrintText(std::string_view text, int graphicsSize) {
@@ -263,12 +272,13 @@ void TThaiprint::PrintLine(const std::string& line, platform::Printer& printer) 
     platform::Surface& canvas = PageBitmap.Canvas();
     pageCells_.DrawX = DrawX * Detail;
     pageCells_.DrawY = DrawY * Detail;
-    const int length = static_cast<int>(WorkText.size());
-    while (Position <= length) {
+    // Every cell of the row, those past the line's end empty: what an earlier page drew there goes.
+    for (int cell = 0; cell < CellsPerLine; ++cell) {
         if (GlyphImages) GlyphImages->SetBkColor(platform::clWhite);
         pageCells_.DrawCell(canvas, WorkText, Position);
         DrawX += CellWidth;
     }
+    drawnBottom_ = std::max(drawnBottom_, (DrawY + RowHeight) * Detail);
     if (line.empty() || !printer.Printing()) return;
     // The line's text over its cells, after the TAB cell.
     platform::TextRow row;

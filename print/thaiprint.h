@@ -76,6 +76,7 @@ private:
     TCustomthai pageCells_;
     platform::Bitmap layoutBitmap_;  // measures the layout's font
     int baseline_ = 0;               // of a row's letters below its top, in page pixels
+    int drawnBottom_ = 0;            // the page bitmap's rows below this hold nothing drawn
 };
 
 // The page bitmap's pixels per page pixel, for a page laid out at `screenPpi` and stretched by
