@@ -4,9 +4,11 @@
 #include <QTest>
 #include <algorithm>
 
+#include "editor/lines.h"
 #include "editor/thaimemo.h"
 #include "platform/qt_host.h"
 #include "print/tests/print_fixture.h"
+#include "script/tests/thai_bytes.h"
 #include "script/thai.h"
 
 namespace {
@@ -250,6 +252,26 @@ TEST_F(PrintTest, WrappingBreaksAfterSpacesAndLosesNoText) {
     EXPECT_FALSE(HasInk(Sent(0), OnBitmap(*component, {component->TextRect.right, 0, 127, 2000})));
 }
 
+TEST_F(PrintTest, LinesAreSplitAndWrappedAsTheWholeTextWouldBe) {
+    // Split and wrapped a line at a time while printing: the same lines as splitting the whole
+    // text, wrapping it joined and splitting it again. Every kind of line end, empty lines, unspaced
+    // Thai, a line end at the very end or none, and a NUL that ends the text.
+    UsePrinter(127, 2000, 96);  // 10 cells a line
+    const std::string texts[] = {
+        "one two three four five six seven\r\nsecond\nthird\r\rfourth\n\rfifth\r\n\r\n",
+        "\xC0\xD2\xC9\xD2\xE4\xB7\xC2\xE0\xBB\xE7\xB9\xC0\xD2\xC9\xD2\xB7\xD5\xE8\xCA\xC7\xC2\xA7\xD2\xC1\nlast",
+        std::string("before\r\nthe NUL", 16) + std::string(1, '\0') + "after\r\n",
+    };
+    for (const std::string& text : texts) {
+        std::vector<std::string> printed;
+        services.onProcessMessages = [&] { printed.push_back(component->Lines.back()); };
+        Print(text, 1);
+        std::string whole = JoinLines(SplitLines(text));
+        thai::WrapText(whole, component->CellsPerLine);
+        EXPECT_EQ(printed, SplitLines(whole)) << thaitest::ToHex(text);
+    }
+}
+
 // ---- Font mode -----------------------------------------------------------------------------
 
 TEST_F(PrintTest, FontModePrintsWithTheParentsFont) {
@@ -355,6 +377,39 @@ TEST_F(PrintEscTest, EscOnTheSecondPageKeepsTheFirstPage) {
     EXPECT_TRUE(Job().pages[1].copies.empty());
     EXPECT_EQ(Caption(), printtest::kCaption);
     ExpectEditorUntouched();
+}
+
+TEST_F(PrintEscTest, EscOnAHugeTextStopsAtTheFirstLineWithoutWrappingTheRest) {
+    // 200,000 lines, then one line of a megabyte without a break: the first line prints and Esc
+    // is seen before any other line has been split or wrapped.
+    std::string text = Lines(200000, "\xA1\xD4\xE8\xA2 " + std::string(40, 'x'));
+    text += std::string(1 << 20, '\xA1') + "\r\n";
+    UsePrinter(4800, 6600, 600);
+    size_t linesAtEsc = 0;
+    services.onProcessMessages = [&] {
+        linesAtEsc = component->Lines.size();
+        QTest::keyClick(memo.tcm, Qt::Key_Escape);
+    };
+    Print(text, 1);
+    EXPECT_EQ(services.events, 1);
+    EXPECT_EQ(linesAtEsc, 1u);
+    EXPECT_EQ(component->LineIndex, 1);
+    EXPECT_TRUE(Job().aborted);
+    ASSERT_EQ(Job().pages.size(), 1u);
+    EXPECT_TRUE(Job().pages[0].copies.empty());
+    EXPECT_EQ(Caption(), printtest::kCaption);
+    EXPECT_FALSE(platform::AnyJobRunning());
+    ExpectEditorUntouched();
+
+    // The line of a megabyte alone: Esc after its third printed line.
+    services.events = 0;
+    services.onProcessMessages = [&] {
+        if (services.events == 3) QTest::keyClick(memo.tcm, Qt::Key_Escape);
+    };
+    Print(std::string(1 << 20, '\xA1'), 1);
+    EXPECT_EQ(services.events, 3);
+    EXPECT_EQ(component->Lines.size(), 3u);
+    EXPECT_TRUE(Job(1).aborted);
 }
 
 TEST_F(PrintEscTest, EscOutsideAJobLeavesThePrinterAlone) {
