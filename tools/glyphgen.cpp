@@ -224,8 +224,9 @@ Glyph Render(const QRawFont& font, const Metrics& m, const Slot& slot, double th
         if (box.height() * k > maxHeight) k = maxHeight / box.height();
         sx = sy = k;
         // They stand over (or under) the right-hand stem of a consonant, as in Thai print:
-        // the right edge of their ink meets the right edge of ko kai's ink.
-        tx = m.inkRight - box.right() * sx;
+        // the right edge of their ink comes a third of a glyph pixel inside the right edge of ko
+        // kai's ink, so that it stays within the narrower letters' stems once sampled.
+        tx = m.inkRight - 0.3 - box.right() * sx;
         if (tx < 0.5 - box.left() * sx) tx = 0.5 - box.left() * sx;
         if (slot.band == Band::Upper)
             ty = 5.0 - box.bottom() * sy;  // bottom of the ink on the bottom edge of row 4

