@@ -267,25 +267,23 @@ TEST_F(FindDialogTest, CloseHidesAndKeepsTheText) {
     EXPECT_TRUE(Finddlg->findbtn->isEnabled());
 }
 
-TEST_F(FindDialogTest, ReturnMovesTheFieldCursorAndDoesNotSearch) {
+TEST_F(FindDialogTest, ReturnSearchesAsFindDoesShiftReturnBackwards) {
     SetText({"abc abc"});
     OpenDialog();
     TypeInField("bc");
     QTest::keyClick(Finddlg->te1->tce, Qt::Key_Return);
     EXPECT_TRUE(Finddlg->isVisible());
-    EXPECT_EQ(Finddlg->te1->CursorCol, 0);
-    EXPECT_FALSE(memo->Selecting);
-    EXPECT_EQ(memo->CursorCol, 0);
-    TypeInField("a");  // typed at the field's start
-    EXPECT_EQ(Finddlg->te1->Text(), "abc");
-    // Not even with the focus on a button does Return search: it is the field's key.
+    EXPECT_EQ(Selected(), "bc");
+    EXPECT_EQ(memo->AnchorCol, 1);
+    EXPECT_EQ(Finddlg->te1->Text(), "bc");  // the field keeps its text and cursor
+    EXPECT_EQ(Finddlg->te1->CursorCol, 2);
+    // With the focus on a button Return searches too (Enter of the keypad as well).
     Finddlg->findbtn->setFocus();
-    QTest::keyClick(Finddlg->findbtn, Qt::Key_Return);
-    QTest::keyClick(Finddlg->closebtn, Qt::Key_Enter);
-    QTest::qWait(150);
+    QTest::keyClick(Finddlg->findbtn, Qt::Key_Enter);
+    EXPECT_EQ(memo->AnchorCol, 5);
+    QTest::keyClick(Finddlg->closebtn, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(memo->AnchorCol, 1);
     EXPECT_TRUE(Finddlg->isVisible());
-    EXPECT_FALSE(memo->Selecting);
-    EXPECT_EQ(Finddlg->te1->CursorCol, 0);
     // Escape does not close the dialog.
     QTest::keyClick(Finddlg->te1->tce, Qt::Key_Escape);
     EXPECT_TRUE(Finddlg->isVisible());

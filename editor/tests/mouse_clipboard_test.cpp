@@ -161,7 +161,7 @@ TEST(MouseClipboard, ATwoLineTextSplitsTheLineAndTheTailFollowsTheSecondLine) {
     EXPECT_EQ(Text(*v), (Lines{"headone", "twotail", "x", "y", "zlast"}));
 }
 
-TEST(MouseClipboard, PasteReplacesNothingAndIgnoresAnEmptyClipboard) {
+TEST(MouseClipboard, PasteReplacesTheSelectionAndIgnoresAnEmptyClipboard) {
     MemoView v;
     v.SetText({"abcdef"});
     v->SelectAll();
@@ -171,10 +171,12 @@ TEST(MouseClipboard, PasteReplacesNothingAndIgnoresAnEmptyClipboard) {
     EXPECT_FALSE(v->Modified);
     EXPECT_TRUE(v->Selecting);  // an empty clipboard does nothing at all
     SetClipboard("Z");
-    v->Paste();  // the selection is only cleared, not replaced
-    EXPECT_EQ(Text(*v), Lines{"Zabcdef"});
+    v->Paste();  // the text replaces the selection; the cursor stands on its first cell
+    EXPECT_EQ(Text(*v), Lines{"Z"});
     EXPECT_FALSE(v->Selecting);
+    EXPECT_EQ(std::pair(v->CursorLine, v->CursorCol), std::pair(0, 0));
     EXPECT_FALSE(v.CellHighlighted(0, 3));
+    EXPECT_SAME_AS_FULL_REPAINT(v);
 }
 
 TEST(MouseClipboard, ANulInTheClipboardTextDoesNotCutOffTheTextAfterTheCursor) {
