@@ -52,8 +52,8 @@ TFinddlg::TFinddlg(QWidget* parent)
         f->setObjectName(QString::fromLatin1(name));
         f->setGeometry(8, y, 240, 42);
         f->SetFont("Courier ProportionalThai", 21);
-        // With two fields a click chooses the one the keys go to.
-        f->setFocusPolicy(Qt::ClickFocus);
+        // With two fields a click or Tab chooses the one the keys go to.
+        f->setFocusPolicy(Qt::StrongFocus);
         f->OnChange = [this](TThaiedit& sender) { te1Change(sender); };
         return f;
     };

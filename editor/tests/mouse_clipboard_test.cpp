@@ -299,6 +299,39 @@ TEST(MouseDrag, ARightDragFromTheWordListWindowPastesIntoTheEditorAtTheReleasePo
     EXPECT_FALSE(results->Modified);
 }
 
+// Dropped on the editor's own selection, the dragged word replaces it in one step; dropped
+// elsewhere it goes in at the point and the selection only goes.
+TEST(MouseDrag, ADropOnASelectionOfTheEditorReplacesIt) {
+    MemoView editor(QPoint(0, 0));
+    ListView results(QPoint(700, 0));
+    auto dragWordTo = [&](int line, int col) {
+        results.Press(Qt::RightButton, 0, 8);
+        results.Release(Qt::RightButton, 0, 8);
+        results.Press(Qt::RightButton, 0, 8);
+        ASSERT_TRUE(Dragging);
+        const QPoint target = editor.Viewport()->mapToGlobal(editor.CellCentre(line, col));
+        QTest::mouseRelease(results.Viewport(), Qt::RightButton, {}, results.Viewport()->mapFromGlobal(target));
+        editor.Settle();
+    };
+    editor.SetText({"I eat rice .", "x"});
+    results.SetText({"rice = \xA2\xE9\xD2\xC7"});
+    editor.Cursor(0, 6);
+    editor.Keys(Qt::Key_Right, 4, Qt::ShiftModifier);
+    dragWordTo(0, 8);
+    EXPECT_EQ(Text(*editor), (Lines{"I eat \xA2\xE9\xD2\xC7 .", "x"}));
+    EXPECT_FALSE(editor->Selecting);
+    EXPECT_EQ(editor->CursorCol, 6);
+    EXPECT_SAME_AS_FULL_REPAINT(editor);
+    editor->Undo();
+    EXPECT_EQ(Text(*editor), (Lines{"I eat rice .", "x"}));
+    EXPECT_EQ(editor->SelectedText(), "rice");
+
+    dragWordTo(1, 1);
+    EXPECT_EQ(Text(*editor), (Lines{"I eat rice .", "x\xA2\xE9\xD2\xC7"}));
+    EXPECT_FALSE(editor->Selecting);
+    EXPECT_SAME_AS_FULL_REPAINT(editor);
+}
+
 TEST(MouseDrag, ADropOnTheTopLeftCellOfAControlWithoutSelectionPastes) {
     MemoView editor(QPoint(0, 0));
     ListView results(QPoint(700, 0));
