@@ -9,6 +9,7 @@ packages=(
   fonts-thai-tlwg fonts-dejavu-core
   xvfb
   xdotool
+  x11-utils
   poppler-utils
   clang
   libclang-rt-14-dev
