@@ -277,6 +277,9 @@ bool TRecovery::Restore(const Copy& copy, bool& stop) {
 }
 
 void TRecovery::OfferAtStart() {
+    // Files a killed in-place save left part way are put back first, with their old time, so
+    // that the copies below still count as newer than their files.
+    OfferInterruptedSaves(folder_);
     for (Kind kind : {Kind::Text, Kind::Dictionary}) {
         bool stop = false;
         for (const Copy& copy : Pending(folder_, kind)) {

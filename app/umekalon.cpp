@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <filesystem>
 
 #include "app/activation.h"
@@ -110,6 +111,7 @@ Tfmekalon::Tfmekalon(QWidget* parent) : QMainWindow(parent) {
     Tm1->HighLightColor = platform::clYellow;
     Tm1->Attach(host);
     Tm1->History.OnChange = [this] { ShowUndoState(); };
+    Tm1->OnModifiedChange = [this] { SetTitle(); };
     ShowUndoState();
     thaiicon = ModeIcon(QColor(0, 120, 0), "T");
     latinicon = ModeIcon(QColor(0, 0, 160), "E");
@@ -260,6 +262,8 @@ void Tfmekalon::FormCreate() {
 
 void Tfmekalon::FormActivate() {
     if (Fthaivk) Fthaivk->TypeInto(*Tm1);
+    // After the activation has been handled: the check may ask a question.
+    QTimer::singleShot(0, this, [this] { platform::RunCommand([this] { CheckFilesOnDisk(); }); });
 }
 
 void Tfmekalon::FormDeactivate() { Tm1->CancelOffer(); }
@@ -291,7 +295,7 @@ void Tfmekalon::closeEvent(QCloseEvent* event) {
 
 void Tfmekalon::SetTitle() {
     const QString title = QString::fromLocal8Bit(FileNamePart(textfile)) + QString::fromLatin1(kAppTitleSuffix);
-    setWindowTitle(title);
+    setWindowTitle(Tm1 && Tm1->Modified ? QStringLiteral("*") + title : title);
     QCoreApplication::setApplicationName(title);
 }
 
@@ -322,7 +326,7 @@ void Tfmekalon::newfileselClick() {
     textfile = "noname.txt";
     SetTitle();
     Tm1->Clear();
-    Tm1->Modified = false;
+    Tm1->MarkUnmodified();
 }
 
 void Tfmekalon::OpenfileselClick() {
@@ -333,10 +337,11 @@ void Tfmekalon::OpenfileselClick() {
 }
 
 void Tfmekalon::OpenFile(const std::string& path) {
-    // The file is read before anything changes: a file that cannot be read leaves the text,
-    // its name and the title as they were.
-    Tm1->LoadFile(path);
+    // The file is read before anything changes: a file that cannot be read (or holds characters
+    // the user would not have replaced) leaves the text, its name and the title as they were.
+    if (!Tm1->LoadFile(path, true)) return;
     textfile = path;
+    textNotified_ = {};
     SetTitle();
 }
 
@@ -347,15 +352,15 @@ void Tfmekalon::savefileselClick() {
         SavefileAsselClick();
         return;
     }
-    SetTitle();
-    Tm1->SaveFile(textfile);
+    SaveTextAs(textfile, Tm1->FileFormat);
 }
 
 void Tfmekalon::SavefileAsselClick() {
-    const auto chosen = SaveDialogWithEncoding(SaveRequest("Save file as", 1, textfile), Tm1->FileFormat);
+    // The name, the title and the encoding are taken over only once the file is written.
+    platform::TextFormat format = Tm1->FileFormat;
+    const auto chosen = SaveDialogWithEncoding(SaveRequest("Save file as", 1, textfile), format);
     if (!chosen) return;
-    textfile = *chosen;
-    savefileselClick();
+    SaveTextAs(*chosen, format);
 }
 
 void Tfmekalon::Exit1Click() {
@@ -552,6 +557,8 @@ void Tfmekalon::OpenDictionary(const std::string& path) {
     const platform::DecodedText text = platform::ReadTextFile(path);
     diclist.LoadFromBytes(text.bytes);
     dicformat = text.format;
+    dicstamp = text.stamp;
+    dicNotified_ = {};
     dicfile = path;
     dictname->setText(QString::fromLocal8Bit(FileNamePart(path)));
     dicchanged = false;
@@ -564,6 +571,8 @@ void Tfmekalon::AppenddicselClick() {
     const platform::DecodedText text = platform::ReadTextFile(*chosen);
     diclist.AppendFromBytes(text.bytes);
     dicfile = *chosen;
+    dicstamp = text.stamp;
+    dicNotified_ = {};
     dictname->setText(dictname->text() + "+" + QString::fromLocal8Bit(FileNamePart(*chosen)));
 }
 
@@ -571,10 +580,7 @@ void Tfmekalon::SavedicasselClick() {
     platform::TextFormat format = dicformat;  // taken over once the file is written
     const auto chosen = SaveDialogWithEncoding(SaveRequest("Save dictionary as", 2, dicfile), format);
     if (!chosen) return;
-    platform::WriteTextFile(*chosen, diclist.ToBytes(), format);
-    dicformat = format;
-    dicfile = *chosen;
-    dicchanged = false;
+    SaveDictionaryAs(*chosen, format);
 }
 
 void Tfmekalon::InsertCursorlineClick() {

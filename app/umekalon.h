@@ -39,6 +39,7 @@ public:
     std::string dicfile = "noname.dic";   // full path of the dictionary file
     bool dicchanged = false;
     platform::TextFormat dicformat;  // how the dictionary file is written, from Open
+    platform::FileStamp dicstamp;    // the dictionary file as last opened or saved
     dictionary::DicList diclist;
     dictionary::DicText dictext;  // the dictionary text of the last search, with its index
     QIcon thaiicon, latinicon, thaiazicon;  // title-bar icons of the input modes
@@ -143,8 +144,20 @@ public:
     void FormDeactivate();
     bool FormCloseQuery();  // true: the window may close
 
-    // Sets the window and application title from the text file name.
+    // Sets the window and application title from the text file name; the window's begins with "*"
+    // while the text has unsaved changes.
     void SetTitle();
+
+    // ---- Files on disk (umekalon_files.cpp) ------------------------------------------------
+    // Writes the text to `path` in `format` and takes over the name, the format and the title
+    // only once it is written. Asks first when the text's own file was changed on disk by another
+    // program, or holds characters that were read as "?"; false when the user said no.
+    bool SaveTextAs(const std::string& path, const platform::TextFormat& format);
+    // Writes the dictionary to `path`, asking first when its own file was changed on disk.
+    bool SaveDictionaryAs(const std::string& path, const platform::TextFormat& format);
+    // Run when the window becomes active again: a text or dictionary file that another program
+    // changed is offered for reloading when it has no unsaved changes, and told of once otherwise.
+    void CheckFilesOnDisk();
     // The changed-text question: false when the command must stop.
     bool AskSaveText();
     // The changed-dictionary question: false when the command must stop.
@@ -159,6 +172,16 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Asks before writing over `path` when it is the file `stamp` describes and another program
+    // changed it since; true: go on.
+    bool AgreeToOverwrite(const std::string& path, const std::string& own, platform::FileStamp& stamp);
+    // Offers to reload a changed file, or tells of the change once (`notified` remembers it).
+    void CheckFileOnDisk(const std::string& path, platform::FileStamp& stamp, platform::FileStamp& notified,
+                         bool modified, void (Tfmekalon::*reload)());
+    void ReloadText();
+    void ReloadDictionary();
+    platform::FileStamp textNotified_, dicNotified_;  // changes on disk already told of
+    bool checkingDisk_ = false;
     // Asks whether to save while `changed` is set; yes runs `save`, which must clear it.
     bool AskSave(const bool& changed, const char* question, void (Tfmekalon::*save)());
     QAction* AddItem(QMenu* menu, const char* name, const char* caption, const char* shortcut,
@@ -188,3 +211,8 @@ extern Tfabout* fabout;
 extern std::vector<QWidget*> CreatedWindows;
 void CreateWindows();
 void DestroyWindows();
+
+// At start: offers to put back the files whose in-place save a program that died left part way
+// (their old bytes kept in the state folder's records); a file that holds its old bytes still
+// only loses the copy.
+void OfferInterruptedSaves(const std::string& stateFolder);

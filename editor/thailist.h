@@ -8,6 +8,7 @@
 // keeps its text, cursor and selection and draws nothing.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,6 +63,15 @@ public:
     // How the text's file is written: set by LoadFile, used by SaveFile; a cleared (new) text is
     // TIS-620 with CR LF.
     platform::TextFormat FileFormat;
+    // The file as it was when the text was last loaded from it or saved to it (nothing known for a
+    // new text): a save checks against it that no other program changed the file since.
+    platform::FileStamp DiskStamp;
+    // How many characters TIS-620 lacks were read as "?" when the file was loaded (the user
+    // agreed); 0 once the text was saved.
+    size_t FileReplacements = 0;
+    // Runs when Modified changes through SetModified (the window's title shows it).
+    std::function<void()> OnModifiedChange;
+    void SetModified(bool modified);
 
     int LineCount() const { return Lines.Count(); }
     std::string JoinedText() const;
@@ -90,8 +100,14 @@ public:
 
     void Clear();
     void ResetView();
-    void LoadFile(const std::string& name);
+    // Loads a text file. A UTF-8 file with characters TIS-620 lacks is refused, or with
+    // `askToReplace` loaded with "?" for each when the user agrees (false: declined, nothing
+    // changed). Throws FileError.
+    bool LoadFile(const std::string& name, bool askToReplace = false);
+    // Writes the text to a file in the text's format (or in `format`, which the text takes over
+    // once the file is written). Throws FileError, and nothing changes.
     void SaveFile(const std::string& name);
+    void SaveFile(const std::string& name, const platform::TextFormat& format);
     void AddLine(std::string s);
     void InsertLine(int index, std::string s);
 

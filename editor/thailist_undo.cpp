@@ -29,7 +29,7 @@ TThailist::EditStep::EditStep(TThailist& view, bool typing) : view_(view) { view
 TThailist::EditStep::~EditStep() { view_.History.End(view_.View()); }
 
 void TThailist::MarkUnmodified() {
-    Modified = false;
+    SetModified(false);
     History.MarkSaved();
 }
 
@@ -48,7 +48,7 @@ bool TThailist::TakeHistoryStep(bool redo) {
         DrawCaret();
         return false;
     }
-    Modified = !History.AtSaved();
+    SetModified(!History.AtSaved());
     Selecting = view->selecting;
     AnchorLine = view->anchorLine, AnchorCol = view->anchorCol, AnchorPos = view->anchorPos;
     ExtentLine = view->extentLine, ExtentCol = view->extentCol, ExtentPos = view->extentPos;

@@ -96,6 +96,18 @@ bool AgreeToReplacements(char32_t firstUnencodable) {
     return Current().AskQuestion(question) == mrYes;
 }
 
+bool AgreeToReplacements(const Unencodable& found, const std::string& path) {
+    if (found.count == 0) return true;
+    const size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string more = found.count == 1 ? std::string(", the only character there that TIS-620 lacks")
+                                              : ", and " + std::to_string(found.count - 1) + " more characters that TIS-620 lacks";
+    const std::string question = "\"" + name + "\" holds " + CharacterName(found.first) + " at " + found.place + more +
+                                 ". Open it with " + (found.count == 1 ? "this character" : "each of them") +
+                                 " replaced by \"?\"?";
+    return Current().AskQuestion(question) == mrYes;
+}
+
 std::string CharacterName(char32_t ch) {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/textcodec.h"
+
 namespace platform {
 
 // Unicode text from another program in the code page: its bytes, in which every character the
@@ -26,6 +28,9 @@ std::string CharacterName(char32_t ch);
 // TIS-620 byte is `firstUnencodable` may be pasted with "?" for every such character; true when
 // there is none (0) or the user answers Yes. Every paste of another program's text asks this.
 bool AgreeToReplacements(char32_t firstUnencodable);
+// The same question before a UTF-8 file is opened with "?" for the characters TIS-620 lacks: it
+// names the first of them, its line and column, and how many there are. True when there are none.
+bool AgreeToReplacements(const Unencodable& found, const std::string& path);
 
 // Where pasted text comes from: the clipboard, or the primary selection (a middle click).
 enum class ClipSource { Clipboard, Primary };

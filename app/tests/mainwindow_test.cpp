@@ -187,7 +187,7 @@ TEST_F(MainWindowTest, OpeningAFifoAsTextOrDictionaryIsRefusedAtOnce) {
         }
     });
     fmekalon->Tm1->Lines.Add("keep me");
-    fmekalon->Tm1->Modified = false;
+    fmekalon->Tm1->MarkUnmodified();
     fmekalon->diclist.Insert("word");
     fmekalon->dicchanged = false;
     services.openAnswers = {fifo, fifo};
@@ -219,7 +219,7 @@ TEST_F(MainWindowTest, SaveOfANewTextAsksForANameInsteadOfWritingIntoTheWorkingF
 
 TEST_F(MainWindowTest, OpenOfAnUnreadableFileKeepsTextNameAndTitleAndShowsTheError) {
     fmekalon->Tm1->Lines.Add("keep me");
-    fmekalon->Tm1->Modified = false;
+    fmekalon->Tm1->MarkUnmodified();
     services.openAnswers.push_back(Path("missing.txt"));
     Trigger(fmekalon->Openfilesel);
     ASSERT_EQ(services.errors.size(), 1u);

@@ -36,7 +36,7 @@ protected:
     }
     void SetText(const std::vector<std::string>& lines) {
         fmekalon->Tm1->Lines.Assign(lines);
-        fmekalon->Tm1->Modified = false;
+        fmekalon->Tm1->MarkUnmodified();
         fmekalon->Tm1->SetCursor(0, 0);
     }
     void Select(int line, int from, int to) {

@@ -123,7 +123,7 @@ TEST_F(RecoveryTest, StartOffersCopiesOfEndedRunsNewerThanTheirFile) {
     EXPECT_EQ(fmekalon->Tm1->JoinedText(), restored);
     EXPECT_TRUE(fmekalon->Tm1->Modified);
     EXPECT_EQ(fmekalon->textfile, file);
-    EXPECT_EQ(fmekalon->windowTitle().toStdString(), "story.txt-Mekalon 5.2");
+    EXPECT_EQ(fmekalon->windowTitle().toStdString(), "*story.txt-Mekalon 5.2");  // restored, not saved
     EXPECT_EQ(fmekalon->diclist.ToBytes(), "a y\r\nb x\r\n");
     EXPECT_TRUE(fmekalon->dicchanged);
     EXPECT_EQ(ReadAll(file), "old\r\n");  // the file itself is not touched
