@@ -1,5 +1,6 @@
 // TThaimemo: the editable Thai text control. Adds character input in three modes (English
-// layout, Thai layout, "Thai on A..Z") with the mark rules, and replacing the selection.
+// layout, Thai layout, "Thai on A..Z") with the mark rules (a typed character replaces the
+// selection), finding text forwards and backwards, and replacing found text.
 #pragma once
 
 #include <optional>
