@@ -140,6 +140,9 @@ void TFinddlg::ShowForReplace() {
 }
 
 void TFinddlg::FormActivate() {
+    // A click into a field of the window while it was not active chose that field.
+    if (focusWidget() == te1->tce) activeField_ = te1;
+    if (focusWidget() == te2->tce) activeField_ = te2;
     // The virtual keyboard types into the field with the focus while this window is the active one.
     if (Fthaivk) Fthaivk->TypeInto(*activeField_);
     activeField_->SetFocus();

@@ -555,6 +555,16 @@ TEST_F(ReplaceTest, TheReplacementFieldTakesTheVirtualKeyboardAndPastesWithTheQu
     QTest::keyClick(Finddlg->te2->tce, Qt::Key_Backtab);
     Fthaivk->SendChar(ko);
     EXPECT_EQ(Finddlg->te1->Text(), "\xA1");
+
+    // A click into the replacement while the window is not active chooses it when it becomes active.
+    fmekalon->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(fmekalon));
+    QTest::mouseClick(Finddlg->te2, Qt::LeftButton, {}, QPoint(2, 5));
+    Finddlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Finddlg));
+    EXPECT_TRUE(Finddlg->te2->tce->hasFocus());
+    Fthaivk->SendChar(ko);
+    EXPECT_EQ(Finddlg->te2->Text(), "\xA1\xA1" "caf?");
 }
 
 }  // namespace
