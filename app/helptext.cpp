@@ -74,9 +74,10 @@ characters. "Switch" shows type A, type B, both or none.
 
 "Keyboard F2"
 Switches between the English and the Thai keyboard layout
-(click "Kbd F2" or press Alt+K). With the Thai layout the
-keys type Thai as printed on a Thai keyboard. The window
-icon shows the layout in use.
+(click "Kbd F2" or press Alt+K or F2, in any window of the
+program). With the Thai layout the keys type Thai as
+printed on a Thai keyboard. The window icon and the status
+bar (EN, TH, A..Z) show the input mode in use.
 
 "Thai on A..Z"
 A Latin letter key offers the Thai letters filed under it
@@ -167,6 +168,17 @@ stands in the column of its Arabic digit again, 0 to 9 from
 left to right (the two rows may be exchanged). The score is
 the number of moves: the fewer, the better. "New Game" puts
 all digits back in order.
+
+SETTINGS AND RECENT FILES
+The program remembers its window, the graphics size or
+font, the input mode, hard return, the currency factor and
+the last dictionary, which opens again at the next start.
+File - Recent Files and Dictionary - Recent Dictionaries
+list the last ten opened or saved. The status bar shows the
+cursor's line and column, the input mode, the file's
+encoding and line end, and the dictionary. Start the
+program with --no-settings to begin with the defaults and
+keep nothing.
 
 DESKTOP SHORTCUT
 To start Mekalon from the desktop, create a launcher (a

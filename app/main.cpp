@@ -5,6 +5,7 @@
 #include "app/commandline.h"
 #include "app/pdfexport.h"
 #include "app/recovery.h"
+#include "app/startup.h"
 #include "app/umekalon.h"
 #include "platform/files.h"
 
@@ -17,14 +18,14 @@ int main(int argc, char** argv) {
     CommandLine options;
     if (const auto exitCode = ParseCommandLine(argc, argv, options)) return *exitCode;
     QApplication app(argc, argv);
-    // The desktop entry's id: the desktop matches the running program with its entry and icon.
+    // The desktop entry's id, as the application's name (the class of its windows, StartupWMClass
+    // in the entry) and as the desktop file name: the desktop groups the windows under the
+    // entry's icon.
+    QCoreApplication::setApplicationName(QString::fromLatin1(kAppId));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kAppId));
-    CreateWindows();
-    fmekalon->show();
-    // The command line's file first: opening it later would drop a restored text without a word.
-    StartWith(*fmekalon, options);
+    StartProgram(options);
     recovery::Start(*fmekalon);  // offers what a killed run left, then keeps copies of the work
     const int result = app.exec();
-    DestroyWindows();
+    EndProgram();
     return result;
 }

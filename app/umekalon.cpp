@@ -7,12 +7,16 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/activation.h"
 #include "app/appicon.h"
 #include "app/currency.h"
+#include "app/settings.h"
+#include "app/statusbar.h"
 #include "app/uabout.h"
 #include "app/uergebnis.h"
 #include "app/ufinddlg.h"
@@ -38,6 +42,12 @@ namespace {
 constexpr const char* kAppTitleSuffix = "-Mekalon 5.2";
 
 std::string FileNamePart(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+// An open dialog's file name: the pattern, in the folder of the file last used when there is one.
+std::string InFolderOf(const std::string& lastFile, const char* pattern) {
+    if (lastFile.empty()) return pattern;
+    return (std::filesystem::path(lastFile).parent_path() / pattern).string();
+}
 
 // A request for the main window's open dialog (file name preset) or its single save dialog
 // (default extension "txt", asking before a file is replaced).
@@ -107,9 +117,14 @@ Tfmekalon::Tfmekalon(QWidget* parent) : QMainWindow(parent) {
     host->Canvas().SetFontHeight(13);
     setCentralWidget(host);
     BuildMenu();
+    statusLine = new TStatusLine(this);
+    setStatusBar(statusLine);
+    statusLine->OnRefresh = [this] { ShowStatus(); };
     Tm1 = std::make_unique<TThaimemo>();
     Tm1->HighLightColor = platform::clYellow;
     Tm1->Attach(host);
+    // Every move of the cursor draws the caret: the status bar shows the new place.
+    Tm1->OnCaretDrawn = [this] { ShowStatus(); };
     Tm1->History.OnChange = [this] { ShowUndoState(); };
     Tm1->OnModifiedChange = [this] { SetTitle(); };
     ShowUndoState();
@@ -119,10 +134,20 @@ Tfmekalon::Tfmekalon(QWidget* parent) : QMainWindow(parent) {
     setWindowIcon(latinicon);
     WatchZoomWheel();
     FormCreate();
+    ShowStatus();
 }
 
 Tfmekalon::~Tfmekalon() {
-    if (Tm1) Tm1->Destroying = true;
+    if (Tm1) {
+        Tm1->Destroying = true;
+        Tm1->OnCaretDrawn = nullptr;
+    }
+}
+
+void Tfmekalon::RunMenuCommand(const std::function<void()>& command) {
+    platform::RunCommand(command);
+    ShowStatus();
+    settings::Keep(*this);
 }
 
 QAction* Tfmekalon::AddItem(QMenu* menu, const char* name, const char* caption, const char* shortcut,
@@ -130,7 +155,7 @@ QAction* Tfmekalon::AddItem(QMenu* menu, const char* name, const char* caption, 
     QAction* a = menu->addAction(QString::fromUtf8(caption));
     a->setObjectName(QString::fromLatin1(name));
     if (shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
-    if (handler) connect(a, &QAction::triggered, this, [this, handler] { platform::RunCommand([&] { (this->*handler)(); }); });
+    if (handler) connect(a, &QAction::triggered, this, [this, handler] { RunMenuCommand([&] { (this->*handler)(); }); });
     return a;
 }
 
@@ -139,7 +164,7 @@ QAction* Tfmekalon::AddBarItem(const char* name, const char* caption, const char
     QAction* a = menuBar()->addAction(QString::fromUtf8(caption));
     a->setObjectName(QString::fromLatin1(name));
     if (shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
-    connect(a, &QAction::triggered, this, [this, handler] { platform::RunCommand([&] { (this->*handler)(); }); });
+    connect(a, &QAction::triggered, this, [this, handler] { RunMenuCommand([&] { (this->*handler)(); }); });
     return a;
 }
 
@@ -155,13 +180,15 @@ void Tfmekalon::BuildMenu() {
         QMenu* m = bar->addMenu(QString::fromUtf8(caption));
         m->setObjectName(QString::fromLatin1(name));
         m->menuAction()->setObjectName(QString::fromLatin1(name));
-        if (onOpen) connect(m, &QMenu::aboutToShow, this, [this, onOpen] { platform::RunCommand([&] { (this->*onOpen)(); }); });
+        if (onOpen) connect(m, &QMenu::aboutToShow, this, [this, onOpen] { RunMenuCommand([&] { (this->*onOpen)(); }); });
         return m;
     };
 
     fileopt = submenu("fileopt", "&File", nullptr);
     newfilesel = AddItem(fileopt, "newfilesel", "&New", nullptr, &Tfmekalon::newfileselClick);
     Openfilesel = AddItem(fileopt, "Openfilesel", "&Open...", "Ctrl+O", &Tfmekalon::OpenfileselClick);
+    RecentFiles = fileopt->addMenu("Recent &Files");
+    RecentFiles->setObjectName("RecentFiles");
     savefilesel = AddItem(fileopt, "savefilesel", "&Save", "Ctrl+S", &Tfmekalon::savefileselClick);
     SavefileAssel = AddItem(fileopt, "SavefileAssel", "Save &As...", "Ctrl+Shift+S", &Tfmekalon::SavefileAsselClick);
     N1 = AddSeparator(fileopt, "N1");
@@ -201,7 +228,10 @@ void Tfmekalon::BuildMenu() {
     nrlines = AddItem(editopt, "nrlines", "0", nullptr, nullptr);
 
     VirtualKbd1 = AddBarItem("VirtualKbd1", "&Virtual Kbd", nullptr, &Tfmekalon::VirtualKbd1Click);
-    KeyboardF21 = AddBarItem("KeyboardF21", "&Kbd F2", nullptr, &Tfmekalon::KeyboardF21Click);
+    KeyboardF21 = AddBarItem("KeyboardF21", "&Kbd F2", "F2", &Tfmekalon::KeyboardF21Click);
+    // F2 switches the layout from every window of the program (the find and lookup fields and
+    // the virtual keyboard follow the editor's modes).
+    KeyboardF21->setShortcutContext(Qt::ApplicationShortcut);
     ThaionAZ1 = AddBarItem("ThaionAZ1", "&Thai on A..Z", nullptr, &Tfmekalon::ThaionAZ1Click);
     // F3 finds the next occurrence (Edit > Find Next); the item opens the find window.
     searches = AddBarItem("searches", "&Search F3", nullptr, &Tfmekalon::searchesClick);
@@ -225,6 +255,8 @@ void Tfmekalon::BuildMenu() {
 
     Dictionary = submenu("Dictionary", "&Dictionary", &Tfmekalon::DictionaryClick);
     Opendicsel = AddItem(Dictionary, "Opendicsel", "&Open...", nullptr, &Tfmekalon::OpendicselClick);
+    RecentDictionaries = Dictionary->addMenu("&Recent Dictionaries");
+    RecentDictionaries->setObjectName("RecentDictionaries");
     Appenddicsel = AddItem(Dictionary, "Appenddicsel", "&Append...", nullptr, &Tfmekalon::AppenddicselClick);
     Savedicassel = AddItem(Dictionary, "Savedicassel", "&Save As ...", nullptr, &Tfmekalon::SavedicasselClick);
     N5 = AddSeparator(Dictionary, "N5");
@@ -246,6 +278,13 @@ void Tfmekalon::BuildMenu() {
                                   &Tfmekalon::ChangeFactorDivisorClick);
 
     About1 = AddBarItem("About1", "&About ...", nullptr, &Tfmekalon::About1Click);
+    ShowRecentLists();
+
+    // The window opens wide enough to show the whole menu bar (no item behind the extension
+    // button), within the screen.
+    int wide = std::max(width(), bar->sizeHint().width());
+    if (const QScreen* s = screen()) wide = std::min(wide, s->availableGeometry().width());
+    resize(wide, height());
 }
 
 // ---- Start-up, activation, closing ---------------------------------------------------------
@@ -296,7 +335,9 @@ void Tfmekalon::closeEvent(QCloseEvent* event) {
 void Tfmekalon::SetTitle() {
     const QString title = QString::fromLocal8Bit(FileNamePart(textfile)) + QString::fromLatin1(kAppTitleSuffix);
     setWindowTitle(Tm1 && Tm1->Modified ? QStringLiteral("*") + title : title);
-    QCoreApplication::setApplicationName(title);
+    // Message boxes carry it. The application's name stays the desktop entry's id, which the
+    // desktop matches the window with.
+    platform::SetApplicationTitle(title.toStdString());
 }
 
 bool Tfmekalon::AskSave(const bool& changed, const char* question, void (Tfmekalon::*save)()) {
@@ -331,7 +372,7 @@ void Tfmekalon::newfileselClick() {
 
 void Tfmekalon::OpenfileselClick() {
     if (!AskSaveText()) return;
-    const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open file", 1, "*.txt"));
+    const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open file", 1, InFolderOf(lastText, "*.txt").c_str()));
     if (!chosen) return;
     OpenFile(*chosen);
 }
@@ -343,6 +384,7 @@ void Tfmekalon::OpenFile(const std::string& path) {
     textfile = path;
     textNotified_ = {};
     SetTitle();
+    RememberText(path);
 }
 
 void Tfmekalon::savefileselClick() {
@@ -352,7 +394,7 @@ void Tfmekalon::savefileselClick() {
         SavefileAsselClick();
         return;
     }
-    SaveTextAs(textfile, Tm1->FileFormat);
+    if (SaveTextAs(textfile, Tm1->FileFormat)) RememberText(textfile);
 }
 
 void Tfmekalon::SavefileAsselClick() {
@@ -360,7 +402,7 @@ void Tfmekalon::SavefileAsselClick() {
     platform::TextFormat format = Tm1->FileFormat;
     const auto chosen = SaveDialogWithEncoding(SaveRequest("Save file as", 1, textfile), format);
     if (!chosen) return;
-    SaveTextAs(*chosen, format);
+    if (SaveTextAs(*chosen, format)) RememberText(*chosen);
 }
 
 void Tfmekalon::Exit1Click() {
@@ -511,6 +553,7 @@ void Tfmekalon::ShowModeIcon() {
     setWindowIcon(icon);
     for (QWidget* w : std::initializer_list<QWidget*>{Fthaivk, Finddlg, frianthai})
         if (w) w->setWindowIcon(icon);
+    ShowStatus();
 }
 
 // The input fields of the find dialog and of the quick lookup window follow the editor's modes.
@@ -536,7 +579,10 @@ void Tfmekalon::KeyboardF21Click() {
 
 // ---- Dictionary ----------------------------------------------------------------------------
 
-void Tfmekalon::dicchange() { dicchanged = true; }
+void Tfmekalon::dicchange() {
+    dicchanged = true;
+    statusLine->RefreshSoon();  // the line count; an append changes it once for every line
+}
 
 void Tfmekalon::DictionaryClick() {
     nrdiclines->setText(QString::number(diclist.Count()) + " lines");
@@ -548,7 +594,8 @@ void Tfmekalon::DictionaryClick() {
 // worked: a file that fails leaves the menu's name, `dicfile` and the Save As default as they were.
 void Tfmekalon::OpendicselClick() {
     if (!AskSaveDictionary()) return;
-    const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open dictionary", 2, "*.dic"));
+    const auto chosen =
+        platform::Current().OpenFileDialog(OpenRequest("Open dictionary", 2, InFolderOf(lastDictionary, "*.dic").c_str()));
     if (!chosen) return;
     OpenDictionary(*chosen);
 }
@@ -562,11 +609,13 @@ void Tfmekalon::OpenDictionary(const std::string& path) {
     dicfile = path;
     dictname->setText(QString::fromLocal8Bit(FileNamePart(path)));
     dicchanged = false;
+    RememberDictionary(path);
 }
 
 void Tfmekalon::AppenddicselClick() {
     if (!AskSaveDictionary()) return;
-    const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Append dictionary", 2, "*.dic"));
+    const auto chosen =
+        platform::Current().OpenFileDialog(OpenRequest("Append dictionary", 2, InFolderOf(lastDictionary, "*.dic").c_str()));
     if (!chosen) return;
     const platform::DecodedText text = platform::ReadTextFile(*chosen);
     diclist.AppendFromBytes(text.bytes);
@@ -580,7 +629,7 @@ void Tfmekalon::SavedicasselClick() {
     platform::TextFormat format = dicformat;  // taken over once the file is written
     const auto chosen = SaveDialogWithEncoding(SaveRequest("Save dictionary as", 2, dicfile), format);
     if (!chosen) return;
-    SaveDictionaryAs(*chosen, format);
+    if (SaveDictionaryAs(*chosen, format)) RememberDictionary(*chosen);
 }
 
 void Tfmekalon::InsertCursorlineClick() {
@@ -613,11 +662,16 @@ void Tfmekalon::ChangeFactorDivisorClick() {
     const std::string selected = Tm1->SelectedText();
     const auto value = currency::FactorFromSelection(selected);
     if (!value) return;
-    factor = *value;
+    SetFactor(*value, selected);
+}
+
+void Tfmekalon::SetFactor(long double value, const std::string& shown) {
+    factor = value;
+    factorText = shown;
     // The captions show the factor as it was selected (a number is plain ASCII).
-    const QString shown = QString::fromLatin1(selected.data(), static_cast<qsizetype>(selected.size()));
-    Multiplywith->setText(QStringLiteral("&Multiply with ") + shown);
-    Divideby->setText(QStringLiteral("&Divide by ") + shown);
+    const QString text = QString::fromLatin1(shown.data(), static_cast<qsizetype>(shown.size()));
+    Multiplywith->setText(QStringLiteral("&Multiply with ") + text);
+    Divideby->setText(QStringLiteral("&Divide by ") + text);
 }
 
 // ---- The program's windows -----------------------------------------------------------------
@@ -640,6 +694,16 @@ void CreateWindows() {
     CreatedWindows.push_back(Fergebnis = new TFergebnis());
     CreatedWindows.push_back(frianthai = new Tfrianthai());
     CreatedWindows.push_back(fabout = new Tfabout());
+    // Alt+K and Alt+T switch the input modes from the tool windows too, as on the main window's
+    // menu bar (F2 already reaches every window).
+    for (QWidget* window : std::initializer_list<QWidget*>{Fthaivk, Finddlg, frianthai}) {
+        auto* layout = new QShortcut(QKeySequence(QStringLiteral("Alt+K")), window);
+        QObject::connect(layout, &QShortcut::activated, fmekalon,
+                         [] { fmekalon->RunMenuCommand([] { fmekalon->KeyboardF21Click(); }); });
+        auto* az = new QShortcut(QKeySequence(QStringLiteral("Alt+T")), window);
+        QObject::connect(az, &QShortcut::activated, fmekalon,
+                         [] { fmekalon->RunMenuCommand([] { fmekalon->ThaionAZ1Click(); }); });
+    }
 }
 
 void DestroyWindows() {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/recentfiles.h"
 #include "dictionary/diclist.h"
 #include "dictionary/wordlist.h"
 #include "editor/thaimemo.h"
@@ -19,10 +20,12 @@
 class QAction;
 class QPrinter;
 class TThaiedit;
+class TStatusLine;
 class QMenu;
 
-// The file dialogs' filter list.
-inline constexpr const char* kFileFilter = "Textfiles|*.txt|Dictionaries|*.dic|Documents|*.doc|All files|*.*";
+// The file dialogs' filter list. "All files" is every name: "*" ("*.*" would leave out names
+// without a dot).
+inline constexpr const char* kFileFilter = "Textfiles|*.txt|Dictionaries|*.dic|Documents|*.doc|All files|*";
 
 class Tfmekalon : public QMainWindow {
     Q_OBJECT
@@ -137,6 +140,37 @@ public:
     void MultiplywithClick();
     void DividebyClick();
     void ChangeFactorDivisorClick();
+
+    // ---- Status bar, recent lists, kept settings (app/statusbar.cpp, app/recentfiles.cpp) ---
+    TStatusLine* statusLine = nullptr;
+    QMenu *RecentFiles, *RecentDictionaries;
+    RecentList recentTexts{kRecentCount}, recentDictionaries{kRecentCount};
+    // The text and the dictionary last opened or saved (full paths; empty: none yet). The open
+    // dialogs start in their folders, and the dictionary opens again at the next start.
+    std::string lastText, lastDictionary;
+    std::string factorText = "40";  // the currency factor as the user selected it
+    // The currency factor and the Convert captions that show it.
+    void SetFactor(long double value, const std::string& shown);
+    // Brings every part of the status bar up to date (cheap: run at every caret move).
+    void ShowStatus();
+    // A message that needs no answer, in the status bar for `milliseconds` (0: until the next
+    // one). UTF-8; a TIS-620 text (a search text) must be converted first.
+    void ShowStatusMessage(const std::string& text, int milliseconds = 5000);
+    // The progress of a long job in the status bar: `text` (UTF-8) and a bar at `percent`
+    // (0..100); a negative percent ends the display.
+    void ShowStatusProgress(const std::string& text, int percent);
+    // A text or dictionary opened or saved goes to the front of its recent list.
+    void RememberText(const std::string& path);
+    void RememberDictionary(const std::string& path);
+    void ShowRecentLists();
+    // The recent lists' items: open as File > Open and Dictionary > Open do after their dialogs,
+    // questions about unsaved changes included; a name whose file is gone leaves the list, with
+    // a message.
+    void OpenRecentText(const std::string& path);
+    void OpenRecentDictionary(const std::string& path);
+    // Runs a command as the menus do: an error goes to the default error report; then the status
+    // bar and the kept settings follow what the command changed.
+    void RunMenuCommand(const std::function<void()>& command);
 
     // ---- Window events -------------------------------------------------------------------
     void FormCreate();

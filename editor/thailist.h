@@ -147,7 +147,10 @@ public:
     void RepaintRange(int lineA, int lineB, int cellA, int cellB);
     void HighlightRange(int lineA, int lineB, int cellA, int cellB);
     void HideCaret();
+    // Draws the caret; every move of the cursor ends here, so OnCaretDrawn (when set) runs then:
+    // the status bar shows the cursor's place.
     void DrawCaret();
+    std::function<void()> OnCaretDrawn;
     void WordWrap();
     // Scroll ranges: after a size or graphics-size change (fromTextChange false) or after a
     // change of the text (true, one more column). Positions from TopLine and LeftCol.

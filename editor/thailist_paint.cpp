@@ -247,6 +247,7 @@ void TThailist::HideCaret() {
 }
 
 void TThailist::DrawCaret() {
+    if (OnCaretDrawn) OnCaretDrawn();
     platform::Surface* surface = Canvas();
     if (!surface) return;
     CaretLine(*surface, *this, platform::clBlack);
