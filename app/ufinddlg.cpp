@@ -1,5 +1,6 @@
 // The find window: a Thai input field with the search text, one with the replacement, "&Find",
-// "&Replace", "Replace &All" and "&Close", and a line that says what the last search found.
+// "&Replace", "Replace &All" and "&Close". What a search or a replacement found is said in the
+// main window's status bar.
 #include "app/ufinddlg.h"
 
 #include <QAction>
@@ -22,7 +23,7 @@
 
 namespace {
 
-constexpr int kClientWidth = 342, kClientHeight = 124;
+constexpr int kClientWidth = 342, kClientHeight = 122;
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption, int y) {
     auto* b = new QPushButton(QString::fromLatin1(caption), parent);
@@ -69,9 +70,6 @@ TFinddlg::TFinddlg(QWidget* parent)
     replacebtn = Button(this, "replacebtn", "&Replace", 63);
     replaceallbtn = Button(this, "replaceallbtn", "Replace &All", 93);
     for (QPushButton* b : {replacebtn, replaceallbtn}) b->setEnabled(false);
-    infolabel = new QLabel(this);
-    infolabel->setObjectName("infolabel");
-    infolabel->setGeometry(8, 100, 248, 20);
     connect(findbtn, &QPushButton::clicked, this, [this] { platform::RunCommand([this] { findbtnClick(); }); });
     connect(closebtn, &QPushButton::clicked, this, [this] { closebtnClick(); });
     connect(replacebtn, &QPushButton::clicked, this, [this] { platform::RunCommand([this] { replacebtnClick(); }); });
@@ -211,7 +209,9 @@ void TFinddlg::replaceallbtnClick() {
         SearchMessage("Replaced " + std::to_string(n) + (n == 1 ? " occurrence" : " occurrences"));
 }
 
-void TFinddlg::SearchMessage(const std::string& text) { infolabel->setText(QString::fromStdString(text)); }
+void TFinddlg::SearchMessage(const std::string& text) {
+    if (fmekalon) fmekalon->ShowStatusMessage(text);
+}
 
 void TFinddlg::closebtnClick() { hide(); }
 

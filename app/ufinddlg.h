@@ -1,7 +1,7 @@
 // TFinddlg: the find window. Shown non-modally by the main window's find and replace commands
 // with the editor's selected text as InitialText; "&Find" (or Return in a field) selects the next
 // occurrence of the search text in the main window's editor, starting again from the top after
-// the last one, and says so. A second field holds the replacement: "&Replace" replaces the
+// the last one, and says so in the main window's status bar. A second field holds the replacement: "&Replace" replaces the
 // occurrence found and finds the next, "Replace &All" replaces every one as one undo step.
 #pragma once
 
@@ -31,7 +31,6 @@ public:
     TThaiedit* te2;  // the replacement
     QPushButton* replacebtn;
     QPushButton* replaceallbtn;
-    QLabel* infolabel;  // what the last search or replacement found
 
     // The field the keys and the virtual keyboard type into: the one that had the focus last.
     TThaiedit* ActiveField() const { return activeField_; }
@@ -53,7 +52,8 @@ public:
     // Searches the editor for the search text, forwards as "&Find" does or backwards, and says
     // when the search reached the end (or the start) of the text or found nothing.
     void Search(bool backwards);
-    // Shows a line about the last search or replacement (empty: nothing to say).
+    // Says what the last search or replacement found, in the main window's status bar (empty:
+    // nothing to say, an older word goes).
     void SearchMessage(const std::string& text);
     // Shows the window as the replace command does: as a newly shown one, with the focus in the
     // replacement field when there is a search text already.

@@ -186,13 +186,6 @@ TFthaivk::TFthaivk(QWidget* parent)
     // keyboard focus: a click on a key leaves the focus with the control the key types into,
     // and physical keys go on reaching that control directly.
     setAttribute(Qt::WA_ShowWithoutActivating);
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* now) {
-        if (!now || now->type() == Qt::Popup || now->type() == Qt::ToolTip) return;
-        if (now != windowHandle())
-            focusOwner_ = now;
-        else if (focusOwner_)
-            focusOwner_->requestActivate();
-    });
     setWindowTitle("Mekalon - Virtual Keyboard");
 
     // Menu bar: each command is followed by an empty item that runs nothing.

@@ -7,8 +7,6 @@
 
 #include <QLabel>
 #include <QMainWindow>
-#include <QPointer>
-#include <QWindow>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -140,7 +138,4 @@ private:
     void SetClientHeight(int height);
     platform::KeySink* sink_;
     int clientHeight_ = 0;
-    // The window that had the focus before this one; a platform that activates this window all
-    // the same (one that ignores its "no focus" hint) gets the focus handed back to it.
-    QPointer<QWindow> focusOwner_;
 };

@@ -8,7 +8,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/statusbar.h"
 #include "app/tests/app_fixture.h"
 #include "app/ufinddlg.h"
 #include "app/umekalon.h"
@@ -105,7 +105,7 @@ TEST_F(FindDialogTest, RepeatedSearchWalksThroughTheMatchesAndWrapsToTheTop) {
     EXPECT_EQ(HighlightedPixels(1, 0), 0) << "the first match stays highlighted";
     EXPECT_GT(HighlightedPixels(4, 0), 0);
 
-    ClickFind();  // nothing more: no selection, the cursor at the top, nothing said
+    ClickFind();  // nothing more: no selection, the cursor at the top, no message box
     EXPECT_EQ(Selected(), "<none>");
     EXPECT_EQ(memo->CursorLine, 0);
     EXPECT_EQ(memo->CursorCol, 0);
@@ -376,7 +376,8 @@ TEST_F(FindDialogTest, F3AndShiftF3SearchOnFromTheEditorAndTheEndIsSaid) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(fmekalon));
     auto f3 = [this](Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(memo->tcm, Qt::Key_F3, mods);
-        return std::tuple(Selected(), memo->AnchorLine, memo->AnchorCol, Finddlg->infolabel->text().toStdString());
+        const std::string said = fmekalon->statusLine->currentMessage().toStdString();
+        return std::tuple(Selected(), memo->AnchorLine, memo->AnchorCol, said);
     };
     const std::string none;
     EXPECT_EQ(f3(), std::tuple(std::string("ab"), 0, 4, none));
@@ -417,7 +418,7 @@ protected:
     }
     void ClickReplace() { QTest::mouseClick(Finddlg->replacebtn, Qt::LeftButton); }
     void ClickReplaceAll() { QTest::mouseClick(Finddlg->replaceallbtn, Qt::LeftButton); }
-    std::string Info() const { return Finddlg->infolabel->text().toStdString(); }
+    std::string Info() const { return fmekalon->statusLine->currentMessage().toStdString(); }
     void Undo() { QTest::keyClick(memo->tcm, Qt::Key_Z, Qt::ControlModifier); }
     // A text as if just opened: unchanged, nothing to undo.
     void Load(const std::vector<std::string>& lines) {

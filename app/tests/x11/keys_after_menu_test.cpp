@@ -222,6 +222,10 @@ TEST_F(KeysAfterMenuTest, TheVirtualKeyboardStaysAboveTheMainWindowAndNeverTakes
     ASSERT_TRUE(LineBecomes("abc"));
     fmekalon->VirtualKbd1->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Fthaivk, 10000));
+    // Shown, it leaves the X input focus with the main window.
+    const std::string focusOnShow = Output("xdotool", {"getwindowfocus"});
+    EXPECT_EQ(std::stoull(focusOnShow.empty() ? "0" : focusOnShow), static_cast<unsigned long long>(fmekalon->winId()));
+    EXPECT_TRUE(fmekalon->isActiveWindow());
     // Over the editor's text: a click that went through to the editor would land on line 0.
     QWidget* area = fmekalon->host->viewport();
     Fthaivk->move(area->mapToGlobal(QPoint(0, 0)) - (Fthaivk->Key("ko_kai")->mapTo(Fthaivk, QPoint(0, 0))));
