@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFontDatabase>
 #include <QPageSize>
 #include <QPrinter>
 #include <cstring>
@@ -51,6 +52,21 @@ int Fail(const std::string& message) {
     return 1;
 }
 
+// Whether a font of that name is installed (the family matched as the font database lists it, case
+// aside), or is one of the names that mean the built-in glyphs.
+bool FontExists(const QString& name) {
+    for (const char* builtIn : {"Fixedsys", "System"})
+        if (name.compare(QLatin1String(builtIn), Qt::CaseInsensitive) == 0) return true;
+    for (const QString& family : QFontDatabase::families()) {
+        // A family offered by several foundries is listed as "Family [Foundry]".
+        const qsizetype foundry = family.indexOf(QLatin1String(" ["));
+        if (family.compare(name, Qt::CaseInsensitive) == 0 ||
+            (foundry > 0 && family.left(foundry).compare(name, Qt::CaseInsensitive) == 0))
+            return true;
+    }
+    return false;
+}
+
 // The position of the last use of an option on the command line (-1: not used).
 qsizetype LastUse(const QStringList& arguments, const QString& name) {
     for (qsizetype i = arguments.size() - 1; i > 0; --i)
@@ -96,6 +112,8 @@ int Export(const QStringList& arguments) {
         if (value != "1" && value != "2" && value != "3") return Fail("--size is 1, 2 or 3.");
     }
     if (parser.isSet(font) && parser.value(font).trimmed().isEmpty()) return Fail("--font needs a font name.");
+    if (parser.isSet(font) && !FontExists(parser.value(font)))
+        return Fail("There is no font named \"" + parser.value(font).toStdString() + "\".");
     if (parser.isSet(font) && LastUse(arguments, "font") > LastUse(arguments, "size")) {
         fontSource.Canvas().SetFontName(parser.value(font).toStdString());
         graphicsSize = 0;

@@ -6,9 +6,11 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <filesystem>
 
@@ -319,15 +321,39 @@ bool Tfmekalon::FormCloseQuery() {
 }
 
 void Tfmekalon::closeEvent(QCloseEvent* event) {
+    // One close at a time. A close asked for while another modal window is open is refused.
+    if (closing_ || QApplication::activeModalWidget()) {
+        event->ignore();
+        return;
+    }
     bool allow = false;  // refused unless the questions allow it
-    platform::RunCommand([&] { allow = FormCloseQuery(); });
+    {
+        // While the questions are open the window system's close button stays live, and the
+        // toolkit takes a second close of a window that is closing already (File > Exit closes it)
+        // as done, without asking here: the window's own close events are refused until the open
+        // question has decided.
+        const QScopedValueRollback<bool> closing(closing_, true);
+        QWindow* const window = windowHandle();
+        if (window) window->installEventFilter(this);
+        platform::RunCommand([&] { allow = FormCloseQuery(); });
+        if (window) window->removeEventFilter(this);
+    }
     if (!allow) {
         event->ignore();
         return;
     }
+    if (AfterCloseAllowed) AfterCloseAllowed();
     event->accept();
     // FormClose: closing the main window ends the program, whatever tool windows are open.
     QCoreApplication::quit();
+}
+
+bool Tfmekalon::eventFilter(QObject* watched, QEvent* event) {
+    if (closing_ && event->type() == QEvent::Close && watched == windowHandle()) {
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- Title and questions -------------------------------------------------------------------
@@ -344,7 +370,8 @@ bool Tfmekalon::AskSave(const bool& changed, const char* question, void (Tfmekal
     if (!changed) return true;
     fmsgbox->Label1->setText(question);
     const int answer = platform::CurrentQt().ShowModal(*fmsgbox);
-    if (answer == platform::mrCancel) return false;
+    // Only yes and no go on: cancel, or a box that gave no answer at all, keeps everything.
+    if (answer != platform::mrYes && answer != platform::mrNo) return false;
     if (answer == platform::mrYes) {
         (this->*save)();
         if (changed) return false;  // the save dialog was cancelled

@@ -48,6 +48,9 @@ public:
     QIcon thaiicon, latinicon, thaiazicon;  // title-bar icons of the input modes
     // Runs first in a long command (Wordlist, Print): crash recovery brings its copies up to date.
     std::function<void()> BeforeLongCommand;
+    // Runs when the close questions let the window close: the text and the dictionary were saved,
+    // or the user let their changes go (crash recovery drops its copies then, and only then).
+    std::function<void()> AfterCloseAllowed;
 
     // ---- Menu items (named as the window design names them) ------------------------------
     QMenu* fileopt;
@@ -203,6 +206,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -223,6 +227,7 @@ private:
     QAction* AddBarItem(const char* name, const char* caption, const char* shortcut, void (Tfmekalon::*handler)());
     QAction* AddSeparator(QMenu* menu, const char* name);
     void BuildMenu();
+    bool closing_ = false;  // the close questions are being asked
 };
 
 // The program's windows, created once at start in this order and living until the end.
@@ -245,8 +250,3 @@ extern Tfabout* fabout;
 extern std::vector<QWidget*> CreatedWindows;
 void CreateWindows();
 void DestroyWindows();
-
-// At start: offers to put back the files whose in-place save a program that died left part way
-// (their old bytes kept in the state folder's records); a file that holds its old bytes still
-// only loses the copy.
-void OfferInterruptedSaves(const std::string& stateFolder);

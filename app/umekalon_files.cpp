@@ -1,7 +1,7 @@
 // The main window's files on disk: saving the text or the dictionary only over a file that is
 // still the one it read (or with the user's word), taking over a name once its file is written,
-// noticing another program's change when the window becomes active again, and putting back the
-// files whose in-place save a program that died left part way.
+// and noticing another program's change when the window becomes active again. (The files an
+// in-place save killed part way left are offered at start with the recovery copies: recovery.cpp.)
 #include <QAction>
 #include <filesystem>
 
@@ -98,26 +98,4 @@ void Tfmekalon::CheckFilesOnDisk() {
     } done{checkingDisk_};
     CheckFileOnDisk(textfile, Tm1->DiskStamp, textNotified_, Tm1->Modified, &Tfmekalon::ReloadText);
     CheckFileOnDisk(dicfile, dicstamp, dicNotified_, dicchanged, &Tfmekalon::ReloadDictionary);
-}
-
-void OfferInterruptedSaves(const std::string& stateFolder) {
-    for (const platform::InPlaceCopy& copy : platform::StaleInPlaceCopies(stateFolder)) {
-        if (platform::InPlaceCopyMatchesTarget(copy)) {  // stopped before it wrote anything
-            platform::DiscardInPlaceCopy(copy);
-            continue;
-        }
-        const int answer = platform::Current().AskQuestion(
-            "Saving " + copy.target + " was interrupted and may have left it incomplete. Put back the file as it was "
-            "before that save?");
-        if (answer == platform::mrYes) {
-            try {
-                platform::RestoreInPlaceCopy(copy);
-            } catch (const platform::FileError& e) {  // the copy stays; the other offers go on
-                platform::Current().ReportError(e.what());
-            }
-        } else if (answer == platform::mrNo) {
-            platform::DiscardInPlaceCopy(copy);
-        }
-        // Cancel: asked again at the next start.
-    }
 }

@@ -101,10 +101,14 @@ void TToolButton::paintEvent(QPaintEvent*) {
     qDrawShadePanel(&p, rect(), pal, down_, 1);
     auto* bar = qobject_cast<TToolBar*>(parentWidget());
     if (!bar || !bar->Images || imageIndex_ < 0 || imageIndex_ >= bar->Images->Count()) return;
+    // On a HiDPI screen the key cap comes from the glyph images drawn for its device pixels.
+    const int detail = bar->Images->DetailFor(devicePixelRatioF());
     platform::Bitmap glyph;
-    bar->Images->GetBitmap(imageIndex_, glyph);
+    bar->Images->GetBitmap(imageIndex_, glyph, detail);
+    QImage cap = platform::QtImage(glyph);
+    cap.setDevicePixelRatio(detail);
     const int dx = down_ ? 1 : 0;
-    p.drawImage((width() - glyph.Width()) / 2 + dx, (height() - glyph.Height()) / 2 + dx, platform::QtImage(glyph));
+    p.drawImage((width() - glyph.Width() / detail) / 2 + dx, (height() - glyph.Height() / detail) / 2 + dx, cap);
 }
 
 void TToolButton::mousePressEvent(QMouseEvent* event) {

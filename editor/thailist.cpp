@@ -83,7 +83,7 @@ TThailist::TextPoint TThailist::PointAt(int offset, int hintLine) const {
     return {line, std::max(offset, 0) - Lines.StartOf(line)};
 }
 
-void TThailist::ReplaceJoined(int from, int to, std::string_view text, int hintLine) {
+bool TThailist::ReplaceJoined(int from, int to, std::string_view text, int hintLine) {
     const TextPoint a = PointAt(from, hintLine);
     const TextPoint b = to <= from ? a : PointAt(to, a.line);
     // The bytes from the start of a's line to a, the new text, and the bytes from b to the end
@@ -107,7 +107,7 @@ void TThailist::ReplaceJoined(int from, int to, std::string_view text, int hintL
         }
         last = b.line + 1;
     }
-    Lines.Replace(a.line, last - a.line, SplitLines(piece));
+    return Lines.Replace(a.line, last - a.line, SplitLines(piece));
 }
 
 bool TThailist::SelectionRange(int& start, int& length) const {
@@ -348,7 +348,10 @@ void TThailist::DeleteSelection() {
     const int startCol = anchorFirst ? AnchorCol : ExtentCol;
     const bool oneLine = AnchorLine == ExtentLine;
 
-    ReplaceJoined(start, start + length, {}, std::min(AnchorLine, ExtentLine));
+    if (!ReplaceJoined(start, start + length, {}, std::min(AnchorLine, ExtentLine))) {
+        DrawCaret();
+        return;  // refused: the text and its selection stay
+    }
     Selecting = false;
 
     SetCursor(startLine, startCol);

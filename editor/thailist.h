@@ -92,8 +92,9 @@ public:
     TextPoint PointAt(int offset, int hintLine) const;
     // Replaces the bytes [from, to) of the joined text by `text` and splits the result into lines
     // again, as one change of Lines; only the lines the range touches are rebuilt. `text` must
-    // not hold a NUL.
-    void ReplaceJoined(int from, int to, std::string_view text, int hintLine);
+    // not hold a NUL. False when the change was refused (no memory to undo it, and the user said
+    // so): the text is as it was.
+    bool ReplaceJoined(int from, int to, std::string_view text, int hintLine);
 
     bool SelectionRange(int& start, int& length) const;
     std::string SelectedText() const;

@@ -419,6 +419,11 @@ void TThaiedit::showEvent(QShowEvent* event) {
 
 void TThaiedit::paintEvent(QPaintEvent* event) {
     painting_ = true;
+    // On a screen of another device pixel ratio the image is made again at its resolution.
+    if (!image_.isNull() && image_.devicePixelRatio() != devicePixelRatioF()) {
+        SyncImageSize();
+        fullPaintDue_ = true;
+    }
     if (fullPaintDue_) {
         fullPaintDue_ = false;
         PaintAll();
@@ -429,8 +434,9 @@ void TThaiedit::paintEvent(QPaintEvent* event) {
     // only the first drawing after construction would ever reach the screen.
     canvas_.TakeDirty();
     QPainter painter(this);
-    const QRect r = event->rect() & image_.rect();
-    if (!r.isEmpty()) painter.drawImage(r, image_, r);
+    const QRect r = event->rect() & QRect(0, 0, canvas_.Width(), canvas_.Height());
+    const double s = image_.devicePixelRatio();
+    if (!r.isEmpty()) painter.drawImage(QRectF(r), image_, QRectF(r.x() * s, r.y() * s, r.width() * s, r.height() * s));
     painting_ = false;
 }
 
@@ -454,19 +460,23 @@ void TThaiedit::SetHeight(int h) {
     SyncImageSize();
 }
 
+// The backing image holds the screen's device pixels; the field draws in its units.
 QRegion TThaiedit::SyncImageSize() {
     const QSize size = this->size();
-    if (size == image_.size()) return {};
+    const double scale = devicePixelRatioF();
+    const QSize held(canvas_.Width(), canvas_.Height());
+    const bool sameScale = image_.isNull() || image_.devicePixelRatio() == scale;
+    if (size == held && sameScale) return {};
     canvas_.Flush();
-    const QRect oldRect = image_.rect();
+    const QRect oldRect = sameScale ? QRect(QPoint(0, 0), held) : QRect();
     if (size.isEmpty()) {
         image_ = QImage();
         platform::SetTarget(canvas_, &image_);
         return {};
     }
-    image_ = platform::ResizedBackingImage(image_, size, ControlColor());
+    image_ = platform::ResizedBackingImage(image_, size, ControlColor(), scale);
     platform::SetTarget(canvas_, &image_);
-    return QRegion(image_.rect()) - QRegion(oldRect);
+    return QRegion(QRect(QPoint(0, 0), size)) - QRegion(oldRect);
 }
 
 void TThaiedit::FireChange() {

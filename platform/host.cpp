@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "platform/qt_surface.h"
@@ -61,21 +62,33 @@ const QImage& ThaiHost::BackingImage() const {
 int ThaiHost::ClientWidth() const { return viewport()->width(); }
 int ThaiHost::ClientHeight() const { return viewport()->height(); }
 
-// Keeps the backing image the size of the client area. What the old image held stays; the new
-// area starts in the window colour and is left for the handler to paint.
+// Keeps the backing image the size of the client area, in the device pixels of the screen the
+// window is on. What the old image held stays; the new area starts in the window colour and is
+// left for the handler to paint. On another screen's ratio all of it is painted again.
 void ThaiHost::SyncImageSize() {
     const QSize size = viewport()->size();
-    if (size == image_.size()) return;
+    const double scale = viewport()->devicePixelRatioF();
+    const bool sameScale = image_.isNull() || image_.devicePixelRatio() == scale;
+    if (size == units_ && sameScale) return;
     canvas_.Flush();
-    const QRect oldRect = image_.rect();
+    const QRect oldRect = sameScale ? QRect(QPoint(0, 0), units_) : QRect();
+    units_ = size.isEmpty() ? QSize() : size;
     if (size.isEmpty()) {
         image_ = QImage();
         pending_ = QRegion();
         return;
     }
-    image_ = ResizedBackingImage(image_, size, color_);
+    image_ = ResizedBackingImage(image_, size, color_, scale);
     const QRect all(QPoint(0, 0), size);
     pending_ = (pending_ & all) | (QRegion(all) - QRegion(oldRect));
+}
+
+QRect ThaiHost::ImagePixels(const QRect& r) const {
+    const double s = image_.devicePixelRatio();
+    if (s == 1.0) return r;
+    auto px = [s](int v) { return static_cast<int>(std::floor(v * s + 0.5)); };
+    const int left = px(r.left()), top = px(r.top());
+    return QRect(left, top, px(r.left() + r.width()) - left, px(r.top() + r.height()) - top);
 }
 
 QScrollBar* ThaiHost::Bar(ScrollBar bar) const {
@@ -111,7 +124,7 @@ void ThaiHost::scrollContentsBy(int, int) {
 }
 
 void ThaiHost::Invalidate() {
-    pending_ = QRegion(image_.rect());
+    pending_ = QRegion(QRect(QPoint(0, 0), units_));
     viewport()->update();
 }
 
@@ -147,7 +160,7 @@ void ThaiHost::paintEvent(QPaintEvent* event) {
     canvas_.Flush();
     const Rect dirty = canvas_.TakeDirty();
     QPainter p(viewport());
-    for (const QRect& r : event->region()) p.drawImage(r.topLeft(), image_, r);
+    for (const QRect& r : event->region()) p.drawImage(QRectF(r), image_, QRectF(ImagePixels(r)));
     // Anything the handler drew outside this paint request is shown by the next one.
     if (!dirty.Empty()) {
         QRegion rest = QRegion(ToQRect(dirty)) - event->region();
@@ -157,9 +170,9 @@ void ThaiHost::paintEvent(QPaintEvent* event) {
 
 void ThaiHost::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    const QSize old = image_.size();
+    const QSize old = units_;
     SyncImageSize();
-    if (old != image_.size()) {
+    if (old != units_) {
         horizontalScrollBar()->setPageStep(std::max(1, ClientWidth()));
         verticalScrollBar()->setPageStep(std::max(1, ClientHeight()));
         if (handler_) handler_->HostResize();

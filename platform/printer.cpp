@@ -8,26 +8,52 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 #include "platform/qt_surface.h"
 
 namespace platform {
 
-QImage DeviceIndependentBitmap(const Bitmap& bitmap) {
+QImage DeviceIndependentBitmap(const Bitmap& bitmap, const Rect& inked) {
     const QImage& image = QtImage(bitmap);
     if (image.isNull()) return QImage();
-    // Black stays black and every other colour becomes white, as on the monochrome page bitmap.
-    QImage dib(image.width(), image.height(), QImage::Format_Mono);
+    const int width = image.width(), height = image.height();
+    QImage dib(width, height, QImage::Format_Mono);
     dib.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
     dib.fill(1);
-    for (int y = 0; y < image.height(); ++y) {
+    // Black stays black and every other colour becomes white, as on the monochrome page bitmap.
+    // Eight pixels make a byte; pure black and pure white, all a page holds, need no arithmetic.
+    const Rect area = inked.Empty() ? Rect{0, 0, width, height}
+                                    : Rect{std::max(0, inked.left) & ~7, std::max(0, inked.top), std::min(width, inked.right),
+                                           std::min(height, inked.bottom)};
+    for (int y = area.top; y < area.bottom; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         uchar* out = dib.scanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb c = row[x];
-            const int luma = qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114;
-            if (luma < 128 * 1000) out[x >> 3] &= static_cast<uchar>(~(0x80u >> (x & 7)));
+        for (int x0 = area.left; x0 < area.right; x0 += 8) {
+            const int n = std::min(8, width - x0);
+            if (n == 8) {
+                // Eight white pixels, the common case, in one test.
+                std::uint64_t w[4];
+                std::memcpy(w, row + x0, sizeof w);
+                if ((w[0] & w[1] & w[2] & w[3]) == ~std::uint64_t{0}) continue;
+            }
+            unsigned bits = 0, plain = 1;
+            for (int b = 0; b < n; ++b) {
+                const QRgb c = row[x0 + b] | 0xFF000000u;
+                bits |= static_cast<unsigned>(c == 0xFFFFFFFFu) << (7 - b);
+                plain &= static_cast<unsigned>(c == 0xFFFFFFFFu || c == 0xFF000000u);
+            }
+            if (!plain) {
+                bits = 0;
+                for (int b = 0; b < n; ++b) {
+                    const QRgb c = row[x0 + b];
+                    const int luma = qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114;
+                    bits |= static_cast<unsigned>(luma >= 128 * 1000) << (7 - b);
+                }
+            }
+            out[x0 >> 3] = static_cast<uchar>(bits | (0xFFu >> n));
         }
     }
     return dib;
@@ -76,10 +102,16 @@ void Printer::Abort() {
     CancelJob();
 }
 
-void Printer::StretchDIBits(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
+void Printer::StretchDIBits(const Rect& dest, const Bitmap& bitmap, const Rect& src, const Rect& inked) {
     if (!printing_) throw std::runtime_error("Printer is not currently printing");
     if (dest.Empty() || src.Empty() || bitmap.Width() <= 0 || bitmap.Height() <= 0) return;
-    DrawBitmap(dest, bitmap, src);
+    DrawBitmap(dest, bitmap, src, inked);
+}
+
+void Printer::TextLayer(const TextRow& row) {
+    if (!printing_) throw std::runtime_error("Printer is not currently printing");
+    if (row.bytes.empty() || row.cellWidth <= 0) return;
+    DrawTextLayer(row);
 }
 
 namespace {
@@ -193,9 +225,9 @@ void QtPrinter::CancelJob() {
     CloseFile(false);
 }
 
-void QtPrinter::DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
+void QtPrinter::DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src, const Rect& inked) {
     if (!painter_) return;
-    const QImage dib = DeviceIndependentBitmap(bitmap);
+    const QImage dib = DeviceIndependentBitmap(bitmap, inked);
     // Whole printer pixels per bitmap pixel: no smoothing, every bitmap pixel a sharp block.
     painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter_->drawImage(QRect(dest.left, dest.top, dest.Width(), dest.Height()), dib,
@@ -252,9 +284,11 @@ bool ImagePrinter::FinishJob() {
 
 void ImagePrinter::CancelJob() { jobs_.back().aborted = true; }
 
-void ImagePrinter::DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
-    jobs_.back().pages.back().copies.push_back(Copy{dest, DeviceIndependentBitmap(bitmap), src});
+void ImagePrinter::DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src, const Rect& inked) {
+    jobs_.back().pages.back().copies.push_back(Copy{dest, DeviceIndependentBitmap(bitmap, inked), src});
 }
+
+void ImagePrinter::DrawTextLayer(const TextRow& row) { jobs_.back().pages.back().text.push_back(row); }
 
 QImage ImagePrinter::RenderPage(int job, int page, int reduce) const {
     reduce = std::max(1, reduce);

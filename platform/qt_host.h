@@ -12,7 +12,10 @@
 namespace platform {
 
 // An area exposed by the window system is copied from the backing image; areas the image does not
-// hold yet (a resize, Invalidate, a scroll by the user) are repainted by the handler first.
+// hold yet (a resize, Invalidate, a scroll by the user) are repainted by the handler first. The
+// backing image holds the screen's device pixels (twice as many across and down on a screen with
+// a device pixel ratio of 2): the control still draws, and gets its mouse events, in the window's
+// units, and its surface fills them at the screen's resolution.
 // Host is the second base, so its lifetime has ended before the widget deletes its children.
 class ThaiHost : public QAbstractScrollArea, public Host {
     Q_OBJECT
@@ -24,7 +27,7 @@ public:
     HostHandler* Handler() const override { return handler_; }
 
     Surface& Canvas() override { return canvas_; }
-    const QImage& BackingImage() const;  // flushes pending painting
+    const QImage& BackingImage() const;  // flushes pending painting; device pixels
     int ClientWidth() const override;
     int ClientHeight() const override;
 
@@ -76,8 +79,11 @@ protected:
 
 private:
     void SyncImageSize();
+    // The image pixels that show the client rectangle `r` (units).
+    QRect ImagePixels(const QRect& r) const;
     HostHandler* handler_ = nullptr;
     QImage image_;
+    QSize units_;  // client size the image holds, in units
     Surface canvas_;
     Color color_ = clWhite;
     QRegion pending_;  // areas the handler must repaint

@@ -19,8 +19,9 @@ class QPrinter;
 namespace platform {
 
 // A bitmap as a device-independent bitmap: one bit per pixel with its colour table (black and
-// white), the form in which a composed page is sent to the printer.
-QImage DeviceIndependentBitmap(const Bitmap& bitmap);
+// white), the form in which a composed page is sent to the printer. Only the pixels inside
+// `inked` are read (empty: all); the others are white.
+QImage DeviceIndependentBitmap(const Bitmap& bitmap, const Rect& inked = {});
 
 // The system printer the print dialog chooses and sets up, at the printer's full resolution.
 // Where no printer queue is installed it prints to a PDF file.
@@ -45,7 +46,9 @@ protected:
     bool FinishJob() override;
     std::string FailureText() const override { return failure_; }
     void CancelJob() override;
-    void DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) override;
+    void DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src, const Rect& inked) override;
+    // Into a PDF file: the row's characters as invisible text over the page (printer_text.cpp).
+    void DrawTextLayer(const TextRow& row) override;
 
 private:
     QPrinter& Device() const;
@@ -57,6 +60,9 @@ private:
     std::unique_ptr<QPdfWriter> pdf_;
     std::unique_ptr<QPainter> painter_;
     std::string failure_;
+    // The text layer's font for this job, made on the first row (printer_text.cpp).
+    struct TextFont;
+    std::shared_ptr<TextFont> textFont_;
 };
 
 // A printer whose pages stay in memory: each page keeps the bitmaps copied onto it. Every
@@ -72,6 +78,7 @@ public:
     };
     struct Page {
         std::vector<Copy> copies;
+        std::vector<TextRow> text;  // the text layer, row by row
     };
     struct Job {
         std::string title;
@@ -100,7 +107,8 @@ protected:
     bool StartPage() override;
     bool FinishJob() override;
     void CancelJob() override;
-    void DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) override;
+    void DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src, const Rect& inked) override;
+    void DrawTextLayer(const TextRow& row) override;
 
 private:
     int width_, height_, ppi_;

@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "app/recovery.h"
 #include "app/tests/app_fixture.h"
 #include "app/umekalon.h"
 #include "platform/files.h"
@@ -228,14 +229,16 @@ TEST_F(SaveSafetyTest, TheStartOffersToPutBackAFileWhoseSaveWasKilled) {
         ::waitpid(pid, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status));
         services.modalAnswers = {platform::mrYes};
-        OfferInterruptedSaves(platform::StateFolder());
+        std::vector<recovery::Offer> offers = recovery::CutOffSaveOffers(platform::StateFolder());
+        recovery::AskAbout(offers);
         EXPECT_EQ(ReadAll(link), old);
         EXPECT_TRUE(platform::StaleInPlaceCopies(platform::StateFolder()).empty());
     }
     ::unsetenv("XDG_STATE_HOME");
     ASSERT_EQ(services.questions.size(), 1u);
-    EXPECT_EQ(services.questions[0], "Saving " + file + " was interrupted and may have left it incomplete. Put back the "
-                                     "file as it was before that save?");
+    EXPECT_TRUE(services.questions[0].starts_with("Saving " + file + " was interrupted at ")) << services.questions[0];
+    EXPECT_TRUE(services.questions[0].ends_with(" and may have left it incomplete. Put back the file as it was before "
+                                                "that save?"));
     EXPECT_TRUE(services.errors.empty());
 }
 

@@ -1,7 +1,7 @@
 // Undo and redo in the editor, driven through its keyboard sink and mouse: every kind of change
 // comes back byte for byte with its cursor and selection, typed runs group into steps by a
 // clock the test controls, Modified follows the history, and the memory bound drops the oldest
-// steps.
+// steps but keeps the newest, however large.
 #include <functional>
 #include <sstream>
 
@@ -238,6 +238,33 @@ TEST_F(UndoTest, TheMemoryBoundDropsTheOldestSteps) {
     while (view->History.CanUndo()) Undo();
     EXPECT_GE(view->LineCount(), 4);  // the three oldest empty lines can no longer be taken back
     EXPECT_TRUE(view->Modified);      // and the saved state is out of reach
+}
+
+TEST_F(UndoTest, TheNewestStepStaysWhateverItsSize) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 2000; ++i) lines.push_back("line " + std::to_string(i) + std::string(40, 'x'));
+    Load(lines);
+    view.Cursor(0, 0);
+    view.Key(Qt::Key_N, Qt::ControlModifier);  // an older step
+    lines.insert(lines.begin(), "");
+    view->History.SetLimit(4096);
+    view->SelectAll();
+    view.Key(Qt::Key_Delete);
+    ASSERT_LE(view->LineCount(), 1);
+    EXPECT_GT(view->History.Bytes(), 4096u);
+    EXPECT_EQ(view->History.UndoCount(), 1u);  // the older step made room
+
+    for (int round = 0; round < 2; ++round) {
+        Undo();
+        EXPECT_EQ(view->Lines.All(), lines);
+        EXPECT_SAME_AS_FULL_REPAINT(view);
+        EXPECT_TRUE(view->History.CanRedo());
+        Redo();
+        EXPECT_LE(view->LineCount(), 1);
+    }
+    Undo();
+    EXPECT_FALSE(view->History.CanUndo());
+    EXPECT_TRUE(view->Modified);  // the state before the dropped step is out of reach
 }
 
 }  // namespace

@@ -88,9 +88,14 @@ protected:
 
 // Whether any pixel of the rectangle is black.
 inline bool HasInk(const QImage& image, const platform::Rect& r) {
-    for (int y = std::max(0, r.top); y < std::min(image.height(), r.bottom); ++y)
-        for (int x = std::max(0, r.left); x < std::min(image.width(), r.right); ++x)
-            if ((image.pixel(x, y) & 0xFFFFFF) == 0) return true;
+    const bool mono = image.format() == QImage::Format_Mono;
+    for (int y = std::max(0, r.top); y < std::min(image.height(), r.bottom); ++y) {
+        const uchar* row = image.constScanLine(y);
+        for (int x = std::max(0, r.left); x < std::min(image.width(), r.right); ++x) {
+            const QRgb c = mono ? image.color((row[x >> 3] >> (7 - (x & 7))) & 1) : reinterpret_cast<const QRgb*>(row)[x];
+            if ((c & 0xFFFFFF) == 0) return true;
+        }
+    }
     return false;
 }
 
