@@ -24,6 +24,12 @@ Ctrl+Home     start of the text; Ctrl+End end of the text.
 Home, End     start and end of the cursor line.
 PgUp, PgDn    one page up or down.
 Esc           stops a word list search or a print job.
+Ctrl+A        selects all; Ctrl+Z undoes, Ctrl+Shift+Z redoes.
+Ctrl+F, F3    find, find the next (Shift+F3: the previous).
+Ctrl+H        replace. Ctrl+S saves, Ctrl+Shift+S saves as,
+              Ctrl+P prints, Ctrl+Q quits.
+Ctrl+Plus, Ctrl+Minus (or Ctrl and the mouse wheel): the next
+              and the previous graphics size.
 Edit - Wordwrap breaks long lines at the width of the window,
 between words.
 
@@ -31,7 +37,11 @@ SELECTING, DELETING
 Hold Shift and move the cursor with the arrows, Home, End,
 PgUp or PgDn, or drag with the left mouse button. Shift and
 a left click extend the selection to the click. A click with
-the right mouse button selects the word under the pointer.
+the right mouse button or a double click selects the word
+under the pointer, a triple click the line. Typing, a click
+on the virtual keyboard or Paste replaces the selection; a
+vowel or tone mark is refused where it makes no sense before
+the selection, which then stays.
 Del deletes the selection, or the last mark of the cell at
 the cursor, then the letter itself. Backspace deletes the
 whole cell left of the cursor: the letter with its vowel and
@@ -78,10 +88,15 @@ the letter on offer. Click the menu again to switch it off;
 
 "Search F3"
 Finds a text in the editor from the cursor on and selects
-it. F3 finds the next one; after the end of the text the
-search starts again at the top. Select a word before F3 to
-search for it. Latin letters are matched exactly, upper and
-lower case differ.
+it. Find or Return finds the next one, F3 too, also from the
+editor with the find window closed; Shift+F3 or Shift+Return
+the previous one. At the end of the text the window says so
+and the next search starts again at the top. Select a word
+before Ctrl+F to search for it. Latin letters are matched
+exactly, upper and lower case differ.
+Replace (Ctrl+H) replaces the text found by the one in
+"Replace with" and finds the next; Replace All replaces every
+one at once (Ctrl+Z takes them all back) and says how many.
 
 "Options"
 Select Font: draw the text with a font of your choice.

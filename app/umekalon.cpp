@@ -135,6 +135,7 @@ Tfmekalon::Tfmekalon(QWidget* parent) : QMainWindow(parent) {
     latinicon = ModeIcon(QColor(0, 0, 160), "E");
     thaiazicon = ModeIcon(QColor(160, 0, 0), "AZ");
     setWindowIcon(latinicon);
+    WatchZoomWheel();
     FormCreate();
     ShowStatus();
 }
@@ -187,18 +188,17 @@ void Tfmekalon::BuildMenu() {
     };
 
     fileopt = submenu("fileopt", "&File", nullptr);
-    fileopt->menuAction()->setShortcut(QKeySequence("Ctrl+F"));  // a shortcut that runs nothing
     newfilesel = AddItem(fileopt, "newfilesel", "&New", nullptr, &Tfmekalon::newfileselClick);
     Openfilesel = AddItem(fileopt, "Openfilesel", "&Open...", "Ctrl+O", &Tfmekalon::OpenfileselClick);
     RecentFiles = fileopt->addMenu("Recent &Files");
     RecentFiles->setObjectName("RecentFiles");
     savefilesel = AddItem(fileopt, "savefilesel", "&Save", "Ctrl+S", &Tfmekalon::savefileselClick);
-    SavefileAssel = AddItem(fileopt, "SavefileAssel", "Save &As...", nullptr, &Tfmekalon::SavefileAsselClick);
+    SavefileAssel = AddItem(fileopt, "SavefileAssel", "Save &As...", "Ctrl+Shift+S", &Tfmekalon::SavefileAsselClick);
     N1 = AddSeparator(fileopt, "N1");
-    Printsel = AddItem(fileopt, "Printsel", "&Print...", nullptr, &Tfmekalon::PrintselClick);
+    Printsel = AddItem(fileopt, "Printsel", "&Print...", "Ctrl+P", &Tfmekalon::PrintselClick);
     PrintPreviewsel = AddItem(fileopt, "PrintPreviewsel", "Print Pre&view...", nullptr, &Tfmekalon::PrintPreviewselClick);
     N2 = AddSeparator(fileopt, "N2");
-    Exit1 = AddItem(fileopt, "Exit1", "E&xit", nullptr, &Tfmekalon::Exit1Click);
+    Exit1 = AddItem(fileopt, "Exit1", "E&xit", "Ctrl+Q", &Tfmekalon::Exit1Click);
 
     editopt = submenu("editopt", "&Edit", &Tfmekalon::editoptClick);
     connect(editopt, &QMenu::aboutToHide, this, [this] {
@@ -219,7 +219,12 @@ void Tfmekalon::BuildMenu() {
     N3 = AddSeparator(editopt, "N3");
     SelectWord1 = AddItem(editopt, "SelectWord1", "Select &Word", nullptr, &Tfmekalon::SelectWord1Click);
     SelectLine1 = AddItem(editopt, "SelectLine1", "Select &Line", nullptr, &Tfmekalon::SelectLine1Click);
-    SelectAll = AddItem(editopt, "SelectAll", "Select &All", nullptr, &Tfmekalon::SelectAllClick);
+    SelectAll = AddItem(editopt, "SelectAll", "Select &All", "Ctrl+A", &Tfmekalon::SelectAllClick);
+    N12 = AddSeparator(editopt, "N12");
+    Find1 = AddItem(editopt, "Find1", "&Find...", "Ctrl+F", &Tfmekalon::searchesClick);
+    FindNext1 = AddItem(editopt, "FindNext1", "Find &Next", "F3", &Tfmekalon::FindNext1Click);
+    FindPrevious1 = AddItem(editopt, "FindPrevious1", "Find Pre&vious", "Shift+F3", &Tfmekalon::FindPrevious1Click);
+    Replace1 = AddItem(editopt, "Replace1", "&Replace...", "Ctrl+H", &Tfmekalon::Replace1Click);
     N6 = AddSeparator(editopt, "N6");
     Wordwrap1 = AddItem(editopt, "Wordwrap1", "Wordwra&p", nullptr, &Tfmekalon::Wordwrap1Click);
     N9 = AddSeparator(editopt, "N9");
@@ -231,7 +236,8 @@ void Tfmekalon::BuildMenu() {
     // the virtual keyboard follow the editor's modes).
     KeyboardF21->setShortcutContext(Qt::ApplicationShortcut);
     ThaionAZ1 = AddBarItem("ThaionAZ1", "&Thai on A..Z", nullptr, &Tfmekalon::ThaionAZ1Click);
-    searches = AddBarItem("searches", "&Search F3", "F3", &Tfmekalon::searchesClick);
+    // F3 finds the next occurrence (Edit > Find Next); the item opens the find window.
+    searches = AddBarItem("searches", "&Search F3", nullptr, &Tfmekalon::searchesClick);
 
     options = submenu("options", "&Options", &Tfmekalon::optionsClick);
     Fixedsys = AddItem(options, "Fixedsys", "&Select Font ...", nullptr, &Tfmekalon::selectfontclick);
@@ -240,6 +246,9 @@ void Tfmekalon::BuildMenu() {
     Smallgraphics = AddItem(options, "Smallgraphics", "&Small Graphics", nullptr, &Tfmekalon::smallgraphicsClick);
     MediumGraphics = AddItem(options, "MediumGraphics", "&Medium Graphics", nullptr, &Tfmekalon::MediumGraphicsClick);
     Largegraphics = AddItem(options, "Largegraphics", "&Large Graphics", nullptr, &Tfmekalon::Largegraphicsclick);
+    ZoomIn1 = AddItem(options, "ZoomIn1", "Zoom &In", "Ctrl++", &Tfmekalon::ZoomIn1Click);
+    ZoomIn1->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
+    ZoomOut1 = AddItem(options, "ZoomOut1", "Zoom &Out", "Ctrl+-", &Tfmekalon::ZoomOut1Click);
     N8 = AddSeparator(options, "N8");
     hardreturn = AddItem(options, "hardreturn", "&Hard Return", nullptr, &Tfmekalon::hardreturnClick);
     for (QAction* a : {previousfont, Smallgraphics, MediumGraphics, Largegraphics, hardreturn}) a->setCheckable(true);
@@ -581,6 +590,7 @@ void Tfmekalon::ShowModeIcon() {
 std::vector<TThaiedit*> Tfmekalon::InputFields() const {
     std::vector<TThaiedit*> fields;
     if (Finddlg && Finddlg->te1) fields.push_back(Finddlg->te1);
+    if (Finddlg && Finddlg->te2) fields.push_back(Finddlg->te2);
     if (frianthai && frianthai->te1) fields.push_back(frianthai->te1);
     return fields;
 }
@@ -725,7 +735,8 @@ void CreateWindows() {
     // virtual keyboard connects itself to the main window's editor, and the find dialog takes
     // the virtual keyboard's icon.
     CreatedWindows.push_back(fmekalon = new Tfmekalon());
-    CreatedWindows.push_back(Fthaivk = new TFthaivk());
+    // The virtual keyboard is a tool window of the main window: it stays above it.
+    CreatedWindows.push_back(Fthaivk = new TFthaivk(fmekalon));
     CreatedWindows.push_back(fmsgbox = new Tfmsgbox());
     CreatedWindows.push_back(Finddlg = new TFinddlg());
     Finddlg->setWindowIcon(Fthaivk->windowIcon());

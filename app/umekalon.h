@@ -60,9 +60,11 @@ public:
     QAction *Undo1, *Redo1, *N11;
     QAction *Cutsel, *Copysel, *Pastesel, *Deletesel, *N3, *SelectWord1, *SelectLine1, *SelectAll, *N6,
         *Wordwrap1, *N9, *nrlines;
+    QAction *N12, *Find1, *FindNext1, *FindPrevious1, *Replace1;  // Edit menu: find and replace
     QAction *VirtualKbd1, *KeyboardF21, *ThaionAZ1, *searches;
     QMenu* options;
     QAction *Fixedsys, *N4, *previousfont, *Smallgraphics, *MediumGraphics, *Largegraphics, *N8, *hardreturn;
+    QAction *ZoomIn1, *ZoomOut1;  // the next and the previous glyph size
     QMenu* Dictionary;
     QAction *Opendicsel, *Appenddicsel, *Savedicassel, *N5, *InsertCursorline, *DeleteLineindictionary1, *N7,
         *dictname, *nrdiclines;
@@ -102,6 +104,20 @@ public:
     void KeyboardF21Click();
     void ThaionAZ1Click();
     void searchesClick();
+    // ---- Find and replace, glyph size keys (umekalon_find.cpp) ---------------------------
+    // Finds the next (previous) occurrence of the find window's search text without bringing the
+    // window forward; with no search text yet it opens the window as the find command does.
+    void FindNext1Click();
+    void FindPrevious1Click();
+    // Opens the find window for replacing, the selection as its search text (the selection stays).
+    void Replace1Click();
+    // The next and the previous glyph size (1 to 3), through the Options menu's commands; nothing
+    // in font mode or at the end of the range.
+    void ZoomIn1Click();
+    void ZoomOut1Click();
+    void StepGlyphSize(int step);
+    // Ctrl with the mouse wheel over the editor steps the glyph size.
+    void WatchZoomWheel();
     void WordlistClick();
     void Lookup1Click();
     void About1Click();

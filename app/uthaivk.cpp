@@ -184,8 +184,12 @@ void TStaticText::mouseMoveEvent(QMouseEvent* event) {
 
 TFthaivk::TFthaivk(QWidget* parent)
     : QMainWindow(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                              Qt::MSWindowsFixedSizeDialogHint) {
+                              Qt::MSWindowsFixedSizeDialogHint | Qt::WindowDoesNotAcceptFocus) {
     setObjectName("Fthaivk");
+    // A tool window of its parent (the main window), so it stays above it. It never takes the
+    // keyboard focus: a click on a key leaves the focus with the control the key types into,
+    // and physical keys go on reaching that control directly.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle("Mekalon - Virtual Keyboard");
 
     // Menu bar: each command is followed by an empty item that runs nothing.

@@ -220,6 +220,8 @@ private:
     int originWatches_ = 0;
     int watchedTop_ = 0, watchedLeft_ = 0;
     bool paintSkipped_ = false;
+    // A double or triple click selected a word or a line: moves with the button held change nothing.
+    bool clickSelected_ = false;
     // Tracks the host, which its window's widget tree may delete before the control (the sink
     // goes with the host).
     platform::WeakRef<platform::Host> hostGuard_;

@@ -168,6 +168,12 @@ void TThaiedit::SetFocus() {
 void TThaiedit::KeyDown(int& key, platform::ShiftState shift) {
     // Letters and the space may answer a "Thai on A..Z" offer; every other key withdraws it.
     if (!(key == 0x20 || (key >= 0x41 && key <= 0x5A) || (key >= 0x61 && key <= 0x7A))) WithdrawOffer();
+    // Ctrl+V pastes the clipboard's first line at the cursor, as the middle button pastes the
+    // primary selection.
+    if (shift.ctrl && !shift.alt && key == 'V') {
+        Paste();
+        return;
+    }
     if (shift.alt || shift.ctrl) return;
     HideCursor();
     switch (key) {

@@ -219,8 +219,9 @@ void ThaiHost::mousePressEvent(QMouseEvent* event) {
     event->accept();
     if (!handler_) return;
     const QPoint p = event->position().toPoint();
-    handler_->HostMouseDown(ButtonFromQt(event->button()), ShiftFromQt(event->modifiers(), event->buttons()),
-                            p.x(), p.y());
+    ShiftState state = ShiftFromQt(event->modifiers(), event->buttons());
+    state.clicks = CountClicks(*event, this);
+    handler_->HostMouseDown(ButtonFromQt(event->button()), state, p.x(), p.y());
 }
 
 void ThaiHost::mouseMoveEvent(QMouseEvent* event) {

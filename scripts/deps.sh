@@ -10,6 +10,7 @@ packages=(
   fonts-thai-tlwg fonts-dejavu-core
   xvfb
   xdotool
+  x11-utils
   libx11-dev
   poppler-utils
   clang

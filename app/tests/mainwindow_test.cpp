@@ -83,12 +83,12 @@ TEST_F(MainWindowTest, MenuBarHoldsEveryItemWithCaptionsAndShortcuts) {
     };
     const Item items[] = {
         {"newfilesel", "&New", ""}, {"Openfilesel", "&Open...", "Ctrl+O"}, {"savefilesel", "&Save", "Ctrl+S"},
-        {"SavefileAssel", "Save &As...", ""}, {"Printsel", "&Print...", ""}, {"Exit1", "E&xit", ""},
+        {"SavefileAssel", "Save &As...", "Ctrl+Shift+S"}, {"Printsel", "&Print...", "Ctrl+P"}, {"Exit1", "E&xit", "Ctrl+Q"},
         {"Undo1", "&Undo", "Ctrl+Z"}, {"Redo1", "&Redo", "Ctrl+Shift+Z"}, {"Cutsel", "Cu&t", "Ctrl+X"}, {"Copysel", "&Copy", "Ctrl+C"}, {"Pastesel", "&Paste", "Ctrl+V"},
         {"Deletesel", "Delete", ""}, {"SelectWord1", "Select &Word", ""}, {"SelectLine1", "Select &Line", ""},
-        {"SelectAll", "Select &All", ""}, {"Wordwrap1", "Wordwra&p", ""}, {"nrlines", "0", ""},
+        {"SelectAll", "Select &All", "Ctrl+A"}, {"Wordwrap1", "Wordwra&p", ""}, {"nrlines", "0", ""},
         {"VirtualKbd1", "&Virtual Kbd", ""}, {"KeyboardF21", "&Kbd F2", "F2"}, {"ThaionAZ1", "&Thai on A..Z", ""},
-        {"searches", "&Search F3", "F3"}, {"Fixedsys", "&Select Font ...", ""}, {"previousfont", "&Previous Font", ""},
+        {"searches", "&Search F3", ""}, {"Fixedsys", "&Select Font ...", ""}, {"previousfont", "&Previous Font", ""},
         {"Smallgraphics", "&Small Graphics", ""}, {"MediumGraphics", "&Medium Graphics", ""},
         {"Largegraphics", "&Large Graphics", ""}, {"hardreturn", "&Hard Return", ""},
         {"Opendicsel", "&Open...", ""}, {"Appenddicsel", "&Append...", ""}, {"Savedicassel", "&Save As ...", ""},

@@ -108,6 +108,25 @@ TEST_F(UndoTest, EveryKindOfChangeIsUndoneAndRedoneExactly) {
         {"Word wrap", at(1, 1), [](MemoView& v) { v->WordWrap(); }},
         {"Replace the selection", selecting(0, 0, Qt::Key_Right, 5),
          [](MemoView& v) { v->ReplaceSelection("12.50"); }},
+        {"typed over a selection across lines", selecting(0, 6, Qt::Key_Down, 1), typing("XY")},
+        {"the whole text typed over", [](MemoView& v) { v->SelectAll(); }, typing("z")},
+        {"a mark typed over a selection", [](MemoView& v) {
+             v->Lines.Set(0, "\xA1\xD2 beta");  // as if opened so
+             v->History.Clear();
+             v->Modified = false;
+             v.Cursor(0, 1);
+             v.Keys(Qt::Key_Right, 3, Qt::ShiftModifier);
+             v->SetThaiKeyboard(true);
+         }, typing("j")},
+        {"Paste over a selection", [](MemoView& v) {
+             platform::SetClipboardText("one\r\ntwo");
+             v.Cursor(1, 1);
+             v.Keys(Qt::Key_Down, 1, Qt::ShiftModifier);
+         }, [](MemoView& v) { v->Paste(); }},
+        {"Replace of the found text", [](MemoView& v) { v->FindNext("a"); },
+         [](MemoView& v) { v->ReplaceNext("a", "\xA1\xE8"); }},
+        {"Replace all", at(2, 0), [](MemoView& v) { EXPECT_EQ(v->ReplaceAll("e", ""), 32); }},
+        {"Replace all across lines", at(0, 0), [](MemoView& v) { EXPECT_EQ(v->ReplaceAll("a", "A\r\n"), 6); }},
     };
     for (const Change& c : changes) {
         SCOPED_TRACE(c.name);
