@@ -91,13 +91,15 @@ TFinddlg::TFinddlg(QWidget* parent)
     addActions({next, previous});
 
     // The keys and the virtual keyboard follow the focus from one field to the other.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    focusFollower_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (now == te1->tce) SetActiveField(te1);
         if (now == te2->tce) SetActiveField(te2);
     });
 
     FormCreate();
 }
+
+TFinddlg::~TFinddlg() { disconnect(focusFollower_); }
 
 void TFinddlg::FormCreate() {
     if (Fthaivk) setWindowIcon(Fthaivk->windowIcon());

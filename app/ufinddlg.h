@@ -19,6 +19,7 @@ class TFinddlg : public QDialog {
     Q_OBJECT
 public:
     explicit TFinddlg(QWidget* parent = nullptr);
+    ~TFinddlg() override;
 
     // The text that the next showing of the dialog puts into the search field (when not empty).
     std::string InitialText;
@@ -72,4 +73,7 @@ private:
     // The virtual keyboard types into `field` while this window is active.
     void SetActiveField(TThaiedit* field);
     TThaiedit* activeField_ = nullptr;
+    // Follows the application's focus; cut before the dialog's own destructor hides the window,
+    // which moves the focus while this part of the object is gone already.
+    QMetaObject::Connection focusFollower_;
 };

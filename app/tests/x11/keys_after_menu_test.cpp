@@ -3,6 +3,7 @@
 // the arrow keys and Ctrl+C reach the editor again; a middle click in an input field pastes the
 // primary selection; the virtual keyboard stays above the main window and types into the editor
 // without taking the focus. Skipped when Xvfb or xdotool is missing.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -48,6 +49,10 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addclose(&actions, fds[0]);
+        // Not the test's output: a test that dies must not leave ctest waiting on a pipe the
+        // orphaned server still holds.
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
         const std::string path = xvfb.toStdString(), fd = std::to_string(fds[1]);
         const char* argv[] = {path.c_str(), "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
                               nullptr};
