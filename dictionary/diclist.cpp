@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/textlines.h"
+
 namespace dictionary {
 
 std::string FoldCase(std::string_view text) {
@@ -29,21 +31,6 @@ std::string CollationKey(std::string_view folded) {
         }
         key.assign(2 * key.size(), '\0');
     }
-}
-
-std::vector<std::string_view> SplitLines(std::string_view bytes) {
-    if (size_t nul = bytes.find('\0'); nul != std::string_view::npos) bytes = bytes.substr(0, nul);
-    std::vector<std::string_view> lines;
-    size_t start = 0;
-    const size_t n = bytes.size();
-    while (start < n) {
-        size_t end = start;
-        while (end < n && bytes[end] != '\r' && bytes[end] != '\n') ++end;
-        lines.push_back(bytes.substr(start, end - start));
-        if (end < n && bytes[end] == '\r' && end + 1 < n && bytes[end + 1] == '\n') ++end;
-        start = end + 1;  // past the line end (or past the text when there was none)
-    }
-    return lines;
 }
 
 namespace {
@@ -140,7 +127,8 @@ void DicList::Delete(int index) {
 }
 
 std::vector<std::unique_ptr<DicList::Entry>> DicList::SortedUnique(std::string_view bytes) {
-    std::vector<std::string_view> lines = SplitLines(bytes);
+    // The file is cut into lines by the one line rule.
+    std::vector<std::string_view> lines = platform::SplitLineViews(bytes);
     std::vector<std::unique_ptr<Entry>> read(lines.size());
     for (size_t i = 0; i < lines.size(); ++i)
         read[i] = std::make_unique<Entry>(Entry{std::string(lines[i]), CollationKey(FoldCase(lines[i]))});

@@ -24,10 +24,6 @@ std::string FoldCase(std::string_view text);
 // The Thai collation key of an already folded line (th_strxfrm).
 std::string CollationKey(std::string_view folded);
 
-// Cuts file bytes into lines: CR LF, a lone CR or a lone LF end a line; a NUL ends the text;
-// text after the last line end forms a last line; a line end at the very end adds no empty line.
-std::vector<std::string_view> SplitLines(std::string_view bytes);
-
 class DicList {
 public:
     DicList() = default;
