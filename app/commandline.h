@@ -14,7 +14,7 @@ struct CommandLine {
 };
 
 // Reads the arguments (argv[0] is the program). Returns the exit code when the program ends here:
-// 0 after printing the usage (--help) or "Mekalon 5.2" (--version), 2 after printing what was
+// 0 after printing the usage (--help) or the program's version (--version), 2 after printing what was
 // wrong and the usage to standard error; nothing when the program goes on with `options`.
 std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& options);
 

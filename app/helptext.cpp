@@ -1,6 +1,10 @@
 #include "app/helptext.h"
 
-const char* const kHelpText = R"(Mekalon 5.2 - Thai text editor with translation help
+#define MEKALON_PROGRAM_VERSION "Mekalon " MEKALON_VERSION
+
+const char* const kProgramVersion = MEKALON_PROGRAM_VERSION;
+
+const char* const kHelpText = MEKALON_PROGRAM_VERSION R"( - Thai text editor with translation help
 =====================================================
 More about installing the program: see the file README.
 

@@ -76,6 +76,14 @@ qsizetype LastUse(const QStringList& arguments, const QString& name) {
 
 }  // namespace
 
+Options CommandLineOptions() {
+    return {QCommandLineOption(QStringLiteral("pdf"), QStringLiteral("Prints the whole of FILE into the PDF file OUT and exits."),
+                               QStringLiteral("OUT")),
+            QCommandLineOption(QStringLiteral("size"), QStringLiteral("Glyph size for --pdf: 1, 2 or 3."), QStringLiteral("1|2|3")),
+            QCommandLineOption(QStringLiteral("font"), QStringLiteral("Font mode with the font NAME for --pdf."),
+                               QStringLiteral("NAME"))};
+}
+
 bool Requested(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--pdf") == 0 || std::strncmp(argv[i], "--pdf=", 6) == 0) return true;
@@ -91,9 +99,7 @@ std::optional<int> Run(int& argc, char** argv) {
 
 int Export(const QStringList& arguments) {
     QCommandLineParser parser;
-    const QCommandLineOption pdf("pdf", "Print the whole of FILE into the PDF file OUT and exit.", "OUT");
-    const QCommandLineOption size("size", "Glyph size for --pdf: 1, 2 or 3.", "1|2|3");
-    const QCommandLineOption font("font", "Font mode with the font NAME for --pdf.", "NAME");
+    const auto [pdf, size, font] = CommandLineOptions();
     parser.addOptions({pdf, size, font});
     parser.addPositionalArgument("FILE", "The text file to print.");
     if (!parser.parse(arguments)) return Fail(parser.errorText().toStdString());

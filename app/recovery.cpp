@@ -2,7 +2,6 @@
 // left), the offer at start, and the upkeep of the main window's copies. See recovery.h.
 #include "app/recovery.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -116,15 +115,6 @@ bool Running(const Instance& instance) {
 
 std::string Folder() { return platform::StateFolder(); }
 
-int Interval() {
-    if (const char* value = std::getenv("MEKALON_RECOVERY_INTERVAL_MS")) {
-        char* end = nullptr;
-        const long ms = std::strtol(value, &end, 10);
-        if (end != value && *end == '\0' && ms > 0 && ms <= 3600000) return static_cast<int>(ms);
-    }
-    return 15000;
-}
-
 std::string FileFor(const std::string& folder, Kind kind, const std::string& target, const Instance& owner) {
     char name[96];
     const char* prefix = kind == Kind::Text ? "text" : "dic";
@@ -149,42 +139,37 @@ std::string Write(const std::string& folder, const Copy& copy) {
     data += std::to_string(copy.target.size()) + "\n" + copy.target + "\n";
     data += copy.bytes;
 
+    // Written as a save is: whole or not at all, and readable by its owner only. A copy that could
+    // not be read back is not written.
     const std::string file = FileFor(folder, copy.kind, copy.target, copy.owner);
-    const std::string temporary = file + ".tmp-" + std::to_string(::getpid());
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) throw platform::FileError("Cannot write " + temporary + ": " + std::strerror(errno));
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int error = errno;
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            throw platform::FileError("Cannot write " + temporary + ": " + std::strerror(error));
-        }
-        done += static_cast<size_t>(n);
-    }
-    const bool synced = ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !synced || ::rename(temporary.c_str(), file.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        throw platform::FileError("Cannot write " + file + ": " + std::strerror(error));
-    }
+    if (data.size() > platform::LargestReadableFile())
+        throw platform::FileError("Cannot write " + file + ": the copy would be " + platform::TooLargeReason());
+    platform::WriteFileBytes(file, data, 0600);
     return file;
 }
 
 std::optional<Copy> Read(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string magic, kind, pid, length;
-    if (!std::getline(in, magic) || (magic != kMagic && magic != kMagic1) || !std::getline(in, kind) ||
-        !std::getline(in, pid))
+    std::string data;
+    try {
+        data = platform::ReadFileBytes(file);
+    } catch (const platform::FileError&) {
         return std::nullopt;
+    }
+    // The header's lines, each up to its LF.
+    size_t at = 0;
+    auto line = [&](std::string& out) {
+        if (at >= data.size()) return false;
+        const size_t end = std::min(data.find('\n', at), data.size());
+        out.assign(data, at, end - at);
+        at = end + 1;
+        return true;
+    };
+    std::string magic, kind, pid, length;
+    if (!line(magic) || (magic != kMagic && magic != kMagic1) || !line(kind) || !line(pid)) return std::nullopt;
     Copy copy;
     copy.file = file;
-    if (magic == kMagic && !std::getline(in, copy.owner.started)) return std::nullopt;
-    if (!std::getline(in, length)) return std::nullopt;
+    if (magic == kMagic && !line(copy.owner.started)) return std::nullopt;
+    if (!line(length)) return std::nullopt;
     if (kind == "text")
         copy.kind = Kind::Text;
     else if (kind == "dic")
@@ -196,11 +181,10 @@ std::optional<Copy> Read(const std::string& file) {
     if (end == pid.c_str() || *end) return std::nullopt;
     const unsigned long size = std::strtoul(length.c_str(), &end, 10);
     if (end == length.c_str() || *end || size > 65536) return std::nullopt;
-    copy.target.resize(size);
-    if (!in.read(copy.target.data(), static_cast<std::streamsize>(size)) || in.get() != '\n') return std::nullopt;
-    std::ostringstream rest;
-    rest << in.rdbuf();
-    copy.bytes = rest.str();
+    if (at > data.size() || data.size() - at < size + 1 || data[at + size] != '\n') return std::nullopt;
+    copy.target.assign(data, at, size);
+    data.erase(0, at + size + 1);
+    copy.bytes = std::move(data);
     return copy;
 }
 
@@ -410,8 +394,8 @@ void TRecovery::OfferAtStart() {
     AskAbout(copies);
 }
 
-void Start(Tfmekalon& window) {
-    auto* keeper = new TRecovery(window, Folder(), Interval());  // owned by the window
+void Start(Tfmekalon& window, int intervalMs) {
+    auto* keeper = new TRecovery(window, Folder(), intervalMs);  // owned by the window
     platform::RunCommand([keeper] { keeper->OfferAtStart(); });
 }
 

@@ -58,9 +58,8 @@ struct Copy {
 // The program's state folder (platform::StateFolder): $XDG_STATE_HOME/mekalon, or
 // ~/.local/state/mekalon when that is not set to an absolute path.
 std::string Folder();
-// The idle interval in milliseconds: MEKALON_RECOVERY_INTERVAL_MS when set to a positive number
-// (for tests), 15000 otherwise.
-int Interval();
+// How often the copies are brought up to date, in milliseconds.
+inline constexpr int kIntervalMs = 15000;
 
 // The recovery file of a copy in `folder`: one per file and program.
 std::string FileFor(const std::string& folder, Kind kind, const std::string& target, const Instance& owner);
@@ -147,7 +146,7 @@ private:
 };
 
 // Starts crash recovery for the program's main window: offers what a killed run left, then keeps
-// the copies (in Folder(), every Interval()).
-void Start(Tfmekalon& window);
+// the copies (in Folder(), every `intervalMs`).
+void Start(Tfmekalon& window, int intervalMs = kIntervalMs);
 
 }  // namespace recovery

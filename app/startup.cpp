@@ -1,19 +1,45 @@
 #include "app/startup.h"
 
+#include <QApplication>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <system_error>
 
+#include "app/appicon.h"
 #include "app/commandline.h"
+#include "app/pdfexport.h"
+#include "app/recovery.h"
 #include "app/settings.h"
 #include "app/umekalon.h"
+#include "platform/files.h"
 
 namespace {
 
 void Report(const std::string& message) { std::fprintf(stderr, "mekalon: %s\n", message.c_str()); }
 
 }  // namespace
+
+int RunProgram(int argc, char** argv, int recoveryIntervalMs) {
+    // Under a file-size limit a save fails with a reported error instead of ending the program.
+    platform::IgnoreFileSizeSignal();
+    // mekalon --pdf OUT.pdf FILE prints FILE into OUT.pdf without a window.
+    if (const auto exported = pdfexport::Run(argc, argv)) return *exported;
+    // --help and --version need no display either: the command line is read before the rest.
+    CommandLine options;
+    if (const auto exitCode = ParseCommandLine(argc, argv, options)) return *exitCode;
+    QApplication app(argc, argv);
+    // The desktop entry's id, as the application's name (the class of its windows, StartupWMClass
+    // in the entry) and as the desktop file name: the desktop groups the windows under the
+    // entry's icon.
+    QCoreApplication::setApplicationName(QString::fromLatin1(kAppId));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kAppId));
+    StartProgram(options);
+    recovery::Start(*fmekalon, recoveryIntervalMs);  // offers what a killed run left, then keeps copies of the work
+    const int result = app.exec();
+    EndProgram();
+    return result;
+}
 
 void StartProgram(const CommandLine& options) {
     settings::Values kept;

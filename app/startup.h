@@ -1,4 +1,4 @@
-// The program's run as main() has it: the kept settings read (unless --no-settings), the windows
+// The program's run: the kept settings read (unless --no-settings), the windows
 // made and brought to those settings, the command line's dictionary (or else the last one) and
 // file opened; at the end the settings written and the windows freed.
 #pragma once
@@ -7,6 +7,11 @@
 
 struct CommandLine;
 class Tfmekalon;
+
+// The whole run of the program: the export without a window (--pdf), --help and --version, or
+// the application with its windows until the main window closes, crash recovery keeping copies
+// every `recoveryIntervalMs`. Returns the exit status.
+int RunProgram(int argc, char** argv, int recoveryIntervalMs);
 
 // Opens the settings store (an unreadable settings file is moved aside, with a message on standard
 // error), creates the windows, applies the kept settings, shows the main window and opens what the

@@ -17,6 +17,7 @@
 #include "app/activation.h"
 #include "app/appicon.h"
 #include "app/currency.h"
+#include "app/helptext.h"
 #include "app/settings.h"
 #include "app/statusbar.h"
 #include "app/uabout.h"
@@ -42,7 +43,6 @@ Tfabout* fabout = nullptr;
 
 namespace {
 
-constexpr const char* kAppTitleSuffix = "-Mekalon 5.2";
 
 std::string FileNamePart(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
@@ -362,7 +362,7 @@ bool Tfmekalon::eventFilter(QObject* watched, QEvent* event) {
 // ---- Title and questions -------------------------------------------------------------------
 
 void Tfmekalon::SetTitle() {
-    const QString title = QString::fromLocal8Bit(FileNamePart(textfile)) + QString::fromLatin1(kAppTitleSuffix);
+    const QString title = QString::fromLocal8Bit(FileNamePart(textfile)) + QLatin1Char('-') + QString::fromLatin1(kProgramVersion);
     setWindowTitle(Tm1 && Tm1->Modified ? QStringLiteral("*") + title : title);
     // Message boxes carry it. The application's name stays the desktop entry's id, which the
     // desktop matches the window with.

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/textlines.h"
+
 namespace dictionary {
 
 std::string FoldCase(std::string_view text) {
@@ -79,12 +81,6 @@ size_t LineEnd(std::string_view bytes, size_t at) {
     const char* const end = bytes.data() + bytes.size();
     while (p < end && *p != '\r' && *p != '\n') ++p;
     return static_cast<size_t>(p - bytes.data());
-}
-
-// Past the line end at `end` (CR LF, CR or LF).
-size_t NextLine(std::string_view bytes, size_t end) {
-    if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') return end + 2;
-    return end + 1;
 }
 
 // One line of file bytes while they are sorted: the first sixteen bytes of its collation key
@@ -171,17 +167,6 @@ void CheckSize(size_t size) {
 
 std::string CollationKey(std::string_view folded) { return std::string(SharedKeys().Of(folded)); }
 
-std::vector<std::string_view> SplitLines(std::string_view bytes) {
-    if (size_t nul = bytes.find('\0'); nul != std::string_view::npos) bytes = bytes.substr(0, nul);
-    std::vector<std::string_view> lines;
-    for (size_t start = 0; start < bytes.size();) {
-        const size_t end = LineEnd(bytes, start);
-        lines.push_back(bytes.substr(start, end - start));
-        start = NextLine(bytes, end);
-    }
-    return lines;
-}
-
 DicList::DicList() : text_(1, '\0'), starts_{0} {}
 
 int DicList::LineAt(int offset) const {
@@ -251,20 +236,18 @@ DicList DicList::Read(std::string_view bytes, Progress& progress) {
     // Count the lines first, so that their records take exactly the room they need.
     progress.Phase(0, 50, bytes.size() / 24 + 1);  // lines of about 24 bytes
     size_t count = 0;
-    for (size_t start = 0; start < bytes.size(); ++count) {
-        start = NextLine(bytes, LineEnd(bytes, start));
-        progress.Tick();
-    }
+    platform::LineReader counter(bytes);
+    for (std::string_view line; counter.Next(line); ++count) progress.Tick();
 
     // Every line with the first bytes of its key.
     auto records = Buffer<Record>::Unset(count);
     progress.Phase(50, 600, count);
     KeyMaker& keys = SharedKeys();
-    for (size_t i = 0, start = 0; i < count; ++i) {
-        const size_t end = LineEnd(bytes, start);
-        records[i] = MakeRecord(keys.Of(bytes.substr(start, end - start)), start);
+    platform::LineReader reader(bytes);
+    std::string_view line;
+    for (size_t i = 0; i < count && reader.Next(line); ++i) {
+        records[i] = MakeRecord(keys.Of(line), static_cast<size_t>(line.data() - bytes.data()));
         progress.Tick();
-        start = NextLine(bytes, end);
     }
 
     // A file the program wrote is sorted and free of duplicates already: one look at every pair

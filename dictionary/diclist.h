@@ -30,9 +30,6 @@ std::string FoldCase(std::string_view text);
 // The Thai collation key of an already folded line (th_strxfrm).
 std::string CollationKey(std::string_view folded);
 
-// Cuts file bytes into lines: CR LF, a lone CR or a lone LF end a line; a NUL ends the text;
-// text after the last line end forms a last line; a line end at the very end adds no empty line.
-std::vector<std::string_view> SplitLines(std::string_view bytes);
 
 // The largest dictionary text held (every line with its CR LF): offsets into it are ints.
 inline constexpr std::size_t kLargestDictionary = 0x7FFFFFF0u;

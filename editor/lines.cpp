@@ -1,30 +1,14 @@
-// The line list of a Thai control and the rules that turn text into lines and back.
+// The line list of a Thai control, and the joined text its lines go back to.
 #include "editor/lines.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <iterator>
 #include <new>
 
 namespace {
 
 int Length(const std::string& s) { return static_cast<int>(std::min<size_t>(s.size(), 0x7FFFFFFF)); }
-
-// A mark (the high bit) for each of the eight bytes at p that is CR or LF, the first byte lowest.
-std::uint64_t BreakBytes(const char* p) {
-    constexpr std::uint64_t ones = 0x0101010101010101ULL, high = 0x8080808080808080ULL;
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
-    // The first byte lowest: the marks above the first CR or LF may be wrong.
-    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
-    const std::uint64_t cr = word ^ (ones * '\r'), lf = word ^ (ones * '\n');
-    return (((cr - ones) & ~cr) | ((lf - ones) & ~lf)) & high;
-}
-
-// The index of the first byte marked in a word of BreakBytes (not 0).
-int FirstMarked(std::uint64_t marks) { return std::countr_zero(marks) / 8; }
 
 }  // namespace
 
@@ -263,41 +247,6 @@ int TLines::LineOfOffset(int offset, int hint) const {
     const auto first = starts_.begin();
     const auto after = std::upper_bound(first + line, first + hi + 1, static_cast<std::int64_t>(offset));
     return static_cast<int>(after - first) - 1;
-}
-
-std::vector<std::string> SplitLines(std::string_view text) {
-    // A NUL ends the text.
-    if (const void* nul = std::memchr(text.data(), 0, text.size()))
-        text = text.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - text.data()));
-
-    std::vector<std::string> lines;
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    const char* start = p;
-    while (p < end) {
-        // Eight bytes at a time up to the next CR or LF.
-        while (end - p >= 8) {
-            const std::uint64_t breaks = BreakBytes(p);
-            if (breaks) {
-                p += FirstMarked(breaks);
-                break;
-            }
-            p += 8;
-        }
-        if (p == end) break;
-        const char c = *p;
-        if (c != '\r' && c != '\n') {
-            ++p;
-            continue;
-        }
-        lines.emplace_back(start, p);
-        // CR LF is one break; LF CR is two.
-        p += (c == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
-        start = p;
-    }
-    // A break at the very end adds no empty line.
-    if (start < end) lines.emplace_back(start, end);
-    return lines;
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {

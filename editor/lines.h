@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/textlines.h"
+
 class TLines {
 public:
     int Count() const { return static_cast<int>(lines_.size() - gapLen_); }
@@ -90,8 +92,7 @@ private:
     mutable int startsValid_ = 0;
 };
 
-// Splits text into lines: CR, LF or CR LF end a line; LF CR is two breaks; a break at the very
-// end adds no empty line; a NUL ends the text.
-std::vector<std::string> SplitLines(std::string_view text);
+// Text is split into lines by the one line rule (platform/textlines.h).
+using platform::SplitLines;
 // All lines, each followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);

@@ -175,7 +175,7 @@ void TThailist::Paste(platform::ClipSource source) {
 }
 
 bool TThailist::PasteText(const platform::IncomingText& text) {
-    if (!platform::AgreeToReplacements(text.firstUnencodable)) return false;
+    if (!platform::AgreeToPaste(text)) return false;
     const EditStep step(*this);
     std::string clip = text.bytes;
     // A NUL would end the joined text and drop everything after the insertion point: the

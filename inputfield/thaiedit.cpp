@@ -303,6 +303,7 @@ void TThaiedit::Paste(platform::ClipSource source) {
 }
 
 bool TThaiedit::PasteText(const platform::IncomingText& text) {
+    if (text.tooLarge && !platform::AgreeToPaste(text)) return false;  // said so, nothing taken
     // The field holds one line: the text up to its first line break (or NUL).
     const size_t length = std::min(text.bytes.find_first_of(std::string_view("\r\n\0", 3)), text.bytes.size());
     if (length == 0) return false;

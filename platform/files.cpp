@@ -167,19 +167,21 @@ std::uint64_t ByteHash::Value() const {
 // ---- Reading -----------------------------------------------------------------------------------
 
 size_t LargestReadableFile() {
-    constexpr size_t kCeiling = size_t{2} << 30;  // 2 GB
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0) return kCeiling;
+    if (pages <= 0 || pageSize <= 0) return kReadCeiling;
     const unsigned long long quarter = static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(pageSize) / 4;
-    return static_cast<size_t>(std::min<unsigned long long>(quarter, kCeiling));
+    return static_cast<size_t>(std::min<unsigned long long>(quarter, kReadCeiling));
+}
+
+std::string TooLargeReason() {
+    return "larger than the " + std::to_string(LargestReadableFile() >> 20) + " MB that can be held";
 }
 
 namespace {
 
-[[noreturn]] void FailTooLarge(const std::string& path, size_t limit) {
-    throw FileError("Cannot open \"" + path + "\": the file is larger than the " +
-                    std::to_string(limit >> 20) + " MB that can be held");
+[[noreturn]] void FailTooLarge(const std::string& path) {
+    throw FileError("Cannot open \"" + path + "\": the file is " + TooLargeReason());
 }
 
 }  // namespace
@@ -195,7 +197,7 @@ void ReadFilePieces(const std::string& path, const std::function<bool(std::strin
     // Only regular files are read: a FIFO, a socket or a device (/dev/zero) has no end to wait for.
     if (!S_ISREG(st.st_mode)) throw FileError("Cannot open \"" + path + "\": it is not a regular file");
     const size_t limit = LargestReadableFile();
-    if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > limit) FailTooLarge(path, limit);
+    if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > limit) FailTooLarge(path);
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
     size_t total = 0;
@@ -220,7 +222,7 @@ void ReadFilePieces(const std::string& path, const std::function<bool(std::strin
         if (filled == 0) break;
         // A file that grows while it is read is held to the same limit.
         total += filled;
-        if (total > limit) FailTooLarge(path, limit);
+        if (total > limit) FailTooLarge(path);
         const std::string_view bytes(buf.data(), filled);
         if (stamp) hash.Add(bytes);
         if (!piece(bytes, static_cast<size_t>(st.st_size))) return;
@@ -382,14 +384,14 @@ int LinkUnnamed(int fd, const std::string& folder, std::string& name) {
 
 }  // namespace
 
-FileStamp WriteFileBytes(const std::string& path, std::string_view bytes) {
+FileStamp WriteFileBytes(const std::string& path, std::string_view bytes, unsigned newFileMode) {
     // A file-size limit must fail the write with an error, not end the program.
     IgnoreFileSizeSignal();
     if (path.empty()) Fail("Cannot create", path, ENOENT);
     const std::string target = ResolveLinks(path);
     const std::string folder = FolderOf(target);
 
-    // Permissions of the file being replaced; a new file gets the usual ones (umask applies).
+    // Permissions of the file being replaced; a new file gets the ones asked for (umask applies).
     struct stat old;
     bool hadOld = ::stat(target.c_str(), &old) == 0;
     if (hadOld && S_ISDIR(old.st_mode)) Fail("Cannot create", path, EISDIR);
@@ -434,7 +436,7 @@ FileStamp WriteFileBytes(const std::string& path, std::string_view bytes) {
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
-        mode = 0666 & ~mask;
+        mode = static_cast<mode_t>(newFileMode & 0777) & ~mask;
     }
     if (hadOld) {
         // The replacement keeps the owner and group. Where the owner cannot be kept (the file

@@ -1,6 +1,7 @@
 // Files as bytes. Failures raise FileError with a message for the user.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -41,7 +42,7 @@ private:
 
 // Reads the whole of a regular file. Opening never blocks (a FIFO is refused, not waited on).
 // Throws FileError when the file cannot be opened or read, is not a regular file (a FIFO, a device,
-// a folder), or is larger than LargestReadableFile().
+// a folder), or is larger than LargestReadableFile() (refused before anything is read).
 std::string ReadFileBytes(const std::string& path);
 
 // Reads a file as ReadFileBytes does, handing it over in pieces of 64 KB (the last one shorter) as
@@ -50,8 +51,18 @@ std::string ReadFileBytes(const std::string& path);
 void ReadFilePieces(const std::string& path, const std::function<bool(std::string_view piece, size_t fileSize)>& piece,
                     FileStamp* stamp = nullptr);
 
-// The largest file that is read: a quarter of the machine's memory, at most 2 GB.
+// The largest file that is read (a text, a dictionary, one appended, a recovery copy, the text
+// printed by --pdf), and the largest text taken from another program (a paste): a quarter of the
+// machine's memory, at most kReadCeiling. What is read must stay addressable by the int offsets of
+// the text, its cells and the word-list index, and reading can make a text at most twice as long
+// and two bytes more: in the joined text every line is followed by CR LF, so a file of line breaks
+// alone (one byte each) doubles and a last line without its break gains two; the dictionary text
+// adds one end marker; UTF-8 only shrinks into TIS-620.
+inline constexpr size_t kReadCeiling = size_t{1000} << 20;  // 1000 MB
+static_assert(2 * kReadCeiling + 2 <= static_cast<size_t>(INT_MAX), "a text read must stay addressable by int");
 size_t LargestReadableFile();
+// What is said of a file or text over that size: "larger than the 1000 MB that can be held".
+std::string TooLargeReason();
 
 // Creates or replaces a file with the given bytes, safely, and returns the stamp of the file
 // written. The bytes go to an unnamed temporary file in the target's folder (a named one,
@@ -66,7 +77,9 @@ size_t LargestReadableFile();
 // file-size limit fails before anything is overwritten; a write that still fails puts the old
 // bytes back, and the message says so; a program that dies part way leaves the copy, which
 // StaleInPlaceCopies() finds at the next start.
-FileStamp WriteFileBytes(const std::string& path, std::string_view bytes);
+// A new file gets the permissions `newFileMode` less the umask (0600 for a file only its owner may
+// read); a file replaced keeps its own.
+FileStamp WriteFileBytes(const std::string& path, std::string_view bytes, unsigned newFileMode = 0666);
 
 // A write beyond the file-size limit (ulimit -f) raises SIGXFSZ, which ends the program unless
 // ignored; ignored, the write fails with an error that is reported. Called at program start and

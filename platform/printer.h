@@ -6,8 +6,7 @@
 // EndDoc ends the job, Abort cancels it and clears the running flag. A device below it only
 // carries out the steps and says whether each one worked; a step that failed ends the job with an
 // error, so that a failure is never taken for a printed document. The devices over Qt (the
-// system printer, a PDF file, a print preview, and pages kept in memory for tests) are declared
-// in platform/qt_printer.h.
+// system printer, a PDF file, a print preview) are declared in platform/qt_printer.h.
 #pragma once
 
 #include <string>

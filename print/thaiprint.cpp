@@ -10,6 +10,7 @@
 #include "platform/cancel.h"
 #include "platform/printer.h"
 #include "platform/services.h"
+#include "platform/textlines.h"
 #include "platform/window.h"
 #include "script/thai.h"
 
@@ -77,28 +78,6 @@ std::vector<std::string> FitLines(const std::vector<std::string>& lines, int cel
     return out;
 }
 
-// The lines of a text one at a time, split as SplitLines splits it: CR, LF or CR LF end a line, a
-// break at the very end adds no empty line, and a NUL ends the text.
-class LineReader {
-public:
-    explicit LineReader(std::string_view text) : rest_(text.substr(0, text.find('\0'))) {}
-    bool Next(std::string_view& line) {
-        if (rest_.empty()) return false;
-        const size_t end = rest_.find_first_of("\r\n");
-        if (end == std::string_view::npos) {
-            line = rest_;
-            rest_ = {};
-            return true;
-        }
-        line = rest_.substr(0, end);
-        rest_.remove_prefix(end + (rest_[end] == '\r' && end + 1 < rest_.size() && rest_[end + 1] == '\n' ? 2 : 1));
-        return true;
-    }
-
-private:
-    std::string_view rest_;
-};
-
 // The printed lines of a text, one at a time: each line of the text wrapped to the page and
 // fitted next to its TAB cell.
 class PrintedLines {
@@ -125,7 +104,7 @@ public:
     }
 
 private:
-    LineReader reader_;
+    platform::LineReader reader_;  // the text's lines, one at a time
     int cells_;
     std::optional<thai::LineWrapper> wrapper_;
     std::vector<std::string> fitted_;  // what is left of a piece cut to the page, last first

@@ -48,7 +48,8 @@ public:
 
     platform::Window* Parent() const { return parent_; }
 
-    // ---- State of a print run (readable for tests and the curious) ------------------------
+protected:
+    // ---- State of a print run --------------------------------------------------------------
     // The layout is in page pixels: the printer page divided by Scale. The cell metrics of
     // TCustomthai (CellWidth, RowHeight, DrawX, DrawY) are the layout's.
     platform::Bitmap PageBitmap;        // the page being composed, monochrome, Detail times the layout

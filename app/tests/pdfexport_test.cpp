@@ -16,6 +16,8 @@
 #include "platform/surface.h"
 #include "print/thaiprint.h"
 #include "script/customthai.h"
+#include "testing/image_printer.h"
+#include "testing/thaiprint_probe.h"
 #include "testing/pdf.h"
 
 namespace {
@@ -64,11 +66,11 @@ protected:
         a4.setOutputFormat(QPrinter::PdfFormat);
         a4.setPageSize(QPageSize(QPageSize::A4));
         const platform::QtPrinter paper(&a4);
-        platform::ImagePrinter pages(paper.PageWidth(), paper.PageHeight(), paper.PixelsPerInchY());
+        testprinter::ImagePrinter pages(paper.PageWidth(), paper.PageHeight(), paper.PixelsPerInchY());
         platform::Bitmap fontSource(4, 4);
         fontSource.Canvas().SetFontName(font);
         fontSource.Canvas().SetFontHeight(13);
-        TThaiprint composer;
+        testprint::ThaiprintProbe composer;
         composer.SetParent(nullptr, &fontSource.Canvas());
         composer.PrintText(text, size, pages);
         FreeGlyphImages();

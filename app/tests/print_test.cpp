@@ -21,6 +21,7 @@
 #include "platform/qt_printer.h"
 #include "platform/qt_window.h"
 #include "print/thaiprint.h"
+#include "testing/image_printer.h"
 #include "testing/pdf.h"
 
 namespace {
@@ -49,7 +50,7 @@ protected:
     // What the printing component prints for a text, on a printer like the test's (or `like`).
     std::vector<QImage> Expected(const std::string& text, int size) { return Expected(text, size, printer); }
     std::vector<QImage> Expected(const std::string& text, int size, const platform::Printer& like) {
-        platform::ImagePrinter other(like.PageWidth(), like.PageHeight(), like.PixelsPerInchY());
+        testprinter::ImagePrinter other(like.PageWidth(), like.PageHeight(), like.PixelsPerInchY());
         platform::InstallPrinter(&other);
         const auto during = std::exchange(services.onProcessMessages, nullptr);
         {
@@ -72,7 +73,7 @@ protected:
     }
     std::string Title() const { return fmekalon->windowTitle().toStdString(); }
 
-    platform::ImagePrinter printer{1600, 2200, 192};  // scale 2: an 800 x 1100 page bitmap
+    testprinter::ImagePrinter printer{1600, 2200, 192};  // scale 2: an 800 x 1100 page bitmap
 };
 
 // A line of TIS-620 as a reader of the file has it.
@@ -235,7 +236,7 @@ TEST_F(PrintCommandTest, EscInTheEditorAbortsPrintingAndLeavesTextAndCaret) {
 }
 
 TEST_F(PrintCommandTest, PaperTooSmallIsAWarningAndTheSelectionStillGoes) {
-    platform::ImagePrinter tiny(400, 30, 96);
+    testprinter::ImagePrinter tiny(400, 30, 96);
     platform::InstallPrinter(&tiny);
     SetText({"text"});
     Select(0, 0, 4);
@@ -252,7 +253,7 @@ TEST_F(PrintCommandTest, PaperTooSmallIsAWarningAndTheSelectionStillGoes) {
 TEST_F(PrintCommandTest, PagesThatFailToStartOrAJobThatFailsToEndAreReported) {
     SetText(ThaiLines(70));
     for (const bool failEnd : {false, true}) {
-        platform::ImagePrinter failing(1600, 2200, 192);
+        testprinter::ImagePrinter failing(1600, 2200, 192);
         failing.failFromPage = failEnd ? 0 : 2;
         failing.failEnd = failEnd;
         platform::InstallPrinter(&failing);

@@ -4,8 +4,8 @@
 // "yes" restores the exact bytes (the restored text is what the new run's own copy holds), also
 // when another program edited the same file and ended, and when the file was touched after the
 // kill. A close asked for while the close question is open changes nothing; "cancel" keeps the
-// program and its copy. MEKALON_RECOVERY_INTERVAL_MS shortens the interval so that the test need
-// not wait 15 s.
+// program and its copy. The program run is the one of testing/quick_recovery_main.cpp, which
+// keeps its copies every 100 ms, so that the test need not wait 15 s.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -125,10 +125,10 @@ protected:
         Stop(xvfb);
     }
     pid_t Start(const std::vector<std::string>& args = {}) {
-        std::vector<std::string> all{MEKALON_PROGRAM};
+        std::vector<std::string> all{MEKALON_QUICK_RECOVERY_PROGRAM};
         all.insert(all.end(), args.begin(), args.end());
         const pid_t pid = Spawn(all, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "XDG_STATE_HOME=" + state,
-                                      "MEKALON_RECOVERY_INTERVAL_MS=100", "LANG=C.UTF-8"});
+                                      "LANG=C.UTF-8"});
         programs.push_back(pid);
         return pid;
     }

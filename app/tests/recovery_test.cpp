@@ -194,6 +194,9 @@ TEST_F(RecoveryTest, StartOffersEveryCopyOfEndedProgramsNewestFirstWithItsTime) 
     const std::string reused =
         LeaveCopy(Kind::Text, Path("reused.txt"), "r\r\n", minutes(30), {parent->pid, parent->started + "0"});
     const std::string dictionary = LeaveCopy(Kind::Dictionary, "", "b x\r\na y\r\n", minutes(15));
+    // A copy larger than a file that can be read is passed over, unread (its size alone is large).
+    const std::string huge = LeaveCopy(Kind::Text, Path("huge.txt"), "h\r\n", minutes(3));
+    ASSERT_EQ(::truncate(huge.c_str(), static_cast<off_t>(platform::LargestReadableFile()) + 1), 0);
 
     const std::string stamps[] = {Stamp(newer), Stamp(dictionary), Stamp(older), Stamp(stale), Stamp(reused)};
 
@@ -214,7 +217,7 @@ TEST_F(RecoveryTest, StartOffersEveryCopyOfEndedProgramsNewestFirstWithItsTime) 
     EXPECT_EQ(recovery::Read(keeper->DictionaryCopy())->bytes, "a y\r\nb x\r\n");
     EXPECT_FALSE(fs::exists(newer));
     EXPECT_FALSE(fs::exists(dictionary));
-    for (const std::string& kept : {older, stale, running, reused}) EXPECT_TRUE(fs::exists(kept)) << kept;
+    for (const std::string& kept : {older, stale, running, reused, huge}) EXPECT_TRUE(fs::exists(kept)) << kept;
 
     // The next start: no deletes a copy, also one older than its file; cancel keeps it and the rest.
     services.questions.clear();

@@ -1,6 +1,7 @@
 // The dictionary list: order, duplicates, line ends, change notifications, Find, Insert, Delete,
 // and the file bytes in both directions.
 #include "dictionary/diclist.h"
+#include "platform/textlines.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
@@ -78,7 +79,7 @@ TEST(DicListOrder, RealDictionaryIsSortedUniqueAndEveryLineIsFound) {
     ASSERT_GT(bytes.size(), 10000u);
     DicList list;
     list.LoadFromBytes(bytes);
-    std::vector<std::string_view> read = dictionary::SplitLines(bytes);
+    std::vector<std::string_view> read = platform::SplitLineViews(bytes);
     ASSERT_EQ(read.size(), 3867u);
     std::set<std::string> distinct;
     for (auto line : read) distinct.insert(dictionary::FoldCase(line));

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "editor/tests/keys_mouse_fixture.h"
+#include "platform/clipboard.h"
+#include "platform/files.h"
 #include "platform/services.h"
 #include "testing/answering_services.h"
 
@@ -64,6 +66,23 @@ TEST(MouseClipboard, CharactersOutsideTis620ArePastedAsQuestionMarksOnlyWhenTheU
     v->Paste();
     EXPECT_THAT(services.questions.back(), ::testing::StartsWith("U+0085 and "));
     EXPECT_EQ(Text(*v), Lines{"acaf? ?b"});
+}
+
+// A text from another program larger than a file that can be read is not pasted: the user is
+// told, and the text, its history and Modified stay as they were.
+TEST(MouseClipboard, ATextTooLargeToHoldIsNotPastedAndTheUserIsTold) {
+    MemoView v;
+    v.SetText({"ab"});
+    v->History.Clear();
+    v.Cursor(0, 1);
+    AnsweringServices services;
+    platform::IncomingText huge;
+    huge.tooLarge = true;
+    EXPECT_FALSE(v->PasteText(huge));
+    EXPECT_EQ(Text(*v), Lines{"ab"});
+    EXPECT_FALSE(v->Modified);
+    EXPECT_FALSE(v->History.CanUndo());
+    EXPECT_EQ(services.messages, std::vector<std::string>{"The text to paste is " + platform::TooLargeReason() + "."});
 }
 
 TEST(MouseClipboard, CopyAndCutWithoutASelectionLeaveTheClipboardAlone) {

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <csignal>
 #include <ctime>
 #include <cstdlib>
@@ -19,6 +20,8 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/textcodec.h"
+#include "platform/textlines.h"
 
 namespace platform {
 namespace {
@@ -205,11 +208,12 @@ TEST_F(FilesTest, OnlyRegularFilesOfASizeThatCanBeHeldAreReadAndAtOnce) {
     ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
     WriteRaw(Path("big"), "");
     ASSERT_EQ(::truncate(Path("big").c_str(), static_cast<off_t>(LargestReadableFile()) + 1), 0);
-    const std::pair<std::string, const char*> cases[] = {
+    const std::string limit = "larger than the " + std::to_string(LargestReadableFile() >> 20) + " MB that can be held";
+    const std::pair<std::string, std::string> cases[] = {
         {Path("fifo"), "not a regular file"},
         {"/dev/zero", "not a regular file"},
         {dir_, "Is a directory"},
-        {Path("big"), "MB that can be held"},
+        {Path("big"), limit},
     };
     for (const auto& [path, expected] : cases) {
         const ChildRun run = RunInChild([&] { return ErrorOf([&] { ReadFileBytes(path); }); });
@@ -217,6 +221,48 @@ TEST_F(FilesTest, OnlyRegularFilesOfASizeThatCanBeHeldAreReadAndAtOnce) {
         EXPECT_NE(run.report.find(path), std::string::npos) << run.report;
         EXPECT_NE(run.report.find(expected), std::string::npos) << run.report;
     }
+    // At the limit a file is read (its first piece is taken here); one byte more and it is refused
+    // before a byte is read. Both files are sparse: only their size is large.
+    WriteRaw(Path("largest"), "");
+    ASSERT_EQ(::truncate(Path("largest").c_str(), static_cast<off_t>(LargestReadableFile())), 0);
+    for (const auto& [name, readable] : {std::pair{"largest", true}, std::pair{"big", false}}) {
+        size_t pieces = 0, size = 0;
+        const std::string error = ErrorOf([&, &name = name] {
+            ReadFilePieces(Path(name), [&](std::string_view, size_t fileSize) {
+                ++pieces;
+                size = fileSize;
+                return false;
+            });
+        });
+        EXPECT_EQ(pieces, readable ? 1u : 0u) << name;
+        EXPECT_EQ(size, readable ? LargestReadableFile() : 0u) << name;
+        EXPECT_EQ(error.find(limit) != std::string::npos, !readable) << name << ": " << error;
+    }
+}
+
+// Reading makes a text at most twice as long and two bytes more: in the joined text every line is
+// followed by CR LF (a file of line breaks alone doubles; a last line without its break gains
+// two), the dictionary text adds its end marker, UTF-8 only shrinks into TIS-620. The worst cases
+// reach that bound, and by it the largest file read stays within the int offsets of the text.
+TEST_F(FilesTest, TheLargestFileReadStaysAddressableByIntOnceItsLinesAreJoined) {
+    const std::string thai = "\xE0\xB8\x81\xE0\xB8\xB2\xE0\xB8\xA3";  // three Thai letters, 9 bytes of UTF-8
+    std::string lfcr, crlf;
+    for (int i = 0; i < 500; ++i) lfcr += "\n\r", crlf += "\r\n";
+    const std::string files[] = {
+        std::string(1000, '\n'), std::string(1000, '\r'), lfcr, crlf, "a", "a\nb", std::string(999, '\n') + "a",
+        "\xEF\xBB\xBF" + thai + "\n" + thai,
+    };
+    size_t tight = 0;
+    for (const std::string& file : files) {
+        WriteRaw(Path("t.txt"), file);
+        const std::vector<std::string> lines = SplitLines(ReadTextFile(Path("t.txt")).bytes);
+        size_t held = 1;  // the dictionary text's end marker
+        for (const std::string& line : lines) held += line.size() + 2;
+        EXPECT_LE(held, 2 * file.size() + 2) << testing::PrintToString(file);
+        if (held == 2 * file.size() + 2) ++tight;
+    }
+    EXPECT_GT(tight, 0u);
+    EXPECT_LE(2 * LargestReadableFile() + 2, static_cast<size_t>(INT_MAX));
 }
 
 TEST_F(FilesTest, AFileSizeLimitFailsTheSaveWithAnErrorAndLeavesNoTemporary) {

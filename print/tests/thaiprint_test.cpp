@@ -27,12 +27,12 @@ std::string Lines(int n, const std::string& line = kKoKhai) {
 }
 
 // A rectangle of the page (page pixels) on the page bitmap, which has Detail times as many.
-platform::Rect OnBitmap(const TThaiprint& p, const platform::Rect& r) {
+platform::Rect OnBitmap(const testprint::ThaiprintProbe& p, const platform::Rect& r) {
     return {r.left * p.Detail, r.top * p.Detail, r.right * p.Detail, r.bottom * p.Detail};
 }
 
 // Row k of the text rectangle of a page, in page-bitmap pixels.
-platform::Rect Row(const TThaiprint& p, int k, int fromCell = 0, int toCell = -1) {
+platform::Rect Row(const testprint::ThaiprintProbe& p, int k, int fromCell = 0, int toCell = -1) {
     const int right = toCell < 0 ? p.TextRect.right : toCell * p.CellWidth;
     return OnBitmap(p, {fromCell * p.CellWidth, p.TextRect.top + k * p.RowHeight, right, p.TextRect.top + (k + 1) * p.RowHeight});
 }
