@@ -128,8 +128,9 @@ Tfmekalon::Tfmekalon(QWidget* parent) : QMainWindow(parent) {
     Tm1->Attach(host);
     // Every move of the cursor draws the caret: the status bar shows the new place.
     Tm1->OnCaretDrawn = [this] { ShowStatus(); };
-    Tm1->History.OnChange = [this] { ShowUndoState(); };
-    Tm1->OnModifiedChange = [this] { SetTitle(); };
+    documentWatch_ = Tm1->Document().AddWatcher({.modifiedChanged = [this] { SetTitle(); },
+                                                 .historyChanged = [this] { ShowUndoState(); },
+                                                 .fileChanged = [this] { ShowStatus(); }});
     ShowUndoState();
     thaiicon = ModeIcon(QColor(0, 120, 0), "T");
     latinicon = ModeIcon(QColor(0, 0, 160), "E");
@@ -424,12 +425,12 @@ void Tfmekalon::savefileselClick() {
         SavefileAsselClick();
         return;
     }
-    if (SaveTextAs(textfile, Tm1->FileFormat)) RememberText(textfile);
+    if (SaveTextAs(textfile, Tm1->Document().FileFormat)) RememberText(textfile);
 }
 
 void Tfmekalon::SavefileAsselClick() {
     // The name, the title and the encoding are taken over only once the file is written.
-    platform::TextFormat format = Tm1->FileFormat;
+    platform::TextFormat format = Tm1->Document().FileFormat;
     const auto chosen = SaveDialogWithEncoding(SaveRequest("Save file as", 1, textfile), format);
     if (!chosen) return;
     if (SaveTextAs(*chosen, format)) RememberText(*chosen);

@@ -219,6 +219,7 @@ private:
     void ReloadText();
     void ReloadDictionary();
     platform::FileStamp textNotified_, dicNotified_;  // changes on disk already told of
+    TextDocument::Watch documentWatch_;  // the title, the Undo items and the status bar follow the text
     bool checkingDisk_ = false;
     // Asks whether to save while `changed` is set; yes runs `save`, which must clear it.
     bool AskSave(const bool& changed, const char* question, void (Tfmekalon::*save)());

@@ -11,14 +11,24 @@
 #include "platform/textcodec.h"
 #include "script/thai.h"
 
-TThailist::TThailist() {
-    Lines.OnChange = [this](int longestWritten) { LinesChanged(longestWritten); };
+TThailist::TThailist() : TThailist(std::make_unique<TextDocument>(), nullptr) {}
+
+TThailist::TThailist(TextDocument& document) : TThailist(nullptr, &document) {}
+
+TThailist::TThailist(std::unique_ptr<TextDocument> own, TextDocument* shown)
+    : ownDocument_(std::move(own)),
+      document_(shown ? *shown : *ownDocument_),
+      Lines(document_.Lines),
+      History(document_.History),
+      Modified(document_.Modified) {
+    documentWatch_ = document_.AddWatcher({.textChanged = [this](int longestWritten) { LinesChanged(longestWritten); }});
 }
 
 TThailist::~TThailist() {
     Destroying = true;
     platform::KeepPrimarySelection(this, {});
-    Lines.OnChange = nullptr;
+    documentWatch_.Reset();
+    document_.ForgetHistoryView(this);
     Detach();
 }
 
@@ -165,11 +175,7 @@ void TThailist::Clear() {
     CursorLine = CursorCol = TopLine = LeftCol = 0;
     AnchorLine = AnchorCol = ExtentLine = ExtentCol = AnchorPos = ExtentPos = 0;
     MaxLineLen = 0;
-    FileFormat = {};
-    DiskStamp = {};
-    FileReplacements = 0;
-    Lines.Clear();
-    History.Clear();
+    document_.Clear();
     DrawCaret();
 }
 
@@ -182,36 +188,18 @@ void TThailist::ResetView() {
 
 bool TThailist::LoadFile(const std::string& name, bool askToReplace) {
     // Read first: a file that cannot be read (or is no text) leaves the text as it was.
-    platform::DecodedText text = platform::ReadTextFile(name, askToReplace);
-    if (text.replaced.count > 0 && !platform::AgreeToReplacements(text.replaced, name)) return false;
-    std::vector<std::string> lines = SplitLines(text.bytes);
-    text.bytes = std::string();
+    std::optional<TextDocument::ReadText> text = TextDocument::ReadFile(name, askToReplace);
+    if (!text) return false;
     Clear();
-    FileFormat = text.format;
-    DiskStamp = text.stamp;
-    FileReplacements = text.replaced.count;
-    Lines.Assign(std::move(lines));
-    History.Clear();
-    SetModified(false);
+    document_.TakeFile(std::move(*text));
     PaintRows(0, RowCount, 0, ColCount);
     DrawCaret();
     return true;
 }
 
-void TThailist::SaveFile(const std::string& name) { SaveFile(name, FileFormat); }
+void TThailist::SaveFile(const std::string& name) { document_.SaveFile(name, document_.FileFormat); }
 
-void TThailist::SaveFile(const std::string& name, const platform::TextFormat& format) {
-    DiskStamp = platform::WriteTextFile(name, JoinedText(), format);
-    FileFormat = format;
-    FileReplacements = 0;
-    MarkUnmodified();
-}
-
-void TThailist::SetModified(bool modified) {
-    if (modified == Modified) return;
-    Modified = modified;
-    if (OnModifiedChange) OnModifiedChange();
-}
+void TThailist::SaveFile(const std::string& name, const platform::TextFormat& format) { document_.SaveFile(name, format); }
 
 void TThailist::AddLine(std::string s) { Lines.Add(std::move(s)); }
 
@@ -220,7 +208,6 @@ void TThailist::InsertLine(int index, std::string s) { Lines.Insert(index, std::
 void TThailist::LinesChanged(int longestWritten) {
     Dragging = false;
     Selecting = false;
-    SetModified(true);
     MaxLineLen = std::max(MaxLineLen, longestWritten);
     if (scrollRangesDeferred_ > 0) return;
     SetScrollRanges(true);

@@ -6,13 +6,19 @@
 // The control has no area of its own: it draws on its host window (the "parent"), uses the
 // host's scroll bars and takes its paint, resize and mouse events. A control without a host
 // keeps its text, cursor and selection and draws nothing.
+//
+// The text itself, its undo history and its file live in a TextDocument (editor/document.h) that
+// the control shows and edits: one it is given, or one of its own. The control watches it like
+// any other watcher; Lines, History and Modified stay reachable here as the document's.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "editor/document.h"
 #include "editor/history.h"
 #include "editor/lines.h"
 #include "platform/clipboard.h"
@@ -26,8 +32,16 @@
 extern bool Dragging;
 
 class TThailist : public TCustomthai, public platform::HostHandler {
+    // The document the control made for itself when it was given none (declared first: the
+    // references below are bound to it).
+    std::unique_ptr<TextDocument> ownDocument_;
+    TextDocument& document_;
+
 public:
+    // A control with a document of its own.
     TThailist();
+    // A control that shows and edits `document`, which must outlive it.
+    explicit TThailist(TextDocument& document);
     ~TThailist() override;
     TThailist(const TThailist&) = delete;
     TThailist& operator=(const TThailist&) = delete;
@@ -38,6 +52,9 @@ public:
     platform::Host* Parent() const { return parent_; }
     // The surface the control draws on (the host's canvas); nullptr without a host.
     platform::Surface* Canvas() const;
+
+    // The text the control shows and edits.
+    TextDocument& Document() const { return document_; }
 
     // ---- Model -----------------------------------------------------------------------------
     int TopLine = 0;
@@ -50,28 +67,18 @@ public:
     int ExtentLine = 0, ExtentCol = 0;
     int AnchorPos = 0, ExtentPos = 0;
     bool Selecting = false;
-    bool Modified = false;
     int MaxLineLen = 0;
     platform::Color HighLightColor = platform::clYellow;
-    TLines Lines;
-    // The undo history of Lines; it records once KeepHistory has run (the editor does).
-    TextHistory History{Lines};
+    // The document's lines, history and Modified (see TextDocument).
+    TLines& Lines;
+    TextHistory& History;
+    bool& Modified;
     // The keyboard sink the host made for the control (a widget: platform/qt_keysink.h).
     platform::KeySink* tcm = nullptr;
     bool HardReturn = true;
     bool Destroying = false;
-    // How the text's file is written: set by LoadFile, used by SaveFile; a cleared (new) text is
-    // TIS-620 with CR LF.
-    platform::TextFormat FileFormat;
-    // The file as it was when the text was last loaded from it or saved to it (nothing known for a
-    // new text): a save checks against it that no other program changed the file since.
-    platform::FileStamp DiskStamp;
-    // How many characters TIS-620 lacks were read as "?" when the file was loaded (the user
-    // agreed); 0 once the text was saved.
-    size_t FileReplacements = 0;
-    // Runs when Modified changes through SetModified (the window's title shows it).
-    std::function<void()> OnModifiedChange;
-    void SetModified(bool modified);
+    // The document's SetModified.
+    void SetModified(bool modified) { document_.SetModified(modified); }
 
     int LineCount() const { return Lines.Count(); }
     std::string JoinedText() const;
@@ -119,7 +126,8 @@ public:
     void DeleteSelection();
 
     // ---- Undo (thailist_undo.cpp) ----------------------------------------------------------
-    // Starts recording every change of Lines into History.
+    // Starts recording every change of Lines into History (TextDocument::KeepHistory); changes made
+    // outside an EditStep are recorded with this control's cursor and selection.
     void KeepHistory();
     ViewPoint View() const;
     // Takes back the last step (or does the last undone one again): text, cursor and selection
@@ -128,7 +136,7 @@ public:
     bool Undo();
     bool Redo();
     // The text counts as unchanged: Modified false, and undo back to here clears it again.
-    void MarkUnmodified();
+    void MarkUnmodified() { document_.MarkUnmodified(); }
     // Everything changed while one lives is one step of the history (the outermost one counts).
     class EditStep {
     public:
@@ -207,7 +215,11 @@ public:
     void SelectCursorLine();
 
 private:
+    TThailist(std::unique_ptr<TextDocument> own, TextDocument* shown);
+    // The document told of a change of its lines.
     void LinesChanged(int longestWritten);
+    // The control's place in the document's list of watchers.
+    TextDocument::Watch documentWatch_;
     // Undo (redo false) or Redo: the caret, an offer and the selection go, the step is taken and
     // the text, cursor and selection it brings back are shown.
     bool TakeHistoryStep(bool redo);

@@ -173,7 +173,7 @@ TEST_F(SaveSafetyTest, AFailedSaveAsKeepsTheNameTheTitleAndTheEncoding) {
     ASSERT_EQ(services.errors.size(), 1u);
     EXPECT_EQ(fmekalon->textfile, file);
     EXPECT_EQ(Title(), "*a.txt-Mekalon 5.2");
-    EXPECT_EQ(fmekalon->Tm1->FileFormat, platform::TextFormat{});
+    EXPECT_EQ(fmekalon->Tm1->Document().FileFormat, platform::TextFormat{});
     fmekalon->savefilesel->trigger();
     EXPECT_EQ(ReadAll(file), "xone\r\n");
     EXPECT_EQ(services.errors.size(), 1u);
