@@ -108,7 +108,8 @@ QIcon ModeIcon(QColor background, const char* letters) {
 
 }  // namespace
 
-Tfmekalon::Tfmekalon(QWidget* parent) : QMainWindow(parent) {
+Tfmekalon::Tfmekalon(QWidget* parent)
+    : QMainWindow(parent), Tm1(std::make_unique<TThaimemo>()), textfile(Tm1->Document().FileName) {
     setObjectName("fmekalon");
     resize(640, 380);
     host = new platform::ThaiHost(this);
@@ -123,9 +124,9 @@ Tfmekalon::Tfmekalon(QWidget* parent) : QMainWindow(parent) {
     statusLine = new TStatusLine(this);
     setStatusBar(statusLine);
     statusLine->OnRefresh = [this] { ShowStatus(); };
-    Tm1 = std::make_unique<TThaimemo>();
     Tm1->HighLightColor = platform::clYellow;
     Tm1->Attach(host);
+    textfile = "noname.txt";
     // Every move of the cursor draws the caret: the status bar shows the new place.
     Tm1->OnCaretDrawn = [this] { ShowStatus(); };
     documentWatch_ = Tm1->Document().AddWatcher({.modifiedChanged = [this] { SetTitle(); },
@@ -395,10 +396,10 @@ bool Tfmekalon::AskSaveDictionary() {
 
 void Tfmekalon::newfileselClick() {
     if (!AskSaveText()) return;
-    textfile = "noname.txt";
-    SetTitle();
     Tm1->Clear();
     Tm1->MarkUnmodified();
+    textfile = "noname.txt";
+    SetTitle();
 }
 
 void Tfmekalon::OpenfileselClick() {

@@ -38,7 +38,9 @@ public:
     std::unique_ptr<TThaimemo> Tm1;
     long double factor = 40;              // currency factor
     platform::FontChoice font{"Fixedsys", 13, 0};  // the window's font: the one font mode returns to
-    std::string textfile = "noname.txt";  // full path of the current text file
+    // Full path of the current text file ("noname.txt" for a new text): the name the editor's
+    // document keeps.
+    std::string& textfile;
     std::string dicfile = "noname.dic";   // full path of the dictionary file
     bool dicchanged = false;
     platform::TextFormat dicformat;  // how the dictionary file is written, from Open

@@ -52,7 +52,8 @@ public:
     void SetModified(bool modified);
 
     // ---- The file ---------------------------------------------------------------------------
-    // The file the text was last read from or written to; empty for a new text.
+    // The file the text was last read from or written to; empty for a new text (until its window
+    // names it).
     std::string FileName;
     // How the text's file is written: set by a load, used by a save; a new text is TIS-620 with
     // CR LF.
