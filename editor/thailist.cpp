@@ -1,5 +1,5 @@
-// The model of TThailist: the line list, the cursor in display cells, the view origin, the
-// selection, and loading and saving a text file. Drawing goes through the painting operations
+// The model of TThailist: the cursor in display cells, the view origin and the selection over its
+// document's lines, and loading and saving the document's file with the view put back. Drawing goes through the painting operations
 // (thailist_paint.cpp), which do nothing while the control has no host.
 #include "editor/thailist.h"
 

@@ -1,5 +1,5 @@
-// TThailist: the multi-line Thai text control. The model (lines, cursor in display cells, view
-// origin, selection, files) lives in thailist.cpp; painting, scrolling and word wrap in
+// TThailist: the multi-line Thai text control. The view's model (cursor in display cells, view
+// origin, selection, reading and writing its document's file) lives in thailist.cpp; painting, scrolling and word wrap in
 // thailist_paint.cpp; the key-down handler in thailist_keys.cpp; mouse, clipboard and drag and
 // drop in thailist_mouse.cpp.
 //
