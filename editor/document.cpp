@@ -75,6 +75,43 @@ void TextDocument::SetModified(bool modified) {
     Tell(&DocumentWatcher::modifiedChanged);
 }
 
+// ---- The joined text -------------------------------------------------------------------------
+
+std::string TextDocument::JoinedText() const { return JoinLines(Lines.All()); }
+
+TextDocument::TextPoint TextDocument::PointAt(int offset, int hintLine) const {
+    const int line = Lines.LineOfOffset(offset, hintLine);
+    if (line >= Lines.Count()) return {Lines.Count(), 0};
+    return {line, std::max(offset, 0) - Lines.StartOf(line)};
+}
+
+bool TextDocument::ReplaceJoined(int from, int to, std::string_view text, int hintLine) {
+    const TextPoint a = PointAt(from, hintLine);
+    const TextPoint b = to <= from ? a : PointAt(to, a.line);
+    // The bytes from the start of a's line to a, the new text, and the bytes from b to the end
+    // of b's line with its line break: split, they replace the lines from a's to b's. The lines
+    // around them end and start with a whole line break, so they split as they were.
+    std::string piece;
+    if (a.line < Lines.Count()) {
+        const std::string& t = Lines[a.line];
+        piece.assign(t, 0, std::min(static_cast<size_t>(a.col), t.size()));
+        if (static_cast<size_t>(a.col) > t.size()) piece += '\r';
+    }
+    piece += text;
+    int last = Lines.Count();
+    if (b.line < Lines.Count()) {
+        const std::string& t = Lines[b.line];
+        if (static_cast<size_t>(b.col) <= t.size()) {
+            piece.append(t, static_cast<size_t>(b.col));
+            piece += "\r\n";
+        } else {
+            piece += '\n';
+        }
+        last = b.line + 1;
+    }
+    return Lines.Replace(a.line, last - a.line, SplitLines(piece));
+}
+
 // ---- The file -------------------------------------------------------------------------------
 
 std::optional<TextDocument::ReadText> TextDocument::ReadFile(const std::string& name, bool askToReplace) {
@@ -96,7 +133,7 @@ void TextDocument::TakeFile(ReadText text) {
 }
 
 void TextDocument::SaveFile(const std::string& name, const platform::TextFormat& format) {
-    DiskStamp = platform::WriteTextFile(name, JoinLines(Lines.All()), format);
+    DiskStamp = platform::WriteTextFile(name, JoinedText(), format);
     FileName = name;
     FileFormat = format;
     FileReplacements = 0;

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editor/history.h"
@@ -50,6 +51,23 @@ public:
     bool Modified = false;
     // Sets Modified and tells the watchers when it changed.
     void SetModified(bool modified);
+
+    // ---- The joined text (every line followed by CR LF) ---------------------------------------
+    std::string JoinedText() const;
+    // A byte of the joined text as a line and a 0-based byte column: the columns of a line run up
+    // to its length + 1 (its CR, then its LF); (line count, 0) is the end of the text.
+    struct TextPoint {
+        int line;
+        int col;
+    };
+    // The byte at `offset` (at or past the end: the end). The work is near `hintLine`, a line at
+    // or close to the answer.
+    TextPoint PointAt(int offset, int hintLine) const;
+    // Replaces the bytes [from, to) of the joined text by `text` and splits the result into lines
+    // again, as one change of Lines; only the lines the range touches are rebuilt. `text` must
+    // not hold a NUL. False when the change was refused (no memory to undo it, and the user said
+    // so): the text is as it was.
+    bool ReplaceJoined(int from, int to, std::string_view text, int hintLine);
 
     // ---- The file ---------------------------------------------------------------------------
     // The file the text was last read from or written to; empty for a new text (until its window

@@ -62,8 +62,6 @@ platform::Surface* TThailist::Canvas() const { return parent_ ? &parent_->Canvas
 
 // ---- Joined text ------------------------------------------------------------------------------
 
-std::string TThailist::JoinedText() const { return JoinLines(Lines.All()); }
-
 int TThailist::LineStartPos(std::string_view text, int n) {
     size_t pos = 0;
     for (int passed = 0; passed < n; ++passed) {
@@ -85,39 +83,6 @@ int TThailist::PointOffset(int& line, int& col) const {
     const std::string& text = Lines[line];
     col = std::clamp(col, 0, thai::CellCount(text));
     return Lines.StartOf(line) + thai::CellToPos(text, col) - 1;
-}
-
-TThailist::TextPoint TThailist::PointAt(int offset, int hintLine) const {
-    const int line = Lines.LineOfOffset(offset, hintLine);
-    if (line >= LineCount()) return {LineCount(), 0};
-    return {line, std::max(offset, 0) - Lines.StartOf(line)};
-}
-
-bool TThailist::ReplaceJoined(int from, int to, std::string_view text, int hintLine) {
-    const TextPoint a = PointAt(from, hintLine);
-    const TextPoint b = to <= from ? a : PointAt(to, a.line);
-    // The bytes from the start of a's line to a, the new text, and the bytes from b to the end
-    // of b's line with its line break: split, they replace the lines from a's to b's. The lines
-    // around them end and start with a whole line break, so they split as they were.
-    std::string piece;
-    if (a.line < LineCount()) {
-        const std::string& t = Lines[a.line];
-        piece.assign(t, 0, std::min(static_cast<size_t>(a.col), t.size()));
-        if (static_cast<size_t>(a.col) > t.size()) piece += '\r';
-    }
-    piece += text;
-    int last = LineCount();
-    if (b.line < LineCount()) {
-        const std::string& t = Lines[b.line];
-        if (static_cast<size_t>(b.col) <= t.size()) {
-            piece.append(t, static_cast<size_t>(b.col));
-            piece += "\r\n";
-        } else {
-            piece += '\n';
-        }
-        last = b.line + 1;
-    }
-    return Lines.Replace(a.line, last - a.line, SplitLines(piece));
 }
 
 bool TThailist::SelectionRange(int& start, int& length) const {

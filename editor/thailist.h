@@ -81,27 +81,19 @@ public:
     void SetModified(bool modified) { document_.SetModified(modified); }
 
     int LineCount() const { return Lines.Count(); }
-    std::string JoinedText() const;
+    std::string JoinedText() const { return document_.JoinedText(); }
     // Offset of line n's first byte in a joined text.
     static int LineStartPos(std::string_view text, int n);
     // Offset in the joined text of the point (line, col), clamped: col to the line's cell count;
     // a line at or past LineCount becomes (LineCount, 0). Updates line and col to the clamped point.
     int PointOffset(int& line, int& col) const;
 
-    // A byte of the joined text as a line and a 0-based byte column: the columns of a line run up
-    // to its length + 1 (its CR, then its LF); (LineCount, 0) is the end of the text.
-    struct TextPoint {
-        int line;
-        int col;
-    };
-    // The byte at `offset` (at or past the end: the end). The work is near `hintLine`, a line at
-    // or close to the answer.
-    TextPoint PointAt(int offset, int hintLine) const;
-    // Replaces the bytes [from, to) of the joined text by `text` and splits the result into lines
-    // again, as one change of Lines; only the lines the range touches are rebuilt. `text` must
-    // not hold a NUL. False when the change was refused (no memory to undo it, and the user said
-    // so): the text is as it was.
-    bool ReplaceJoined(int from, int to, std::string_view text, int hintLine);
+    // The document's joined text and its byte points (TextDocument).
+    using TextPoint = TextDocument::TextPoint;
+    TextPoint PointAt(int offset, int hintLine) const { return document_.PointAt(offset, hintLine); }
+    bool ReplaceJoined(int from, int to, std::string_view text, int hintLine) {
+        return document_.ReplaceJoined(from, to, text, hintLine);
+    }
 
     bool SelectionRange(int& start, int& length) const;
     std::string SelectedText() const;
