@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QScreen>
-#include <QShortcut>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -18,6 +17,7 @@
 #include "app/appicon.h"
 #include "app/currency.h"
 #include "app/helptext.h"
+#include "app/menuitem.h"
 #include "app/settings.h"
 #include "app/statusbar.h"
 #include "app/uabout.h"
@@ -32,14 +32,6 @@
 #include "platform/files.h"
 #include "platform/qt_services.h"
 #include "script/customthai.h"
-
-Tfmekalon* fmekalon = nullptr;
-TFthaivk* Fthaivk = nullptr;
-Tfmsgbox* fmsgbox = nullptr;
-TFinddlg* Finddlg = nullptr;
-TFergebnis* Fergebnis = nullptr;
-Tfrianthai* frianthai = nullptr;
-Tfabout* fabout = nullptr;
 
 namespace {
 
@@ -108,7 +100,7 @@ QIcon ModeIcon(QColor background, const char* letters) {
 
 }  // namespace
 
-Tfmekalon::Tfmekalon(QWidget* parent) : QMainWindow(parent) {
+Tfmekalon::Tfmekalon(DragState& drag) {
     setObjectName("fmekalon");
     resize(640, 380);
     host = new platform::ThaiHost(this);
@@ -125,6 +117,7 @@ Tfmekalon::Tfmekalon(QWidget* parent) : QMainWindow(parent) {
     statusLine->OnRefresh = [this] { ShowStatus(); };
     Tm1 = std::make_unique<TThaimemo>();
     Tm1->HighLightColor = platform::clYellow;
+    Tm1->ShareDragState(drag);
     Tm1->Attach(host);
     // Every move of the cursor draws the caret: the status bar shows the new place.
     Tm1->OnCaretDrawn = [this] { ShowStatus(); };
@@ -153,134 +146,112 @@ void Tfmekalon::RunMenuCommand(const std::function<void()>& command) {
     settings::Keep(*this);
 }
 
-QAction* Tfmekalon::AddItem(QMenu* menu, const char* name, const char* caption, const char* shortcut,
-                            void (Tfmekalon::*handler)()) {
-    QAction* a = menu->addAction(QString::fromUtf8(caption));
-    a->setObjectName(QString::fromLatin1(name));
-    if (shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
-    if (handler) connect(a, &QAction::triggered, this, [this, handler] { RunMenuCommand([&] { (this->*handler)(); }); });
-    return a;
-}
-
-QAction* Tfmekalon::AddBarItem(const char* name, const char* caption, const char* shortcut,
-                               void (Tfmekalon::*handler)()) {
-    QAction* a = menuBar()->addAction(QString::fromUtf8(caption));
-    a->setObjectName(QString::fromLatin1(name));
-    if (shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
-    connect(a, &QAction::triggered, this, [this, handler] { RunMenuCommand([&] { (this->*handler)(); }); });
-    return a;
-}
-
-QAction* Tfmekalon::AddSeparator(QMenu* menu, const char* name) {
-    QAction* a = menu->addSeparator();
-    a->setObjectName(QString::fromLatin1(name));
-    return a;
-}
-
 void Tfmekalon::BuildMenu() {
     QMenuBar* bar = menuBar();
+    // Every command of the main window runs as a menu command (RunMenuCommand).
+    const auto run = [this](const std::function<void()>& command) { RunMenuCommand(command); };
     auto submenu = [&](const char* name, const char* caption, void (Tfmekalon::*onOpen)()) {
-        QMenu* m = bar->addMenu(QString::fromUtf8(caption));
-        m->setObjectName(QString::fromLatin1(name));
-        m->menuAction()->setObjectName(QString::fromLatin1(name));
-        if (onOpen) connect(m, &QMenu::aboutToShow, this, [this, onOpen] { RunMenuCommand([&] { (this->*onOpen)(); }); });
-        return m;
+        return menus::AddMenu(bar, name, caption, menus::Command(this, onOpen, run));
+    };
+    auto item = [&](QWidget* menu, const char* name, const char* caption, const char* shortcut,
+                    void (Tfmekalon::*handler)()) {
+        return menus::AddItem(menu, name, caption, shortcut, menus::Command(this, handler, run));
     };
 
     fileopt = submenu("fileopt", "&File", nullptr);
-    newfilesel = AddItem(fileopt, "newfilesel", "&New", nullptr, &Tfmekalon::newfileselClick);
-    Openfilesel = AddItem(fileopt, "Openfilesel", "&Open...", "Ctrl+O", &Tfmekalon::OpenfileselClick);
+    newfilesel = item(fileopt, "newfilesel", "&New", nullptr, &Tfmekalon::newfileselClick);
+    Openfilesel = item(fileopt, "Openfilesel", "&Open...", "Ctrl+O", &Tfmekalon::OpenfileselClick);
     RecentFiles = fileopt->addMenu("Recent &Files");
     RecentFiles->setObjectName("RecentFiles");
-    savefilesel = AddItem(fileopt, "savefilesel", "&Save", "Ctrl+S", &Tfmekalon::savefileselClick);
-    SavefileAssel = AddItem(fileopt, "SavefileAssel", "Save &As...", "Ctrl+Shift+S", &Tfmekalon::SavefileAsselClick);
-    N1 = AddSeparator(fileopt, "N1");
-    Printsel = AddItem(fileopt, "Printsel", "&Print...", "Ctrl+P", &Tfmekalon::PrintselClick);
-    PrintPreviewsel = AddItem(fileopt, "PrintPreviewsel", "Print Pre&view...", nullptr, &Tfmekalon::PrintPreviewselClick);
-    N2 = AddSeparator(fileopt, "N2");
-    Exit1 = AddItem(fileopt, "Exit1", "E&xit", "Ctrl+Q", &Tfmekalon::Exit1Click);
+    savefilesel = item(fileopt, "savefilesel", "&Save", "Ctrl+S", &Tfmekalon::savefileselClick);
+    SavefileAssel = item(fileopt, "SavefileAssel", "Save &As...", "Ctrl+Shift+S", &Tfmekalon::SavefileAsselClick);
+    N1 = menus::AddSeparator(fileopt, "N1");
+    Printsel = item(fileopt, "Printsel", "&Print...", "Ctrl+P", &Tfmekalon::PrintselClick);
+    PrintPreviewsel = item(fileopt, "PrintPreviewsel", "Print Pre&view...", nullptr, &Tfmekalon::PrintPreviewselClick);
+    N2 = menus::AddSeparator(fileopt, "N2");
+    Exit1 = item(fileopt, "Exit1", "E&xit", "Ctrl+Q", &Tfmekalon::Exit1Click);
 
     editopt = submenu("editopt", "&Edit", &Tfmekalon::editoptClick);
     connect(editopt, &QMenu::aboutToHide, this, [this] {
         for (QAction* a : {Cutsel, Copysel, Pastesel, Deletesel}) a->setEnabled(true);
     });
-    Undo1 = AddItem(editopt, "Undo1", "&Undo", "Ctrl+Z", &Tfmekalon::Undo1Click);
-    Redo1 = AddItem(editopt, "Redo1", "&Redo", "Ctrl+Shift+Z", &Tfmekalon::Redo1Click);
-    N11 = AddSeparator(editopt, "N11");
-    Cutsel = AddItem(editopt, "Cutsel", "Cu&t", "Ctrl+X", &Tfmekalon::CutselClick);
-    Copysel = AddItem(editopt, "Copysel", "&Copy", "Ctrl+C", &Tfmekalon::CopyselClick);
-    Pastesel = AddItem(editopt, "Pastesel", "&Paste", "Ctrl+V", &Tfmekalon::PasteselClick);
-    Deletesel = AddItem(editopt, "Deletesel", "Delete", nullptr, &Tfmekalon::DeleteselClick);
+    Undo1 = item(editopt, "Undo1", "&Undo", "Ctrl+Z", &Tfmekalon::Undo1Click);
+    Redo1 = item(editopt, "Redo1", "&Redo", "Ctrl+Shift+Z", &Tfmekalon::Redo1Click);
+    N11 = menus::AddSeparator(editopt, "N11");
+    Cutsel = item(editopt, "Cutsel", "Cu&t", "Ctrl+X", &Tfmekalon::CutselClick);
+    Copysel = item(editopt, "Copysel", "&Copy", "Ctrl+C", &Tfmekalon::CopyselClick);
+    Pastesel = item(editopt, "Pastesel", "&Paste", "Ctrl+V", &Tfmekalon::PasteselClick);
+    Deletesel = item(editopt, "Deletesel", "Delete", nullptr, &Tfmekalon::DeleteselClick);
     // Once the menu is closed Ctrl+X, Ctrl+C and Ctrl+V reach their commands whatever the menu
     // showed: each does nothing without a selection or clipboard text.
     connect(editopt, &QMenu::aboutToHide, this, [this] {
         for (QAction* a : {Cutsel, Copysel, Pastesel}) a->setEnabled(true);
     });
-    N3 = AddSeparator(editopt, "N3");
-    SelectWord1 = AddItem(editopt, "SelectWord1", "Select &Word", nullptr, &Tfmekalon::SelectWord1Click);
-    SelectLine1 = AddItem(editopt, "SelectLine1", "Select &Line", nullptr, &Tfmekalon::SelectLine1Click);
-    SelectAll = AddItem(editopt, "SelectAll", "Select &All", "Ctrl+A", &Tfmekalon::SelectAllClick);
-    N12 = AddSeparator(editopt, "N12");
-    Find1 = AddItem(editopt, "Find1", "&Find...", "Ctrl+F", &Tfmekalon::searchesClick);
-    FindNext1 = AddItem(editopt, "FindNext1", "Find &Next", "F3", &Tfmekalon::FindNext1Click);
-    FindPrevious1 = AddItem(editopt, "FindPrevious1", "Find Pre&vious", "Shift+F3", &Tfmekalon::FindPrevious1Click);
-    Replace1 = AddItem(editopt, "Replace1", "&Replace...", "Ctrl+H", &Tfmekalon::Replace1Click);
-    N6 = AddSeparator(editopt, "N6");
-    Wordwrap1 = AddItem(editopt, "Wordwrap1", "Wordwra&p", nullptr, &Tfmekalon::Wordwrap1Click);
-    N9 = AddSeparator(editopt, "N9");
-    nrlines = AddItem(editopt, "nrlines", "0", nullptr, nullptr);
+    N3 = menus::AddSeparator(editopt, "N3");
+    SelectWord1 = item(editopt, "SelectWord1", "Select &Word", nullptr, &Tfmekalon::SelectWord1Click);
+    SelectLine1 = item(editopt, "SelectLine1", "Select &Line", nullptr, &Tfmekalon::SelectLine1Click);
+    SelectAll = item(editopt, "SelectAll", "Select &All", "Ctrl+A", &Tfmekalon::SelectAllClick);
+    N12 = menus::AddSeparator(editopt, "N12");
+    Find1 = item(editopt, "Find1", "&Find...", "Ctrl+F", &Tfmekalon::searchesClick);
+    FindNext1 = item(editopt, "FindNext1", "Find &Next", "F3", &Tfmekalon::FindNext1Click);
+    FindPrevious1 = item(editopt, "FindPrevious1", "Find Pre&vious", "Shift+F3", &Tfmekalon::FindPrevious1Click);
+    Replace1 = item(editopt, "Replace1", "&Replace...", "Ctrl+H", &Tfmekalon::Replace1Click);
+    N6 = menus::AddSeparator(editopt, "N6");
+    Wordwrap1 = item(editopt, "Wordwrap1", "Wordwra&p", nullptr, &Tfmekalon::Wordwrap1Click);
+    N9 = menus::AddSeparator(editopt, "N9");
+    nrlines = item(editopt, "nrlines", "0", nullptr, nullptr);
 
-    VirtualKbd1 = AddBarItem("VirtualKbd1", "&Virtual Kbd", nullptr, &Tfmekalon::VirtualKbd1Click);
-    KeyboardF21 = AddBarItem("KeyboardF21", "&Kbd F2", "F2", &Tfmekalon::KeyboardF21Click);
+    VirtualKbd1 = item(bar, "VirtualKbd1", "&Virtual Kbd", nullptr, &Tfmekalon::VirtualKbd1Click);
+    KeyboardF21 = item(bar, "KeyboardF21", "&Kbd F2", "F2", &Tfmekalon::KeyboardF21Click);
     // F2 switches the layout from every window of the program (the find and lookup fields and
     // the virtual keyboard follow the editor's modes).
     KeyboardF21->setShortcutContext(Qt::ApplicationShortcut);
-    ThaionAZ1 = AddBarItem("ThaionAZ1", "&Thai on A..Z", nullptr, &Tfmekalon::ThaionAZ1Click);
+    ThaionAZ1 = item(bar, "ThaionAZ1", "&Thai on A..Z", nullptr, &Tfmekalon::ThaionAZ1Click);
     // F3 finds the next occurrence (Edit > Find Next); the item opens the find window.
-    searches = AddBarItem("searches", "&Search F3", nullptr, &Tfmekalon::searchesClick);
+    searches = item(bar, "searches", "&Search F3", nullptr, &Tfmekalon::searchesClick);
 
     options = submenu("options", "&Options", &Tfmekalon::optionsClick);
-    Fixedsys = AddItem(options, "Fixedsys", "&Select Font ...", nullptr, &Tfmekalon::selectfontclick);
-    N4 = AddSeparator(options, "N4");
-    previousfont = AddItem(options, "previousfont", "&Previous Font", nullptr, &Tfmekalon::previousfontClick);
-    Smallgraphics = AddItem(options, "Smallgraphics", "&Small Graphics", nullptr, &Tfmekalon::smallgraphicsClick);
-    MediumGraphics = AddItem(options, "MediumGraphics", "&Medium Graphics", nullptr, &Tfmekalon::MediumGraphicsClick);
-    Largegraphics = AddItem(options, "Largegraphics", "&Large Graphics", nullptr, &Tfmekalon::Largegraphicsclick);
-    ZoomIn1 = AddItem(options, "ZoomIn1", "Zoom &In", "Ctrl++", &Tfmekalon::ZoomIn1Click);
+    Fixedsys = item(options, "Fixedsys", "&Select Font ...", nullptr, &Tfmekalon::selectfontclick);
+    N4 = menus::AddSeparator(options, "N4");
+    previousfont = item(options, "previousfont", "&Previous Font", nullptr, &Tfmekalon::previousfontClick);
+    Smallgraphics = item(options, "Smallgraphics", "&Small Graphics", nullptr, &Tfmekalon::smallgraphicsClick);
+    MediumGraphics = item(options, "MediumGraphics", "&Medium Graphics", nullptr, &Tfmekalon::MediumGraphicsClick);
+    Largegraphics = item(options, "Largegraphics", "&Large Graphics", nullptr, &Tfmekalon::Largegraphicsclick);
+    ZoomIn1 = item(options, "ZoomIn1", "Zoom &In", "Ctrl++", &Tfmekalon::ZoomIn1Click);
     ZoomIn1->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
-    ZoomOut1 = AddItem(options, "ZoomOut1", "Zoom &Out", "Ctrl+-", &Tfmekalon::ZoomOut1Click);
-    N8 = AddSeparator(options, "N8");
-    hardreturn = AddItem(options, "hardreturn", "&Hard Return", nullptr, &Tfmekalon::hardreturnClick);
+    ZoomOut1 = item(options, "ZoomOut1", "Zoom &Out", "Ctrl+-", &Tfmekalon::ZoomOut1Click);
+    N8 = menus::AddSeparator(options, "N8");
+    hardreturn = item(options, "hardreturn", "&Hard Return", nullptr, &Tfmekalon::hardreturnClick);
     for (QAction* a : {previousfont, Smallgraphics, MediumGraphics, Largegraphics, hardreturn}) a->setCheckable(true);
     Smallgraphics->setChecked(true);
     // The editor starts with hard return on; the mark starts in agreement with it.
     hardreturn->setChecked(true);
 
     Dictionary = submenu("Dictionary", "&Dictionary", &Tfmekalon::DictionaryClick);
-    Opendicsel = AddItem(Dictionary, "Opendicsel", "&Open...", nullptr, &Tfmekalon::OpendicselClick);
+    Opendicsel = item(Dictionary, "Opendicsel", "&Open...", nullptr, &Tfmekalon::OpendicselClick);
     RecentDictionaries = Dictionary->addMenu("&Recent Dictionaries");
     RecentDictionaries->setObjectName("RecentDictionaries");
-    Appenddicsel = AddItem(Dictionary, "Appenddicsel", "&Append...", nullptr, &Tfmekalon::AppenddicselClick);
-    Savedicassel = AddItem(Dictionary, "Savedicassel", "&Save As ...", nullptr, &Tfmekalon::SavedicasselClick);
-    N5 = AddSeparator(Dictionary, "N5");
-    InsertCursorline = AddItem(Dictionary, "InsertCursorline", "&Insert Line in dictionary", nullptr,
+    Appenddicsel = item(Dictionary, "Appenddicsel", "&Append...", nullptr, &Tfmekalon::AppenddicselClick);
+    Savedicassel = item(Dictionary, "Savedicassel", "&Save As ...", nullptr, &Tfmekalon::SavedicasselClick);
+    N5 = menus::AddSeparator(Dictionary, "N5");
+    InsertCursorline = item(Dictionary, "InsertCursorline", "&Insert Line in dictionary", nullptr,
                                &Tfmekalon::InsertCursorlineClick);
-    DeleteLineindictionary1 = AddItem(Dictionary, "DeleteLineindictionary1", "&Delete Line in dictionary", nullptr,
+    DeleteLineindictionary1 = item(Dictionary, "DeleteLineindictionary1", "&Delete Line in dictionary", nullptr,
                                       &Tfmekalon::Deleteindictionary1Click);
-    N7 = AddSeparator(Dictionary, "N7");
-    dictname = AddItem(Dictionary, "dictname", "noname.dic", nullptr, nullptr);
-    nrdiclines = AddItem(Dictionary, "nrdiclines", "0", nullptr, nullptr);
+    N7 = menus::AddSeparator(Dictionary, "N7");
+    dictname = item(Dictionary, "dictname", "noname.dic", nullptr, nullptr);
+    nrdiclines = item(Dictionary, "nrdiclines", "0", nullptr, nullptr);
 
-    Wordlist = AddBarItem("Wordlist", "&Wordlist", nullptr, &Tfmekalon::WordlistClick);
-    Lookup1 = AddBarItem("Lookup1", "&Lookup", nullptr, &Tfmekalon::Lookup1Click);
+    Wordlist = item(bar, "Wordlist", "&Wordlist", nullptr, &Tfmekalon::WordlistClick);
+    Lookup1 = item(bar, "Lookup1", "&Lookup", nullptr, &Tfmekalon::Lookup1Click);
 
     N10 = submenu("N10", "&Convert", nullptr);
-    Multiplywith = AddItem(N10, "Multiplywith", "&Multiply with 40", nullptr, &Tfmekalon::MultiplywithClick);
-    Divideby = AddItem(N10, "Divideby", "&Divide by 40", nullptr, &Tfmekalon::DividebyClick);
-    ChangeFactorDivisor = AddItem(N10, "ChangeFactorDivisor", "&Change Factor/Divisor", nullptr,
+    Multiplywith = item(N10, "Multiplywith", "&Multiply with 40", nullptr, &Tfmekalon::MultiplywithClick);
+    Divideby = item(N10, "Divideby", "&Divide by 40", nullptr, &Tfmekalon::DividebyClick);
+    ChangeFactorDivisor = item(N10, "ChangeFactorDivisor", "&Change Factor/Divisor", nullptr,
                                   &Tfmekalon::ChangeFactorDivisorClick);
 
-    About1 = AddBarItem("About1", "&About ...", nullptr, &Tfmekalon::About1Click);
+    About1 = item(bar, "About1", "&About ...", nullptr, &Tfmekalon::About1Click);
     ShowRecentLists();
 
     // The window opens wide enough to show the whole menu bar (no item behind the extension
@@ -303,7 +274,7 @@ void Tfmekalon::FormCreate() {
 }
 
 void Tfmekalon::FormActivate() {
-    if (Fthaivk) Fthaivk->TypeInto(*Tm1);
+    if (tools_.Fthaivk) tools_.Fthaivk->TypeInto(*Tm1);
     // After the activation has been handled: the check may ask a question.
     QTimer::singleShot(0, this, [this] { platform::RunCommand([this] { CheckFilesOnDisk(); }); });
 }
@@ -371,8 +342,8 @@ void Tfmekalon::SetTitle() {
 
 bool Tfmekalon::AskSave(const bool& changed, const char* question, void (Tfmekalon::*save)()) {
     if (!changed) return true;
-    fmsgbox->Label1->setText(question);
-    const int answer = platform::CurrentQt().ShowModal(*fmsgbox);
+    tools_.fmsgbox->Label1->setText(question);
+    const int answer = platform::CurrentQt().ShowModal(*tools_.fmsgbox);
     // Only yes and no go on: cancel, or a box that gave no answer at all, keeps everything.
     if (answer != platform::mrYes && answer != platform::mrNo) return false;
     if (answer == platform::mrYes) {
@@ -474,20 +445,20 @@ void Tfmekalon::Wordwrap1Click() { Tm1->WordWrap(); }
 // ---- Menu bar commands ---------------------------------------------------------------------
 
 void Tfmekalon::VirtualKbd1Click() {
-    Fthaivk->show();
-    Fthaivk->raise();
+    tools_.Fthaivk->show();
+    tools_.Fthaivk->raise();
 }
 
 void Tfmekalon::searchesClick() {
-    Finddlg->InitialText = Tm1->SelectedText();
+    tools_.Finddlg->InitialText = Tm1->SelectedText();
     Tm1->ClearSelection();
     // A dialog that is open already takes the new selection as a newly shown one does.
-    if (Finddlg->isVisible())
-        Finddlg->FormShow();
+    if (tools_.Finddlg->isVisible())
+        tools_.Finddlg->FormShow();
     else
-        Finddlg->show();
-    Finddlg->raise();
-    Finddlg->activateWindow();
+        tools_.Finddlg->show();
+    tools_.Finddlg->raise();
+    tools_.Finddlg->activateWindow();
 }
 
 void Tfmekalon::WordlistClick() {
@@ -505,7 +476,7 @@ void Tfmekalon::WordlistClick() {
     Wordlist->setText("&W..Stop");
     try {
         Tm1->SelectCursorLine();
-        Fergebnis->searchline();
+        tools_.Fergebnis->searchline();
     } catch (...) {
         restore();
         throw;
@@ -514,13 +485,13 @@ void Tfmekalon::WordlistClick() {
 }
 
 void Tfmekalon::Lookup1Click() {
-    frianthai->show();
-    frianthai->raise();
+    tools_.frianthai->show();
+    tools_.frianthai->raise();
     // The window is for typing: it takes the keys at once, also when it was open behind others.
-    frianthai->activateWindow();
+    tools_.frianthai->activateWindow();
 }
 
-void Tfmekalon::About1Click() { platform::CurrentQt().ShowModal(*fabout); }
+void Tfmekalon::About1Click() { platform::CurrentQt().ShowModal(*tools_.fabout); }
 
 // ---- Options and input modes ---------------------------------------------------------------
 
@@ -547,30 +518,30 @@ void Tfmekalon::selectfontclick() {
     font = *chosen;
     SetSurfaceFont(host->Canvas(), font);
     Tm1->SetGraphicsize(0);
-    SetSurfaceFont(Fergebnis->host->Canvas(), font);
-    Fergebnis->results->SetGraphicsize(0);
+    SetSurfaceFont(tools_.Fergebnis->host->Canvas(), font);
+    tools_.Fergebnis->results->SetGraphicsize(0);
 }
 
 void Tfmekalon::previousfontClick() {
     SetSurfaceFont(host->Canvas(), font);
     Tm1->SetGraphicsize(0);
-    SetSurfaceFont(Fergebnis->host->Canvas(), font);
-    Fergebnis->results->SetGraphicsize(0);
+    SetSurfaceFont(tools_.Fergebnis->host->Canvas(), font);
+    tools_.Fergebnis->results->SetGraphicsize(0);
 }
 
 void Tfmekalon::smallgraphicsClick() {
     Tm1->SetGraphicsize(1);
-    Fergebnis->results->SetGraphicsize(1);
+    tools_.Fergebnis->results->SetGraphicsize(1);
 }
 
 void Tfmekalon::MediumGraphicsClick() {
     Tm1->SetGraphicsize(2);
-    Fergebnis->results->SetGraphicsize(2);
+    tools_.Fergebnis->results->SetGraphicsize(2);
 }
 
 void Tfmekalon::Largegraphicsclick() {
     Tm1->SetGraphicsize(3);
-    Fergebnis->results->SetGraphicsize(3);
+    tools_.Fergebnis->results->SetGraphicsize(3);
 }
 
 void Tfmekalon::hardreturnClick() {
@@ -581,7 +552,7 @@ void Tfmekalon::hardreturnClick() {
 void Tfmekalon::ShowModeIcon() {
     const QIcon& icon = Tm1->ThaiOnAZ ? thaiazicon : Tm1->ThaiKeyboard ? thaiicon : latinicon;
     setWindowIcon(icon);
-    for (QWidget* w : std::initializer_list<QWidget*>{Fthaivk, Finddlg, frianthai})
+    for (QWidget* w : std::initializer_list<QWidget*>{tools_.Fthaivk, tools_.Finddlg, tools_.frianthai})
         if (w) w->setWindowIcon(icon);
     ShowStatus();
 }
@@ -589,9 +560,9 @@ void Tfmekalon::ShowModeIcon() {
 // The input fields of the find dialog and of the quick lookup window follow the editor's modes.
 std::vector<TThaiedit*> Tfmekalon::InputFields() const {
     std::vector<TThaiedit*> fields;
-    if (Finddlg && Finddlg->te1) fields.push_back(Finddlg->te1);
-    if (Finddlg && Finddlg->te2) fields.push_back(Finddlg->te2);
-    if (frianthai && frianthai->te1) fields.push_back(frianthai->te1);
+    if (tools_.Finddlg && tools_.Finddlg->te1) fields.push_back(tools_.Finddlg->te1);
+    if (tools_.Finddlg && tools_.Finddlg->te2) fields.push_back(tools_.Finddlg->te2);
+    if (tools_.frianthai && tools_.frianthai->te1) fields.push_back(tools_.frianthai->te1);
     return fields;
 }
 
@@ -721,51 +692,4 @@ void Tfmekalon::SetFactor(long double value, const std::string& shown) {
     const QString text = QString::fromLatin1(shown.data(), static_cast<qsizetype>(shown.size()));
     Multiplywith->setText(QStringLiteral("&Multiply with ") + text);
     Divideby->setText(QStringLiteral("&Divide by ") + text);
-}
-
-// ---- The program's windows -----------------------------------------------------------------
-
-std::vector<QWidget*> CreatedWindows;
-
-void CreateWindows() {
-    CreateGlyphImages();
-    // Every window shows the application icon; the input-mode icons carry it at the larger sizes.
-    QGuiApplication::setWindowIcon(AppIcon());
-    // Each window is complete, its creation handler included, before the next is made: the
-    // virtual keyboard connects itself to the main window's editor, and the find dialog takes
-    // the virtual keyboard's icon.
-    CreatedWindows.push_back(fmekalon = new Tfmekalon());
-    // The virtual keyboard is a tool window of the main window: it stays above it.
-    CreatedWindows.push_back(Fthaivk = new TFthaivk(fmekalon));
-    CreatedWindows.push_back(fmsgbox = new Tfmsgbox());
-    CreatedWindows.push_back(Finddlg = new TFinddlg());
-    Finddlg->setWindowIcon(Fthaivk->windowIcon());
-    CreatedWindows.push_back(Fergebnis = new TFergebnis());
-    CreatedWindows.push_back(frianthai = new Tfrianthai());
-    CreatedWindows.push_back(fabout = new Tfabout());
-    // Alt+K and Alt+T switch the input modes from the tool windows too, as on the main window's
-    // menu bar (F2 already reaches every window).
-    for (QWidget* window : std::initializer_list<QWidget*>{Fthaivk, Finddlg, frianthai}) {
-        auto* layout = new QShortcut(QKeySequence(QStringLiteral("Alt+K")), window);
-        QObject::connect(layout, &QShortcut::activated, fmekalon,
-                         [] { fmekalon->RunMenuCommand([] { fmekalon->KeyboardF21Click(); }); });
-        auto* az = new QShortcut(QKeySequence(QStringLiteral("Alt+T")), window);
-        QObject::connect(az, &QShortcut::activated, fmekalon,
-                         [] { fmekalon->RunMenuCommand([] { fmekalon->ThaionAZ1Click(); }); });
-    }
-}
-
-void DestroyWindows() {
-    while (!CreatedWindows.empty()) {
-        delete CreatedWindows.back();
-        CreatedWindows.pop_back();
-    }
-    fmekalon = nullptr;
-    Fthaivk = nullptr;
-    fmsgbox = nullptr;
-    Finddlg = nullptr;
-    Fergebnis = nullptr;
-    frianthai = nullptr;
-    fabout = nullptr;
-    FreeGlyphImages();
 }
