@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
-#include <QMenuBar>
 #include <utility>
 
 namespace menus {
@@ -24,8 +23,9 @@ QAction* AddSeparator(QMenu* menu, const char* name) {
     return a;
 }
 
-QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption, std::function<void()> onOpen) {
-    QMenu* m = bar->addMenu(QString::fromUtf8(caption));
+QMenu* AddMenu(QWidget* menu, const char* name, const char* caption, std::function<void()> onOpen) {
+    auto* m = new QMenu(QString::fromUtf8(caption), menu);
+    menu->addAction(m->menuAction());
     m->setObjectName(QString::fromLatin1(name));
     m->menuAction()->setObjectName(QString::fromLatin1(name));
     if (onOpen) QObject::connect(m, &QMenu::aboutToShow, m, std::move(onOpen));

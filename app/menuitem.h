@@ -8,7 +8,6 @@
 
 class QAction;
 class QMenu;
-class QMenuBar;
 class QWidget;
 
 namespace menus {
@@ -28,7 +27,8 @@ std::function<void()> Command(Window* window, void (Window::*handler)(), Runner 
 
 QAction* AddSeparator(QMenu* menu, const char* name);
 
-// A drop-down menu on `bar`; `onOpen` (may be empty) runs each time before it shows.
-QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption, std::function<void()> onOpen);
+// A drop-down menu on `menu` (a menu bar, or a menu for a submenu); `onOpen` (may be empty) runs
+// each time before it shows.
+QMenu* AddMenu(QWidget* menu, const char* name, const char* caption, std::function<void()> onOpen = {});
 
 }  // namespace menus

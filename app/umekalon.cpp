@@ -161,8 +161,7 @@ void Tfmekalon::BuildMenu() {
     fileopt = submenu("fileopt", "&File", nullptr);
     newfilesel = item(fileopt, "newfilesel", "&New", nullptr, &Tfmekalon::newfileselClick);
     Openfilesel = item(fileopt, "Openfilesel", "&Open...", "Ctrl+O", &Tfmekalon::OpenfileselClick);
-    RecentFiles = fileopt->addMenu("Recent &Files");
-    RecentFiles->setObjectName("RecentFiles");
+    RecentFiles = menus::AddMenu(fileopt, "RecentFiles", "Recent &Files");
     savefilesel = item(fileopt, "savefilesel", "&Save", "Ctrl+S", &Tfmekalon::savefileselClick);
     SavefileAssel = item(fileopt, "SavefileAssel", "Save &As...", "Ctrl+Shift+S", &Tfmekalon::SavefileAsselClick);
     N1 = menus::AddSeparator(fileopt, "N1");
@@ -229,8 +228,7 @@ void Tfmekalon::BuildMenu() {
 
     Dictionary = submenu("Dictionary", "&Dictionary", &Tfmekalon::DictionaryClick);
     Opendicsel = item(Dictionary, "Opendicsel", "&Open...", nullptr, &Tfmekalon::OpendicselClick);
-    RecentDictionaries = Dictionary->addMenu("&Recent Dictionaries");
-    RecentDictionaries->setObjectName("RecentDictionaries");
+    RecentDictionaries = menus::AddMenu(Dictionary, "RecentDictionaries", "&Recent Dictionaries");
     Appenddicsel = item(Dictionary, "Appenddicsel", "&Append...", nullptr, &Tfmekalon::AppenddicselClick);
     Savedicassel = item(Dictionary, "Savedicassel", "&Save As ...", nullptr, &Tfmekalon::SavedicasselClick);
     N5 = menus::AddSeparator(Dictionary, "N5");
