@@ -22,17 +22,10 @@ public:
     App& operator=(const App&) = delete;
 
     Tfmekalon* MainWindow() const { return main_.get(); }
-    TFthaivk* VirtualKeyboard() const { return keyboard_; }
-    Tfmsgbox* Question() const { return question_.get(); }
-    TFinddlg* FindWindow() const { return find_.get(); }
-    TFergebnis* Results() const { return results_.get(); }
-    Tfrianthai* Lookup() const { return lookup_.get(); }
-    Tfabout* About() const { return about_.get(); }
-    // The windows the main window serves, as it was handed them.
+    // The other windows, as the main window was handed them.
     Tfmekalon::ToolWindows Tools() const {
         return {keyboard_, question_.get(), find_.get(), results_.get(), lookup_.get(), about_.get()};
     }
-    DragState& Drag() { return drag_; }
     // Every window, in the order they were made.
     const std::vector<QWidget*>& Windows() const { return made_; }
 
@@ -44,8 +37,8 @@ private:
         ~GlyphImages();
     } glyphImages_;
     DragState drag_;
-    // In the order of making; members go in the reverse order. The virtual keyboard is a Qt child
-    // of the main window (a tool window that stays above it) and goes with it.
+    // In the order of making; the destructor frees them in the reverse order. The virtual keyboard
+    // is a Qt child of the main window (a tool window that stays above it).
     std::unique_ptr<Tfmekalon> main_;
     TFthaivk* keyboard_ = nullptr;
     std::unique_ptr<Tfmsgbox> question_;

@@ -38,7 +38,7 @@ namespace {
 // The program's windows while a benchmark runs.
 std::unique_ptr<App> windows;
 Tfmekalon* Main() { return windows->MainWindow(); }
-TFergebnis* Results() { return windows->Results(); }
+TFergebnis* Results() { return windows->Tools().Fergebnis; }
 
 using Clock = std::chrono::steady_clock;
 

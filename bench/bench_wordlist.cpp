@@ -21,7 +21,7 @@ namespace {
 // The program's windows while a benchmark runs.
 std::unique_ptr<App> windows;
 Tfmekalon* Main() { return windows->MainWindow(); }
-TFergebnis* Results() { return windows->Results(); }
+TFergebnis* Results() { return windows->Tools().Fergebnis; }
 
 // Counts the paint events of one window and its children.
 class PaintCounter : public QObject {
