@@ -147,7 +147,10 @@ void ThaiHost::paintEvent(QPaintEvent* event) {
     canvas_.Flush();
     const Rect dirty = canvas_.TakeDirty();
     QPainter p(viewport());
-    for (const QRect& r : event->region()) p.drawImage(r.topLeft(), image_, r);
+    for (const QRect& r : event->region()) {
+        p.drawImage(r.topLeft(), image_, r);
+        pixelsPushed_ += static_cast<long long>(r.width()) * r.height();
+    }
     // Anything the handler drew outside this paint request is shown by the next one.
     if (!dirty.Empty()) {
         QRegion rest = QRegion(ToQRect(dirty)) - event->region();

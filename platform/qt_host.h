@@ -43,6 +43,10 @@ public:
     void SetPointer(PointerShape shape) override;
     PointerShape Pointer() const override { return pointer_; }
 
+    // Pixels copied from the backing image to the window system since the host was made: what
+    // the screen is handed to show. The benchmarks read it per key.
+    long long PixelsPushed() const { return pixelsPushed_; }
+
     // The sink is a child of the viewport.
     KeySink* CreateKeySink() override;
     void DeleteKeySink() override;
@@ -84,6 +88,7 @@ private:
     PointerShape pointer_ = PointerShape::IBeam;
     bool painting_ = false;     // inside the handler's HostPaint
     bool settingPos_ = false;   // the program, not the user, is moving a scroll bar
+    long long pixelsPushed_ = 0;
     QWidget* focusTarget_ = nullptr;
     QPointer<KeySink> sink_;    // made by CreateKeySink
     void RunPending();
