@@ -44,7 +44,6 @@ void PaintSelection(TThailist& v) {
 // ---- Mouse ---------------------------------------------------------------------------------
 
 void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState state, int x, int y) {
-    const ViewOriginGuard repaintIfScrolled(*this);
     const EditStep click(*this);  // changes nothing, but a moved cursor ends a run of typing
     // The pressed button counts as held even if the platform reports the state before the press.
     if (button == platform::MouseButton::Left) state.left = true;
@@ -81,7 +80,6 @@ void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState
 }
 
 void TThailist::HostMouseMove(platform::ShiftState state, int x, int y) {
-    const ViewOriginGuard repaintIfScrolled(*this);
     ShowPointer(*this, Dragging ? platform::PointerShape::Drag : platform::PointerShape::IBeam);
     if (Dragging || state.right || !state.left) return;
     if (RowHeight <= 0 || CellWidth <= 0) return;
@@ -99,7 +97,6 @@ void TThailist::HostMouseMove(platform::ShiftState state, int x, int y) {
 }
 
 void TThailist::HostMouseUp(platform::MouseButton button, platform::ShiftState, int x, int y) {
-    const ViewOriginGuard repaintIfScrolled(*this);
     const EditStep drop(*this);
     if (button != platform::MouseButton::Right || !Dragging) return;
     Dragging = false;
@@ -144,7 +141,6 @@ void TThailist::CopySelection() {
 }
 
 void TThailist::CutSelection() {
-    const ViewOriginGuard repaintIfScrolled(*this);
     const EditStep step(*this);
     CopySelection();
     DeleteSelection();
@@ -215,7 +211,6 @@ void TThailist::SelectWord() {
 }
 
 void TThailist::SelectLine() {
-    const ViewOriginGuard repaintIfScrolled(*this);
     ClearSelection();
     if (CursorLine >= LineCount()) return;
     HideCaret();
@@ -226,7 +221,6 @@ void TThailist::SelectLine() {
 }
 
 void TThailist::SelectAll() {
-    const ViewOriginGuard repaintIfScrolled(*this);
     if (LineCount() == 0) return;
     HideCaret();
     SelectRange(*this, LineCount(), 0, 0, 0);
@@ -236,7 +230,6 @@ void TThailist::SelectAll() {
 }
 
 void TThailist::SelectCursorLine() {
-    const ViewOriginGuard repaintIfScrolled(*this);
     // A selection within one line (a word, a phrase) is what the caller wants; an empty one is not.
     int start = 0, length = 0;
     if (SelectionRange(start, length) && AnchorLine == ExtentLine) return;

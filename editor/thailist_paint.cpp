@@ -59,13 +59,19 @@ void TThailist::SetScrollPositions() {
     if (!parent_) return;
     parent_->SetScrollPos(platform::ScrollBar::Horizontal, LeftCol * CellWidth);
     parent_->SetScrollPos(platform::ScrollBar::Vertical, TopLine * RowHeight);
-    // Moving the bars from code moves no pixels: once the origin has moved (typing or moving past
-    // an edge, paging, scrolling by key) the whole view is painted again from the text.
-    if (TopLine != shownTop_ || LeftCol != shownLeft_) {
-        shownTop_ = TopLine;
-        shownLeft_ = LeftCol;
-        parent_->Invalidate();
-    }
+    ShowOrigin();
+}
+
+// The host's pixels show the text from (shownTop_, shownLeft_). When the origin has moved (typing
+// or moving past an edge, paging, scrolling by key or by a bar) they move with the text: the rows
+// and columns that stay in view keep their pixels and only those that come into view are painted
+// (by the host's paint request). Everything drawn from then on is drawn at the new origin.
+void TThailist::ShowOrigin() {
+    if (!parent_ || (TopLine == shownTop_ && LeftCol == shownLeft_)) return;
+    const int dx = (shownLeft_ - LeftCol) * CellWidth, dy = (shownTop_ - TopLine) * RowHeight;
+    shownTop_ = TopLine;
+    shownLeft_ = LeftCol;
+    parent_->Scroll(dx, dy);
 }
 
 void TThailist::HostResize() {
@@ -73,6 +79,21 @@ void TThailist::HostResize() {
     RowCount = parent_->ClientHeight() / RowHeight;
     ColCount = parent_->ClientWidth() / CellWidth;
     SetScrollRanges(false);
+}
+
+bool TThailist::HostScrolled() {
+    if (!parent_ || RowHeight <= 0 || CellWidth <= 0) return false;
+    // A bar left between rows or cells snaps back to the row or cell before it.
+    auto snap = [this](platform::ScrollBar bar, int unit) {
+        const int pos = parent_->ScrollPos(bar);
+        if (pos % unit != 0) parent_->SetScrollPos(bar, pos / unit * unit);
+        return pos / unit;
+    };
+    TopLine = snap(platform::ScrollBar::Vertical, RowHeight);
+    LeftCol = snap(platform::ScrollBar::Horizontal, CellWidth);
+    // The caret moves with its cell's pixels.
+    ShowOrigin();
+    return true;
 }
 
 void TThailist::HostPaint(const Rect& clip) {
@@ -90,13 +111,18 @@ void TThailist::HostPaint(const Rect& clip) {
     if (snapped(platform::ScrollBar::Vertical, RowHeight, TopLine) ||
         snapped(platform::ScrollBar::Horizontal, CellWidth, LeftCol))
         return;
-    const int vpos = parent_->ScrollPos(platform::ScrollBar::Vertical);
-    const int hpos = parent_->ScrollPos(platform::ScrollBar::Horizontal);
+    // The bars are the authority. An origin they moved behind the view's back is taken over; the
+    // pixels outside the clip still show the old one, so the whole area is asked for again.
+    const int top = parent_->ScrollPos(platform::ScrollBar::Vertical) / RowHeight;
+    const int left = parent_->ScrollPos(platform::ScrollBar::Horizontal) / CellWidth;
+    const bool moved = top != shownTop_ || left != shownLeft_;
+    TopLine = shownTop_ = top;
+    LeftCol = shownLeft_ = left;
     HideCaret();
-    TopLine = shownTop_ = vpos / RowHeight;
-    LeftCol = shownLeft_ = hpos / CellWidth;
-    PaintRows(clip.top / RowHeight, clip.bottom / RowHeight, clip.left / CellWidth, clip.right / CellWidth);
+    // The clip's right and bottom edges are exclusive.
+    PaintRows(clip.top / RowHeight, (clip.bottom - 1) / RowHeight, clip.left / CellWidth, (clip.right - 1) / CellWidth);
     DrawCaret();
+    if (moved) parent_->Invalidate();
 }
 
 void TThailist::PaintRows(int firstRow, int lastRow, int firstCol, int lastCol) {
@@ -108,10 +134,12 @@ void TThailist::PaintRows(int firstRow, int lastRow, int firstCol, int lastCol) 
     lastRow = std::min(lastRow, surface->Height() / RowHeight + 1);
     lastCol = std::min(lastCol, surface->Width() / CellWidth + 1);
     if (lastRow < firstRow || lastCol < firstCol) return;
-    if (OriginMoved()) {
-        paintSkipped_ = true;  // the whole window is repainted when the action ends
+    ShowOrigin();
+    // Rows the host will ask for anyway (they came into view, or the whole view is due) are
+    // painted then, once.
+    if (parent_ && parent_->Pending({firstCol * CellWidth, firstRow * RowHeight, (lastCol + 1) * CellWidth,
+                                     (lastRow + 1) * RowHeight}))
         return;
-    }
     if (LineCount() == 0) {
         // An empty text shows an empty view, also where the last lines were just deleted.
         const platform::Color keep = surface->FillColor();
@@ -182,10 +210,7 @@ void TThailist::RepaintRange(int lineA, int lineB, int cellA, int cellB) {
 void TThailist::HighlightRange(int lineA, int lineB, int cellA, int cellB) {
     platform::Surface* surface = Canvas();
     if (!surface || RowHeight <= 0 || CellWidth <= 0) return;
-    if (OriginMoved()) {
-        paintSkipped_ = true;  // the whole window is repainted when the action ends
-        return;
-    }
+    ShowOrigin();
     CellPoint from{lineA, cellA}, to{lineB, cellB};
     if (Before(to, from)) std::swap(from, to);
     int firstRow = from.line - TopLine;
@@ -207,8 +232,10 @@ void TThailist::HighlightRange(int lineA, int lineB, int cellA, int cellB) {
     for (int row = firstRow; row <= lastRow && row <= RowCount; ++row) {
         const int startCol = row == firstRow ? firstCol : 0;
         const int endCol = std::min(row == lastRow ? to.cell - LeftCol - 1 : ColCount, ColCount);
-        // The paint is one colour: the cells of a row take it in one copy.
-        if (endCol >= startCol)
+        // The paint is one colour: the cells of a row take it in one copy. Cells the host will
+        // ask for anyway are painted with their highlight then.
+        const Rect cells{startCol * CellWidth, row * RowHeight, (endCol + 1) * CellWidth, (row + 1) * RowHeight};
+        if (endCol >= startCol && !parent_->Pending(cells))
             surface->StretchDraw({startCol * CellWidth, row * RowHeight, (endCol + 1) * CellWidth, (row + 1) * RowHeight},
                                  paint, source);
     }
@@ -232,6 +259,7 @@ void CaretLine(platform::Surface& surface, const TThailist& list, platform::Colo
 void TThailist::HideCaret() {
     platform::Surface* surface = Canvas();
     if (!surface) return;
+    ShowOrigin();
     // With the cursor on the first selected cell the line lies on the highlight.
     const bool onHighlight = Selecting && ExtentPos < AnchorPos;
     CaretLine(*surface, *this, onHighlight ? HighLightColor : platform::clWhite);
@@ -249,6 +277,7 @@ void TThailist::HideCaret() {
 void TThailist::DrawCaret() {
     platform::Surface* surface = Canvas();
     if (!surface) return;
+    ShowOrigin();
     CaretLine(*surface, *this, platform::clBlack);
 }
 

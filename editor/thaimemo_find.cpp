@@ -16,7 +16,6 @@ bool TThaimemo::FindNext(std::string_view pattern) {
     ClearSelection();
     if (pattern.empty()) return false;
     // The view repaints itself when the search scrolled it to the match.
-    const ViewOriginGuard repaintIfScrolled(*this);
 
     if (CursorLine >= LineCount()) {
         HideCaret();

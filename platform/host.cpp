@@ -9,6 +9,9 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "platform/qt_surface.h"
@@ -19,6 +22,23 @@ namespace {
 
 Rect ToRect(const QRect& r) { return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+// Moves the pixels of an RGB32 image by (dx, dy); what they uncover keeps its old pixels.
+void MovePixels(QImage& image, int dx, int dy) {
+    const int w = image.width() - std::abs(dx), h = image.height() - std::abs(dy);
+    if (w <= 0 || h <= 0) return;
+    const qsizetype stride = image.bytesPerLine();
+    uchar* bits = image.bits();
+    const size_t from = static_cast<size_t>(std::max(-dx, 0)) * 4, to = static_cast<size_t>(std::max(dx, 0)) * 4;
+    auto moveRow = [&](int y, int toY) {
+        std::memmove(bits + toY * stride + to, bits + y * stride + from, static_cast<size_t>(w) * 4);
+    };
+    if (dy > 0) {
+        for (int y = h; y-- > 0;) moveRow(y, y + dy);
+    } else {
+        for (int y = -dy; y < image.height(); ++y) moveRow(y, y + dy);
+    }
+}
 
 }  // namespace
 
@@ -39,9 +59,12 @@ ThaiHost::ThaiHost(QWidget* parent) : QAbstractScrollArea(parent) {
         b->setSingleStep(1);
     }
     SetTarget(canvas_, &image_);
-    // Drawing outside a paint request shows on screen with the next paint.
+    // Drawing outside a paint request reaches the screen once the drawing of the moment is done:
+    // the damage is pushed from the event loop's next turn.
     canvas_.SetDirtyCallback([this] {
-        if (!painting_) viewport()->update();
+        if (painting_ || pushQueued_) return;
+        pushQueued_ = true;
+        QMetaObject::invokeMethod(this, [this] { PushDamage(); }, Qt::QueuedConnection);
     });
     SyncImageSize();
 }
@@ -103,16 +126,61 @@ int ThaiHost::ScrollPos(ScrollBar bar) const { return Bar(bar)->value(); }
 void ThaiHost::SetScrollStep(ScrollBar bar, int step) { Bar(bar)->setSingleStep(std::max(1, step)); }
 int ThaiHost::ScrollStep(ScrollBar bar) const { return Bar(bar)->singleStep(); }
 
-// The user moved a scroll bar. The window does not move its pixels: the handler reads the new
-// positions and repaints the whole client area.
+// The user moved a scroll bar: the handler brings its view there (usually by Scroll), or the whole
+// client area is repainted from the new positions.
 void ThaiHost::scrollContentsBy(int, int) {
     if (settingPos_) return;
+    if (handler_ && handler_->HostScrolled()) return;
     Invalidate();
 }
 
 void ThaiHost::Invalidate() {
     pending_ = QRegion(image_.rect());
     viewport()->update();
+}
+
+QRect ThaiHost::ToWidget(const Rect& r) const {
+    const qreal ratio = image_.devicePixelRatio();
+    if (ratio == 1.0) return ToQRect(r);
+    const int left = static_cast<int>(std::floor(r.left / ratio)), top = static_cast<int>(std::floor(r.top / ratio));
+    return QRect(QPoint(left, top), QPoint(static_cast<int>(std::ceil(r.right / ratio)) - 1,
+                                           static_cast<int>(std::ceil(r.bottom / ratio)) - 1));
+}
+
+// The image moves its pixels at once and the screen moves its own copy of them (the toolkit's
+// scroll of the viewport, which shows the uncovered strips with paint events): neither is drawn
+// or copied again. Damage not shown yet and areas still waiting for the handler move along.
+void ThaiHost::Scroll(int dx, int dy) {
+    if (dx == 0 && dy == 0) return;
+    SyncImageSize();
+    const QRect all = image_.rect();
+    const qreal ratio = image_.devicePixelRatio();
+    const int wdx = static_cast<int>(dx / ratio), wdy = static_cast<int>(dy / ratio);
+    if (painting_ || !handler_ || all.isEmpty() || std::abs(dx) >= all.width() || std::abs(dy) >= all.height() ||
+        wdx * ratio != dx || wdy * ratio != dy) {
+        Invalidate();
+        return;
+    }
+    canvas_.Flush();
+    MovePixels(image_, dx, dy);
+    canvas_.MoveDamage(dx, dy);
+    pending_.translate(dx, dy);
+    pending_ &= all;
+    pending_ += QRegion(all) - QRegion(all.translated(dx, dy));
+    pixelsScrolled_ += static_cast<long long>(all.width() - std::abs(dx)) * (all.height() - std::abs(dy));
+    viewport()->scroll(wdx, wdy, viewport()->rect());
+}
+
+bool ThaiHost::Pending(const Rect& r) const {
+    if (r.Empty() || pending_.isEmpty()) return false;
+    return (QRegion(ToQRect(r)) - pending_).isEmpty();
+}
+
+void ThaiHost::PushDamage() {
+    pushQueued_ = false;
+    QRegion region;
+    for (const Rect& d : canvas_.TakeDamage()) region += ToWidget(d);
+    if (!region.isEmpty()) viewport()->update(region);
 }
 
 // Runs the handler over the pending areas. A handler may ask for more from inside HostPaint (it
@@ -135,27 +203,26 @@ void ThaiHost::RunPending() {
 
 void ThaiHost::PaintPending() {
     SyncImageSize();
-    const bool any = !pending_.isEmpty();
     RunPending();
     canvas_.Flush();
-    if (any) viewport()->update();
+    PushDamage();
 }
 
 void ThaiHost::paintEvent(QPaintEvent* event) {
     SyncImageSize();
     RunPending();
     canvas_.Flush();
-    const Rect dirty = canvas_.TakeDirty();
+    QRegion rest;
+    for (const Rect& d : canvas_.TakeDamage()) rest += ToWidget(d);
+    const QRegion region = event->region();
     QPainter p(viewport());
-    for (const QRect& r : event->region()) {
+    for (const QRect& r : region) {
         p.drawImage(r.topLeft(), image_, r);
         pixelsPushed_ += static_cast<long long>(r.width()) * r.height();
     }
-    // Anything the handler drew outside this paint request is shown by the next one.
-    if (!dirty.Empty()) {
-        QRegion rest = QRegion(ToQRect(dirty)) - event->region();
-        if (!rest.isEmpty()) viewport()->update(rest);
-    }
+    // Anything drawn that this paint does not cover is shown by the next one.
+    rest -= region;
+    if (!rest.isEmpty()) viewport()->update(rest);
 }
 
 void ThaiHost::resizeEvent(QResizeEvent* event) {

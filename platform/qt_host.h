@@ -12,7 +12,9 @@
 namespace platform {
 
 // An area exposed by the window system is copied from the backing image; areas the image does not
-// hold yet (a resize, Invalidate, a scroll by the user) are repainted by the handler first.
+// hold yet (a resize, Invalidate, the strips a scroll uncovers) are repainted by the handler first.
+// Drawing into the image reaches the screen as the canvas's damage: only the rectangles that
+// changed are copied, once the drawing of the moment is done (the event loop's next turn).
 // Host is the second base, so its lifetime has ended before the widget deletes its children.
 class ThaiHost : public QAbstractScrollArea, public Host {
     Q_OBJECT
@@ -38,6 +40,8 @@ public:
     int ScrollStep(ScrollBar bar) const override;
 
     void Invalidate() override;
+    void Scroll(int dx, int dy) override;
+    bool Pending(const Rect& r) const override;
     void PaintPending() override;
 
     void SetPointer(PointerShape shape) override;
@@ -46,6 +50,8 @@ public:
     // Pixels copied from the backing image to the window system since the host was made: what
     // the screen is handed to show. The benchmarks read it per key.
     long long PixelsPushed() const { return pixelsPushed_; }
+    // Pixels the screen moved by itself for Scroll since the host was made.
+    long long PixelsScrolled() const { return pixelsScrolled_; }
 
     // The sink is a child of the viewport.
     KeySink* CreateKeySink() override;
@@ -80,6 +86,10 @@ protected:
 
 private:
     void SyncImageSize();
+    // Asks the window system to show the canvas's damage (a paint event copies it).
+    void PushDamage();
+    // A rectangle of the backing image in the viewport's coordinates.
+    QRect ToWidget(const Rect& r) const;
     HostHandler* handler_ = nullptr;
     QImage image_;
     Surface canvas_;
@@ -88,7 +98,9 @@ private:
     PointerShape pointer_ = PointerShape::IBeam;
     bool painting_ = false;     // inside the handler's HostPaint
     bool settingPos_ = false;   // the program, not the user, is moving a scroll bar
+    bool pushQueued_ = false;   // a PushDamage is on its way through the event loop
     long long pixelsPushed_ = 0;
+    long long pixelsScrolled_ = 0;
     QWidget* focusTarget_ = nullptr;
     QPointer<KeySink> sink_;    // made by CreateKeySink
     void RunPending();
