@@ -137,9 +137,14 @@ void TThailist::PaintRows(int firstRow, int lastRow, int firstCol, int lastCol) 
     ShowOrigin();
     // Rows the host will ask for anyway (they came into view, or the whole view is due) are
     // painted then, once.
-    if (parent_ && parent_->Pending({firstCol * CellWidth, firstRow * RowHeight, (lastCol + 1) * CellWidth,
-                                     (lastRow + 1) * RowHeight}))
-        return;
+    const Rect block{firstCol * CellWidth, firstRow * RowHeight, (lastCol + 1) * CellWidth, (lastRow + 1) * RowHeight};
+    if (parent_ && parent_->Pending(block)) return;
+    // Every pixel of the block is drawn again: it is the damage, whatever the cells draw inside.
+    struct BlockDamage {
+        platform::Surface& surface;
+        ~BlockDamage() { surface.SetDamageArea({}); }
+    } blockDamage{*surface};
+    surface->SetDamageArea(block);
     if (LineCount() == 0) {
         // An empty text shows an empty view, also where the last lines were just deleted.
         const platform::Color keep = surface->FillColor();
@@ -177,12 +182,19 @@ void TThailist::PaintRows(int firstRow, int lastRow, int firstCol, int lastCol) 
         DrawX = firstCol * CellWidth;
         DrawY = row * RowHeight;
         const bool lineSelected = Selecting && line >= selStart.line && line <= selEnd.line;
-        for (int col = firstCol; col <= lastCol; ++col) {
+        auto highlighted = [&](int col) {
             const int cell = col + LeftCol;
-            const bool highlighted = lineSelected && (line != selStart.line || cell >= selStart.cell) &&
-                                     (line != selEnd.line || cell < selEnd.cell);
-            useColor(highlighted ? HighLightColor : platform::clWhite);
-            DrawCell(*surface, text, i);
+            return lineSelected && (line != selStart.line || cell >= selStart.cell) &&
+                   (line != selEnd.line || cell < selEnd.cell);
+        };
+        // The cells go in runs of one background: the selection's edges split a row in three.
+        for (int col = firstCol; col <= lastCol;) {
+            const bool on = highlighted(col);
+            int end = col + 1;
+            while (end <= lastCol && highlighted(end) == on) ++end;
+            useColor(on ? HighLightColor : platform::clWhite);
+            DrawCells(*surface, text, i, end - col);
+            col = end;
         }
     }
     useColor(platform::clWhite);
@@ -244,6 +256,18 @@ void TThailist::HighlightRange(int lineA, int lineB, int cellA, int cellB) {
 
 namespace {
 
+// The pixels of the caret line under the cursor cell (see CaretLine).
+Rect CaretRect(const platform::Surface& surface, const TThailist& list) {
+    const int pen = surface.PenWidth();
+    const int x = (list.CursorCol - list.LeftCol) * list.CellWidth + pen / 2;
+    const int y = (list.CursorLine - list.TopLine) * list.RowHeight + list.LowerLevel - pen;
+    return {x, y - pen / 2, x + list.CellWidth - pen, y - pen / 2 + pen};
+}
+
+Rect Intersection(const Rect& a, const Rect& b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+}
+
 // The caret line under the cursor cell, drawn in `color`.
 void CaretLine(platform::Surface& surface, const TThailist& list, platform::Color color) {
     const int pen = surface.PenWidth();
@@ -260,18 +284,29 @@ void TThailist::HideCaret() {
     platform::Surface* surface = Canvas();
     if (!surface) return;
     ShowOrigin();
-    // With the cursor on the first selected cell the line lies on the highlight.
+    // The caret row is also the lowest row of descenders (Latin p, q, y and the tails of some
+    // Thai letters): the cell is drawn again from the text under the caret line only, so that
+    // hiding the caret leaves no gap in them and the rest of the cell is not touched. While
+    // "Thai on A..Z" is on, the cell may show the blank that says so: the whole cell is drawn
+    // again, which takes it away. A pending offer keeps its glyph in the cell.
+    const int row = CursorLine - TopLine;
+    const int col = CursorCol - LeftCol;
+    if (PendingLetter == 0 && ThaiOnAZ && row >= 0 && row <= RowCount && col >= 0 && col <= ColCount) {
+        PaintRows(row, row, col, col);
+        return;
+    }
+    if (PendingLetter == 0 && row >= 0 && row <= RowCount && col >= 0 && col <= ColCount) {
+        const platform::Rect keep = surface->ClipRect();
+        const platform::Rect line = CaretRect(*surface, *this);
+        surface->SetClipRect(keep.Empty() ? line : Intersection(keep, line));
+        if (!surface->ClipRect().Empty()) PaintRows(row, row, col, col);
+        surface->SetClipRect(keep);
+        return;
+    }
+    // Only the line goes. With the cursor on the first selected cell it lies on the highlight.
     const bool onHighlight = Selecting && ExtentPos < AnchorPos;
     CaretLine(*surface, *this, onHighlight ? HighLightColor : platform::clWhite);
     surface->SetPenColor(platform::clBlack);
-    // The caret row is also the lowest row of descenders (Latin p, q, y and the tails of some
-    // Thai letters): redraw the cell from the text so that hiding the caret leaves no gap in
-    // them. A pending "Thai on A..Z" offer keeps its glyph in the cell.
-    if (PendingLetter == 0) {
-        const int row = CursorLine - TopLine;
-        const int col = CursorCol - LeftCol;
-        if (row >= 0 && row <= RowCount && col >= 0 && col <= ColCount) PaintRows(row, row, col, col);
-    }
 }
 
 void TThailist::DrawCaret() {

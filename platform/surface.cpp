@@ -120,6 +120,22 @@ constexpr size_t kMaxDamage = 16;
 // stays one rectangle per changed run of cells.
 void Surface::MarkDirty(const Rect& r) {
     if (r.Empty()) return;
+    if (!damageArea_.Empty() && Contains(damageArea_, r)) {
+        if (!damageAreaMarked_) {
+            damageAreaMarked_ = true;
+            AddDamage(damageArea_);
+        }
+        return;
+    }
+    AddDamage(r);
+}
+
+void Surface::SetDamageArea(const Rect& area) {
+    damageArea_ = area.Empty() ? Rect{} : Visible(area);
+    damageAreaMarked_ = false;
+}
+
+void Surface::AddDamage(const Rect& r) {
     const bool wasClean = damage_.empty();
     Rect cur = r;
     for (bool joined = true; joined;) {

@@ -114,6 +114,10 @@ public:
     Rect TakeDirty();
     // The image's pixels moved by (dx, dy) (a scroll): the damage moves with them, cut to the image.
     void MoveDamage(int dx, int dy);
+    // Drawing that will cover all of `area` (a block of cells drawn again) is recorded as that area,
+    // once, with the first operation inside it; the operations inside it add nothing more. An
+    // empty area ends this.
+    void SetDamageArea(const Rect& area);
 
     // The Qt side: the target image, the painter for text and the font with its shaped texts.
     struct Impl;
@@ -140,6 +144,9 @@ private:
     Rect clip_{};
     bool monochrome_ = false;
     std::vector<Rect> damage_;
+    Rect damageArea_{};
+    bool damageAreaMarked_ = false;
+    void AddDamage(const Rect& r);
     std::function<void()> onDirty_;
     std::unique_ptr<Impl> impl_;
 };
