@@ -521,7 +521,10 @@ void Tfmekalon::KeyboardF21Click() {
 
 // ---- Dictionary ----------------------------------------------------------------------------
 
-void Tfmekalon::dicchange() { dicchanged = true; }
+void Tfmekalon::dicchange() {
+    dicchanged = true;
+    if (frianthai) frianthai->DictionaryChanged();
+}
 
 void Tfmekalon::DictionaryClick() {
     nrdiclines->setText(QString::number(diclist.Count()) + " lines");
