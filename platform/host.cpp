@@ -57,6 +57,12 @@ ThaiHost::ThaiHost(QWidget* parent) : QAbstractScrollArea(parent) {
         b->setTracking(true);
         b->setRange(0, 0);
         b->setSingleStep(1);
+        // The scroll area lays its children out again after every change of a bar's range, to
+        // show or hide the bars; ours are always shown. A text that grows a line changes the
+        // horizontal range with every key, and that layout repainted both bars every time.
+        QObject::disconnect(b, SIGNAL(rangeChanged(int, int)), this, SLOT(_q_showOrHideScrollBars()));
+        // A bar paints every pixel of itself: the window behind it need not be painted first.
+        b->setAttribute(Qt::WA_OpaquePaintEvent);
     }
     SetTarget(canvas_, &image_);
     // Drawing outside a paint request reaches the screen once the drawing of the moment is done:
@@ -216,7 +222,11 @@ void ThaiHost::paintEvent(QPaintEvent* event) {
     for (const Rect& d : canvas_.TakeDamage()) rest += ToWidget(d);
     const QRegion region = event->region();
     QPainter p(viewport());
+    // One rectangle at a time, clipped to it: a rectangle clip lets the painter copy the rows as
+    // they are, where a region of several rectangles sends every row through its blending
+    // (handed out to worker threads when there are many).
     for (const QRect& r : region) {
+        if (region.rectCount() > 1) p.setClipRect(r);
         p.drawImage(r.topLeft(), image_, r);
         pixelsPushed_ += static_cast<long long>(r.width()) * r.height();
     }
