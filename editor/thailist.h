@@ -193,6 +193,9 @@ private:
     int scrollRangesDeferred_ = 0;
     // Moves the host's pixels from the origin they show to TopLine and LeftCol.
     void ShowOrigin();
+    // After a sideways move from or to `left`: draws again the rows that are not blank from both
+    // origins, when they are at most two thirds of the view; false otherwise.
+    bool RepaintRowsShowingText(int left);
     // Tracks the host, which its window's widget tree may delete before the control (the sink
     // goes with the host).
     platform::WeakRef<platform::Host> hostGuard_;

@@ -69,9 +69,32 @@ void TThailist::SetScrollPositions() {
 void TThailist::ShowOrigin() {
     if (!parent_ || (TopLine == shownTop_ && LeftCol == shownLeft_)) return;
     const int dx = (shownLeft_ - LeftCol) * CellWidth, dy = (shownTop_ - TopLine) * RowHeight;
+    const int oldLeft = shownLeft_;
     shownTop_ = TopLine;
     shownLeft_ = LeftCol;
+    if (dy == 0 && RepaintRowsShowingText(std::min(oldLeft, LeftCol))) return;
     parent_->Scroll(dx, dy);
+}
+
+// A sideways move changes only the rows that show some of their text, the selection or the caret
+// from one of the two origins: the others are blank before and after (a row whose line ends left
+// of both). Where such rows are not most of the view, as at the end of a long line typed past the
+// other lines, they are drawn again and the rest of the view is left as it is.
+bool TThailist::RepaintRowsShowingText(int left) {
+    int startLine = 0, startCol = 0, endLine = -1, endCol = 0;
+    if (Selecting) OrderedSelection(startLine, startCol, endLine, endCol);
+    auto shows = [&](int row) {
+        const int line = TopLine + row;
+        return line == CursorLine || (line < LineCount() && line >= startLine && line <= endLine) ||
+               (line < LineCount() && thai::CellCount(Lines[line]) > left);
+    };
+    int count = 0;
+    for (int row = 0; row <= RowCount; ++row) count += shows(row) ? 1 : 0;
+    // Moving the whole view costs about what drawing two thirds of its rows does.
+    if (3 * count > 2 * (RowCount + 1)) return false;
+    for (int row = 0; row <= RowCount; ++row)
+        if (shows(row)) PaintRows(row, row, 0, ColCount);
+    return true;
 }
 
 void TThailist::HostResize() {
@@ -91,8 +114,9 @@ bool TThailist::HostScrolled() {
     };
     TopLine = snap(platform::ScrollBar::Vertical, RowHeight);
     LeftCol = snap(platform::ScrollBar::Horizontal, CellWidth);
-    // The caret moves with its cell's pixels.
+    // The caret moves with its cell's pixels, or is drawn again on the rows drawn again.
     ShowOrigin();
+    DrawCaret();
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/qt_scrollbar.h"
 #include "platform/qt_surface.h"
 
 namespace platform {
@@ -63,6 +64,7 @@ ThaiHost::ThaiHost(QWidget* parent) : QAbstractScrollArea(parent) {
         QObject::disconnect(b, SIGNAL(rangeChanged(int, int)), this, SLOT(_q_showOrHideScrollBars()));
         // A bar paints every pixel of itself: the window behind it need not be painted first.
         b->setAttribute(Qt::WA_OpaquePaintEvent);
+        KeepScrollBarPicture(b);
     }
     SetTarget(canvas_, &image_);
     // Drawing outside a paint request reaches the screen once the drawing of the moment is done:

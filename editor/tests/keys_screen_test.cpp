@@ -78,6 +78,32 @@ TEST(ScreenTest, ScrollingKeysAndBarsShowWhatAFullRepaintShows) {
     EXPECT_EQ(v->TopLine, 80 - rows + 1) << "Ctrl+End shows the line after the last in the bottom row";
 }
 
+// Sideways past the ends of short lines: only the rows that show text from either origin are
+// drawn again (a long line, the selection, the caret); the others stay blank.
+TEST(ScreenTest, SidewaysScrollsPastShortLinesShowWhatAFullRepaintShows) {
+    MemoView v;
+    std::vector<std::string> lines = {"short", "\xA1\xD4\xE8 pay", "", "query"};
+    lines.push_back(LongLines(1)[0] + LongLines(2)[1]);
+    lines.push_back("gym");
+    v.SetText(lines);
+    const int cols = v->ColCount;
+    const std::vector<std::pair<std::string, std::function<void()>>> steps = {
+        {"Right past the right edge", [&] { v.Cursor(4, cols - 1); v.Key(Qt::Key_Right); }},
+        {"End", [&] { v.Key(Qt::Key_End); }},
+        {"typing at the end", [&] { QTest::keyClicks(v->tcm, "xyz"); }},
+        {"the bar to the left", [&] { v.ScrollTo(Qt::Horizontal, 2 * v->CellWidth); }},
+        {"the bar to the right, caret on a short line", [&] { v.Cursor(1, 2); v.ScrollTo(Qt::Horizontal, 20 * v->CellWidth); }},
+        {"the bar to the right, caret past an empty line's end", [&] { v.Cursor(2, 26); v.ScrollTo(Qt::Horizontal, 30 * v->CellWidth); }},
+        {"a selection over the short lines", [&] { v.Cursor(0, 1); v.Keys(Qt::Key_Down, 3, Qt::ShiftModifier); v.Key(Qt::Key_End, Qt::ShiftModifier); }},
+        {"Home", [&] { v.Key(Qt::Key_Home); }},
+    };
+    for (const auto& [name, step] : steps) {
+        SCOPED_TRACE(name);
+        step();
+        EXPECT_SAME_AS_FULL_REPAINT(v);
+    }
+}
+
 // Many scrolls in a row, each on the pixels the one before left: nothing accumulates.
 TEST(ScreenTest, ScrollsOnScrollsStillShowWhatAFullRepaintShows) {
     MemoView v;
