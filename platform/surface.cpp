@@ -137,6 +137,23 @@ void Surface::SetDamageArea(const Rect& area) {
 
 void Surface::AddDamage(const Rect& r) {
     const bool wasClean = damage_.empty();
+    // Most drawing lands inside or right beside what was drawn just before it.
+    if (!wasClean) {
+        Rect& last = damage_.back();
+        if (Contains(last, r)) return;
+        if (JoinExactly(last, r)) {
+            last = Union(last, r);
+            // The grown rectangle may complete one drawn before (the rows above it).
+            for (size_t i = 0; i + 1 < damage_.size(); ++i) {
+                if (JoinExactly(damage_[i], damage_.back())) {
+                    damage_[i] = Union(damage_[i], damage_.back());
+                    damage_.pop_back();
+                    break;
+                }
+            }
+            return;
+        }
+    }
     Rect cur = r;
     for (bool joined = true; joined;) {
         joined = false;
