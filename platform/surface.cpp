@@ -93,14 +93,14 @@ std::uint32_t* Surface::Pixels(std::ptrdiff_t& stride) {
 
 namespace {
 
-bool Contains(const Rect& outer, const Rect& inner) {
+inline bool Contains(const Rect& outer, const Rect& inner) {
     return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
            inner.bottom <= outer.bottom;
 }
 
 // Whether the union of two rectangles is a rectangle with nothing else in it: one holds the other,
 // or they share two opposite edges and touch or overlap along the other axis.
-bool JoinExactly(const Rect& a, const Rect& b) {
+inline bool JoinExactly(const Rect& a, const Rect& b) {
     if (Contains(a, b) || Contains(b, a)) return true;
     if (a.left == b.left && a.right == b.right) return a.top <= b.bottom && b.top <= a.bottom;
     if (a.top == b.top && a.bottom == b.bottom) return a.left <= b.right && b.left <= a.right;
@@ -127,6 +127,8 @@ void Surface::MarkDirty(const Rect& r) {
         }
         return;
     }
+    // Most drawing lands inside what was drawn just before it (a glyph in its cell's fill).
+    if (!damage_.empty() && Contains(damage_.back(), r)) return;
     AddDamage(r);
 }
 
@@ -140,7 +142,6 @@ void Surface::AddDamage(const Rect& r) {
     // Most drawing lands inside or right beside what was drawn just before it.
     if (!wasClean) {
         Rect& last = damage_.back();
-        if (Contains(last, r)) return;
         if (JoinExactly(last, r)) {
             last = Union(last, r);
             // The grown rectangle may complete one drawn before (the rows above it).
