@@ -20,7 +20,8 @@ Nothing is installed here: Xvfb and xdotool (packages xvfb, xdotool) and the pee
 featherpad: `apt-get install --no-install-recommends kwrite featherpad`) must be installed by hand.
 An editor that is not installed is left out.
 
-  bench/peers.py [--runs 3] [--delay 30] [--mekalon build/app/mekalon] [--rows type-end,...]
+  bench/peers.py [--runs 3] [--delay 30] [--mekalon build/app/mekalon] [--before OTHER/mekalon]
+                 [--rows type-end,...] [--editors mekalon,kwrite,featherpad]
 """
 import argparse
 import os
@@ -182,6 +183,7 @@ def main():
     ap.add_argument("--runs", type=int, default=3)
     ap.add_argument("--delay", type=int, default=30, help="milliseconds between keys")
     ap.add_argument("--mekalon", default=os.path.join(here, "..", "build", "app", "mekalon"))
+    ap.add_argument("--before", help="another build of Mekalon to measure beside the first (as 'before')")
     ap.add_argument("--rows", default="type-end,ctrl-left,page-down,type-full")
     ap.add_argument("--editors", default="mekalon,kwrite,featherpad")
     args = ap.parse_args()
@@ -196,6 +198,9 @@ def main():
         f.write(large_text_utf8())
     commands = {"mekalon": [os.path.abspath(args.mekalon)], "kwrite": ["kwrite"], "featherpad": ["featherpad"]}
     editors = [e for e in args.editors.split(",") if e == "mekalon" or shutil.which(commands[e][0])]
+    if args.before:
+        commands["before"] = [os.path.abspath(args.before)]
+        editors.insert(1, "before")
     print(f"text: {os.path.getsize(text) / 1e6:.1f} MB UTF-8; editors: {', '.join(editors)}; "
           f"{args.runs} runs, keys {args.delay} ms apart", flush=True)
 
@@ -219,23 +224,24 @@ def main():
         display.close()
         shutil.rmtree(work, ignore_errors=True)
 
-    print("\nmedian CPU ms: editor + X server = total; Mekalon's total against the best peer's")
+    print("\nmedian CPU ms: editor + X server = total; Mekalon against the best peer: total (editor alone)")
     for r in rows:
         line = []
-        totals = {}
+        totals, own = {}, {}
         for e in editors:
             s = samples[(e, r)]
             if not s:
                 continue
-            cpu = statistics.median(c for c, _ in s)
+            own[e] = statistics.median(c for c, _ in s)
             x = statistics.median(x for _, x in s)
-            tot = statistics.median(c + x for c, x in s)
-            totals[e] = tot
-            line.append(f"{e} {cpu:.0f} + {x:.0f} = {tot:.0f}")
-        peers = [totals[e] for e in totals if e != "mekalon"]
-        ratio = f"  ratio {totals['mekalon'] / min(peers):.2f}" if peers and "mekalon" in totals else ""
+            totals[e] = statistics.median(c + x for c, x in s)
+            line.append(f"{e} {own[e]:.0f} + {x:.0f} = {totals[e]:.0f}")
+        peers = [e for e in totals if e not in ("mekalon", "before")]
+        ratio = ""
+        if peers and "mekalon" in totals:
+            ratio = (f"  ratio {totals['mekalon'] / min(totals[e] for e in peers):.2f}"
+                     f" ({own['mekalon'] / min(own[e] for e in peers):.2f})")
         print(f"{r:10} " + ";  ".join(line) + ratio)
-
 
 if __name__ == "__main__":
     main()
