@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <cstdio>
 
+#include "app/helptext.h"
+#include "app/pdfexport.h"
 #include "app/umekalon.h"
 #include "platform/services.h"
 
@@ -32,14 +34,12 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& options)
                                      QStringLiteral("Shows the program's version."));
     const QCommandLineOption dictionary({QStringLiteral("d"), QStringLiteral("dictionary")},
                                         QStringLiteral("Opens the dictionary file DICT."), QStringLiteral("DICT"));
+    const QCommandLineOption noSettings(QStringLiteral("no-settings"),
+                                        QStringLiteral("Starts with the default settings and keeps none."));
     // The export without a window (app/pdfexport) takes these before the program starts; they
     // stand here for the usage.
-    const QCommandLineOption pdf(QStringLiteral("pdf"), QStringLiteral("Prints the whole of FILE into the PDF file OUT and exits."),
-                                 QStringLiteral("OUT"));
-    const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("Glyph size for --pdf: 1, 2 or 3."), QStringLiteral("1|2|3"));
-    const QCommandLineOption font(QStringLiteral("font"), QStringLiteral("Font mode with the font NAME for --pdf."),
-                                  QStringLiteral("NAME"));
-    parser.addOptions({help, version, dictionary, pdf, size, font});
+    const auto [pdf, size, font] = pdfexport::CommandLineOptions();
+    parser.addOptions({help, version, dictionary, noSettings, pdf, size, font});
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The text file to open; a new text if it does not exist."),
                                  QStringLiteral("[FILE]"));
 
@@ -62,7 +62,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& options)
         return 0;
     }
     if (parser.isSet(version)) {
-        Print(stdout, QStringLiteral("Mekalon 5.2\n"));
+        Print(stdout, QString::fromLatin1(kProgramVersion) + QLatin1Char('\n'));
         return 0;
     }
     if (parser.isSet(size) || parser.isSet(font)) {
@@ -75,6 +75,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CommandLine& options)
         return 2;
     }
     if (!files.isEmpty()) options.file = files.first().toLocal8Bit().toStdString();
+    options.noSettings = parser.isSet(noSettings);
     if (parser.isSet(dictionary)) options.dictionary = parser.value(dictionary).toLocal8Bit().toStdString();
     return std::nullopt;
 }

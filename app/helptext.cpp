@@ -1,6 +1,10 @@
 #include "app/helptext.h"
 
-const char* const kHelpText = R"(Mekalon 5.2 - Thai text editor with translation help
+#define MEKALON_PROGRAM_VERSION "Mekalon " MEKALON_VERSION
+
+const char* const kProgramVersion = MEKALON_PROGRAM_VERSION;
+
+const char* const kHelpText = MEKALON_PROGRAM_VERSION R"( - Thai text editor with translation help
 =====================================================
 More about installing the program: see the file README.
 
@@ -24,6 +28,12 @@ Ctrl+Home     start of the text; Ctrl+End end of the text.
 Home, End     start and end of the cursor line.
 PgUp, PgDn    one page up or down.
 Esc           stops a word list search or a print job.
+Ctrl+A        selects all; Ctrl+Z undoes, Ctrl+Shift+Z redoes.
+Ctrl+F, F3    find, find the next (Shift+F3: the previous).
+Ctrl+H        replace. Ctrl+S saves, Ctrl+Shift+S saves as,
+              Ctrl+P prints, Ctrl+Q quits.
+Ctrl+Plus, Ctrl+Minus (or Ctrl and the mouse wheel): the next
+              and the previous graphics size.
 Edit - Wordwrap breaks long lines at the width of the window,
 between words.
 
@@ -31,7 +41,11 @@ SELECTING, DELETING
 Hold Shift and move the cursor with the arrows, Home, End,
 PgUp or PgDn, or drag with the left mouse button. Shift and
 a left click extend the selection to the click. A click with
-the right mouse button selects the word under the pointer.
+the right mouse button or a double click selects the word
+under the pointer, a triple click the line. Typing, a click
+on the virtual keyboard or Paste replaces the selection; a
+vowel or tone mark is refused where it makes no sense before
+the selection, which then stays.
 Del deletes the selection, or the last mark of the cell at
 the cursor, then the letter itself. Backspace deletes the
 whole cell left of the cursor: the letter with its vowel and
@@ -64,9 +78,10 @@ characters. "Switch" shows type A, type B, both or none.
 
 "Keyboard F2"
 Switches between the English and the Thai keyboard layout
-(click "Kbd F2" or press Alt+K). With the Thai layout the
-keys type Thai as printed on a Thai keyboard. The window
-icon shows the layout in use.
+(click "Kbd F2" or press Alt+K or F2, in any window of the
+program). With the Thai layout the keys type Thai as
+printed on a Thai keyboard. The window icon and the status
+bar (EN, TH, A..Z) show the input mode in use.
 
 "Thai on A..Z"
 A Latin letter key offers the Thai letters filed under it
@@ -77,10 +92,15 @@ the letter on offer. Click the menu again to switch it off;
 
 "Search F3"
 Finds a text in the editor from the cursor on and selects
-it. F3 finds the next one; after the end of the text the
-search starts again at the top. Select a word before F3 to
-search for it. Latin letters are matched exactly, upper and
-lower case differ.
+it. Find or Return finds the next one, F3 too, also from the
+editor with the find window closed; Shift+F3 or Shift+Return
+the previous one. At the end of the text the window says so
+and the next search starts again at the top. Select a word
+before Ctrl+F to search for it. Latin letters are matched
+exactly, upper and lower case differ.
+Replace (Ctrl+H) replaces the text found by the one in
+"Replace with" and finds the next; Replace All replaces every
+one at once (Ctrl+Z takes them all back) and says how many.
 
 "Options"
 Select Font: draw the text with a font of your choice.
@@ -152,6 +172,17 @@ stands in the column of its Arabic digit again, 0 to 9 from
 left to right (the two rows may be exchanged). The score is
 the number of moves: the fewer, the better. "New Game" puts
 all digits back in order.
+
+SETTINGS AND RECENT FILES
+The program remembers its window, the graphics size or
+font, the input mode, hard return, the currency factor and
+the last dictionary, which opens again at the next start.
+File - Recent Files and Dictionary - Recent Dictionaries
+list the last ten opened or saved. The status bar shows the
+cursor's line and column, the input mode, the file's
+encoding and line end, and the dictionary. Start the
+program with --no-settings to begin with the defaults and
+keep nothing.
 
 DESKTOP SHORTCUT
 To start Mekalon from the desktop, create a launcher (a

@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "platform/imagecontrol.h"
+#include "platform/qt_imagecontrol.h"
 #include "platform/surface.h"
 
 class Tnumberpuzzle : public platform::ImageControl {

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFontDatabase>
 #include <QPageSize>
 #include <QPrinter>
 #include <cstring>
@@ -51,6 +52,21 @@ int Fail(const std::string& message) {
     return 1;
 }
 
+// Whether a font of that name is installed (the family matched as the font database lists it, case
+// aside), or is one of the names that mean the built-in glyphs.
+bool FontExists(const QString& name) {
+    for (const char* builtIn : {"Fixedsys", "System"})
+        if (name.compare(QLatin1String(builtIn), Qt::CaseInsensitive) == 0) return true;
+    for (const QString& family : QFontDatabase::families()) {
+        // A family offered by several foundries is listed as "Family [Foundry]".
+        const qsizetype foundry = family.indexOf(QLatin1String(" ["));
+        if (family.compare(name, Qt::CaseInsensitive) == 0 ||
+            (foundry > 0 && family.left(foundry).compare(name, Qt::CaseInsensitive) == 0))
+            return true;
+    }
+    return false;
+}
+
 // The position of the last use of an option on the command line (-1: not used).
 qsizetype LastUse(const QStringList& arguments, const QString& name) {
     for (qsizetype i = arguments.size() - 1; i > 0; --i)
@@ -59,6 +75,14 @@ qsizetype LastUse(const QStringList& arguments, const QString& name) {
 }
 
 }  // namespace
+
+Options CommandLineOptions() {
+    return {QCommandLineOption(QStringLiteral("pdf"), QStringLiteral("Prints the whole of FILE into the PDF file OUT and exits."),
+                               QStringLiteral("OUT")),
+            QCommandLineOption(QStringLiteral("size"), QStringLiteral("Glyph size for --pdf: 1, 2 or 3."), QStringLiteral("1|2|3")),
+            QCommandLineOption(QStringLiteral("font"), QStringLiteral("Font mode with the font NAME for --pdf."),
+                               QStringLiteral("NAME"))};
+}
 
 bool Requested(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
@@ -75,9 +99,7 @@ std::optional<int> Run(int& argc, char** argv) {
 
 int Export(const QStringList& arguments) {
     QCommandLineParser parser;
-    const QCommandLineOption pdf("pdf", "Print the whole of FILE into the PDF file OUT and exit.", "OUT");
-    const QCommandLineOption size("size", "Glyph size for --pdf: 1, 2 or 3.", "1|2|3");
-    const QCommandLineOption font("font", "Font mode with the font NAME for --pdf.", "NAME");
+    const auto [pdf, size, font] = CommandLineOptions();
     parser.addOptions({pdf, size, font});
     parser.addPositionalArgument("FILE", "The text file to print.");
     if (!parser.parse(arguments)) return Fail(parser.errorText().toStdString());
@@ -96,6 +118,8 @@ int Export(const QStringList& arguments) {
         if (value != "1" && value != "2" && value != "3") return Fail("--size is 1, 2 or 3.");
     }
     if (parser.isSet(font) && parser.value(font).trimmed().isEmpty()) return Fail("--font needs a font name.");
+    if (parser.isSet(font) && !FontExists(parser.value(font)))
+        return Fail("There is no font named \"" + parser.value(font).toStdString() + "\".");
     if (parser.isSet(font) && LastUse(arguments, "font") > LastUse(arguments, "size")) {
         fontSource.Canvas().SetFontName(parser.value(font).toStdString());
         graphicsSize = 0;

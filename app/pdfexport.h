@@ -8,10 +8,17 @@
 // the program's windows and command line: it needs no display and shows nothing.
 #pragma once
 
+#include <QCommandLineOption>
 #include <QStringList>
 #include <optional>
 
 namespace pdfexport {
+
+// The export's options, as the export reads them and the program's usage (--help) lists them.
+struct Options {
+    QCommandLineOption pdf, size, font;
+};
+Options CommandLineOptions();
 
 // Whether the command line asks for an export (--pdf).
 bool Requested(int argc, char** argv);

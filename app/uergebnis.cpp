@@ -79,20 +79,35 @@ void TFergebnis::searchline() {
     auto shown = Clock::now();
     dictionary::SearchResult found;
     results->DeferScrollRanges(true);
+    // Between listed lines (a find that scans a large dictionary, the analysis of a long text, the
+    // whole-word index that the first search after a change builds) the search lets events run
+    // every few hundredths of a second, so that the window answers and Esc stops it at once.
+    bool preparing = false;  // the caption shows the building of the index
+    dictionary::Progress progress([this, &dic, &job, &preparing](int permille) {
+        if (!dic.Indexed()) {
+            setWindowTitle(QString("Preparing the dictionary %1% - ESC to break").arg(permille / 10));
+            preparing = true;
+        } else if (preparing) {
+            setWindowTitle("Searching - ESC to break");
+            preparing = false;
+        }
+        platform::Current().ProcessMessages();
+        return !job.Cancelled();
+    });
     try {
         dic.Refresh(fmekalon->diclist);
-        found = dictionary::SearchText(dic, selected, [this, &dic, &shown, &job](int index) {
-            results->AddLine(std::string(dic.Line(index)));
-            if (const auto now = Clock::now(); now - shown >= kShowEvery) {
-                results->SetScrollRanges(true);
-                shown = now;
-            }
-            platform::Current().ProcessMessages();
-            // A search started from the event run above may have refreshed the text: the next find
-            // works on the dictionary of that moment.
-            dic.Refresh(fmekalon->diclist);
-            return !job.Cancelled();
-        });
+        found = dictionary::SearchText(
+            dic, selected,
+            [this, &dic, &shown, &job](int index) {
+                results->AddLine(std::string(dic.Line(index)));
+                if (const auto now = Clock::now(); now - shown >= kShowEvery) {
+                    results->SetScrollRanges(true);
+                    shown = now;
+                }
+                platform::Current().ProcessMessages();
+                return !job.Cancelled();
+            },
+            progress);
     } catch (...) {
         results->DeferScrollRanges(false);
         throw;

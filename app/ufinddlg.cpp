@@ -1,9 +1,14 @@
-// The find dialog: one Thai input field with the search text, "&Find" and "&Close".
+// The find window: a Thai input field with the search text, one with the replacement, "&Find",
+// "&Replace", "Replace &All" and "&Close". What a search or a replacement found is said in the
+// main window's status bar.
 #include "app/ufinddlg.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -14,46 +19,94 @@
 #include "editor/thaimemo.h"
 #include "platform/cp874.h"
 #include "platform/qt_keysink.h"
+#include "platform/services.h"
+
+namespace {
+
+constexpr int kClientWidth = 342, kClientHeight = 122;
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption, int y) {
+    auto* b = new QPushButton(QString::fromLatin1(caption), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(260, y, 75, 25);
+    // Return belongs to the fields (it searches), never to a button.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+}  // namespace
 
 TFinddlg::TFinddlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
     setObjectName("Finddlg");
     setWindowTitle("Find in text");
-    setFixedSize(342, 59);
+    setFixedSize(kClientWidth, kClientHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(width() / 2, height() / 2));
     }
 
-    te1 = new TThaiedit(this);
-    te1->setObjectName("te1");
-    te1->setGeometry(8, 9, 240, 42);
-    te1->SetFont("Courier ProportionalThai", 21);
-    te1->OnChange = [this](TThaiedit& sender) { te1Change(sender); };
-
-    findbtn = new QPushButton("&Find", this);
-    findbtn->setObjectName("findbtn");
-    findbtn->setGeometry(260, 3, 75, 25);
+    auto field = [this](const char* name, int y) {
+        auto* f = new TThaiedit(this);
+        f->setObjectName(QString::fromLatin1(name));
+        f->setGeometry(8, y, 240, 42);
+        f->SetFont("Courier ProportionalThai", 21);
+        // With two fields a click or Tab chooses the one the keys go to.
+        f->setFocusPolicy(Qt::StrongFocus);
+        f->OnChange = [this](TThaiedit& sender) { te1Change(sender); };
+        return f;
+    };
+    te1 = field("te1", 9);
+    activeField_ = te1;
+    findbtn = Button(this, "findbtn", "&Find", 3);
     findbtn->setEnabled(false);
-    closebtn = new QPushButton("&Close", this);
-    closebtn->setObjectName("closebtn");
-    closebtn->setGeometry(260, 33, 75, 25);
-    // Return belongs to the search field (its cursor goes to the start), never to a button.
-    for (QPushButton* b : {findbtn, closebtn}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
-    connect(findbtn, &QPushButton::clicked, this, [this] { findbtnClick(); });
+    closebtn = Button(this, "closebtn", "&Close", 33);
+    replacelabel = new QLabel("Replace with:", this);
+    replacelabel->setObjectName("replacelabel");
+    replacelabel->setGeometry(8, 45, 240, 18);
+    te2 = field("te2", 63);
+    replacebtn = Button(this, "replacebtn", "&Replace", 63);
+    replaceallbtn = Button(this, "replaceallbtn", "Replace &All", 93);
+    for (QPushButton* b : {replacebtn, replaceallbtn}) b->setEnabled(false);
+    connect(findbtn, &QPushButton::clicked, this, [this] { platform::RunCommand([this] { findbtnClick(); }); });
     connect(closebtn, &QPushButton::clicked, this, [this] { closebtnClick(); });
+    connect(replacebtn, &QPushButton::clicked, this, [this] { platform::RunCommand([this] { replacebtnClick(); }); });
+    connect(replaceallbtn, &QPushButton::clicked, this,
+            [this] { platform::RunCommand([this] { replaceallbtnClick(); }); });
+    setTabOrder(te1->tce, te2->tce);
+    setTabOrder(te2->tce, findbtn);
+    setTabOrder(findbtn, replacebtn);
+    setTabOrder(replacebtn, replaceallbtn);
+    setTabOrder(replaceallbtn, closebtn);
+
+    // F3 and Shift+F3 search on here as in the editor.
+    auto* next = new QAction(this);
+    next->setShortcut(QKeySequence(Qt::Key_F3));
+    connect(next, &QAction::triggered, this, [this] { platform::RunCommand([this] { Search(false); }); });
+    auto* previous = new QAction(this);
+    previous->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    connect(previous, &QAction::triggered, this, [this] { platform::RunCommand([this] { Search(true); }); });
+    addActions({next, previous});
+
+    // The keys and the virtual keyboard follow the focus from one field to the other.
+    focusFollower_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now == te1->tce) SetActiveField(te1);
+        if (now == te2->tce) SetActiveField(te2);
+    });
 
     FormCreate();
 }
 
+TFinddlg::~TFinddlg() { disconnect(focusFollower_); }
+
 void TFinddlg::FormCreate() {
     if (Fthaivk) setWindowIcon(Fthaivk->windowIcon());
-    te1->SetText("");
-    te1->SetGraphicsize(1);
+    for (TThaiedit* f : {te1, te2}) {
+        f->SetText("");
+        f->SetGraphicsize(1);
+    }
     InitialText.clear();
 }
 
@@ -66,26 +119,100 @@ void TFinddlg::FormShow() {
         te1->SelectedAll = true;
         te1->Invalidate();
     }
-    findbtn->setEnabled(!te1->Text().empty());
+    te1Change(*te1);
+    SearchMessage("");
     te1->SetFocus();
+    SetActiveField(te1);
+}
+
+void TFinddlg::ShowForReplace() {
+    if (isVisible())
+        FormShow();
+    else
+        show();
+    if (te1->Text().empty()) return;
+    if (!te2->Text().empty()) {
+        te2->SelectedAll = true;
+        te2->Invalidate();
+    }
+    te2->SetFocus();
+    SetActiveField(te2);
 }
 
 void TFinddlg::FormActivate() {
-    // The virtual keyboard types into the search field while this window is the active one.
-    if (Fthaivk) Fthaivk->TypeInto(*te1);
-    te1->SetFocus();
+    // A click into a field of the window while it was not active chose that field.
+    if (focusWidget() == te1->tce) activeField_ = te1;
+    if (focusWidget() == te2->tce) activeField_ = te2;
+    // The virtual keyboard types into the field with the focus while this window is the active one.
+    if (Fthaivk) Fthaivk->TypeInto(*activeField_);
+    activeField_->SetFocus();
 }
 
-void TFinddlg::FormDeactivate() { te1->WithdrawOffer(); }
+void TFinddlg::FormDeactivate() {
+    te1->WithdrawOffer();
+    te2->WithdrawOffer();
+}
 
-void TFinddlg::FormKeyDown(int& key, platform::ShiftState shift) { te1->KeyDown(key, shift); }
+void TFinddlg::SetActiveField(TThaiedit* field) {
+    if (field != activeField_) activeField_->WithdrawOffer();
+    activeField_ = field;
+    if (Fthaivk && isActiveWindow()) Fthaivk->TypeInto(*field);
+}
 
-void TFinddlg::FormKeyPress(unsigned char& key) { te1->InsertChar(key); }
+void TFinddlg::FormKeyDown(int& key, platform::ShiftState shift) { activeField_->KeyDown(key, shift); }
 
-void TFinddlg::te1Change(TThaiedit&) { findbtn->setEnabled(!te1->Text().empty()); }
+void TFinddlg::FormKeyPress(unsigned char& key) { activeField_->InsertChar(key); }
 
-void TFinddlg::findbtnClick() {
-    if (fmekalon && fmekalon->Tm1) fmekalon->Tm1->FindNext(te1->Text());
+void TFinddlg::te1Change(TThaiedit&) {
+    const bool any = !te1->Text().empty();
+    for (QPushButton* b : {findbtn, replacebtn, replaceallbtn}) b->setEnabled(any);
+}
+
+TThaimemo* TFinddlg::Editor() const { return fmekalon ? fmekalon->Tm1.get() : nullptr; }
+
+void TFinddlg::findbtnClick() { Search(false); }
+
+void TFinddlg::Search(bool backwards) {
+    TThaimemo* memo = Editor();
+    if (!memo || te1->Text().empty()) return;
+    const bool found = backwards ? memo->FindPrevious(te1->Text()) : memo->FindNext(te1->Text());
+    if (found)
+        SearchMessage("");
+    else
+        SayNotFound(backwards);
+}
+
+void TFinddlg::SayNotFound(bool backwards) {
+    TThaimemo* memo = Editor();
+    if (!memo || !memo->Contains(te1->Text()))
+        SearchMessage("Not found");
+    else if (backwards)
+        SearchMessage("Reached the start: the next search begins at the end");
+    else
+        SearchMessage("Reached the end: the next search begins at the top");
+}
+
+void TFinddlg::replacebtnClick() {
+    TThaimemo* memo = Editor();
+    if (!memo || te1->Text().empty()) return;
+    if (memo->ReplaceNext(te1->Text(), te2->Text()).found)
+        SearchMessage("");
+    else
+        SayNotFound(false);
+}
+
+void TFinddlg::replaceallbtnClick() {
+    TThaimemo* memo = Editor();
+    if (!memo || te1->Text().empty()) return;
+    const int n = memo->ReplaceAll(te1->Text(), te2->Text());
+    if (n == 0)
+        SearchMessage("Not found");
+    else
+        SearchMessage("Replaced " + std::to_string(n) + (n == 1 ? " occurrence" : " occurrences"));
+}
+
+void TFinddlg::SearchMessage(const std::string& text) {
+    if (fmekalon) fmekalon->ShowStatusMessage(text);
 }
 
 void TFinddlg::closebtnClick() { hide(); }
@@ -101,12 +228,19 @@ void TFinddlg::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
 }
 
-// Keys that the focused control did not take (Return from the field's sink, keys while a button
-// has the focus) are the field's, as the sink would hand them on. Escape does not close the
-// dialog: it withdraws an offer in the field like any other key.
+// Return (from a field's sink, which leaves it to the window, or with the focus on a button)
+// searches, Shift+Return backwards. Other keys that the focused control did not take are the
+// active field's, as the sink would hand them on. Escape does not close the dialog: it withdraws
+// an offer in the field like any other key.
 void TFinddlg::keyPressEvent(QKeyEvent* event) {
     event->accept();
     const Qt::KeyboardModifiers mods = event->modifiers();
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        !(mods & (Qt::ControlModifier | Qt::AltModifier))) {
+        activeField_->WithdrawOffer();
+        platform::RunCommand([&] { Search(mods.testFlag(Qt::ShiftModifier)); });
+        return;
+    }
     int key = platform::KeyCodeFromQt(event->key(), mods);
     if (key != 0) FormKeyDown(key, platform::ShiftFromQt(mods));
     if (mods.testFlag(Qt::AltModifier) != mods.testFlag(Qt::ControlModifier)) return;

@@ -6,12 +6,20 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScreen>
+#include <QShortcut>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/activation.h"
 #include "app/appicon.h"
 #include "app/currency.h"
+#include "app/helptext.h"
+#include "app/settings.h"
+#include "app/statusbar.h"
 #include "app/uabout.h"
 #include "app/uergebnis.h"
 #include "app/ufinddlg.h"
@@ -19,6 +27,7 @@
 #include "app/urianthai.h"
 #include "app/uthaivk.h"
 #include "inputfield/thaiedit.h"
+#include "platform/cancel.h"
 #include "platform/clipboard.h"
 #include "platform/files.h"
 #include "platform/qt_services.h"
@@ -34,9 +43,14 @@ Tfabout* fabout = nullptr;
 
 namespace {
 
-constexpr const char* kAppTitleSuffix = "-Mekalon 5.2";
 
 std::string FileNamePart(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+// An open dialog's file name: the pattern, in the folder of the file last used when there is one.
+std::string InFolderOf(const std::string& lastFile, const char* pattern) {
+    if (lastFile.empty()) return pattern;
+    return (std::filesystem::path(lastFile).parent_path() / pattern).string();
+}
 
 // A request for the main window's open dialog (file name preset) or its single save dialog
 // (default extension "txt", asking before a file is replaced).
@@ -106,20 +120,37 @@ Tfmekalon::Tfmekalon(QWidget* parent) : QMainWindow(parent) {
     host->Canvas().SetFontHeight(13);
     setCentralWidget(host);
     BuildMenu();
+    statusLine = new TStatusLine(this);
+    setStatusBar(statusLine);
+    statusLine->OnRefresh = [this] { ShowStatus(); };
     Tm1 = std::make_unique<TThaimemo>();
     Tm1->HighLightColor = platform::clYellow;
     Tm1->Attach(host);
+    // Every move of the cursor draws the caret: the status bar shows the new place.
+    Tm1->OnCaretDrawn = [this] { ShowStatus(); };
     Tm1->History.OnChange = [this] { ShowUndoState(); };
+    Tm1->OnModifiedChange = [this] { SetTitle(); };
     ShowUndoState();
     thaiicon = ModeIcon(QColor(0, 120, 0), "T");
     latinicon = ModeIcon(QColor(0, 0, 160), "E");
     thaiazicon = ModeIcon(QColor(160, 0, 0), "AZ");
     setWindowIcon(latinicon);
+    WatchZoomWheel();
     FormCreate();
+    ShowStatus();
 }
 
 Tfmekalon::~Tfmekalon() {
-    if (Tm1) Tm1->Destroying = true;
+    if (Tm1) {
+        Tm1->Destroying = true;
+        Tm1->OnCaretDrawn = nullptr;
+    }
+}
+
+void Tfmekalon::RunMenuCommand(const std::function<void()>& command) {
+    platform::RunCommand(command);
+    ShowStatus();
+    settings::Keep(*this);
 }
 
 QAction* Tfmekalon::AddItem(QMenu* menu, const char* name, const char* caption, const char* shortcut,
@@ -127,7 +158,7 @@ QAction* Tfmekalon::AddItem(QMenu* menu, const char* name, const char* caption, 
     QAction* a = menu->addAction(QString::fromUtf8(caption));
     a->setObjectName(QString::fromLatin1(name));
     if (shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
-    if (handler) connect(a, &QAction::triggered, this, [this, handler] { platform::RunCommand([&] { (this->*handler)(); }); });
+    if (handler) connect(a, &QAction::triggered, this, [this, handler] { RunMenuCommand([&] { (this->*handler)(); }); });
     return a;
 }
 
@@ -136,7 +167,7 @@ QAction* Tfmekalon::AddBarItem(const char* name, const char* caption, const char
     QAction* a = menuBar()->addAction(QString::fromUtf8(caption));
     a->setObjectName(QString::fromLatin1(name));
     if (shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
-    connect(a, &QAction::triggered, this, [this, handler] { platform::RunCommand([&] { (this->*handler)(); }); });
+    connect(a, &QAction::triggered, this, [this, handler] { RunMenuCommand([&] { (this->*handler)(); }); });
     return a;
 }
 
@@ -152,21 +183,22 @@ void Tfmekalon::BuildMenu() {
         QMenu* m = bar->addMenu(QString::fromUtf8(caption));
         m->setObjectName(QString::fromLatin1(name));
         m->menuAction()->setObjectName(QString::fromLatin1(name));
-        if (onOpen) connect(m, &QMenu::aboutToShow, this, [this, onOpen] { platform::RunCommand([&] { (this->*onOpen)(); }); });
+        if (onOpen) connect(m, &QMenu::aboutToShow, this, [this, onOpen] { RunMenuCommand([&] { (this->*onOpen)(); }); });
         return m;
     };
 
     fileopt = submenu("fileopt", "&File", nullptr);
-    fileopt->menuAction()->setShortcut(QKeySequence("Ctrl+F"));  // a shortcut that runs nothing
     newfilesel = AddItem(fileopt, "newfilesel", "&New", nullptr, &Tfmekalon::newfileselClick);
     Openfilesel = AddItem(fileopt, "Openfilesel", "&Open...", "Ctrl+O", &Tfmekalon::OpenfileselClick);
+    RecentFiles = fileopt->addMenu("Recent &Files");
+    RecentFiles->setObjectName("RecentFiles");
     savefilesel = AddItem(fileopt, "savefilesel", "&Save", "Ctrl+S", &Tfmekalon::savefileselClick);
-    SavefileAssel = AddItem(fileopt, "SavefileAssel", "Save &As...", nullptr, &Tfmekalon::SavefileAsselClick);
+    SavefileAssel = AddItem(fileopt, "SavefileAssel", "Save &As...", "Ctrl+Shift+S", &Tfmekalon::SavefileAsselClick);
     N1 = AddSeparator(fileopt, "N1");
-    Printsel = AddItem(fileopt, "Printsel", "&Print...", nullptr, &Tfmekalon::PrintselClick);
+    Printsel = AddItem(fileopt, "Printsel", "&Print...", "Ctrl+P", &Tfmekalon::PrintselClick);
     PrintPreviewsel = AddItem(fileopt, "PrintPreviewsel", "Print Pre&view...", nullptr, &Tfmekalon::PrintPreviewselClick);
     N2 = AddSeparator(fileopt, "N2");
-    Exit1 = AddItem(fileopt, "Exit1", "E&xit", nullptr, &Tfmekalon::Exit1Click);
+    Exit1 = AddItem(fileopt, "Exit1", "E&xit", "Ctrl+Q", &Tfmekalon::Exit1Click);
 
     editopt = submenu("editopt", "&Edit", &Tfmekalon::editoptClick);
     connect(editopt, &QMenu::aboutToHide, this, [this] {
@@ -187,16 +219,25 @@ void Tfmekalon::BuildMenu() {
     N3 = AddSeparator(editopt, "N3");
     SelectWord1 = AddItem(editopt, "SelectWord1", "Select &Word", nullptr, &Tfmekalon::SelectWord1Click);
     SelectLine1 = AddItem(editopt, "SelectLine1", "Select &Line", nullptr, &Tfmekalon::SelectLine1Click);
-    SelectAll = AddItem(editopt, "SelectAll", "Select &All", nullptr, &Tfmekalon::SelectAllClick);
+    SelectAll = AddItem(editopt, "SelectAll", "Select &All", "Ctrl+A", &Tfmekalon::SelectAllClick);
+    N12 = AddSeparator(editopt, "N12");
+    Find1 = AddItem(editopt, "Find1", "&Find...", "Ctrl+F", &Tfmekalon::searchesClick);
+    FindNext1 = AddItem(editopt, "FindNext1", "Find &Next", "F3", &Tfmekalon::FindNext1Click);
+    FindPrevious1 = AddItem(editopt, "FindPrevious1", "Find Pre&vious", "Shift+F3", &Tfmekalon::FindPrevious1Click);
+    Replace1 = AddItem(editopt, "Replace1", "&Replace...", "Ctrl+H", &Tfmekalon::Replace1Click);
     N6 = AddSeparator(editopt, "N6");
     Wordwrap1 = AddItem(editopt, "Wordwrap1", "Wordwra&p", nullptr, &Tfmekalon::Wordwrap1Click);
     N9 = AddSeparator(editopt, "N9");
     nrlines = AddItem(editopt, "nrlines", "0", nullptr, nullptr);
 
     VirtualKbd1 = AddBarItem("VirtualKbd1", "&Virtual Kbd", nullptr, &Tfmekalon::VirtualKbd1Click);
-    KeyboardF21 = AddBarItem("KeyboardF21", "&Kbd F2", nullptr, &Tfmekalon::KeyboardF21Click);
+    KeyboardF21 = AddBarItem("KeyboardF21", "&Kbd F2", "F2", &Tfmekalon::KeyboardF21Click);
+    // F2 switches the layout from every window of the program (the find and lookup fields and
+    // the virtual keyboard follow the editor's modes).
+    KeyboardF21->setShortcutContext(Qt::ApplicationShortcut);
     ThaionAZ1 = AddBarItem("ThaionAZ1", "&Thai on A..Z", nullptr, &Tfmekalon::ThaionAZ1Click);
-    searches = AddBarItem("searches", "&Search F3", "F3", &Tfmekalon::searchesClick);
+    // F3 finds the next occurrence (Edit > Find Next); the item opens the find window.
+    searches = AddBarItem("searches", "&Search F3", nullptr, &Tfmekalon::searchesClick);
 
     options = submenu("options", "&Options", &Tfmekalon::optionsClick);
     Fixedsys = AddItem(options, "Fixedsys", "&Select Font ...", nullptr, &Tfmekalon::selectfontclick);
@@ -205,6 +246,9 @@ void Tfmekalon::BuildMenu() {
     Smallgraphics = AddItem(options, "Smallgraphics", "&Small Graphics", nullptr, &Tfmekalon::smallgraphicsClick);
     MediumGraphics = AddItem(options, "MediumGraphics", "&Medium Graphics", nullptr, &Tfmekalon::MediumGraphicsClick);
     Largegraphics = AddItem(options, "Largegraphics", "&Large Graphics", nullptr, &Tfmekalon::Largegraphicsclick);
+    ZoomIn1 = AddItem(options, "ZoomIn1", "Zoom &In", "Ctrl++", &Tfmekalon::ZoomIn1Click);
+    ZoomIn1->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
+    ZoomOut1 = AddItem(options, "ZoomOut1", "Zoom &Out", "Ctrl+-", &Tfmekalon::ZoomOut1Click);
     N8 = AddSeparator(options, "N8");
     hardreturn = AddItem(options, "hardreturn", "&Hard Return", nullptr, &Tfmekalon::hardreturnClick);
     for (QAction* a : {previousfont, Smallgraphics, MediumGraphics, Largegraphics, hardreturn}) a->setCheckable(true);
@@ -214,6 +258,8 @@ void Tfmekalon::BuildMenu() {
 
     Dictionary = submenu("Dictionary", "&Dictionary", &Tfmekalon::DictionaryClick);
     Opendicsel = AddItem(Dictionary, "Opendicsel", "&Open...", nullptr, &Tfmekalon::OpendicselClick);
+    RecentDictionaries = Dictionary->addMenu("&Recent Dictionaries");
+    RecentDictionaries->setObjectName("RecentDictionaries");
     Appenddicsel = AddItem(Dictionary, "Appenddicsel", "&Append...", nullptr, &Tfmekalon::AppenddicselClick);
     Savedicassel = AddItem(Dictionary, "Savedicassel", "&Save As ...", nullptr, &Tfmekalon::SavedicasselClick);
     N5 = AddSeparator(Dictionary, "N5");
@@ -235,6 +281,13 @@ void Tfmekalon::BuildMenu() {
                                   &Tfmekalon::ChangeFactorDivisorClick);
 
     About1 = AddBarItem("About1", "&About ...", nullptr, &Tfmekalon::About1Click);
+    ShowRecentLists();
+
+    // The window opens wide enough to show the whole menu bar (no item behind the extension
+    // button), within the screen.
+    int wide = std::max(width(), bar->sizeHint().width());
+    if (const QScreen* s = screen()) wide = std::min(wide, s->availableGeometry().width());
+    resize(wide, height());
 }
 
 // ---- Start-up, activation, closing ---------------------------------------------------------
@@ -251,6 +304,8 @@ void Tfmekalon::FormCreate() {
 
 void Tfmekalon::FormActivate() {
     if (Fthaivk) Fthaivk->TypeInto(*Tm1);
+    // After the activation has been handled: the check may ask a question.
+    QTimer::singleShot(0, this, [this] { platform::RunCommand([this] { CheckFilesOnDisk(); }); });
 }
 
 void Tfmekalon::FormDeactivate() { Tm1->CancelOffer(); }
@@ -267,30 +322,59 @@ bool Tfmekalon::FormCloseQuery() {
 }
 
 void Tfmekalon::closeEvent(QCloseEvent* event) {
+    // One close at a time. A close asked for while another modal window is open is refused.
+    if (closing_ || QApplication::activeModalWidget()) {
+        event->ignore();
+        return;
+    }
     bool allow = false;  // refused unless the questions allow it
-    platform::RunCommand([&] { allow = FormCloseQuery(); });
+    {
+        // While the questions are open the window system's close button stays live, and the
+        // toolkit takes a second close of a window that is closing already (File > Exit closes it)
+        // as done, without asking here: the window's own close events are refused until the open
+        // question has decided.
+        const QScopedValueRollback<bool> closing(closing_, true);
+        QWindow* const window = windowHandle();
+        if (window) window->installEventFilter(this);
+        platform::RunCommand([&] { allow = FormCloseQuery(); });
+        if (window) window->removeEventFilter(this);
+    }
     if (!allow) {
         event->ignore();
         return;
     }
+    if (AfterCloseAllowed) AfterCloseAllowed();
     event->accept();
-    // FormClose: closing the main window ends the program, whatever tool windows are open.
+    // FormClose: closing the main window ends the program, whatever tool windows are open, and
+    // whatever long job still runs.
+    platform::CancelRunningJobs();
     QCoreApplication::quit();
+}
+
+bool Tfmekalon::eventFilter(QObject* watched, QEvent* event) {
+    if (closing_ && event->type() == QEvent::Close && watched == windowHandle()) {
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- Title and questions -------------------------------------------------------------------
 
 void Tfmekalon::SetTitle() {
-    const QString title = QString::fromLocal8Bit(FileNamePart(textfile)) + QString::fromLatin1(kAppTitleSuffix);
-    setWindowTitle(title);
-    QCoreApplication::setApplicationName(title);
+    const QString title = QString::fromLocal8Bit(FileNamePart(textfile)) + QLatin1Char('-') + QString::fromLatin1(kProgramVersion);
+    setWindowTitle(Tm1 && Tm1->Modified ? QStringLiteral("*") + title : title);
+    // Message boxes carry it. The application's name stays the desktop entry's id, which the
+    // desktop matches the window with.
+    platform::SetApplicationTitle(title.toStdString());
 }
 
 bool Tfmekalon::AskSave(const bool& changed, const char* question, void (Tfmekalon::*save)()) {
     if (!changed) return true;
     fmsgbox->Label1->setText(question);
     const int answer = platform::CurrentQt().ShowModal(*fmsgbox);
-    if (answer == platform::mrCancel) return false;
+    // Only yes and no go on: cancel, or a box that gave no answer at all, keeps everything.
+    if (answer != platform::mrYes && answer != platform::mrNo) return false;
     if (answer == platform::mrYes) {
         (this->*save)();
         if (changed) return false;  // the save dialog was cancelled
@@ -313,22 +397,24 @@ void Tfmekalon::newfileselClick() {
     textfile = "noname.txt";
     SetTitle();
     Tm1->Clear();
-    Tm1->Modified = false;
+    Tm1->MarkUnmodified();
 }
 
 void Tfmekalon::OpenfileselClick() {
     if (!AskSaveText()) return;
-    const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open file", 1, "*.txt"));
+    const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open file", 1, InFolderOf(lastText, "*.txt").c_str()));
     if (!chosen) return;
     OpenFile(*chosen);
 }
 
 void Tfmekalon::OpenFile(const std::string& path) {
-    // The file is read before anything changes: a file that cannot be read leaves the text,
-    // its name and the title as they were.
-    Tm1->LoadFile(path);
+    // The file is read before anything changes: a file that cannot be read (or holds characters
+    // the user would not have replaced) leaves the text, its name and the title as they were.
+    if (!Tm1->LoadFile(path, true)) return;
     textfile = path;
+    textNotified_ = {};
     SetTitle();
+    RememberText(path);
 }
 
 void Tfmekalon::savefileselClick() {
@@ -338,15 +424,15 @@ void Tfmekalon::savefileselClick() {
         SavefileAsselClick();
         return;
     }
-    SetTitle();
-    Tm1->SaveFile(textfile);
+    if (SaveTextAs(textfile, Tm1->FileFormat)) RememberText(textfile);
 }
 
 void Tfmekalon::SavefileAsselClick() {
-    const auto chosen = SaveDialogWithEncoding(SaveRequest("Save file as", 1, textfile), Tm1->FileFormat);
+    // The name, the title and the encoding are taken over only once the file is written.
+    platform::TextFormat format = Tm1->FileFormat;
+    const auto chosen = SaveDialogWithEncoding(SaveRequest("Save file as", 1, textfile), format);
     if (!chosen) return;
-    textfile = *chosen;
-    savefileselClick();
+    if (SaveTextAs(*chosen, format)) RememberText(*chosen);
 }
 
 void Tfmekalon::Exit1Click() {
@@ -497,12 +583,14 @@ void Tfmekalon::ShowModeIcon() {
     setWindowIcon(icon);
     for (QWidget* w : std::initializer_list<QWidget*>{Fthaivk, Finddlg, frianthai})
         if (w) w->setWindowIcon(icon);
+    ShowStatus();
 }
 
 // The input fields of the find dialog and of the quick lookup window follow the editor's modes.
 std::vector<TThaiedit*> Tfmekalon::InputFields() const {
     std::vector<TThaiedit*> fields;
     if (Finddlg && Finddlg->te1) fields.push_back(Finddlg->te1);
+    if (Finddlg && Finddlg->te2) fields.push_back(Finddlg->te2);
     if (frianthai && frianthai->te1) fields.push_back(frianthai->te1);
     return fields;
 }
@@ -524,6 +612,7 @@ void Tfmekalon::KeyboardF21Click() {
 void Tfmekalon::dicchange() {
     dicchanged = true;
     if (frianthai) frianthai->DictionaryChanged();
+    statusLine->RefreshSoon();  // the line count; an append changes it once for every line
 }
 
 void Tfmekalon::DictionaryClick() {
@@ -535,28 +624,51 @@ void Tfmekalon::DictionaryClick() {
 // Open, Append and Save As read or write the file first and take over its name only when that
 // worked: a file that fails leaves the menu's name, `dicfile` and the Save As default as they were.
 void Tfmekalon::OpendicselClick() {
+    if (dicjob) return;  // a dictionary is being read already
     if (!AskSaveDictionary()) return;
-    const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Open dictionary", 2, "*.dic"));
+    const auto chosen =
+        platform::Current().OpenFileDialog(OpenRequest("Open dictionary", 2, InFolderOf(lastDictionary, "*.dic").c_str()));
     if (!chosen) return;
     OpenDictionary(*chosen);
 }
 
 void Tfmekalon::OpenDictionary(const std::string& path) {
-    const platform::DecodedText text = platform::ReadTextFile(path);
-    diclist.LoadFromBytes(text.bytes);
-    dicformat = text.format;
+    if (dicjob) return;
+    dictionary::DicList read;
+    platform::TextFormat format;
+    platform::FileStamp stamp;
+    if (!RunDictionaryJob("Loading dictionary", [&](dictionary::Progress& progress) {
+            read = ReadDictionaryFile(path, format, stamp, progress);
+        }))
+        return;  // stopped: the dictionary that was there stays
+    diclist.Replace(std::move(read));
+    dicformat = format;
+    dicstamp = stamp;
+    dicNotified_ = {};
     dicfile = path;
     dictname->setText(QString::fromLocal8Bit(FileNamePart(path)));
     dicchanged = false;
+    RememberDictionary(path);
 }
 
 void Tfmekalon::AppenddicselClick() {
+    if (dicjob) return;
     if (!AskSaveDictionary()) return;
-    const auto chosen = platform::Current().OpenFileDialog(OpenRequest("Append dictionary", 2, "*.dic"));
+    const auto chosen =
+        platform::Current().OpenFileDialog(OpenRequest("Append dictionary", 2, InFolderOf(lastDictionary, "*.dic").c_str()));
     if (!chosen) return;
-    const platform::DecodedText text = platform::ReadTextFile(*chosen);
-    diclist.AppendFromBytes(text.bytes);
+    // The merged dictionary is put in place only at the end: a stopped Append changes nothing.
+    platform::FileStamp stamp;
+    if (!RunDictionaryJob("Appending dictionary", [&](dictionary::Progress& progress) {
+            platform::TextFormat format;
+            const dictionary::DicList read = ReadDictionaryFile(*chosen, format, stamp, progress, 700);
+            progress.Within(700, 1000);
+            diclist.Merge(read, progress);
+        }))
+        return;
     dicfile = *chosen;
+    dicstamp = stamp;
+    dicNotified_ = {};
     dictname->setText(dictname->text() + "+" + QString::fromLocal8Bit(FileNamePart(*chosen)));
 }
 
@@ -564,16 +676,16 @@ void Tfmekalon::SavedicasselClick() {
     platform::TextFormat format = dicformat;  // taken over once the file is written
     const auto chosen = SaveDialogWithEncoding(SaveRequest("Save dictionary as", 2, dicfile), format);
     if (!chosen) return;
-    platform::WriteTextFile(*chosen, diclist.ToBytes(), format);
-    dicformat = format;
-    dicfile = *chosen;
-    dicchanged = false;
+    if (SaveDictionaryAs(*chosen, format)) RememberDictionary(*chosen);
 }
 
 void Tfmekalon::InsertCursorlineClick() {
     Tm1->SelectCursorLine();
     std::string candidate = Tm1->SelectedText();
-    if (diclist.Find(candidate) < 0) {
+    // A line of blanks (or nothing) is no entry.
+    if (std::all_of(candidate.begin(), candidate.end(), [](char c) { return static_cast<unsigned char>(c) <= 0x20; })) {
+        platform::Current().ShowMessage("Line is empty: nothing added to dictionary");
+    } else if (diclist.Find(candidate) < 0) {
         diclist.Insert(std::move(candidate));
         platform::Current().ShowMessage("Line has been added");
     } else {
@@ -600,11 +712,16 @@ void Tfmekalon::ChangeFactorDivisorClick() {
     const std::string selected = Tm1->SelectedText();
     const auto value = currency::FactorFromSelection(selected);
     if (!value) return;
-    factor = *value;
+    SetFactor(*value, selected);
+}
+
+void Tfmekalon::SetFactor(long double value, const std::string& shown) {
+    factor = value;
+    factorText = shown;
     // The captions show the factor as it was selected (a number is plain ASCII).
-    const QString shown = QString::fromLatin1(selected.data(), static_cast<qsizetype>(selected.size()));
-    Multiplywith->setText(QStringLiteral("&Multiply with ") + shown);
-    Divideby->setText(QStringLiteral("&Divide by ") + shown);
+    const QString text = QString::fromLatin1(shown.data(), static_cast<qsizetype>(shown.size()));
+    Multiplywith->setText(QStringLiteral("&Multiply with ") + text);
+    Divideby->setText(QStringLiteral("&Divide by ") + text);
 }
 
 // ---- The program's windows -----------------------------------------------------------------
@@ -619,13 +736,24 @@ void CreateWindows() {
     // virtual keyboard connects itself to the main window's editor, and the find dialog takes
     // the virtual keyboard's icon.
     CreatedWindows.push_back(fmekalon = new Tfmekalon());
-    CreatedWindows.push_back(Fthaivk = new TFthaivk());
+    // The virtual keyboard is a tool window of the main window: it stays above it.
+    CreatedWindows.push_back(Fthaivk = new TFthaivk(fmekalon));
     CreatedWindows.push_back(fmsgbox = new Tfmsgbox());
     CreatedWindows.push_back(Finddlg = new TFinddlg());
     Finddlg->setWindowIcon(Fthaivk->windowIcon());
     CreatedWindows.push_back(Fergebnis = new TFergebnis());
     CreatedWindows.push_back(frianthai = new Tfrianthai());
     CreatedWindows.push_back(fabout = new Tfabout());
+    // Alt+K and Alt+T switch the input modes from the tool windows too, as on the main window's
+    // menu bar (F2 already reaches every window).
+    for (QWidget* window : std::initializer_list<QWidget*>{Fthaivk, Finddlg, frianthai}) {
+        auto* layout = new QShortcut(QKeySequence(QStringLiteral("Alt+K")), window);
+        QObject::connect(layout, &QShortcut::activated, fmekalon,
+                         [] { fmekalon->RunMenuCommand([] { fmekalon->KeyboardF21Click(); }); });
+        auto* az = new QShortcut(QKeySequence(QStringLiteral("Alt+T")), window);
+        QObject::connect(az, &QShortcut::activated, fmekalon,
+                         [] { fmekalon->RunMenuCommand([] { fmekalon->ThaionAZ1Click(); }); });
+    }
 }
 
 void DestroyWindows() {

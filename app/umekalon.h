@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/recentfiles.h"
 #include "dictionary/diclist.h"
 #include "dictionary/wordlist.h"
 #include "editor/thaimemo.h"
@@ -19,10 +20,12 @@
 class QAction;
 class QPrinter;
 class TThaiedit;
+class TStatusLine;
 class QMenu;
 
-// The file dialogs' filter list.
-inline constexpr const char* kFileFilter = "Textfiles|*.txt|Dictionaries|*.dic|Documents|*.doc|All files|*.*";
+// The file dialogs' filter list. "All files" is every name: "*" ("*.*" would leave out names
+// without a dot).
+inline constexpr const char* kFileFilter = "Textfiles|*.txt|Dictionaries|*.dic|Documents|*.doc|All files|*";
 
 class Tfmekalon : public QMainWindow {
     Q_OBJECT
@@ -39,11 +42,15 @@ public:
     std::string dicfile = "noname.dic";   // full path of the dictionary file
     bool dicchanged = false;
     platform::TextFormat dicformat;  // how the dictionary file is written, from Open
+    platform::FileStamp dicstamp;    // the dictionary file as last opened or saved
     dictionary::DicList diclist;
     dictionary::DicText dictext;  // the dictionary text of the last search, with its index
     QIcon thaiicon, latinicon, thaiazicon;  // title-bar icons of the input modes
     // Runs first in a long command (Wordlist, Print): crash recovery brings its copies up to date.
     std::function<void()> BeforeLongCommand;
+    // Runs when the close questions let the window close: the text and the dictionary were saved,
+    // or the user let their changes go (crash recovery drops its copies then, and only then).
+    std::function<void()> AfterCloseAllowed;
 
     // ---- Menu items (named as the window design names them) ------------------------------
     QMenu* fileopt;
@@ -53,9 +60,11 @@ public:
     QAction *Undo1, *Redo1, *N11;
     QAction *Cutsel, *Copysel, *Pastesel, *Deletesel, *N3, *SelectWord1, *SelectLine1, *SelectAll, *N6,
         *Wordwrap1, *N9, *nrlines;
+    QAction *N12, *Find1, *FindNext1, *FindPrevious1, *Replace1;  // Edit menu: find and replace
     QAction *VirtualKbd1, *KeyboardF21, *ThaionAZ1, *searches;
     QMenu* options;
     QAction *Fixedsys, *N4, *previousfont, *Smallgraphics, *MediumGraphics, *Largegraphics, *N8, *hardreturn;
+    QAction *ZoomIn1, *ZoomOut1;  // the next and the previous glyph size
     QMenu* Dictionary;
     QAction *Opendicsel, *Appenddicsel, *Savedicassel, *N5, *InsertCursorline, *DeleteLineindictionary1, *N7,
         *dictname, *nrdiclines;
@@ -95,6 +104,20 @@ public:
     void KeyboardF21Click();
     void ThaionAZ1Click();
     void searchesClick();
+    // ---- Find and replace, glyph size keys (umekalon_find.cpp) ---------------------------
+    // Finds the next (previous) occurrence of the find window's search text without bringing the
+    // window forward; with no search text yet it opens the window as the find command does.
+    void FindNext1Click();
+    void FindPrevious1Click();
+    // Opens the find window for replacing, the selection as its search text (the selection stays).
+    void Replace1Click();
+    // The next and the previous glyph size (1 to 3), through the Options menu's commands; nothing
+    // in font mode or at the end of the range.
+    void ZoomIn1Click();
+    void ZoomOut1Click();
+    void StepGlyphSize(int step);
+    // Ctrl with the mouse wheel over the editor steps the glyph size.
+    void WatchZoomWheel();
     void WordlistClick();
     void Lookup1Click();
     void About1Click();
@@ -121,14 +144,57 @@ public:
     void DividebyClick();
     void ChangeFactorDivisorClick();
 
+    // ---- Status bar, recent lists, kept settings (app/statusbar.cpp, app/recentfiles.cpp) ---
+    TStatusLine* statusLine = nullptr;
+    QMenu *RecentFiles, *RecentDictionaries;
+    RecentList recentTexts{kRecentCount}, recentDictionaries{kRecentCount};
+    // The text and the dictionary last opened or saved (full paths; empty: none yet). The open
+    // dialogs start in their folders, and the dictionary opens again at the next start.
+    std::string lastText, lastDictionary;
+    std::string factorText = "40";  // the currency factor as the user selected it
+    // The currency factor and the Convert captions that show it.
+    void SetFactor(long double value, const std::string& shown);
+    // Brings every part of the status bar up to date (cheap: run at every caret move).
+    void ShowStatus();
+    // A message that needs no answer, in the status bar for `milliseconds` (0: until the next
+    // one). UTF-8; a TIS-620 text (a search text) must be converted first.
+    void ShowStatusMessage(const std::string& text, int milliseconds = 5000);
+    // The progress of a long job in the status bar: `text` (UTF-8) and a bar at `percent`
+    // (0..100); a negative percent ends the display.
+    void ShowStatusProgress(const std::string& text, int percent);
+    // A text or dictionary opened or saved goes to the front of its recent list.
+    void RememberText(const std::string& path);
+    void RememberDictionary(const std::string& path);
+    void ShowRecentLists();
+    // The recent lists' items: open as File > Open and Dictionary > Open do after their dialogs,
+    // questions about unsaved changes included; a name whose file is gone leaves the list, with
+    // a message.
+    void OpenRecentText(const std::string& path);
+    void OpenRecentDictionary(const std::string& path);
+    // Runs a command as the menus do: an error goes to the default error report; then the status
+    // bar and the kept settings follow what the command changed.
+    void RunMenuCommand(const std::function<void()>& command);
+
     // ---- Window events -------------------------------------------------------------------
     void FormCreate();
     void FormActivate();
     void FormDeactivate();
     bool FormCloseQuery();  // true: the window may close
 
-    // Sets the window and application title from the text file name.
+    // Sets the window and application title from the text file name; the window's begins with "*"
+    // while the text has unsaved changes.
     void SetTitle();
+
+    // ---- Files on disk (umekalon_files.cpp) ------------------------------------------------
+    // Writes the text to `path` in `format` and takes over the name, the format and the title
+    // only once it is written. Asks first when the text's own file was changed on disk by another
+    // program, or holds characters that were read as "?"; false when the user said no.
+    bool SaveTextAs(const std::string& path, const platform::TextFormat& format);
+    // Writes the dictionary to `path`, asking first when its own file was changed on disk.
+    bool SaveDictionaryAs(const std::string& path, const platform::TextFormat& format);
+    // Run when the window becomes active again: a text or dictionary file that another program
+    // changed is offered for reloading when it has no unsaved changes, and told of once otherwise.
+    void CheckFilesOnDisk();
     // The changed-text question: false when the command must stop.
     bool AskSaveText();
     // The changed-dictionary question: false when the command must stop.
@@ -140,9 +206,20 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
+    // Asks before writing over `path` when it is the file `stamp` describes and another program
+    // changed it since; true: go on.
+    bool AgreeToOverwrite(const std::string& path, const std::string& own, platform::FileStamp& stamp);
+    // Offers to reload a changed file, or tells of the change once (`notified` remembers it).
+    void CheckFileOnDisk(const std::string& path, platform::FileStamp& stamp, platform::FileStamp& notified,
+                         bool modified, void (Tfmekalon::*reload)());
+    void ReloadText();
+    void ReloadDictionary();
+    platform::FileStamp textNotified_, dicNotified_;  // changes on disk already told of
+    bool checkingDisk_ = false;
     // Asks whether to save while `changed` is set; yes runs `save`, which must clear it.
     bool AskSave(const bool& changed, const char* question, void (Tfmekalon::*save)());
     QAction* AddItem(QMenu* menu, const char* name, const char* caption, const char* shortcut,
@@ -150,6 +227,19 @@ private:
     QAction* AddBarItem(const char* name, const char* caption, const char* shortcut, void (Tfmekalon::*handler)());
     QAction* AddSeparator(QMenu* menu, const char* name);
     void BuildMenu();
+    bool closing_ = false;  // the close questions are being asked
+
+    // Long dictionary work (umekalon_dictionary.cpp). Runs `work` as a job that keeps the window
+    // answering, shows its progress and stops on Esc; false when it was stopped. Meanwhile the
+    // dictionary commands and Wordlist wait.
+    bool RunDictionaryJob(const char* what, const std::function<void(dictionary::Progress&)>& work);
+    // Reads a dictionary file into a list of its own, sorted and without duplicates, and tells
+    // how the file is written and what it was when read; the work makes up the thousandths
+    // [0, share) of the job. Throws FileError.
+    static dictionary::DicList ReadDictionaryFile(const std::string& path, platform::TextFormat& format,
+                                                  platform::FileStamp& stamp, dictionary::Progress& progress,
+                                                  int share = 1000);
+    bool dicjob = false;  // a dictionary file is being read or appended
 };
 
 // The program's windows, created once at start in this order and living until the end.

@@ -101,10 +101,14 @@ void TToolButton::paintEvent(QPaintEvent*) {
     qDrawShadePanel(&p, rect(), pal, down_, 1);
     auto* bar = qobject_cast<TToolBar*>(parentWidget());
     if (!bar || !bar->Images || imageIndex_ < 0 || imageIndex_ >= bar->Images->Count()) return;
+    // On a HiDPI screen the key cap comes from the glyph images drawn for its device pixels.
+    const int detail = bar->Images->DetailFor(devicePixelRatioF());
     platform::Bitmap glyph;
-    bar->Images->GetBitmap(imageIndex_, glyph);
+    bar->Images->GetBitmap(imageIndex_, glyph, detail);
+    QImage cap = platform::QtImage(glyph);
+    cap.setDevicePixelRatio(detail);
     const int dx = down_ ? 1 : 0;
-    p.drawImage((width() - glyph.Width()) / 2 + dx, (height() - glyph.Height()) / 2 + dx, platform::QtImage(glyph));
+    p.drawImage((width() - glyph.Width() / detail) / 2 + dx, (height() - glyph.Height() / detail) / 2 + dx, cap);
 }
 
 void TToolButton::mousePressEvent(QMouseEvent* event) {
@@ -180,8 +184,12 @@ void TStaticText::mouseMoveEvent(QMouseEvent* event) {
 
 TFthaivk::TFthaivk(QWidget* parent)
     : QMainWindow(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                              Qt::MSWindowsFixedSizeDialogHint) {
+                              Qt::MSWindowsFixedSizeDialogHint | Qt::WindowDoesNotAcceptFocus) {
     setObjectName("Fthaivk");
+    // A tool window of its parent (the main window), so it stays above it. It never takes the
+    // keyboard focus: a click on a key leaves the focus with the control the key types into,
+    // and physical keys go on reaching that control directly.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle("Mekalon - Virtual Keyboard");
 
     // Menu bar: each command is followed by an empty item that runs nothing.

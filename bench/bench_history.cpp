@@ -1,14 +1,18 @@
 // The undo history on the 400,000-line, 20 MB text: a typed character with its history step
 // (time, and the bytes the step adds), 10,000 typed characters (the history they cost, typed at
 // a typist's pace and each as a step of its own), and undo and redo of a 1 MB paste and of word
-// wrap. The editor stands on a shown window, so each action includes its repaint.
+// wrap; and on that text five times over (2,000,000 lines, 100 MB), Select All and Delete, a step
+// larger than the history's bound, with its undo and redo. The editor stands on a shown window,
+// so each action includes its repaint.
 // Targets: a typed character under 1 ms and under 100 bytes of history; 10,000 characters under
-// 1 MB; each undo and redo under 100 ms.
+// 1 MB; each undo and redo under 100 ms (the 100 MB deletion: under a second, and its step no
+// larger than the text it holds plus its line objects).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,11 +30,32 @@ const std::vector<std::string>& LargeLines() {
     return lines;
 }
 
+// The large text five times over: about 100 MB.
+const std::vector<std::string>& HundredMegabyteLines() {
+    static const std::vector<std::string> lines = [] {
+        std::vector<std::string> all;
+        all.reserve(LargeLines().size() * 5);
+        for (int i = 0; i < 5; ++i) all.insert(all.end(), LargeLines().begin(), LargeLines().end());
+        return all;
+    }();
+    return lines;
+}
+
+// The resident memory of this process now and at its highest, in kB (/proc/self/status).
+long StatusKb(const char* field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    const std::string key = std::string(field) + ":";
+    while (std::getline(in, line))
+        if (line.compare(0, key.size(), key) == 0) return std::atol(line.c_str() + key.size());
+    return 0;
+}
+
 // The editor on a window of the given size holding the large text, its history empty, with a
 // clock the benchmark moves.
 class Editor {
 public:
-    explicit Editor(int width = 1920, int height = 1080) {
+    explicit Editor(int width = 1920, int height = 1080, const std::vector<std::string>& text = LargeLines()) {
         CreateGlyphImages();
         host_ = std::make_unique<platform::ThaiHost>();
         host_->resize(width, height);
@@ -38,7 +63,7 @@ public:
         QApplication::processEvents();
         memo_ = std::make_unique<TThaimemo>();
         memo_->Attach(host_.get());
-        memo_->Lines.Assign(LargeLines());
+        memo_->Lines.Assign(text);
         memo_->History.Clear();
         memo_->History.Clock = [this] { return now; };
         host_->PaintPending();
@@ -144,6 +169,40 @@ void BM_UndoRedoPasteOfOneMegabyte(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_UndoRedoPasteOfOneMegabyte)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Select All and Delete on the 100 MB text: its step is larger than the history's bound and is
+// kept. Arg 0 times the undo, Arg 1 the redo; the deletion itself is timed once. Memory: the
+// step as the history counts it, what the deletion added to the resident memory, and the peak.
+void BM_UndoRedoDeleteAllOfOneHundredMegabytes(benchmark::State& state) {
+    Editor e(1920, 1080, HundredMegabyteLines());
+    const size_t textBytes = e.Memo().JoinedText().size();
+    double deleteMs = 0;
+    long stepKb = 0;
+    size_t stepBytes = 0;
+    UndoRedo(state, e, [&] {
+        TThaimemo& m = e.Memo();
+        m.SelectAll();
+        e.Flush();
+        const long beforeKb = StatusKb("VmRSS");
+        const auto start = std::chrono::steady_clock::now();
+        int key = platform::vk::Delete;
+        m.KeyDown(key, {});
+        e.Flush();
+        deleteMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        stepKb = StatusKb("VmRSS") - beforeKb;
+        stepBytes = m.History.Bytes();
+        if (m.LineCount() > 1 || !m.History.CanUndo()) state.SkipWithError("the deletion cannot be undone");
+        if (state.range(0) == 1) m.Undo();
+    });
+    state.counters["text_MB"] = static_cast<double>(textBytes) / 1e6;
+    state.counters["delete_ms"] = deleteMs;
+    state.counters["step_MB"] = static_cast<double>(stepBytes) / 1e6;
+    state.counters["bound_MB"] = static_cast<double>(TextHistory::kDefaultLimit) / 1e6;
+    state.counters["rss_delete_MB"] = static_cast<double>(stepKb) / 1e3;
+    state.counters["rss_peak_MB"] = static_cast<double>(StatusKb("VmHWM")) / 1e3;
+}
+BENCHMARK(BM_UndoRedoDeleteAllOfOneHundredMegabytes)->Arg(0)->Arg(1)->UseManualTime()->Iterations(5)->Unit(
+    benchmark::kMillisecond);
 
 // Word wrap at 40 cells (a window 320 pixels wide) rewraps about half of the lines.
 void BM_UndoRedoWordWrap(benchmark::State& state) {

@@ -3,6 +3,8 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -26,6 +28,8 @@ public:
     TextFile() {
         dir_ = std::filesystem::temp_directory_path() / ("mekalon-bench-linestore-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir_);
+        // The records of in-place saves go to a state folder of the benchmark's own.
+        ::setenv("XDG_STATE_HOME", (dir_ / "state").c_str(), 1);
         path_ = (dir_ / "big.txt").string();
         const std::string& text = GeneratedText();
         std::ofstream(path_, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -88,6 +92,21 @@ void SaveFile(benchmark::State& state, const std::string& path, const char* name
     if (std::filesystem::file_size(out) != size) state.SkipWithError("saved size differs");
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(GeneratedText().size()));
 }
+
+// The same save over a file with a second hard link, which is rewritten in place: a copy of its
+// old bytes first, the room for the new ones reserved, then the bytes written over it.
+void BM_SaveFileInPlace(benchmark::State& state) {
+    const auto list = LoadedList();
+    const std::string out = File().Other("linked.txt"), second = File().Other("second-link.txt");
+    list->SaveFile(out);
+    std::filesystem::remove(second);
+    std::filesystem::create_hard_link(out, second);
+    for (auto _ : state) list->SaveFile(out);
+    if (std::filesystem::file_size(second) != GeneratedText().size() || std::filesystem::hard_link_count(out) != 2)
+        state.SkipWithError("not saved in place");
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(GeneratedText().size()));
+}
+BENCHMARK(BM_SaveFileInPlace)->Unit(benchmark::kMillisecond);
 
 void BM_LoadFile(benchmark::State& state) { LoadFile(state, File().Path(), platform::TextEncoding::Tis620); }
 BENCHMARK(BM_LoadFile)->Unit(benchmark::kMillisecond);

@@ -1,5 +1,5 @@
 // Full repaints of a 1920 x 1080 text view: a TThailist on a host window (offscreen platform)
-// showing Thai text with the real glyph images, at graphics sizes 1 and 3, plain and with most of
+// showing Thai text with the real glyph images, at graphics sizes 1, 2 and 3, plain and with most of
 // the view selected, and the dictionary file as it is (Thai and Latin mixed). Target: < 10 ms.
 #include <benchmark/benchmark.h>
 
@@ -87,15 +87,19 @@ void Repaint(benchmark::State& state, const std::vector<std::string>& lines, int
 }
 
 void BM_RepaintThaiSize1(benchmark::State& state) { Repaint(state, ThaiLines(), 1, false); }
+void BM_RepaintThaiSize2(benchmark::State& state) { Repaint(state, ThaiLines(), 2, false); }
 void BM_RepaintThaiSize3(benchmark::State& state) { Repaint(state, ThaiLines(), 3, false); }
 void BM_RepaintThaiSelectedSize1(benchmark::State& state) { Repaint(state, ThaiLines(), 1, true); }
 void BM_RepaintDictionarySize1(benchmark::State& state) { Repaint(state, DictionaryLines(), 1, false); }
+void BM_RepaintDictionarySize2(benchmark::State& state) { Repaint(state, DictionaryLines(), 2, false); }
 void BM_RepaintDictionarySize3(benchmark::State& state) { Repaint(state, DictionaryLines(), 3, false); }
 
 BENCHMARK(BM_RepaintThaiSize1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintThaiSize2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintThaiSize3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintThaiSelectedSize1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintDictionarySize1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintDictionarySize2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintDictionarySize3)->Unit(benchmark::kMillisecond);
 
 // One key typed into the editor on a view of a 400,000-line text, at line 200,000, column 10:

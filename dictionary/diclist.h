@@ -6,14 +6,20 @@
 // are equal exactly when their folded bytes are equal, so lines that differ only in the case of
 // Latin letters are duplicates. The order is total and consistent with that equality, and the same
 // comparison serves ordering, duplicate removal and lookup.
+//
+// Store: one byte buffer that holds every line followed by CR LF, in list order, and after them one
+// NUL end marker: the dictionary file and the text the search works on at once. Beside it the
+// offset of every line's start. A dictionary of millions of lines costs little more than its file;
+// collation keys are computed when a comparison needs them and never kept.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "dictionary/progress.h"
 
 namespace dictionary {
 
@@ -24,65 +30,72 @@ std::string FoldCase(std::string_view text);
 // The Thai collation key of an already folded line (th_strxfrm).
 std::string CollationKey(std::string_view folded);
 
-// Cuts file bytes into lines: CR LF, a lone CR or a lone LF end a line; a NUL ends the text;
-// text after the last line end forms a last line; a line end at the very end adds no empty line.
-std::vector<std::string_view> SplitLines(std::string_view bytes);
+
+// The largest dictionary text held (every line with its CR LF): offsets into it are ints.
+inline constexpr std::size_t kLargestDictionary = 0x7FFFFFF0u;
 
 class DicList {
 public:
-    DicList() = default;
-    DicList(const DicList& other);
-    DicList& operator=(const DicList& other);
-    DicList(DicList&&) noexcept = default;
-    DicList& operator=(DicList&&) noexcept = default;
+    DicList();
 
-    int Count() const { return static_cast<int>(entries_.size()); }
-    // The line at `index` (0 <= index < Count()).
-    const std::string& operator[](int index) const { return entries_[static_cast<size_t>(index)]->line; }
+    int Count() const { return static_cast<int>(starts_.size()) - 1; }
+    // The line at `index` (0 <= index < Count()), without its CR LF. Valid until the list changes.
+    std::string_view operator[](int index) const {
+        const size_t i = static_cast<size_t>(index);
+        return std::string_view(text_).substr(starts_[i], starts_[i + 1] - starts_[i] - 2);
+    }
 
     // Index of the line equal to `line` (case of A-Z ignored), or -1.
     int Find(std::string_view line) const;
     // Inserts the line at its sorted position. Returns false, and nothing changes, when an equal
     // line is present. A line never holds CR, LF or NUL: anything from the first such byte on is
-    // not part of the line.
-    bool Insert(std::string line);
+    // not part of the line. Throws std::length_error when the dictionary would grow too large.
+    bool Insert(std::string_view line);
     // Removes the line at `index`; an index outside the list changes nothing.
     void Delete(int index);
 
-    // Replaces the whole content by the lines of the file bytes, sorted and without duplicates
-    // (of equal lines the one read first stays). Notifies once, at the end.
+    // The lines of file bytes, sorted and without duplicates (of equal lines the one read first
+    // stays), as a list of their own; nobody is notified. The work reports to `progress` and
+    // stops (JobStopped) when it says so. Throws std::length_error for a text too large to hold.
+    static DicList Read(std::string_view bytes, Progress& progress);
+    // Takes the whole content of `other` (which is left empty). Notifies once.
+    void Replace(DicList&& other);
+    // Inserts the lines of `other` by the sorted-insert and duplicate rule: the result is that of
+    // inserting them one by one. The merged list is built aside and put in place at the end, so a
+    // stopped merge (JobStopped) changes nothing. OnChange is called once for every line that was
+    // actually inserted, after all of them are in. Returns how many were.
+    int Merge(const DicList& other, Progress& progress);
+
+    // Replaces the whole content by the lines of the file bytes (Read, then Replace).
     void LoadFromBytes(std::string_view bytes);
-    // Inserts the lines of the file bytes, in file order, by the sorted-insert and duplicate rule.
-    // The result is that of inserting them one by one; OnChange is called once for every line that
-    // was actually inserted, after all of them are in. Lines already present notify nothing.
+    // Inserts the lines of the file bytes, in file order (Read, then Merge).
     void AppendFromBytes(std::string_view bytes);
     // The file bytes: every line in list order followed by CR LF.
-    std::string ToBytes() const;
+    std::string_view Bytes() const { return std::string_view(text_).substr(0, text_.size() - 1); }
+    std::string ToBytes() const { return std::string(Bytes()); }
 
-    // Grows by one with every actual change; lets a derived structure (the dictionary text and
-    // its search index) see cheaply whether it is still up to date.
+    // The dictionary text: the file bytes and one NUL end marker.
+    std::string_view Text() const { return text_; }
+    // The offset in Text() where line `index` starts; LineStart(Count()) is the end marker's.
+    int LineStart(int index) const { return static_cast<int>(starts_[static_cast<size_t>(index)]); }
+    // The line that holds the byte at `offset` of Text(), its CR LF counted as part of it; -1 for
+    // an offset outside the lines.
+    int LineAt(int offset) const;
+
+    // Grows by one with every actual change; lets a derived structure (the search index) see
+    // cheaply whether it is still up to date.
     std::uint64_t Version() const { return version_; }
 
     // Called once per actual change: an insertion, a deletion, a replacement of the whole content.
     std::function<void()> OnChange;
 
 private:
-    struct Entry {
-        std::string line;
-        std::string key;  // CollationKey of the folded line
-    };
-    // Compares a stored entry with a probe given as key and folded bytes.
-    static int Compare(const Entry& entry, std::string_view key, std::string_view folded);
-    static int Compare(const Entry& a, const Entry& b);
-    // First index whose entry is not less than the probe.
+    // First index whose line is not less than the probe, given as its key and folded bytes.
     size_t LowerBound(std::string_view key, std::string_view folded) const;
-    // The lines of the bytes as entries, sorted, equal lines reduced to the first one read.
-    static std::vector<std::unique_ptr<Entry>> SortedUnique(std::string_view bytes);
     void Changed();
 
-    // Entries are held by pointer so that an insertion or deletion in a large list moves only
-    // pointers.
-    std::vector<std::unique_ptr<Entry>> entries_;
+    std::string text_;                 // every line + CR LF, then the NUL end marker
+    std::vector<std::uint32_t> starts_;  // start of every line, then the end marker's offset
     std::uint64_t version_ = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <iterator>
+#include <new>
 
 namespace {
 
@@ -156,7 +157,11 @@ void TextHistory::Record(int at, std::vector<std::string>& removed, int inserted
             return j < lines_.Count() ? &lines_[j] : nullptr;
         });
     }
-    Add(*open_, at, removed, inserted);
+    try {
+        Add(*open_, at, removed, inserted);
+    } catch (const std::bad_alloc&) {
+        Forget();  // the change is made: a history without it would take the wrong lines back
+    }
 }
 
 // Adds a change to a step being made: joined to its last change when the two touch, which keeps
@@ -197,10 +202,17 @@ void TextHistory::DropRedo() {
 
 void TextHistory::Push(Open& step, const ViewPoint& after, const LineAt& lineAt) {
     DropRedo();
-    Step closed = Encode(step, after, lineAt);
-    closed.id = nextId_++;
-    bytes_ += closed.Size();
-    undo_.push_back(std::move(closed));
+    try {
+        Step closed = Encode(step, after, lineAt);
+        closed.id = nextId_++;
+        const size_t size = closed.Size();
+        undo_.push_back(std::move(closed));
+        bytes_ += size;
+    } catch (const std::bad_alloc&) {
+        // The text has changed already; without the step the others no longer fit it.
+        Forget();
+        return;
+    }
     Trim();
     Changed();
 }
@@ -365,6 +377,26 @@ void TextHistory::MarkSaved() {
     savedId_ = TopId();
 }
 
+bool TextHistory::DropOlderSteps() {
+    if (undo_.empty() && redo_.empty()) return false;
+    baseId_ = TopId();
+    undo_.clear();
+    redo_.clear();
+    bytes_ = 0;
+    Changed();
+    return true;
+}
+
+void TextHistory::Forget() {
+    stash_.reset();
+    if (open_) open_->edits.clear();
+    undo_.clear();
+    redo_.clear();
+    bytes_ = 0;
+    baseId_ = nextId_++;  // a state no step leads to: not the saved one
+    Changed();
+}
+
 void TextHistory::SetLimit(size_t bytes) {
     limit_ = bytes;
     Trim();
@@ -372,8 +404,9 @@ void TextHistory::SetLimit(size_t bytes) {
 }
 
 // The oldest steps go first; then, if still too much, the undone steps farthest from the text.
-// Right after an undo the undone steps farthest away go first, so that undoing on stays possible
-// (the step just undone, nearest to the text, stays as long as it fits at all).
+// Right after an undo the undone steps farthest away go first, so that undoing on stays possible.
+// The newest step stays whatever its size: the last one made or done again, or right after an
+// undo the step just undone.
 void TextHistory::Trim(bool afterUndo) {
     auto dropRedo = [this](size_t keep) {
         while (bytes_ > limit_ && redo_.size() > keep) {
@@ -382,10 +415,10 @@ void TextHistory::Trim(bool afterUndo) {
         }
     };
     if (afterUndo) dropRedo(1);
-    while (bytes_ > limit_ && !undo_.empty()) {
+    while (bytes_ > limit_ && undo_.size() > (afterUndo ? 0u : 1u)) {
         bytes_ -= undo_.front().Size();
         baseId_ = undo_.front().id;
         undo_.pop_front();
     }
-    dropRedo(0);
+    dropRedo(afterUndo ? 1 : 0);
 }

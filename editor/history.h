@@ -5,7 +5,7 @@
 // A step keeps only what changed: a change inside one line keeps the replaced bytes, a change of
 // whole lines the lines taken out. Undoing a step swaps what it keeps with what the text holds
 // now, which turns it into the step that redoes it. The history is bounded by memory; the oldest
-// steps go first.
+// steps go first, and the newest step stays whatever its size.
 #pragma once
 
 #include <cstddef>
@@ -72,6 +72,13 @@ public:
     bool AtSaved() const { return !stash_ && TopId() == savedId_; }
     // Ends a run of typing, so the next typed character starts a step of its own.
     void Seal();
+
+    // Memory ran short for the change being made: drops every step kept (the bound would drop
+    // them first); false when there was none.
+    bool DropOlderSteps();
+    // The text changed without a record of it: no step can be taken back or done again (the
+    // change being made included), and the text last opened or saved is out of reach.
+    void Forget();
 
     void SetLimit(size_t bytes);
     size_t Limit() const { return limit_; }

@@ -1,29 +1,14 @@
-// The line list of a Thai control and the rules that turn text into lines and back.
+// The line list of a Thai control, and the joined text its lines go back to.
 #include "editor/lines.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <iterator>
+#include <new>
 
 namespace {
 
 int Length(const std::string& s) { return static_cast<int>(std::min<size_t>(s.size(), 0x7FFFFFFF)); }
-
-// A mark (the high bit) for each of the eight bytes at p that is CR or LF, the first byte lowest.
-std::uint64_t BreakBytes(const char* p) {
-    constexpr std::uint64_t ones = 0x0101010101010101ULL, high = 0x8080808080808080ULL;
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
-    // The first byte lowest: the marks above the first CR or LF may be wrong.
-    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
-    const std::uint64_t cr = word ^ (ones * '\r'), lf = word ^ (ones * '\n');
-    return (((cr - ones) & ~cr) | ((lf - ones) & ~lf)) & high;
-}
-
-// The index of the first byte marked in a word of BreakBytes (not 0).
-int FirstMarked(std::uint64_t marks) { return std::countr_zero(marks) / 8; }
 
 }  // namespace
 
@@ -106,13 +91,28 @@ void TLines::Delete(int index) {
     Changed(0);
 }
 
+std::optional<bool> TLines::RoomToRecord(std::vector<std::string>& removed, size_t count) {
+    for (int attempt = 0;; ++attempt) {
+        try {
+            removed.reserve(count);
+            return true;
+        } catch (const std::bad_alloc&) {
+            switch (OnNoRecordMemory ? OnNoRecordMemory(attempt) : NoMemory::Refuse) {
+                case NoMemory::Retry: continue;
+                case NoMemory::WithoutRecord: return false;
+                case NoMemory::Refuse: return std::nullopt;
+            }
+        }
+    }
+}
+
 void TLines::Assign(std::vector<std::string> lines) {
     int longest = 0;
     for (const std::string& s : lines) longest = std::max(longest, Length(s));
-    Touched(0);
     std::vector<std::string> removed;
     int at = 0, inserted = static_cast<int>(lines.size());
-    if (OnRecord) {
+    bool record = OnRecord != nullptr;
+    if (record) {
         // Only the lines between the equal head and the equal tail of the old and new list changed.
         const std::vector<std::string>& old = All();
         const size_t most = std::min(old.size(), lines.size());
@@ -120,14 +120,20 @@ void TLines::Assign(std::vector<std::string> lines) {
         while (head < most && old[head] == lines[head]) ++head;
         size_t tail = 0;
         while (tail < most - head && old[old.size() - 1 - tail] == lines[lines.size() - 1 - tail]) ++tail;
-        removed.assign(std::make_move_iterator(lines_.begin() + static_cast<std::ptrdiff_t>(head)),
-                       std::make_move_iterator(lines_.end() - static_cast<std::ptrdiff_t>(tail)));
-        at = static_cast<int>(head);
-        inserted = static_cast<int>(lines.size() - head - tail);
+        const std::optional<bool> room = RoomToRecord(removed, old.size() - head - tail);
+        if (!room) return;
+        record = *room;
+        if (record) {
+            removed.insert(removed.end(), std::make_move_iterator(lines_.begin() + static_cast<std::ptrdiff_t>(head)),
+                           std::make_move_iterator(lines_.end() - static_cast<std::ptrdiff_t>(tail)));
+            at = static_cast<int>(head);
+            inserted = static_cast<int>(lines.size() - head - tail);
+        }
     }
+    Touched(0);
     lines_ = std::move(lines);
     gapStart_ = gapLen_ = 0;
-    Recorded(at, removed, inserted);
+    if (record) Recorded(at, removed, inserted);
     Changed(longest);
 }
 
@@ -146,24 +152,24 @@ void TLines::Clear() {
     Changed(0);
 }
 
-std::vector<std::string> TLines::ReplaceRange(int& index, int count, std::vector<std::string>& lines, bool keep) {
+void TLines::Clamp(int& index, int& count) const {
     index = std::clamp(index, 0, Count());
     count = std::clamp(count, 0, Count() - index);
+}
+
+void TLines::ReplaceRange(int index, int count, std::vector<std::string>& lines, std::vector<std::string>* removed) {
     Touched(index);
     // The replaced lines join the gap; the new ones fill it from its start.
     MoveGap(index);
-    std::vector<std::string> removed;
-    if (keep) removed.reserve(static_cast<size_t>(count));
     for (int k = 0; k < count; ++k) {
         std::string& slot = lines_[gapStart_ + gapLen_ + static_cast<size_t>(k)];
-        if (keep) removed.push_back(std::move(slot));
+        if (removed) removed->push_back(std::move(slot));
         slot = std::string();
     }
     gapLen_ += static_cast<size_t>(count);
     GrowGap(lines.size());
     for (std::string& s : lines) lines_[gapStart_++] = std::move(s);
     gapLen_ -= lines.size();
-    return removed;
 }
 
 namespace {
@@ -176,18 +182,30 @@ int Longest(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-void TLines::Replace(int index, int count, std::vector<std::string> lines) {
+bool TLines::Replace(int index, int count, std::vector<std::string> lines) {
+    Clamp(index, count);
+    std::vector<std::string> removed;
+    bool record = OnRecord != nullptr;
+    if (record) {
+        const std::optional<bool> room = RoomToRecord(removed, static_cast<size_t>(count));
+        if (!room) return false;
+        record = *room;
+    }
     const int longest = Longest(lines);
     const int inserted = static_cast<int>(lines.size());
-    std::vector<std::string> removed = ReplaceRange(index, count, lines, OnRecord != nullptr);
-    Recorded(index, removed, inserted);
+    ReplaceRange(index, count, lines, record ? &removed : nullptr);
+    if (record) Recorded(index, removed, inserted);
     Changed(longest);
+    return true;
 }
 
 std::vector<std::string> TLines::Splice(int index, int count, std::vector<std::string> lines) {
+    Clamp(index, count);
     const int longest = Longest(lines);
     const int inserted = static_cast<int>(lines.size());
-    std::vector<std::string> removed = ReplaceRange(index, count, lines, true);
+    std::vector<std::string> removed;
+    removed.reserve(static_cast<size_t>(count));
+    ReplaceRange(index, count, lines, &removed);
     if (OnRecord) {
         std::vector<std::string> copy = removed;
         Recorded(index, copy, inserted);
@@ -229,41 +247,6 @@ int TLines::LineOfOffset(int offset, int hint) const {
     const auto first = starts_.begin();
     const auto after = std::upper_bound(first + line, first + hi + 1, static_cast<std::int64_t>(offset));
     return static_cast<int>(after - first) - 1;
-}
-
-std::vector<std::string> SplitLines(std::string_view text) {
-    // A NUL ends the text.
-    if (const void* nul = std::memchr(text.data(), 0, text.size()))
-        text = text.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - text.data()));
-
-    std::vector<std::string> lines;
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    const char* start = p;
-    while (p < end) {
-        // Eight bytes at a time up to the next CR or LF.
-        while (end - p >= 8) {
-            const std::uint64_t breaks = BreakBytes(p);
-            if (breaks) {
-                p += FirstMarked(breaks);
-                break;
-            }
-            p += 8;
-        }
-        if (p == end) break;
-        const char c = *p;
-        if (c != '\r' && c != '\n') {
-            ++p;
-            continue;
-        }
-        lines.emplace_back(start, p);
-        // CR LF is one break; LF CR is two.
-        p += (c == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
-        start = p;
-    }
-    // A break at the very end adds no empty line.
-    if (start < end) lines.emplace_back(start, end);
-    return lines;
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {

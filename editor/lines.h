@@ -9,9 +9,12 @@
 #include <cstdint>
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/textlines.h"
 
 class TLines {
 public:
@@ -28,8 +31,8 @@ public:
     void Assign(std::vector<std::string> lines); // replaces all lines: one change
     void Clear();                                // a change only when lines were held
     // Replaces the lines [index, index + count) by `lines` (index and count clamped to the list):
-    // one change, also when nothing differs afterwards.
-    void Replace(int index, int count, std::vector<std::string> lines);
+    // one change, also when nothing differs afterwards. False when it was refused (OnNoRecordMemory).
+    bool Replace(int index, int count, std::vector<std::string> lines);
     // The same, returning the lines taken out (the undo history swaps lines with it).
     std::vector<std::string> Splice(int index, int count, std::vector<std::string> lines);
 
@@ -49,6 +52,12 @@ public:
     // When set, runs for every change before OnChange with what it did: lines [at, at + inserted)
     // now stand where `removed` stood. The receiver may take the removed lines.
     std::function<void(int at, std::vector<std::string>& removed, int inserted)> OnRecord;
+    // What to do when the memory to hand a change's removed lines to OnRecord cannot be had. It is
+    // asked before anything changes (`attempt` counts the calls for one change, from 0): Retry
+    // (memory was freed), WithoutRecord (the change is made and OnRecord is not told of it: its
+    // receiver has let go of what it kept) or Refuse (the text stays as it was, the default).
+    enum class NoMemory { Retry, WithoutRecord, Refuse };
+    std::function<NoMemory(int attempt)> OnNoRecordMemory;
 
 private:
     void Changed(int longestWritten) {
@@ -57,8 +66,14 @@ private:
     void Recorded(int at, std::vector<std::string>& removed, int inserted) {
         if (OnRecord) OnRecord(at, removed, inserted);
     }
-    // Replace without notifications; returns the lines taken out (only when `keep`).
-    std::vector<std::string> ReplaceRange(int& index, int count, std::vector<std::string>& lines, bool keep);
+    // Replace without notifications; the lines taken out go to `removed` when it is given (room
+    // for them made beforehand, see RoomToRecord). Index and count must be clamped already.
+    void ReplaceRange(int index, int count, std::vector<std::string>& lines, std::vector<std::string>* removed);
+    void Clamp(int& index, int& count) const;
+    // Makes room in `removed` for `count` lines before a change that OnRecord is to be told of:
+    // true when it will be told, false when the change goes on without it; nothing when the
+    // change is refused.
+    std::optional<bool> RoomToRecord(std::vector<std::string>& removed, size_t count);
     // Line starts before `index` stay valid; the later ones are worked out again when asked for.
     void Touched(int index) { startsValid_ = std::min(startsValid_, std::max(index, 0)); }
     size_t Slot(int index) const {
@@ -77,8 +92,7 @@ private:
     mutable int startsValid_ = 0;
 };
 
-// Splits text into lines: CR, LF or CR LF end a line; LF CR is two breaks; a break at the very
-// end adds no empty line; a NUL ends the text.
-std::vector<std::string> SplitLines(std::string_view text);
+// Text is split into lines by the one line rule (platform/textlines.h).
+using platform::SplitLines;
 // All lines, each followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);

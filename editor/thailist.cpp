@@ -83,7 +83,7 @@ TThailist::TextPoint TThailist::PointAt(int offset, int hintLine) const {
     return {line, std::max(offset, 0) - Lines.StartOf(line)};
 }
 
-void TThailist::ReplaceJoined(int from, int to, std::string_view text, int hintLine) {
+bool TThailist::ReplaceJoined(int from, int to, std::string_view text, int hintLine) {
     const TextPoint a = PointAt(from, hintLine);
     const TextPoint b = to <= from ? a : PointAt(to, a.line);
     // The bytes from the start of a's line to a, the new text, and the bytes from b to the end
@@ -107,7 +107,7 @@ void TThailist::ReplaceJoined(int from, int to, std::string_view text, int hintL
         }
         last = b.line + 1;
     }
-    Lines.Replace(a.line, last - a.line, SplitLines(piece));
+    return Lines.Replace(a.line, last - a.line, SplitLines(piece));
 }
 
 bool TThailist::SelectionRange(int& start, int& length) const {
@@ -166,6 +166,8 @@ void TThailist::Clear() {
     AnchorLine = AnchorCol = ExtentLine = ExtentCol = AnchorPos = ExtentPos = 0;
     MaxLineLen = 0;
     FileFormat = {};
+    DiskStamp = {};
+    FileReplacements = 0;
     Lines.Clear();
     History.Clear();
     DrawCaret();
@@ -178,23 +180,37 @@ void TThailist::ResetView() {
     DrawCaret();
 }
 
-void TThailist::LoadFile(const std::string& name) {
+bool TThailist::LoadFile(const std::string& name, bool askToReplace) {
     // Read first: a file that cannot be read (or is no text) leaves the text as it was.
-    platform::DecodedText text = platform::ReadTextFile(name);
+    platform::DecodedText text = platform::ReadTextFile(name, askToReplace);
+    if (text.replaced.count > 0 && !platform::AgreeToReplacements(text.replaced, name)) return false;
     std::vector<std::string> lines = SplitLines(text.bytes);
     text.bytes = std::string();
     Clear();
     FileFormat = text.format;
+    DiskStamp = text.stamp;
+    FileReplacements = text.replaced.count;
     Lines.Assign(std::move(lines));
     History.Clear();
-    Modified = false;
+    SetModified(false);
     PaintRows(0, RowCount, 0, ColCount);
     DrawCaret();
+    return true;
 }
 
-void TThailist::SaveFile(const std::string& name) {
-    platform::WriteTextFile(name, JoinedText(), FileFormat);
+void TThailist::SaveFile(const std::string& name) { SaveFile(name, FileFormat); }
+
+void TThailist::SaveFile(const std::string& name, const platform::TextFormat& format) {
+    DiskStamp = platform::WriteTextFile(name, JoinedText(), format);
+    FileFormat = format;
+    FileReplacements = 0;
     MarkUnmodified();
+}
+
+void TThailist::SetModified(bool modified) {
+    if (modified == Modified) return;
+    Modified = modified;
+    if (OnModifiedChange) OnModifiedChange();
 }
 
 void TThailist::AddLine(std::string s) { Lines.Add(std::move(s)); }
@@ -204,7 +220,7 @@ void TThailist::InsertLine(int index, std::string s) { Lines.Insert(index, std::
 void TThailist::LinesChanged(int longestWritten) {
     Dragging = false;
     Selecting = false;
-    Modified = true;
+    SetModified(true);
     MaxLineLen = std::max(MaxLineLen, longestWritten);
     if (scrollRangesDeferred_ > 0) return;
     SetScrollRanges(true);
@@ -314,7 +330,10 @@ void TThailist::DeleteSelection() {
     const int startCol = anchorFirst ? AnchorCol : ExtentCol;
     const bool oneLine = AnchorLine == ExtentLine;
 
-    ReplaceJoined(start, start + length, {}, std::min(AnchorLine, ExtentLine));
+    if (!ReplaceJoined(start, start + length, {}, std::min(AnchorLine, ExtentLine))) {
+        DrawCaret();
+        return;  // refused: the text and its selection stay
+    }
     Selecting = false;
 
     SetCursor(startLine, startCol);

@@ -8,6 +8,7 @@
 // keeps its text, cursor and selection and draws nothing.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,6 +63,15 @@ public:
     // How the text's file is written: set by LoadFile, used by SaveFile; a cleared (new) text is
     // TIS-620 with CR LF.
     platform::TextFormat FileFormat;
+    // The file as it was when the text was last loaded from it or saved to it (nothing known for a
+    // new text): a save checks against it that no other program changed the file since.
+    platform::FileStamp DiskStamp;
+    // How many characters TIS-620 lacks were read as "?" when the file was loaded (the user
+    // agreed); 0 once the text was saved.
+    size_t FileReplacements = 0;
+    // Runs when Modified changes through SetModified (the window's title shows it).
+    std::function<void()> OnModifiedChange;
+    void SetModified(bool modified);
 
     int LineCount() const { return Lines.Count(); }
     std::string JoinedText() const;
@@ -82,16 +92,23 @@ public:
     TextPoint PointAt(int offset, int hintLine) const;
     // Replaces the bytes [from, to) of the joined text by `text` and splits the result into lines
     // again, as one change of Lines; only the lines the range touches are rebuilt. `text` must
-    // not hold a NUL.
-    void ReplaceJoined(int from, int to, std::string_view text, int hintLine);
+    // not hold a NUL. False when the change was refused (no memory to undo it, and the user said
+    // so): the text is as it was.
+    bool ReplaceJoined(int from, int to, std::string_view text, int hintLine);
 
     bool SelectionRange(int& start, int& length) const;
     std::string SelectedText() const;
 
     void Clear();
     void ResetView();
-    void LoadFile(const std::string& name);
+    // Loads a text file. A UTF-8 file with characters TIS-620 lacks is refused, or with
+    // `askToReplace` loaded with "?" for each when the user agrees (false: declined, nothing
+    // changed). Throws FileError.
+    bool LoadFile(const std::string& name, bool askToReplace = false);
+    // Writes the text to a file in the text's format (or in `format`, which the text takes over
+    // once the file is written). Throws FileError, and nothing changes.
     void SaveFile(const std::string& name);
+    void SaveFile(const std::string& name, const platform::TextFormat& format);
     void AddLine(std::string s);
     void InsertLine(int index, std::string s);
 
@@ -131,7 +148,10 @@ public:
     void RepaintRange(int lineA, int lineB, int cellA, int cellB);
     void HighlightRange(int lineA, int lineB, int cellA, int cellB);
     void HideCaret();
+    // Draws the caret; every move of the cursor ends here, so OnCaretDrawn (when set) runs then:
+    // the status bar shows the cursor's place.
     void DrawCaret();
+    std::function<void()> OnCaretDrawn;
     void WordWrap();
     // Scroll ranges: after a size or graphics-size change (fromTextChange false) or after a
     // change of the text (true, one more column). Positions from TopLine and LeftCol.
@@ -196,6 +216,8 @@ private:
     // After a sideways move from or to `left`: draws again the rows that are not blank from both
     // origins, when they are at most two thirds of the view; false otherwise.
     bool RepaintRowsShowingText(int left);
+    // A double or triple click selected a word or a line: moves with the button held change nothing.
+    bool clickSelected_ = false;
     // Tracks the host, which its window's widget tree may delete before the control (the sink
     // goes with the host).
     platform::WeakRef<platform::Host> hostGuard_;

@@ -1,6 +1,7 @@
 // Mouse selection, clipboard and drag and drop of TThailist.
 //
-// Left button: a press places the cursor, a drag selects. Right button: a press outside the
+// Left button: a press places the cursor, a drag selects, a double click selects the word and a
+// triple click the line. Right button: a press outside the
 // selection selects the word under the pointer; a press inside it copies the selection to the
 // clipboard and starts a drag, and the release over any text control (this one or another
 // window's) pastes the clipboard text there. Both buttons together select the cursor line. The
@@ -73,15 +74,21 @@ void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState
     ClearSelection();
     CursorFromPoint(x, y);
     DrawCaret();
-    if (state.right && !state.left)
+    clickSelected_ = false;
+    if (state.right && !state.left) {
         SelectWord();
-    else if (state.right && state.left)
+    } else if (state.right && state.left) {
         SelectCursorLine();
+    } else if (button == platform::MouseButton::Left && state.clicks >= 2) {
+        // The word as the right button selects it; the line with its line break as "Select Line".
+        state.clicks == 2 ? SelectWord() : SelectLine();
+        clickSelected_ = true;
+    }
 }
 
 void TThailist::HostMouseMove(platform::ShiftState state, int x, int y) {
     ShowPointer(*this, Dragging ? platform::PointerShape::Drag : platform::PointerShape::IBeam);
-    if (Dragging || state.right || !state.left) return;
+    if (Dragging || state.right || !state.left || clickSelected_) return;
     if (RowHeight <= 0 || CellWidth <= 0) return;
     if (Selecting) {
         // The selection reaches the cursor's previous place and catches up on the next move.
@@ -98,17 +105,28 @@ void TThailist::HostMouseMove(platform::ShiftState state, int x, int y) {
 
 void TThailist::HostMouseUp(platform::MouseButton button, platform::ShiftState, int x, int y) {
     const EditStep drop(*this);
+    if (button == platform::MouseButton::Left) clickSelected_ = false;
     if (button != platform::MouseButton::Right || !Dragging) return;
     Dragging = false;
     ShowPointer(*this, platform::PointerShape::IBeam);
-    // A drop on the dragged selection itself pastes nothing. A control without a selection has
-    // nothing to protect: a drop anywhere in it pastes, its top-left cell included.
+    // A drop on a selection replaces it, as typing does, unless it is the dragged text itself
+    // (a drop on the dragged selection pastes nothing). Elsewhere the drop pastes at its point
+    // and the selection goes. A control without a selection has nothing to protect: a drop
+    // anywhere in it pastes, its top-left cell included.
     const bool hadSelection = Selecting;
+    const bool onSelection = InSelection(x, y);
     const bool moved = CursorFromPoint(x, y);
-    if (moved || !hadSelection)
+    if (onSelection) {
+        if (platform::ClipboardHasText() && platform::ClipboardIncomingText().bytes != SelectedText())
+            Paste();
+        else
+            DrawCaret();
+    } else if (moved || !hadSelection) {
+        ClearSelection();
         Paste();
-    else
+    } else {
         DrawCaret();
+    }
 }
 
 bool TThailist::InSelection(int x, int y) const {
@@ -153,13 +171,19 @@ void TThailist::Paste(platform::ClipSource source) {
 }
 
 bool TThailist::PasteText(const platform::IncomingText& text) {
-    if (!platform::AgreeToReplacements(text.firstUnencodable)) return false;
+    if (!platform::AgreeToPaste(text)) return false;
     const EditStep step(*this);
     std::string clip = text.bytes;
     // A NUL would end the joined text and drop everything after the insertion point: the
     // clipboard text ends at its first NUL instead.
     if (const size_t nul = clip.find('\0'); nul != std::string::npos) clip.resize(nul);
 
+    // Pasted text replaces the selection; the cursor then stands where the selection began.
+    int start = 0, length = 0;
+    if (SelectionRange(start, length)) {
+        DeleteSelection();
+        BlankEmptyViewFrom(*this, 0);
+    }
     ClearSelection();
     const int oldCount = LineCount();
     while (CursorLine >= LineCount()) Lines.Add(std::string());

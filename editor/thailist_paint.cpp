@@ -334,6 +334,7 @@ void TThailist::HideCaret() {
 }
 
 void TThailist::DrawCaret() {
+    if (OnCaretDrawn) OnCaretDrawn();
     platform::Surface* surface = Canvas();
     if (!surface) return;
     ShowOrigin();

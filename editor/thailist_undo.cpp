@@ -4,12 +4,23 @@
 
 #include "editor/thailist.h"
 #include "editor/thailist_keymouse.h"
+#include "platform/services.h"
 
 void TThailist::KeepHistory() {
     Lines.OnRecord = [this](int at, std::vector<std::string>& removed, int inserted) {
         History.Record(at, removed, inserted);
     };
     History.CurrentView = [this] { return View(); };
+    // A change whose record finds no memory: the older steps go first, as the bound would drop
+    // them; if that is not enough, the user decides before anything changes.
+    Lines.OnNoRecordMemory = [this](int attempt) {
+        if (attempt == 0 && History.DropOlderSteps()) return TLines::NoMemory::Retry;
+        if (platform::Current().AskQuestion("Not enough memory to undo this change. Make it anyway?") !=
+            platform::mrYes)
+            return TLines::NoMemory::Refuse;
+        History.Forget();
+        return TLines::NoMemory::WithoutRecord;
+    };
 }
 
 ViewPoint TThailist::View() const {
@@ -29,7 +40,7 @@ TThailist::EditStep::EditStep(TThailist& view, bool typing) : view_(view) { view
 TThailist::EditStep::~EditStep() { view_.History.End(view_.View()); }
 
 void TThailist::MarkUnmodified() {
-    Modified = false;
+    SetModified(false);
     History.MarkSaved();
 }
 
@@ -47,7 +58,7 @@ bool TThailist::TakeHistoryStep(bool redo) {
         DrawCaret();
         return false;
     }
-    Modified = !History.AtSaved();
+    SetModified(!History.AtSaved());
     Selecting = view->selecting;
     AnchorLine = view->anchorLine, AnchorCol = view->anchorCol, AnchorPos = view->anchorPos;
     ExtentLine = view->extentLine, ExtentCol = view->extentCol, ExtentPos = view->extentPos;

@@ -1,10 +1,12 @@
 // Character input of TThaimemo: the key-press stage with its three input modes (English layout,
-// Thai layout, "Thai on A..Z") and the insertion of one character by the mark rule.
+// Thai layout, "Thai on A..Z") and the insertion of one character by the mark rule; a character
+// typed over a selection replaces it.
 #include "editor/thaimemo.h"
 
 #include <algorithm>
 #include <string>
 
+#include "editor/thailist_keymouse.h"
 #include "script/keytables.h"
 #include "script/thai.h"
 
@@ -21,11 +23,33 @@ void TThaimemo::KeyPress(unsigned char& key) {
     if (offerShown && CursorLine == line && CursorCol == col) RepaintCursorCell();
 }
 
+bool TThaimemo::MarkRefusedAt(int line, int col, unsigned char key) const {
+    if (!thai::CombiningMarks.contains(key) || col <= 0 || line >= LineCount()) return false;
+    std::string head = Lines[line];
+    if (thai::CellCount(head) < col) return false;  // right of the line's end: spaces come first
+    const int p = thai::CellToPos(head, col);
+    if (p < 2) return false;
+    head.resize(static_cast<size_t>(p - 1));
+    const std::string before = head;
+    thai::AttachMark(head, p, key);
+    return head == before;
+}
+
 void TThaimemo::InsertChar(unsigned char key) {
     if (!thai::Insertable(key)) return;
 
+    int start = 0, length = 0;
+    if (SelectionRange(start, length)) {
+        // The character replaces the selection. A mark goes by the mark rule at the selection's
+        // start, with the cell before it; refused there, it changes nothing and the selection stays.
+        const bool anchorFirst = AnchorPos < ExtentPos;
+        if (MarkRefusedAt(anchorFirst ? AnchorLine : ExtentLine, anchorFirst ? AnchorCol : ExtentCol, key)) return;
+        HideCaret();
+        DeleteSelection();
+        BlankEmptyViewFrom(*this, 0);
+    }
     HideCaret();
-    ClearSelection();  // the selected text stays; only the selection goes
+    ClearSelection();
     while (LineCount() <= CursorLine) Lines.Add(std::string());
 
     const std::string& stored = Lines[CursorLine];

@@ -8,6 +8,7 @@
 // itself.
 #include "dictionary/diclist.h"
 #include "fuzz/fuzz_check.h"
+#include "platform/textlines.h"
 
 #include <algorithm>
 #include <map>
@@ -26,7 +27,7 @@ std::string_view LinePart(std::string_view line) {
 
 std::vector<std::string> LinesOf(const DicList& list) {
     std::vector<std::string> lines;
-    for (int i = 0; i < list.Count(); ++i) lines.push_back(list[i]);
+    for (int i = 0; i < list.Count(); ++i) lines.emplace_back(list[i]);
     return lines;
 }
 
@@ -34,7 +35,7 @@ void CheckAgainst(const DicList& list, const Model& model) {
     FUZZ_CHECK(list.Count() == static_cast<int>(model.size()));
     std::string previousKey, previousFolded;
     for (int i = 0; i < list.Count(); ++i) {
-        const std::string& line = list[i];
+        const std::string line(list[i]);
         FUZZ_CHECK(LinePart(line).size() == line.size());
         const std::string folded = dictionary::FoldCase(line);
         const auto held = model.find(folded);
@@ -50,7 +51,7 @@ void CheckAgainst(const DicList& list, const Model& model) {
 void CheckFind(const DicList& list) {
     for (int i = 0; i < list.Count(); ++i) {
         FUZZ_CHECK(list.Find(list[i]) == i);
-        std::string upper = list[i];
+        std::string upper(list[i]);
         for (char& c : upper)
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
         FUZZ_CHECK(list.Find(upper) == i);
@@ -75,7 +76,7 @@ void CheckRoundTrip(const DicList& list) {
 // Adds the lines of the bytes to the model the way the list takes them: the first of equal lines stays.
 size_t AddToModel(Model& model, std::string_view bytes) {
     size_t added = 0;
-    for (std::string_view line : dictionary::SplitLines(bytes))
+    for (std::string_view line : platform::SplitLineViews(bytes))
         if (model.emplace(dictionary::FoldCase(line), std::string(line)).second) ++added;
     return added;
 }
@@ -97,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (parts.size() > 1) {
         // Appending is inserting the file's lines one by one.
         DicList oneByOne = list;
-        for (std::string_view line : dictionary::SplitLines(parts[1])) oneByOne.Insert(std::string(line));
+        for (std::string_view line : platform::SplitLineViews(parts[1])) oneByOne.Insert(std::string(line));
         changes = 0;
         const std::uint64_t version = list.Version();
         list.AppendFromBytes(parts[1]);
@@ -109,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     }
 
     for (size_t p = 2; p < parts.size(); ++p) {
-        for (std::string_view op : dictionary::SplitLines(parts[p])) {
+        for (std::string_view op : platform::SplitLineViews(parts[p])) {
             const char code = op.empty() ? 0 : op[0];
             const std::string_view rest = op.empty() ? op : op.substr(1);
             const int before = changes;

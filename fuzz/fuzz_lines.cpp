@@ -1,4 +1,4 @@
-// Line splitting and the line store: the split rule against the dictionary file's split rule, the
+// Line splitting and the line store: the line rule against a plain byte-by-byte reading, the
 // round trip through the joined text, and every line store operation against a plain vector with
 // one change notification per change. The whole input is also read as a text file's bytes (TIS-620
 // or UTF-8), and the text before the first 0xFF written as UTF-8, each against a byte-by-byte
@@ -7,11 +7,11 @@
 // Input: the part before the first 0xFF byte is a text to split; every further part is one line
 // store operation, its first byte choosing the operation and the index, the rest the line. After
 // each operation the lines, their starts in the joined text and the line of an offset are checked.
-#include "dictionary/diclist.h"
 #include "editor/lines.h"
 #include "fuzz/fuzz_check.h"
 #include "platform/cp874.h"
 #include "platform/textcodec.h"
+#include "platform/textlines.h"
 
 #include <algorithm>
 #include <optional>
@@ -19,12 +19,29 @@
 
 namespace {
 
+// The line rule read the plain way, a byte at a time.
+std::vector<std::string_view> PlainSplit(std::string_view bytes) {
+    if (size_t nul = bytes.find('\0'); nul != std::string_view::npos) bytes = bytes.substr(0, nul);
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    const size_t n = bytes.size();
+    while (start < n) {
+        size_t end = start;
+        while (end < n && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+        lines.push_back(bytes.substr(start, end - start));
+        if (end < n && bytes[end] == '\r' && end + 1 < n && bytes[end + 1] == '\n') ++end;
+        start = end + 1;  // past the line end (or past the text when there was none)
+    }
+    return lines;
+}
+
 void CheckSplit(std::string_view text) {
     const std::vector<std::string> lines = SplitLines(text);
-    // The dictionary file is cut by the same rule.
-    const std::vector<std::string_view> dicLines = dictionary::SplitLines(text);
-    FUZZ_CHECK(lines.size() == dicLines.size());
-    for (size_t i = 0; i < lines.size(); ++i) FUZZ_CHECK(lines[i] == dicLines[i]);
+    // The eight-bytes-at-a-time reader against the plain reading; its views are the same lines.
+    const std::vector<std::string_view> plain = PlainSplit(text);
+    const std::vector<std::string_view> views = platform::SplitLineViews(text);
+    FUZZ_CHECK(lines.size() == plain.size() && views.size() == plain.size());
+    for (size_t i = 0; i < lines.size(); ++i) FUZZ_CHECK(lines[i] == plain[i] && views[i] == plain[i]);
 
     // Lines hold no break and no NUL, and together they hold every other byte before the first NUL.
     std::string_view head = text.substr(0, std::min(text.size(), text.find('\0')));

@@ -1,6 +1,6 @@
 // The word-list search: the dictionary text and its whole-word index against the literal engine of
-// the tests (a byte-by-byte scan of the dictionary text for every find): the fast finds from any
-// offset, the line of a result, and whole searches with and without a stop part way; then the same
+// the tests (a byte-by-byte scan of the dictionary text for every find): the fast finds (whole
+// word, Latin word, wildcard) from any offset, the line of a result, and whole searches with and without a stop part way; then the same
 // after the list changed and the text was refreshed.
 //
 // Input, cut at 0xFF bytes: the dictionary file bytes, then texts to search (words, wildcard
@@ -19,7 +19,7 @@ using dictionary::DicText;
 
 std::vector<std::string> LinesOf(const DicList& list) {
     std::vector<std::string> lines;
-    for (int i = 0; i < list.Count(); ++i) lines.push_back(list[i]);
+    for (int i = 0; i < list.Count(); ++i) lines.emplace_back(list[i]);
     return lines;
 }
 
@@ -31,7 +31,9 @@ void CheckFinds(const DicText& dic, const std::string& text, std::string_view qu
         FUZZ_CHECK(word == dictest::literal::findword(query, text, from));
         const int wild = dictionary::findwild(dic, query, from);
         FUZZ_CHECK(wild == dictest::literal::findwild(query, text, from));
-        for (int r : {word, wild}) {
+        const int latin = dictionary::findlatin(dic, query, from);
+        FUZZ_CHECK(latin == dictest::literal::findlatin(query, text, from));
+        for (int r : {word, wild, latin}) {
             if (r == 0) continue;
             // The CR ending a line, or the end marker when the query itself reaches the last CR LF.
             FUZZ_CHECK(r >= from && (text[static_cast<size_t>(r)] == '\r' || r == size));

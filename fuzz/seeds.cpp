@@ -7,6 +7,7 @@
 #include "dictionary/diclist.h"
 #include "dictionary/tests/support.h"
 #include "platform/textcodec.h"
+#include "platform/textlines.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -71,7 +72,7 @@ int main(int argc, char** argv) {
     }
     std::vector<std::string> lines;
     const std::string bytes = dictest::ReadFile(argv[2]);
-    for (std::string_view line : dictionary::SplitLines(bytes))
+    for (std::string_view line : platform::SplitLineViews(bytes))
         if (!line.empty()) lines.emplace_back(line);
     if (lines.empty()) {
         std::fprintf(stderr, "%s: no lines in %s\n", argv[0], argv[2]);

@@ -168,6 +168,12 @@ void TThaiedit::SetFocus() {
 void TThaiedit::KeyDown(int& key, platform::ShiftState shift) {
     // Letters and the space may answer a "Thai on A..Z" offer; every other key withdraws it.
     if (!(key == 0x20 || (key >= 0x41 && key <= 0x5A) || (key >= 0x61 && key <= 0x7A))) WithdrawOffer();
+    // Ctrl+V pastes the clipboard's first line at the cursor, as the middle button pastes the
+    // primary selection.
+    if (shift.ctrl && !shift.alt && key == 'V') {
+        Paste();
+        return;
+    }
     if (shift.alt || shift.ctrl) return;
     HideCursor();
     switch (key) {
@@ -297,6 +303,7 @@ void TThaiedit::Paste(platform::ClipSource source) {
 }
 
 bool TThaiedit::PasteText(const platform::IncomingText& text) {
+    if (text.tooLarge && !platform::AgreeToPaste(text)) return false;  // said so, nothing taken
     // The field holds one line: the text up to its first line break (or NUL).
     const size_t length = std::min(text.bytes.find_first_of(std::string_view("\r\n\0", 3)), text.bytes.size());
     if (length == 0) return false;
@@ -413,6 +420,11 @@ void TThaiedit::showEvent(QShowEvent* event) {
 
 void TThaiedit::paintEvent(QPaintEvent* event) {
     painting_ = true;
+    // On a screen of another device pixel ratio the image is made again at its resolution.
+    if (!image_.isNull() && image_.devicePixelRatio() != devicePixelRatioF()) {
+        SyncImageSize();
+        fullPaintDue_ = true;
+    }
     if (fullPaintDue_) {
         fullPaintDue_ = false;
         PaintAll();
@@ -423,8 +435,9 @@ void TThaiedit::paintEvent(QPaintEvent* event) {
     // only the first drawing after construction would ever reach the screen.
     canvas_.TakeDirty();
     QPainter painter(this);
-    const QRect r = event->rect() & image_.rect();
-    if (!r.isEmpty()) painter.drawImage(r, image_, r);
+    const QRect r = event->rect() & QRect(0, 0, canvas_.Width(), canvas_.Height());
+    const double s = image_.devicePixelRatio();
+    if (!r.isEmpty()) painter.drawImage(QRectF(r), image_, QRectF(r.x() * s, r.y() * s, r.width() * s, r.height() * s));
     painting_ = false;
 }
 
@@ -448,19 +461,23 @@ void TThaiedit::SetHeight(int h) {
     SyncImageSize();
 }
 
+// The backing image holds the screen's device pixels; the field draws in its units.
 QRegion TThaiedit::SyncImageSize() {
     const QSize size = this->size();
-    if (size == image_.size()) return {};
+    const double scale = devicePixelRatioF();
+    const QSize held(canvas_.Width(), canvas_.Height());
+    const bool sameScale = image_.isNull() || image_.devicePixelRatio() == scale;
+    if (size == held && sameScale) return {};
     canvas_.Flush();
-    const QRect oldRect = image_.rect();
+    const QRect oldRect = sameScale ? QRect(QPoint(0, 0), held) : QRect();
     if (size.isEmpty()) {
         image_ = QImage();
         platform::SetTarget(canvas_, &image_);
         return {};
     }
-    image_ = platform::ResizedBackingImage(image_, size, ControlColor());
+    image_ = platform::ResizedBackingImage(image_, size, ControlColor(), scale);
     platform::SetTarget(canvas_, &image_);
-    return QRegion(image_.rect()) - QRegion(oldRect);
+    return QRegion(QRect(QPoint(0, 0), size)) - QRegion(oldRect);
 }
 
 void TThaiedit::FireChange() {

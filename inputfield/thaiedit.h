@@ -84,7 +84,8 @@ public:
     // ---- Keys and mouse --------------------------------------------------------------------
     // Gives the keyboard focus to the sink when it can take it.
     void SetFocus();
-    // Key-down handler (the sink's and the virtual keyboard's): navigation, Backspace, Delete.
+    // Key-down handler (the sink's and the virtual keyboard's): navigation, Backspace, Delete,
+    // Ctrl+V.
     void KeyDown(int& key, platform::ShiftState shift);
     // Key-press handler: "Thai on A..Z" offer, Thai layout, insertion.
     void KeyPress(unsigned char& key);

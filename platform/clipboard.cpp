@@ -96,6 +96,26 @@ bool AgreeToReplacements(char32_t firstUnencodable) {
     return Current().AskQuestion(question) == mrYes;
 }
 
+bool AgreeToPaste(const IncomingText& text) {
+    if (text.tooLarge) {
+        Current().ShowMessage("The text to paste is " + TooLargeReason() + ".");
+        return false;
+    }
+    return AgreeToReplacements(text.firstUnencodable);
+}
+
+bool AgreeToReplacements(const Unencodable& found, const std::string& path) {
+    if (found.count == 0) return true;
+    const size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string more = found.count == 1 ? std::string(", the only character there that TIS-620 lacks")
+                                              : ", and " + std::to_string(found.count - 1) + " more characters that TIS-620 lacks";
+    const std::string question = "\"" + name + "\" holds " + CharacterName(found.first) + " at " + found.place + more +
+                                 ". Open it with " + (found.count == 1 ? "this character" : "each of them") +
+                                 " replaced by \"?\"?";
+    return Current().AskQuestion(question) == mrYes;
+}
+
 std::string CharacterName(char32_t ch) {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));
@@ -105,12 +125,19 @@ std::string CharacterName(char32_t ch) {
 }
 
 // Line breaks are left as they are: CR LF stays CR LF, a bare LF stays LF; the split rules of the
-// text controls accept all of them.
+// text controls accept all of them. A text is held to the size of a file that can be read: every
+// character becomes one byte, so no more UTF-16 units than that are taken.
 IncomingText ClipboardIncomingText(ClipSource source) {
     QClipboard* cb = QGuiApplication::clipboard();
     if (!cb) return {};
     if (source == ClipSource::Primary && !cb->supportsSelection()) return {};
-    const QList<uint> ucs = cb->text(ModeOf(source)).toUcs4();
+    const QString unicode = cb->text(ModeOf(source));
+    if (static_cast<size_t>(unicode.size()) > LargestReadableFile()) {
+        IncomingText refused;
+        refused.tooLarge = true;
+        return refused;
+    }
+    const QList<uint> ucs = unicode.toUcs4();
     const std::u32string text(ucs.begin(), ucs.end());
     return FromUnicode(text);
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/textcodec.h"
+
 namespace platform {
 
 // Unicode text from another program in the code page: its bytes, in which every character the
@@ -16,6 +18,9 @@ struct IncomingText {
     std::string bytes;
     char32_t firstUnencodable = 0;
     size_t firstUnencodableAt = std::string::npos;  // its '?' in `bytes`
+    // The text was larger than a file that can be read (LargestReadableFile()): it was not taken,
+    // and `bytes` is empty.
+    bool tooLarge = false;
 };
 IncomingText FromUnicode(std::u32string_view text);
 // How the user is told of such a character: "U+00E9 (é)", its code and, unless it is a control
@@ -26,6 +31,12 @@ std::string CharacterName(char32_t ch);
 // TIS-620 byte is `firstUnencodable` may be pasted with "?" for every such character; true when
 // there is none (0) or the user answers Yes. Every paste of another program's text asks this.
 bool AgreeToReplacements(char32_t firstUnencodable);
+// Whether a text from another program is pasted: not when it was too large (the user is told so),
+// and with "?" replacements only when the user agrees (AgreeToReplacements).
+bool AgreeToPaste(const IncomingText& text);
+// The same question before a UTF-8 file is opened with "?" for the characters TIS-620 lacks: it
+// names the first of them, its line and column, and how many there are. True when there are none.
+bool AgreeToReplacements(const Unencodable& found, const std::string& path);
 
 // Where pasted text comes from: the clipboard, or the primary selection (a middle click).
 enum class ClipSource { Clipboard, Primary };

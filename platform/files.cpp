@@ -1,63 +1,51 @@
 // Files as bytes: only regular files of a size that can be held are read; a save replaces the file
-// safely (a failed save never damages the file already on disk) or, where that cannot work,
-// rewrites it in place.
+// through a temporary file (a failed or killed save never damages the file already on disk) or,
+// where that cannot work, rewrites it in place through files_inplace.cpp. Also the stamps that tell
+// whether another program changed a file since it was read or written.
 #include "platform/files.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
 #include <functional>
 #include <vector>
 
+#include "platform/files_private.h"
+
 namespace platform {
 
-namespace {
+namespace detail {
 
 std::string Reason(int err) { return std::strerror(err); }
 
-[[noreturn]] void Fail(const std::string& what, const std::string& path, int err) {
+void Fail(const std::string& what, const std::string& path, int err) {
     throw FileError(what + " \"" + path + "\": " + Reason(err));
 }
 
-// Closes a descriptor on every way out.
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() { if (fd_ >= 0) ::close(fd_); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    int release() { int f = fd_; fd_ = -1; return f; }
-private:
-    int fd_;
-};
-
-// Follows symbolic links so that a save replaces the file a link points to and keeps the link.
-std::string ResolveLinks(const std::string& path) {
-    std::string current = path;
-    for (int depth = 0; depth < 40; ++depth) {
-        struct stat st;
-        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
-        std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
-        ssize_t n = ::readlink(current.c_str(), buf.data(), buf.size() - 1);
-        if (n < 0) return current;
-        std::string target(buf.data(), static_cast<size_t>(n));
-        if (!target.empty() && target[0] == '/') {
-            current = target;
-        } else {
-            auto slash = current.rfind('/');
-            current = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + target;
+int WriteAll(int fd, std::string_view bytes, off_t offset) {
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = offset < 0 ? ::write(fd, p, left) : ::pwrite(fd, p, left, offset);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
         }
+        if (n == 0) return EIO;
+        p += n;
+        left -= static_cast<size_t>(n);
+        if (offset >= 0) offset += n;
     }
-    errno = ELOOP;
-    Fail("Cannot write", path, ELOOP);
+    return 0;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -67,27 +55,139 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+std::string NameOf(const std::string& path) {
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::int64_t ModifiedNs(const struct stat& st) {
+    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+FileStamp StampOf(int fd, std::string_view bytes) {
+    FileStamp stamp;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return stamp;
+    ByteHash hash;
+    hash.Add(bytes);
+    stamp.known = true;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = static_cast<std::uint64_t>(st.st_size);
+    stamp.modifiedNs = ModifiedNs(st);
+    stamp.hash = hash.Value();
+    return stamp;
+}
+
+SaveStepHook& Hook() {
+    static SaveStepHook hook;
+    return hook;
+}
+
+int AtStep(SaveStep step) {
+    const SaveStepHook& hook = Hook();
+    return hook ? hook(step) : 0;
+}
+
+bool ProcessRunning(long pid) {
+    if (pid <= 0) return false;
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+bool MakeFolders(const std::string& folder) {
+    struct stat st;
+    if (::stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+    const std::string parent = FolderOf(folder);
+    if (parent != folder && parent != "." && !MakeFolders(parent)) return false;
+    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+void SyncFolder(const std::string& folder) {
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+}
+
+}  // namespace detail
+
+using namespace detail;
+
+void SetSaveStepHook(SaveStepHook hook) { detail::Hook() = std::move(hook); }
+
+// ---- Hashing -----------------------------------------------------------------------------------
+
+namespace {
+
+constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87ull;
+constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
+
+std::uint64_t Mix(std::uint64_t lane, std::uint64_t word) {
+    lane += word * kPrime2;
+    lane = (lane << 31) | (lane >> 33);
+    return lane * kPrime1;
+}
+
 }  // namespace
 
+void ByteHash::Add(std::string_view bytes) {
+    total_ += bytes.size();
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    size_t left = bytes.size();
+    auto block = [this](const unsigned char* b) {
+        for (int i = 0; i < 4; ++i) {
+            std::uint64_t w;
+            std::memcpy(&w, b + 8 * i, 8);
+            lanes_[i] = Mix(lanes_[i], w);
+        }
+    };
+    if (tailSize_ > 0) {
+        const size_t take = std::min(left, sizeof tail_ - tailSize_);
+        if (take > 0) std::memcpy(tail_ + tailSize_, p, take);
+        tailSize_ += take;
+        p += take;
+        left -= take;
+        if (tailSize_ < sizeof tail_) return;
+        block(tail_);
+        tailSize_ = 0;
+    }
+    for (; left >= sizeof tail_; p += sizeof tail_, left -= sizeof tail_) block(p);
+    if (left > 0) std::memcpy(tail_, p, left);
+    tailSize_ = left;
+}
+
+std::uint64_t ByteHash::Value() const {
+    std::uint64_t h = total_ * kPrime1;
+    for (std::uint64_t lane : lanes_) h = Mix(h ^ lane, lane);
+    for (size_t i = 0; i < tailSize_; ++i) h = (h ^ tail_[i]) * 0x100000001B3ull;
+    h ^= h >> 33;
+    h *= kPrime2;
+    h ^= h >> 29;
+    return h;
+}
+
+// ---- Reading -----------------------------------------------------------------------------------
+
 size_t LargestReadableFile() {
-    constexpr size_t kCeiling = size_t{2} << 30;  // 2 GB
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0) return kCeiling;
+    if (pages <= 0 || pageSize <= 0) return kReadCeiling;
     const unsigned long long quarter = static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(pageSize) / 4;
-    return static_cast<size_t>(std::min<unsigned long long>(quarter, kCeiling));
+    return static_cast<size_t>(std::min<unsigned long long>(quarter, kReadCeiling));
+}
+
+std::string TooLargeReason() {
+    return "larger than the " + std::to_string(LargestReadableFile() >> 20) + " MB that can be held";
 }
 
 namespace {
 
-[[noreturn]] void FailTooLarge(const std::string& path, size_t limit) {
-    throw FileError("Cannot open \"" + path + "\": the file is larger than the " +
-                    std::to_string(limit >> 20) + " MB that can be held");
+[[noreturn]] void FailTooLarge(const std::string& path) {
+    throw FileError("Cannot open \"" + path + "\": the file is " + TooLargeReason());
 }
 
 }  // namespace
 
-void ReadFilePieces(const std::string& path, const std::function<bool(std::string_view, size_t)>& piece) {
+void ReadFilePieces(const std::string& path, const std::function<bool(std::string_view, size_t)>& piece,
+                    FileStamp* stamp) {
     // Without blocking: opening a FIFO for reading would otherwise wait for a writer for ever.
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) Fail("Cannot open", path, errno);
@@ -97,22 +197,43 @@ void ReadFilePieces(const std::string& path, const std::function<bool(std::strin
     // Only regular files are read: a FIFO, a socket or a device (/dev/zero) has no end to wait for.
     if (!S_ISREG(st.st_mode)) throw FileError("Cannot open \"" + path + "\": it is not a regular file");
     const size_t limit = LargestReadableFile();
-    if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > limit) FailTooLarge(path, limit);
+    if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > limit) FailTooLarge(path);
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
     size_t total = 0;
-    char buf[65536];
-    for (;;) {
-        ssize_t n = ::read(fd.get(), buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            Fail("Cannot read", path, errno);
+    ByteHash hash;
+    std::vector<char> buf(65536);
+    bool atEnd = false;
+    while (!atEnd) {
+        // Each piece is whole (64 KB) unless it is the last, whatever the reads return.
+        size_t filled = 0;
+        while (filled < buf.size()) {
+            ssize_t n = ::read(fd.get(), buf.data() + filled, buf.size() - filled);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                Fail("Cannot read", path, errno);
+            }
+            if (n == 0) {
+                atEnd = true;
+                break;
+            }
+            filled += static_cast<size_t>(n);
         }
-        if (n == 0) break;
+        if (filled == 0) break;
         // A file that grows while it is read is held to the same limit.
-        total += static_cast<size_t>(n);
-        if (total > limit) FailTooLarge(path, limit);
-        if (!piece(std::string_view(buf, static_cast<size_t>(n)), static_cast<size_t>(st.st_size))) break;
+        total += filled;
+        if (total > limit) FailTooLarge(path);
+        const std::string_view bytes(buf.data(), filled);
+        if (stamp) hash.Add(bytes);
+        if (!piece(bytes, static_cast<size_t>(st.st_size))) return;
+    }
+    if (stamp) {
+        stamp->known = true;
+        stamp->device = st.st_dev;
+        stamp->inode = st.st_ino;
+        stamp->size = total;
+        stamp->modifiedNs = ModifiedNs(st);
+        stamp->hash = hash.Value();
     }
 }
 
@@ -136,55 +257,141 @@ void IgnoreFileSizeSignal() {
     }
 }
 
-namespace {
+// ---- A file on disk against its stamp ------------------------------------------------------------
 
-// Writes all bytes to the descriptor; returns 0 or the error.
-int WriteAll(int fd, std::string_view bytes) {
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    return 0;
+FileStamp StatStamp(const std::string& path) {
+    FileStamp stamp;
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return stamp;
+    stamp.known = true;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = static_cast<std::uint64_t>(st.st_size);
+    stamp.modifiedNs = ModifiedNs(st);
+    return stamp;
 }
 
-// Rewrites an existing file through its own inode: truncate, write, flush to disk. Used where a
-// replacement cannot be made (a folder that refuses new files) or would do harm (other hard links
-// would keep the old text; another owner would lose the file). A failure part way can leave the
-// file short, and the message says so.
-void WriteInPlace(const std::string& path, const std::string& target, std::string_view bytes) {
-    Fd fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (fd.get() < 0) Fail("Cannot write", path, errno);
-    struct stat st;
-    if (::fstat(fd.get(), &st) != 0) Fail("Cannot write", path, errno);
-    if (!S_ISREG(st.st_mode)) throw FileError("Cannot write \"" + path + "\": it is not a regular file");
-    auto failed = [&](int err) {
-        throw FileError("Cannot write \"" + path + "\": " + Reason(err) +
-                        " (the file was being rewritten in place and may now be incomplete)");
-    };
-    if (::ftruncate(fd.get(), 0) != 0) Fail("Cannot write", path, errno);
-    if (int err = WriteAll(fd.get(), bytes)) failed(err);
-    if (::fsync(fd.get()) != 0) failed(errno);
-    int raw = fd.release();
-    if (::close(raw) != 0) failed(errno);
+DiskState CheckOnDisk(const std::string& path, FileStamp& known) {
+    const FileStamp now = StatStamp(path);
+    if (!now.known) return DiskState::Gone;
+    if (now.device != known.device || now.inode != known.inode || now.size != known.size) return DiskState::Changed;
+    if (now.modifiedNs == known.modifiedNs) return DiskState::Same;
+    // Touched, or rewritten with bytes of the same length: the bytes tell.
+    FileStamp read;
+    try {
+        ReadFilePieces(path, [](std::string_view, size_t) { return true; }, &read);
+    } catch (const FileError&) {
+        return DiskState::Changed;
+    }
+    if (!read.known || read.hash != known.hash || read.size != known.size) return DiskState::Changed;
+    known.modifiedNs = read.modifiedNs;
+    return DiskState::Same;
+}
+
+std::string StateFolder() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && state[0] == '/') return std::string(state) + "/mekalon";
+    const char* home = std::getenv("HOME");
+    return std::string(home && home[0] ? home : "/tmp") + "/.local/state/mekalon";
+}
+
+// ---- Saving by replacement -----------------------------------------------------------------------
+
+namespace {
+
+constexpr std::string_view kTemporaryPrefix = ".mekalon-save-";
+
+// Follows symbolic links so that a save replaces the file a link points to and keeps the link.
+std::string ResolveLinks(const std::string& path) {
+    std::string current = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st;
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        ssize_t n = ::readlink(current.c_str(), buf.data(), buf.size() - 1);
+        if (n < 0) return current;
+        std::string target(buf.data(), static_cast<size_t>(n));
+        if (!target.empty() && target[0] == '/') {
+            current = target;
+        } else {
+            auto slash = current.rfind('/');
+            current = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + target;
+        }
+    }
+    Fail("Cannot write", path, ELOOP);
+}
+
+std::string InFolder(const std::string& folder, std::string_view name) {
+    return (folder == "/" ? std::string() : folder) + "/" + std::string(name);
+}
+
+// Removes the temporary files that saves of processes no longer running left in `folder`:
+// ".mekalon-save-PID-XXXXXX" of a PID that is gone, and those of older versions without a PID
+// (".mekalon-save-XXXXXX") once they are an hour old.
+void RemoveStaleTemporaries(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    const long self = static_cast<long>(::getpid());
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(kTemporaryPrefix)) continue;
+        const std::string_view rest = name.substr(kTemporaryPrefix.size());
+        const size_t dash = rest.find('-');
+        bool stale = false;
+        struct stat st;
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (dash == std::string_view::npos) {
+            stale = rest.size() == 6 && now - st.st_mtime > 3600;
+        } else {
+            const std::string digits(rest.substr(0, dash));
+            char* end = nullptr;
+            const long pid = std::strtol(digits.c_str(), &end, 10);
+            stale = !digits.empty() && *end == '\0' && pid > 0 && pid != self && !ProcessRunning(pid);
+        }
+        if (stale) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+// A name for a temporary file of this process in `folder` that does not exist yet.
+std::string TemporaryName(const std::string& folder, unsigned attempt) {
+    static unsigned counter = 0;
+    struct timespec ts;
+    ::clock_gettime(CLOCK_REALTIME, &ts);
+    const unsigned long mixed = static_cast<unsigned long>(ts.tv_nsec) ^ (++counter * 2654435761u) ^ (attempt * 40503u);
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::string suffix;
+    unsigned long v = mixed;
+    for (int i = 0; i < 6; ++i, v /= 62) suffix.push_back(digits[v % 62]);
+    return InFolder(folder, std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" + suffix);
+}
+
+// Gives the unnamed file a name in its folder; returns 0 or the error.
+int LinkUnnamed(int fd, const std::string& folder, std::string& name) {
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        name = TemporaryName(folder, attempt);
+        // AT_EMPTY_PATH needs a privilege; the /proc path works for everyone who has /proc.
+        if (::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return 0;
+        if (errno != EEXIST) {
+            if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+        }
+        if (errno != EEXIST) return errno;
+    }
+    return EEXIST;
 }
 
 }  // namespace
 
-void WriteFileBytes(const std::string& path, std::string_view bytes) {
+FileStamp WriteFileBytes(const std::string& path, std::string_view bytes, unsigned newFileMode) {
     // A file-size limit must fail the write with an error, not end the program.
     IgnoreFileSizeSignal();
     if (path.empty()) Fail("Cannot create", path, ENOENT);
     const std::string target = ResolveLinks(path);
     const std::string folder = FolderOf(target);
 
-    // Permissions of the file being replaced; a new file gets the usual ones (umask applies).
+    // Permissions of the file being replaced; a new file gets the ones asked for (umask applies).
     struct stat old;
     bool hadOld = ::stat(target.c_str(), &old) == 0;
     if (hadOld && S_ISDIR(old.st_mode)) Fail("Cannot create", path, EISDIR);
@@ -194,20 +401,32 @@ void WriteFileBytes(const std::string& path, std::string_view bytes) {
     // A replacement would part the file from its other hard links.
     if (hadOld && old.st_nlink > 1) return WriteInPlace(path, target, bytes);
 
-    std::string tmpl = (folder == "/" ? std::string() : folder) + "/.mekalon-save-XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    Fd fd(::mkstemp(name.data()));
+    // What killed saves left here goes before this one adds its own.
+    RemoveStaleTemporaries(folder);
+
+    // An unnamed temporary file vanishes by itself if the program dies before it is complete.
+    bool unnamed = true;
+    Fd fd(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    std::string tmp;
+    if (fd.get() < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL || errno == ENOENT)) {
+        // The file system has no unnamed files: a named one, with this process's id in its name.
+        unnamed = false;
+        std::string tmpl = TemporaryName(folder, 0);
+        tmpl.replace(tmpl.size() - 6, 6, "XXXXXX");
+        std::vector<char> name(tmpl.begin(), tmpl.end());
+        name.push_back('\0');
+        fd.reset(::mkstemp(name.data()));
+        if (fd.get() >= 0) tmp = name.data();
+    }
     if (fd.get() < 0) {
         const int err = errno;
         // The folder refuses new files, but the file itself may be written.
         if (hadOld && (err == EACCES || err == EPERM)) return WriteInPlace(path, target, bytes);
         Fail("Cannot create", path, err);
     }
-    const std::string tmp(name.data());
 
     auto failWith = [&](const char* what, int err) {
-        ::unlink(tmp.c_str());
+        if (!tmp.empty()) ::unlink(tmp.c_str());
         Fail(what, path, err);
     };
 
@@ -217,14 +436,15 @@ void WriteFileBytes(const std::string& path, std::string_view bytes) {
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
-        mode = 0666 & ~mask;
+        mode = static_cast<mode_t>(newFileMode & 0777) & ~mask;
     }
     if (hadOld) {
         // The replacement keeps the owner and group. Where the owner cannot be kept (the file
         // belongs to someone else), the file is rewritten in place instead, so that it stays theirs.
         if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0) {
             if (old.st_uid != ::geteuid()) {
-                ::unlink(tmp.c_str());
+                if (!tmp.empty()) ::unlink(tmp.c_str());
+                fd.reset();
                 return WriteInPlace(path, target, bytes);
             }
             [[maybe_unused]] int ignored = ::fchown(fd.get(), static_cast<uid_t>(-1), old.st_gid);
@@ -233,15 +453,26 @@ void WriteFileBytes(const std::string& path, std::string_view bytes) {
     // After the owner: a change of owner clears the set-id bits.
     if (::fchmod(fd.get(), mode) != 0) failWith("Cannot write", errno);
 
-    if (int err = WriteAll(fd.get(), bytes)) failWith("Cannot write", err);
+    // The bytes in two parts, so that a test can stop the save with some of them written.
+    const size_t half = bytes.size() / 2;
+    if (int err = WriteAll(fd.get(), bytes.substr(0, half))) failWith("Cannot write", err);
+    if (int err = AtStep(SaveStep::TemporaryWritten)) failWith("Cannot write", err);
+    if (int err = WriteAll(fd.get(), bytes.substr(half))) failWith("Cannot write", err);
     if (::fsync(fd.get()) != 0) failWith("Cannot write", errno);
+    const FileStamp stamp = StampOf(fd.get(), bytes);
+    if (unnamed) {
+        if (int err = LinkUnnamed(fd.get(), folder, tmp)) {
+            tmp.clear();
+            failWith("Cannot write", err);
+        }
+    }
     int raw = fd.release();
     if (::close(raw) != 0) failWith("Cannot write", errno);
     if (::rename(tmp.c_str(), target.c_str()) != 0) failWith("Cannot write", errno);
 
     // Make the rename itself durable.
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
+    SyncFolder(folder);
+    return stamp;
 }
 
 }  // namespace platform

@@ -92,21 +92,33 @@ const QImage& ThaiHost::BackingImage() const {
 int ThaiHost::ClientWidth() const { return viewport()->width(); }
 int ThaiHost::ClientHeight() const { return viewport()->height(); }
 
-// Keeps the backing image the size of the client area. What the old image held stays; the new
-// area starts in the window colour and is left for the handler to paint.
+// Keeps the backing image the size of the client area, in the device pixels of the screen the
+// window is on. What the old image held stays; the new area starts in the window colour and is
+// left for the handler to paint. On another screen's ratio all of it is painted again.
 void ThaiHost::SyncImageSize() {
     const QSize size = viewport()->size();
-    if (size == image_.size()) return;
+    const double scale = viewport()->devicePixelRatioF();
+    const bool sameScale = image_.isNull() || image_.devicePixelRatio() == scale;
+    if (size == units_ && sameScale) return;
     canvas_.Flush();
-    const QRect oldRect = image_.rect();
+    const QRect oldRect = sameScale ? QRect(QPoint(0, 0), units_) : QRect();
+    units_ = size.isEmpty() ? QSize() : size;
     if (size.isEmpty()) {
         image_ = QImage();
         pending_ = QRegion();
         return;
     }
-    image_ = ResizedBackingImage(image_, size, color_);
+    image_ = ResizedBackingImage(image_, size, color_, scale);
     const QRect all(QPoint(0, 0), size);
     pending_ = (pending_ & all) | (QRegion(all) - QRegion(oldRect));
+}
+
+QRect ThaiHost::ImagePixels(const QRect& r) const {
+    const double s = image_.devicePixelRatio();
+    if (s == 1.0) return r;
+    auto px = [s](int v) { return static_cast<int>(std::floor(v * s + 0.5)); };
+    const int left = px(r.left()), top = px(r.top());
+    return QRect(left, top, px(r.left() + r.width()) - left, px(r.top() + r.height()) - top);
 }
 
 QScrollBar* ThaiHost::Bar(ScrollBar bar) const {
@@ -143,40 +155,33 @@ void ThaiHost::scrollContentsBy(int, int) {
 }
 
 void ThaiHost::Invalidate() {
-    pending_ = QRegion(image_.rect());
+    pending_ = QRegion(QRect(QPoint(0, 0), units_));
     viewport()->update();
-}
-
-QRect ThaiHost::ToWidget(const Rect& r) const {
-    const qreal ratio = image_.devicePixelRatio();
-    if (ratio == 1.0) return ToQRect(r);
-    const int left = static_cast<int>(std::floor(r.left / ratio)), top = static_cast<int>(std::floor(r.top / ratio));
-    return QRect(QPoint(left, top), QPoint(static_cast<int>(std::ceil(r.right / ratio)) - 1,
-                                           static_cast<int>(std::ceil(r.bottom / ratio)) - 1));
 }
 
 // The image moves its pixels at once and the screen moves its own copy of them (the toolkit's
 // scroll of the viewport, which shows the uncovered strips with paint events): neither is drawn
-// or copied again. Damage not shown yet and areas still waiting for the handler move along.
+// or copied again. Damage not shown yet and areas still waiting for the handler move along. On a
+// screen whose ratio makes the move a fraction of a device pixel, the whole area is drawn again.
 void ThaiHost::Scroll(int dx, int dy) {
     if (dx == 0 && dy == 0) return;
     SyncImageSize();
-    const QRect all = image_.rect();
+    const QRect all(QPoint(0, 0), units_);
     const qreal ratio = image_.devicePixelRatio();
-    const int wdx = static_cast<int>(dx / ratio), wdy = static_cast<int>(dy / ratio);
+    const int pdx = static_cast<int>(std::lround(dx * ratio)), pdy = static_cast<int>(std::lround(dy * ratio));
     if (painting_ || !handler_ || all.isEmpty() || std::abs(dx) >= all.width() || std::abs(dy) >= all.height() ||
-        wdx * ratio != dx || wdy * ratio != dy) {
+        pdx != dx * ratio || pdy != dy * ratio) {
         Invalidate();
         return;
     }
     canvas_.Flush();
-    MovePixels(image_, dx, dy);
+    MovePixels(image_, pdx, pdy);
     canvas_.MoveDamage(dx, dy);
     pending_.translate(dx, dy);
     pending_ &= all;
     pending_ += QRegion(all) - QRegion(all.translated(dx, dy));
-    pixelsScrolled_ += static_cast<long long>(all.width() - std::abs(dx)) * (all.height() - std::abs(dy));
-    viewport()->scroll(wdx, wdy, viewport()->rect());
+    pixelsScrolled_ += static_cast<long long>(image_.width() - std::abs(pdx)) * (image_.height() - std::abs(pdy));
+    viewport()->scroll(dx, dy, viewport()->rect());
 }
 
 bool ThaiHost::Pending(const Rect& r) const {
@@ -187,7 +192,7 @@ bool ThaiHost::Pending(const Rect& r) const {
 void ThaiHost::PushDamage() {
     pushQueued_ = false;
     QRegion region;
-    for (const Rect& d : canvas_.TakeDamage()) region += ToWidget(d);
+    for (const Rect& d : canvas_.TakeDamage()) region += ToQRect(d);
     if (!region.isEmpty()) viewport()->update(region);
 }
 
@@ -221,7 +226,7 @@ void ThaiHost::paintEvent(QPaintEvent* event) {
     RunPending();
     canvas_.Flush();
     QRegion rest;
-    for (const Rect& d : canvas_.TakeDamage()) rest += ToWidget(d);
+    for (const Rect& d : canvas_.TakeDamage()) rest += ToQRect(d);
     const QRegion region = event->region();
     QPainter p(viewport());
     // One rectangle at a time, clipped to it: a rectangle clip lets the painter copy the rows as
@@ -229,8 +234,9 @@ void ThaiHost::paintEvent(QPaintEvent* event) {
     // (handed out to worker threads when there are many).
     for (const QRect& r : region) {
         if (region.rectCount() > 1) p.setClipRect(r);
-        p.drawImage(r.topLeft(), image_, r);
-        pixelsPushed_ += static_cast<long long>(r.width()) * r.height();
+        const QRect pixels = ImagePixels(r);
+        p.drawImage(QRectF(r), image_, QRectF(pixels));
+        pixelsPushed_ += static_cast<long long>(pixels.width()) * pixels.height();
     }
     // Anything drawn that this paint does not cover is shown by the next one.
     rest -= region;
@@ -239,9 +245,9 @@ void ThaiHost::paintEvent(QPaintEvent* event) {
 
 void ThaiHost::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    const QSize old = image_.size();
+    const QSize old = units_;
     SyncImageSize();
-    if (old != image_.size()) {
+    if (old != units_) {
         horizontalScrollBar()->setPageStep(std::max(1, ClientWidth()));
         verticalScrollBar()->setPageStep(std::max(1, ClientHeight()));
         if (handler_) handler_->HostResize();
@@ -288,8 +294,9 @@ void ThaiHost::mousePressEvent(QMouseEvent* event) {
     event->accept();
     if (!handler_) return;
     const QPoint p = event->position().toPoint();
-    handler_->HostMouseDown(ButtonFromQt(event->button()), ShiftFromQt(event->modifiers(), event->buttons()),
-                            p.x(), p.y());
+    ShiftState state = ShiftFromQt(event->modifiers(), event->buttons());
+    state.clicks = CountClicks(*event, this);
+    handler_->HostMouseDown(ButtonFromQt(event->button()), state, p.x(), p.y());
 }
 
 void ThaiHost::mouseMoveEvent(QMouseEvent* event) {

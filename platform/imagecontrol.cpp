@@ -1,4 +1,4 @@
-#include "platform/imagecontrol.h"
+#include "platform/qt_imagecontrol.h"
 #include "platform/qt_surface.h"
 
 #include <QMouseEvent>

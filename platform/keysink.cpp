@@ -2,11 +2,14 @@
 #include "platform/qt_keysink.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QStyleHints>
 #include <QTimer>
 
 #include "platform/cp874.h"
@@ -69,6 +72,26 @@ MouseButton ButtonFromQt(Qt::MouseButton button) {
         case Qt::MiddleButton: return MouseButton::Middle;
         default: return MouseButton::Left;
     }
+}
+
+int CountClicks(const QMouseEvent& press, const QObject* receiver) {
+    static const QObject* lastReceiver = nullptr;
+    static Qt::MouseButton lastButton = Qt::NoButton;
+    static quint64 lastTime = 0;
+    static QPointF lastPos;
+    static int count = 0;
+    const QStyleHints* hints = QGuiApplication::styleHints();
+    const QPointF pos = press.globalPosition();
+    const bool again = count > 0 && count < 3 && receiver == lastReceiver && press.button() == lastButton &&
+                       press.timestamp() >= lastTime &&
+                       press.timestamp() - lastTime < static_cast<quint64>(hints->mouseDoubleClickInterval()) &&
+                       (pos - lastPos).manhattanLength() <= hints->mouseDoubleClickDistance();
+    count = again ? count + 1 : 1;
+    lastReceiver = receiver;
+    lastButton = press.button();
+    lastTime = press.timestamp();
+    lastPos = pos;
+    return count;
 }
 
 namespace {

@@ -1,4 +1,4 @@
-// Decimal separator from QLocale::system(), replaceable for tests.
+// The system locale's decimal separator, from QLocale::system(); replaceable as a whole.
 #include "platform/locale.h"
 
 #include <QLocale>
@@ -8,17 +8,25 @@ namespace platform {
 
 namespace {
 
-char overrideSeparator = 0;
+class SystemNumberLocale : public NumberLocale {
+public:
+    char DecimalSeparator() const override {
+        const QList<uint> point = QLocale::system().decimalPoint().toUcs4();
+        if (point.size() == 1 && UsableSeparator(point[0])) return static_cast<char>(point[0]);
+        return '.';
+    }
+};
+
+NumberLocale* installed = nullptr;
 
 }  // namespace
 
-char DecimalSeparator() {
-    if (overrideSeparator != 0) return overrideSeparator;
-    const QList<uint> point = QLocale::system().decimalPoint().toUcs4();
-    if (point.size() == 1 && UsableSeparator(point[0])) return static_cast<char>(point[0]);
-    return '.';
+NumberLocale& CurrentNumberLocale() {
+    if (installed) return *installed;
+    static SystemNumberLocale system;
+    return system;
 }
 
-void SetDecimalSeparator(char separator) { overrideSeparator = separator; }
+void InstallNumberLocale(NumberLocale* locale) { installed = locale; }
 
 }  // namespace platform

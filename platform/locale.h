@@ -1,6 +1,7 @@
 // The user's locale as far as numbers go: the decimal separator that numbers are read and
-// written with. Taken from the system locale; tests put their own separator in its place. The
-// rule of a usable separator is inline, for the number reading and writing that take one.
+// written with, taken from the system locale. The locale in use can be replaced, so that a test
+// reads and writes numbers as a user of another locale would. The rule of a usable separator is
+// inline, for the number reading and writing that take one.
 #pragma once
 
 namespace platform {
@@ -11,11 +12,20 @@ constexpr bool UsableSeparator(char32_t c) {
     return c > 0x20 && c < 0x7F && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != 'e' && c != 'E';
 }
 
-// The decimal separator of the user's locale as one byte ("." or ","). A locale whose separator
-// is not a single ASCII punctuation character gets ".".
-char DecimalSeparator();
+class NumberLocale {
+public:
+    virtual ~NumberLocale() = default;
+    // The decimal separator as one byte ("." or ",").
+    virtual char DecimalSeparator() const = 0;
+};
 
-// Replaces the locale's separator until it is called again; 0 returns to the system locale's.
-void SetDecimalSeparator(char separator);
+// The locale in use: the system's, whose separator is "." when it is not a single ASCII
+// punctuation character, unless another was installed. InstallNumberLocale(nullptr) returns to
+// the system's.
+NumberLocale& CurrentNumberLocale();
+void InstallNumberLocale(NumberLocale* locale);
+
+// The decimal separator of the locale in use.
+inline char DecimalSeparator() { return CurrentNumberLocale().DecimalSeparator(); }
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-// Print jobs, the Qt printer and the in-memory printer.
+// Print jobs and the Qt printer.
 #include "platform/qt_printer.h"
 
 #include <QFile>
@@ -8,26 +8,52 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 #include "platform/qt_surface.h"
 
 namespace platform {
 
-QImage DeviceIndependentBitmap(const Bitmap& bitmap) {
+QImage DeviceIndependentBitmap(const Bitmap& bitmap, const Rect& inked) {
     const QImage& image = QtImage(bitmap);
     if (image.isNull()) return QImage();
-    // Black stays black and every other colour becomes white, as on the monochrome page bitmap.
-    QImage dib(image.width(), image.height(), QImage::Format_Mono);
+    const int width = image.width(), height = image.height();
+    QImage dib(width, height, QImage::Format_Mono);
     dib.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
     dib.fill(1);
-    for (int y = 0; y < image.height(); ++y) {
+    // Black stays black and every other colour becomes white, as on the monochrome page bitmap.
+    // Eight pixels make a byte; pure black and pure white, all a page holds, need no arithmetic.
+    const Rect area = inked.Empty() ? Rect{0, 0, width, height}
+                                    : Rect{std::max(0, inked.left) & ~7, std::max(0, inked.top), std::min(width, inked.right),
+                                           std::min(height, inked.bottom)};
+    for (int y = area.top; y < area.bottom; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         uchar* out = dib.scanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb c = row[x];
-            const int luma = qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114;
-            if (luma < 128 * 1000) out[x >> 3] &= static_cast<uchar>(~(0x80u >> (x & 7)));
+        for (int x0 = area.left; x0 < area.right; x0 += 8) {
+            const int n = std::min(8, width - x0);
+            if (n == 8) {
+                // Eight white pixels, the common case, in one test.
+                std::uint64_t w[4];
+                std::memcpy(w, row + x0, sizeof w);
+                if ((w[0] & w[1] & w[2] & w[3]) == ~std::uint64_t{0}) continue;
+            }
+            unsigned bits = 0, plain = 1;
+            for (int b = 0; b < n; ++b) {
+                const QRgb c = row[x0 + b] | 0xFF000000u;
+                bits |= static_cast<unsigned>(c == 0xFFFFFFFFu) << (7 - b);
+                plain &= static_cast<unsigned>(c == 0xFFFFFFFFu || c == 0xFF000000u);
+            }
+            if (!plain) {
+                bits = 0;
+                for (int b = 0; b < n; ++b) {
+                    const QRgb c = row[x0 + b];
+                    const int luma = qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114;
+                    bits |= static_cast<unsigned>(luma >= 128 * 1000) << (7 - b);
+                }
+            }
+            out[x0 >> 3] = static_cast<uchar>(bits | (0xFFu >> n));
         }
     }
     return dib;
@@ -76,10 +102,16 @@ void Printer::Abort() {
     CancelJob();
 }
 
-void Printer::StretchDIBits(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
+void Printer::StretchDIBits(const Rect& dest, const Bitmap& bitmap, const Rect& src, const Rect& inked) {
     if (!printing_) throw std::runtime_error("Printer is not currently printing");
     if (dest.Empty() || src.Empty() || bitmap.Width() <= 0 || bitmap.Height() <= 0) return;
-    DrawBitmap(dest, bitmap, src);
+    DrawBitmap(dest, bitmap, src, inked);
+}
+
+void Printer::TextLayer(const TextRow& row) {
+    if (!printing_) throw std::runtime_error("Printer is not currently printing");
+    if (row.bytes.empty() || row.cellWidth <= 0) return;
+    DrawTextLayer(row);
 }
 
 namespace {
@@ -193,9 +225,9 @@ void QtPrinter::CancelJob() {
     CloseFile(false);
 }
 
-void QtPrinter::DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
+void QtPrinter::DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src, const Rect& inked) {
     if (!painter_) return;
-    const QImage dib = DeviceIndependentBitmap(bitmap);
+    const QImage dib = DeviceIndependentBitmap(bitmap, inked);
     // Whole printer pixels per bitmap pixel: no smoothing, every bitmap pixel a sharp block.
     painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter_->drawImage(QRect(dest.left, dest.top, dest.Width(), dest.Height()), dib,
@@ -223,66 +255,6 @@ bool QtPrinter::CloseFile(bool keep) {
     }
     file_.reset();
     return ok;
-}
-
-// ---------------------------------------------------------------------------------------------
-// ImagePrinter
-
-ImagePrinter::ImagePrinter(int pageWidth, int pageHeight, int pixelsPerInchY)
-    : width_(pageWidth), height_(pageHeight), ppi_(pixelsPerInchY) {}
-
-void ImagePrinter::StartJob() {
-    Job job;
-    job.title = Title;
-    job.pages.emplace_back();
-    jobs_.push_back(std::move(job));
-}
-
-bool ImagePrinter::StartPage() {
-    if (failFromPage > 0 && PageNumber() + 1 >= failFromPage) return false;
-    jobs_.back().pages.emplace_back();
-    return true;
-}
-
-bool ImagePrinter::FinishJob() {
-    if (failEnd) return false;
-    jobs_.back().ended = true;
-    return true;
-}
-
-void ImagePrinter::CancelJob() { jobs_.back().aborted = true; }
-
-void ImagePrinter::DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
-    jobs_.back().pages.back().copies.push_back(Copy{dest, DeviceIndependentBitmap(bitmap), src});
-}
-
-QImage ImagePrinter::RenderPage(int job, int page, int reduce) const {
-    reduce = std::max(1, reduce);
-    const int w = (width_ + reduce - 1) / reduce, h = (height_ + reduce - 1) / reduce;
-    QImage out(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
-    out.fill(Qt::white);
-    if (job < 0 || job >= static_cast<int>(jobs_.size())) return out;
-    const Job& j = jobs_[static_cast<size_t>(job)];
-    if (page < 0 || page >= static_cast<int>(j.pages.size())) return out;
-    for (const Copy& c : j.pages[static_cast<size_t>(page)].copies) {
-        // Nearest neighbour: page pixel p of the destination shows source pixel
-        // src.left + (p - dest.left) * src.Width() / dest.Width().
-        for (int y = 0; y < h; ++y) {
-            const int py = y * reduce;
-            if (py < c.dest.top || py >= c.dest.bottom || py >= height_) continue;
-            const int sy = c.src.top + static_cast<int>(static_cast<long long>(py - c.dest.top) * c.src.Height() / c.dest.Height());
-            if (sy < 0 || sy >= c.dib.height()) continue;
-            auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
-            for (int x = 0; x < w; ++x) {
-                const int px = x * reduce;
-                if (px < c.dest.left || px >= c.dest.right || px >= width_) continue;
-                const int sx = c.src.left + static_cast<int>(static_cast<long long>(px - c.dest.left) * c.src.Width() / c.dest.Width());
-                if (sx < 0 || sx >= c.dib.width()) continue;
-                row[x] = c.dib.pixel(sx, sy) | 0xFF000000u;
-            }
-        }
-    }
-    return out;
 }
 
 }  // namespace platform

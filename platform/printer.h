@@ -6,17 +6,27 @@
 // EndDoc ends the job, Abort cancels it and clears the running flag. A device below it only
 // carries out the steps and says whether each one worked; a step that failed ends the job with an
 // error, so that a failure is never taken for a printed document. The devices over Qt (the
-// system printer, a PDF file, a print preview, and pages kept in memory for tests) are declared
-// in platform/qt_printer.h.
+// system printer, a PDF file, a print preview) are declared in platform/qt_printer.h.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/types.h"
 
 namespace platform {
 
 class Bitmap;
+
+// The text of one printed row, laid over the page for a reader to search and copy (a PDF's text):
+// the characters of `bytes` (Windows-874) in cells `cellWidth` wide from `left` on, the cell of
+// each byte in `cellOfByte` (0 for the first cell), on a row from `top` to `top + rowHeight` whose
+// letters stand on `baseline`. Printer pixels.
+struct TextRow {
+    int left = 0, top = 0, cellWidth = 0, rowHeight = 0, baseline = 0;
+    std::string bytes;
+    std::vector<int> cellOfByte;
+};
 
 class Printer {
 public:
@@ -52,8 +62,14 @@ public:
 
     // Copies the rectangle `src` of a bitmap into `dest` of the current page, stretching it, as
     // a plain source copy. The bitmap goes to the device as a one-bit device-independent bitmap:
-    // black stays black and every other colour becomes white. Throws when no job is running.
-    void StretchDIBits(const Rect& dest, const Bitmap& bitmap, const Rect& src);
+    // black stays black and every other colour becomes white. Only the pixels inside `inked` can
+    // be black (empty: any of them), so that a page of which a part was drawn on is read only
+    // there. Throws when no job is running.
+    void StretchDIBits(const Rect& dest, const Bitmap& bitmap, const Rect& src, const Rect& inked = {});
+    // Lays the text of a printed row on the current page, unseen: what a PDF file carries so that
+    // its text can be found and copied. A device without such a layer ignores it. Throws when no
+    // job is running.
+    void TextLayer(const TextRow& row);
 
 protected:
     Printer() = default;
@@ -64,8 +80,11 @@ protected:
     virtual bool FinishJob() = 0;
     virtual std::string FailureText() const { return {}; }
     virtual void CancelJob() = 0;
-    // Draws `src` of a non-empty bitmap into `dest` of the current page.
-    virtual void DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) = 0;
+    // Draws `src` of a non-empty bitmap into `dest` of the current page; only `inked` of it (all
+    // when empty) can hold black.
+    virtual void DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src, const Rect& inked) = 0;
+    // Lays a row's text on the current page; by default nothing.
+    virtual void DrawTextLayer(const TextRow&) {}
 
 private:
     bool printing_ = false;

@@ -14,7 +14,10 @@ namespace platform {
 // An area exposed by the window system is copied from the backing image; areas the image does not
 // hold yet (a resize, Invalidate, the strips a scroll uncovers) are repainted by the handler first.
 // Drawing into the image reaches the screen as the canvas's damage: only the rectangles that
-// changed are copied, once the drawing of the moment is done (the event loop's next turn).
+// changed are copied, once the drawing of the moment is done (the event loop's next turn). The
+// backing image holds the screen's device pixels (twice as many across and down on a screen with
+// a device pixel ratio of 2): the control still draws, gets its mouse events and scrolls in the
+// window's units, and its surface fills them at the screen's resolution.
 // Host is the second base, so its lifetime has ended before the widget deletes its children.
 class ThaiHost : public QAbstractScrollArea, public Host {
     Q_OBJECT
@@ -26,7 +29,7 @@ public:
     HostHandler* Handler() const override { return handler_; }
 
     Surface& Canvas() override { return canvas_; }
-    const QImage& BackingImage() const;  // flushes pending painting
+    const QImage& BackingImage() const;  // flushes pending painting; device pixels
     int ClientWidth() const override;
     int ClientHeight() const override;
 
@@ -88,10 +91,11 @@ private:
     void SyncImageSize();
     // Asks the window system to show the canvas's damage (a paint event copies it).
     void PushDamage();
-    // A rectangle of the backing image in the viewport's coordinates.
-    QRect ToWidget(const Rect& r) const;
+    // The image pixels that show the client rectangle `r` (units).
+    QRect ImagePixels(const QRect& r) const;
     HostHandler* handler_ = nullptr;
     QImage image_;
+    QSize units_;  // client size the image holds, in units
     Surface canvas_;
     Color color_ = clWhite;
     QRegion pending_;  // areas the handler must repaint

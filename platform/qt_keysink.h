@@ -10,6 +10,7 @@
 #include "platform/types.h"
 
 class QKeyEvent;
+class QMouseEvent;
 
 namespace platform {
 
@@ -38,5 +39,9 @@ int KeyCodeFromQt(int qtKey, Qt::KeyboardModifiers modifiers);
 ShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton);
 // The button of a Qt mouse event: right and middle as such, any other as the left button.
 MouseButton ButtonFromQt(Qt::MouseButton button);
+// The clicks a mouse press makes (ShiftState::clicks): a press of the same button on the same
+// widget, within the desktop's double-click time and distance of the last press, counts one more;
+// after three presses the count starts again.
+int CountClicks(const QMouseEvent& press, const QObject* receiver);
 
 }  // namespace platform

@@ -1,7 +1,6 @@
 // The printers over Qt: the system printer the print dialog sets up, QtPrinter on a QPrinter (a
-// printer queue, a PDF file it writes and checks itself, or the pages of a print preview),
-// ImagePrinter, which keeps every page as a list of the bitmaps copied onto it and renders pages
-// into images (for tests), and the one-bit device-independent bitmap a page is sent as.
+// printer queue, a PDF file it writes and checks itself, or the pages of a print preview), and
+// the one-bit device-independent bitmap a page is sent as.
 #pragma once
 
 #include <QImage>
@@ -19,8 +18,9 @@ class QPrinter;
 namespace platform {
 
 // A bitmap as a device-independent bitmap: one bit per pixel with its colour table (black and
-// white), the form in which a composed page is sent to the printer.
-QImage DeviceIndependentBitmap(const Bitmap& bitmap);
+// white), the form in which a composed page is sent to the printer. Only the pixels inside
+// `inked` are read (empty: all); the others are white.
+QImage DeviceIndependentBitmap(const Bitmap& bitmap, const Rect& inked = {});
 
 // The system printer the print dialog chooses and sets up, at the printer's full resolution.
 // Where no printer queue is installed it prints to a PDF file.
@@ -45,7 +45,9 @@ protected:
     bool FinishJob() override;
     std::string FailureText() const override { return failure_; }
     void CancelJob() override;
-    void DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) override;
+    void DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src, const Rect& inked) override;
+    // Into a PDF file: the row's characters as invisible text over the page (printer_text.cpp).
+    void DrawTextLayer(const TextRow& row) override;
 
 private:
     QPrinter& Device() const;
@@ -57,54 +59,9 @@ private:
     std::unique_ptr<QPdfWriter> pdf_;
     std::unique_ptr<QPainter> painter_;
     std::string failure_;
-};
-
-// A printer whose pages stay in memory: each page keeps the bitmaps copied onto it. Every
-// finished job (ended or aborted) is kept with its pages.
-class ImagePrinter : public Printer {
-public:
-    ImagePrinter(int pageWidth, int pageHeight, int pixelsPerInchY);
-
-    struct Copy {
-        Rect dest;
-        QImage dib;
-        Rect src;
-    };
-    struct Page {
-        std::vector<Copy> copies;
-    };
-    struct Job {
-        std::string title;
-        std::vector<Page> pages;
-        bool ended = false;    // EndDoc finished it
-        bool aborted = false;  // Abort cancelled it
-    };
-
-    // A device that fails: from the given page on it cannot start a page (0: never), or it
-    // cannot finish a document.
-    int failFromPage = 0;
-    bool failEnd = false;
-
-    // Every job begun, in order; the last one may still be running.
-    const std::vector<Job>& Jobs() const { return jobs_; }
-    // Renders a page of a job on white paper, every pixel of the page scaled down by `reduce`
-    // (1: the full page; a page pixel (x, y) lands on (x / reduce, y / reduce)).
-    QImage RenderPage(int job, int page, int reduce = 1) const;
-
-    int PageWidth() const override { return width_; }
-    int PageHeight() const override { return height_; }
-    int PixelsPerInchY() const override { return ppi_; }
-
-protected:
-    void StartJob() override;
-    bool StartPage() override;
-    bool FinishJob() override;
-    void CancelJob() override;
-    void DrawBitmap(const Rect& dest, const Bitmap& bitmap, const Rect& src) override;
-
-private:
-    int width_, height_, ppi_;
-    std::vector<Job> jobs_;
+    // The text layer's font for this job, made on the first row (printer_text.cpp).
+    struct TextFont;
+    std::shared_ptr<TextFont> textFont_;
 };
 
 }  // namespace platform

@@ -31,8 +31,10 @@ void StretchDraw(Surface& surface, const Rect& dest, const QImage& image, const 
 QImage& QtImage(Bitmap& bitmap);
 const QImage& QtImage(const Bitmap& bitmap);
 
-// A backing image resized for a window of `size`: the old pixels that still fit are kept, the
-// rest is filled with `fill`.
-QImage ResizedBackingImage(const QImage& old, QSize size, Color fill);
+// A backing image resized for a window of `size` (in the window's units) on a screen with
+// `deviceScale` device pixels per unit: the image holds the device pixels and carries the ratio,
+// so that a surface on it draws at the screen's resolution. The old pixels that still fit are
+// kept when the ratio is the same; the rest is filled with `fill`.
+QImage ResizedBackingImage(const QImage& old, QSize size, Color fill, double deviceScale = 1.0);
 
 }  // namespace platform

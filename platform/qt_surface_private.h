@@ -52,7 +52,8 @@ struct Surface::Impl {
     };
     const Shaped& Shape(std::string_view bytes);
     const QList<QGlyphRun>& PlacedCell(const Shaped& shaped, int offset, int width);
-    void PlaceMarks(Shaped& shaped, int offset, int width);
+    // Places the marks of `shaped.placed` and the first character's glyphs `first` in the box.
+    void PlaceMarks(Shaped& shaped, QList<QGlyphRun>& first, int offset, int width);
     // Forgets the font and what was shaped with it, after a font setting changed.
     void ResetFont() { font.reset(); }
 

@@ -24,12 +24,20 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }
 
+QString& ApplicationTitle() {
+    static QString title;
+    return title;
+}
+
 QString AppTitle() {
+    if (!ApplicationTitle().isEmpty()) return ApplicationTitle();
     QString t = QApplication::applicationDisplayName();
     return t.isEmpty() ? QApplication::applicationName() : t;
 }
 
 }  // namespace
+
+void SetApplicationTitle(const std::string& title) { ApplicationTitle() = Q(title); }
 
 // "Text files|*.txt|All|*.*" -> {"Text files (*.txt)", "All (*.*)"}. A pattern may list several
 // masks separated by ';' ("*.txt;*.doc"), which Qt wants separated by spaces.

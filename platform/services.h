@@ -69,6 +69,10 @@ public:
 Services& Current();
 void Install(Services* services);  // nullptr restores the real services
 
+// The application's title, which message boxes carry: the main window's title (UTF-8). Until it
+// is set, the application's name.
+void SetApplicationTitle(const std::string& title);
+
 // A file name typed without extension gets the default extension ("txt" or ".txt").
 std::string WithDefaultExt(const std::string& path, const std::string& defaultExt);
 

@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <cwchar>
 #include <stdexcept>
@@ -72,18 +73,52 @@ void SetTarget(Surface& surface, QImage* image) {
 
 QImage* Target(const Surface& surface) { return Surface::Impl::Of(surface).image; }
 
-int Surface::Width() const { return impl_->image ? impl_->image->width() : 0; }
-int Surface::Height() const { return impl_->image ? impl_->image->height() : 0; }
+double Surface::DeviceScale() const {
+    const QImage* image = impl_->image;
+    return image && !image->isNull() ? image->devicePixelRatio() : 1.0;
+}
+
+namespace {
+
+// Device pixel of the edge at unit v.
+inline int ToDevice(int v, double scale) { return static_cast<int>(std::floor(v * scale + 0.5)); }
+
+// Units of a device size: the most whose pixels the image holds in full.
+inline int ToUnits(int pixels, double scale) { return static_cast<int>(std::floor(pixels / scale + 1e-6)); }
+
+}  // namespace
+
+int Surface::Width() const {
+    const QImage* image = impl_->image;
+    if (!image) return 0;
+    const double s = DeviceScale();
+    return s == 1.0 ? image->width() : ToUnits(image->width(), s);
+}
+
+int Surface::Height() const {
+    const QImage* image = impl_->image;
+    if (!image) return 0;
+    const double s = DeviceScale();
+    return s == 1.0 ? image->height() : ToUnits(image->height(), s);
+}
 
 Color Surface::Mapped(Color c) const { return monochrome_ ? ToMono(c & 0xFFFFFF) : (c & 0xFFFFFF); }
 
-Rect Surface::Visible(const Rect& r) const {
+Rect Surface::Device(const Rect& r) const {
+    const double s = DeviceScale();
+    if (s == 1.0) return r;
+    return Rect{ToDevice(r.left, s), ToDevice(r.top, s), ToDevice(r.right, s), ToDevice(r.bottom, s)};
+}
+
+Rect Surface::VisibleDevice(const Rect& d) const {
     const QImage* image = impl_->image;
     if (!image || image->isNull()) return Rect{};
-    Rect v = Intersect(r, Rect{0, 0, image->width(), image->height()});
-    if (!clip_.Empty()) v = Intersect(v, clip_);
+    Rect v = Intersect(d, Rect{0, 0, image->width(), image->height()});
+    if (!clip_.Empty()) v = Intersect(v, Device(clip_));
     return v.Empty() ? Rect{} : v;
 }
+
+Rect Surface::Visible(const Rect& r) const { return VisibleDevice(Device(r)); }
 
 std::uint32_t* Surface::Pixels(std::ptrdiff_t& stride) {
     QImage* image = impl_->image;
@@ -118,15 +153,24 @@ constexpr size_t kMaxDamage = 16;
 // A cell is drawn as a few strips (the fill above and below the glyph, the glyph, its marks) and a
 // row as cells from left to right: each new area is joined to what it completes, so the damage
 // stays one rectangle per changed run of cells.
-void Surface::MarkDirty(const Rect& r) {
-    if (r.Empty()) return;
-    if (!damageArea_.Empty() && Contains(damageArea_, r)) {
+// The damage is kept in units, as the window shows it: a device rectangle is widened to the units
+// it touches. The damage area is kept in device pixels, as drawing reaches it.
+void Surface::MarkDirty(const Rect& device) {
+    if (device.Empty()) return;
+    const double s = DeviceScale();
+    auto units = [s](const Rect& d) {
+        return s == 1.0 ? d
+                        : Rect{static_cast<int>(std::floor(d.left / s)), static_cast<int>(std::floor(d.top / s)),
+                               static_cast<int>(std::ceil(d.right / s)), static_cast<int>(std::ceil(d.bottom / s))};
+    };
+    if (!damageArea_.Empty() && Contains(damageArea_, device)) {
         if (!damageAreaMarked_) {
             damageAreaMarked_ = true;
-            AddDamage(damageArea_);
+            AddDamage(units(damageArea_));
         }
         return;
     }
+    const Rect r = units(device);
     // Most drawing lands inside what was drawn just before it (a glyph in its cell's fill).
     if (!damage_.empty() && Contains(damage_.back(), r)) return;
     AddDamage(r);
@@ -265,16 +309,20 @@ void Surface::FillRect(const Rect& r) { FillSolid(r, fill_); }
 void Surface::FillHatched(const Rect& r, Color hatch) {
     Rect v = Visible(r);
     if (v.Empty()) return;
-    // A diagonal cross hatch on an 8-pixel grid, anchored to the surface's origin so that
-    // neighbouring fills join seamlessly.
+    // A diagonal cross hatch on an 8-unit grid, anchored to the surface's origin so that
+    // neighbouring fills join seamlessly; on a HiDPI image its lines are a unit wide as well.
     const QRgb line = kOpaque | Mapped(hatch);
     const QRgb back = kOpaque | Mapped(fill_);
+    const double s = DeviceScale();
     std::ptrdiff_t stride = 0;
     std::uint32_t* bits = Pixels(stride);
     for (int y = v.top; y < v.bottom; ++y) {
         std::uint32_t* row = bits + y * stride;
-        for (int x = v.left; x < v.right; ++x)
-            row[x] = (((x - y) & 7) == 0 || ((x + y) & 7) == 0) ? line : back;
+        const int uy = s == 1.0 ? y : static_cast<int>(y / s);
+        for (int x = v.left; x < v.right; ++x) {
+            const int ux = s == 1.0 ? x : static_cast<int>(x / s);
+            row[x] = (((ux - uy) & 7) == 0 || ((ux + uy) & 7) == 0) ? line : back;
+        }
     }
     MarkDirty(v);
 }
@@ -332,17 +380,17 @@ void Surface::Impl::StretchFrom(const Rect& dest, const QImage& image, const Rec
         converted = image.convertToFormat(QImage::Format_RGB32);
         from = &converted;
     }
-    owner.StretchPixels(dest, reinterpret_cast<const std::uint32_t*>(from->constBits()), from->width(), from->height(),
-                        from->bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)), src);
+    owner.StretchPixels(owner.Device(dest), reinterpret_cast<const std::uint32_t*>(from->constBits()), from->width(),
+                        from->height(), from->bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)), src);
 }
 
 // Nearest-neighbour stretching: destination pixel (x, y) shows source pixel
 // (src.left + (x - dest.left) * src.Width() / dest.Width(), likewise for y), so integer scales
-// repeat every source pixel exactly k times.
+// repeat every source pixel exactly k times. `dest` is in device pixels.
 void Surface::StretchPixels(const Rect& dest, const std::uint32_t* pixels, int sw, int sh, std::ptrdiff_t sstride,
                             const Rect& src) {
     if (dest.Empty() || src.Empty()) return;
-    Rect v = Visible(dest);
+    Rect v = VisibleDevice(dest);
     if (v.Empty()) return;
     const int dw = dest.Width(), dh = dest.Height(), srw = src.Width(), srh = src.Height();
 
@@ -393,28 +441,36 @@ void Surface::StretchPixels(const Rect& dest, const std::uint32_t* pixels, int s
     MarkDirty(v);
 }
 
-// The common case of the cell renderer: a glyph image or a strip of it scaled by a whole number.
-// Destination pixel (x, y) then shows source pixel (src.left + (x - dest.left) / k, likewise for
-// y), which is pixel (src.left * k + x - dest.left, src.top * k + y - dest.top) of the image
-// scaled by k: rows of the scaled image are copied as they are.
+// The common case of the cell renderer: a glyph image or a strip of it scaled by a whole number k
+// in device pixels. Destination pixel (x, y) then shows image pixel (src.left + (x - dest.left) / k,
+// likewise for y), which is pixel (src.left * k + x - dest.left, src.top * k + y - dest.top) of
+// the image at k times its size: rows of that image are copied as they are. The list makes it
+// from the set of images that matches k (ImageList::Scaled), so a cell on a HiDPI screen or at a
+// larger graphics size shows the detail of the larger glyph images. Other scales stretch the
+// image of the set that matches the scale across.
 void Surface::DrawImage(const Rect& dest, const ImageList& list, int index, const Rect& src) {
     constexpr int kMaxScale = 8;
+    const Rect d = Device(dest);
     const int srw = src.Width(), srh = src.Height();
-    const int k = srw > 0 ? dest.Width() / srw : 0;
-    const bool whole = k >= 1 && k <= kMaxScale && dest.Width() == srw * k && dest.Height() == srh * k &&
-                       src.left >= 0 && src.top >= 0 && src.right <= list.Width() && src.bottom <= list.Height() &&
-                       index >= 0 && index < list.Count();
+    const int k = srw > 0 ? d.Width() / srw : 0;
+    const bool inside = src.left >= 0 && src.top >= 0 && src.right <= list.Width() && src.bottom <= list.Height() &&
+                        index >= 0 && index < list.Count();
+    const bool whole = inside && k >= 1 && k <= kMaxScale && d.Width() == srw * k && d.Height() == srh * k;
     if (!whole) {
+        const int detail = inside && srw > 0 && !d.Empty() ? list.DetailFor(static_cast<double>(d.Width()) / srw) : 1;
         thread_local Bitmap work;
-        list.GetBitmap(index, work);
-        StretchDraw(dest, work, src);
+        list.GetBitmap(index, work, detail);
+        const QImage& from = QtImage(work);
+        StretchPixels(d, reinterpret_cast<const std::uint32_t*>(from.constBits()), from.width(), from.height(),
+                      from.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)),
+                      Rect{src.left * detail, src.top * detail, src.right * detail, src.bottom * detail});
         return;
     }
-    Rect v = Visible(dest);
+    Rect v = VisibleDevice(d);
     if (v.Empty()) return;
     const std::uint32_t* pixels = list.Scaled(index, k, monochrome_);
     const std::ptrdiff_t sstride = static_cast<std::ptrdiff_t>(list.Width()) * k;
-    const std::uint32_t* s = pixels + (src.top * k + v.top - dest.top) * sstride + src.left * k + v.left - dest.left;
+    const std::uint32_t* s = pixels + (src.top * k + v.top - d.top) * sstride + src.left * k + v.left - d.left;
     std::ptrdiff_t stride = 0;
     std::uint32_t* bits = Pixels(stride);
     const int w = v.Width();
@@ -567,8 +623,51 @@ void ImageList::AddMasked(const Bitmap& strip, Color maskColor) {
     scaled_.clear();
 }
 
-const std::vector<std::uint32_t>& ImageList::Rendered(int index) const {
-    const Image& im = images_[static_cast<size_t>(index)];
+void ImageList::AddMaskedDetail(int scale, const Bitmap& strip, Color maskColor) {
+    if (scale < 2) return;
+    maskColor &= 0xFFFFFF;
+    const QImage& img = QtImage(strip);
+    if (img.isNull()) return;
+    QImage rgb = img.format() == QImage::Format_RGB32 ? img : img.convertToFormat(QImage::Format_RGB32);
+    auto at = std::find_if(details_.begin(), details_.end(), [&](const Detail& d) { return d.scale >= scale; });
+    if (at == details_.end() || at->scale != scale) at = details_.insert(at, Detail{scale, {}});
+    const int w = width_ * scale, h = height_ * scale;
+    const int count = rgb.width() / w;
+    const int rows = std::min(h, rgb.height());
+    for (int i = 0; i < count; ++i) {
+        Image im;
+        im.pixels.assign(static_cast<size_t>(w * h), maskColor);
+        im.mask.assign(static_cast<size_t>(w * h), true);
+        for (int y = 0; y < rows; ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y)) + i * w;
+            for (int x = 0; x < w; ++x) {
+                const Color c = row[x] & 0xFFFFFF;
+                const size_t k = static_cast<size_t>(y * w + x);
+                im.pixels[k] = c;
+                im.mask[k] = c == maskColor;
+            }
+        }
+        at->images.push_back(std::move(im));
+    }
+    scaled_.clear();
+}
+
+int ImageList::DetailFor(double devicePixels) const {
+    const double want = std::floor(devicePixels + 0.5);
+    int best = 1;
+    for (const Detail& d : details_)
+        if (d.scale <= want) best = d.scale;
+    return best;
+}
+
+const ImageList::Image& ImageList::ImageAt(int index, int& scale) const {
+    for (const Detail& d : details_)
+        if (d.scale == scale && index < static_cast<int>(d.images.size())) return d.images[static_cast<size_t>(index)];
+    scale = 1;
+    return images_[static_cast<size_t>(index)];
+}
+
+const std::vector<std::uint32_t>& ImageList::Rendered(const Image& im) const {
     if (im.rendered.empty() || im.renderedBk != bk_) {
         im.rendered.resize(im.pixels.size());
         for (size_t k = 0; k < im.pixels.size(); ++k) im.rendered[k] = kOpaque | (im.mask[k] ? bk_ : im.pixels[k]);
@@ -596,12 +695,14 @@ const std::uint32_t* ImageList::Scaled(int index, int scale, bool monochrome) co
     if (set.images.size() != images_.size()) set.images.resize(images_.size());
     std::vector<std::uint32_t>& out = set.images[static_cast<size_t>(index)];
     if (out.empty()) {
-        const std::vector<std::uint32_t>& px = Rendered(index);
+        int detail = DetailFor(scale);
+        const std::vector<std::uint32_t>& px = Rendered(ImageAt(index, detail));
+        const int iw = width_ * detail;
         const int sw = width_ * scale;
         out.resize(static_cast<size_t>(sw) * static_cast<size_t>(height_ * scale));
         for (int y = 0; y < height_ * scale; ++y)
             for (int x = 0; x < sw; ++x) {
-                std::uint32_t c = px[static_cast<size_t>((y / scale) * width_ + x / scale)];
+                std::uint32_t c = px[static_cast<size_t>((y * detail / scale) * iw + x * detail / scale)];
                 if (monochrome) c = kOpaque | ToMono(c & 0xFFFFFF);
                 out[static_cast<size_t>(y * sw + x)] = c;
             }
@@ -609,21 +710,25 @@ const std::uint32_t* ImageList::Scaled(int index, int scale, bool monochrome) co
     return out.data();
 }
 
-void ImageList::GetBitmap(int index, Bitmap& dest) const {
-    dest.SetSize(width_, height_);
+void ImageList::GetBitmap(int index, Bitmap& dest, int detail) const {
+    detail = std::max(1, detail);
+    const bool valid = index >= 0 && index < Count();
+    const Image* im = valid ? &ImageAt(index, detail) : nullptr;
+    const int w = width_ * detail, h = height_ * detail;
+    dest.SetSize(w, h);
     QImage& img = QtImage(dest);
     uchar* bits = img.bits();
     const qsizetype stride = img.bytesPerLine();
-    if (index < 0 || index >= Count()) {
+    if (!im) {
         img.fill(kOpaque | (dest.Monochrome() ? ToMono(bk_) : bk_));
         return;
     }
-    const std::vector<std::uint32_t>& px = Rendered(index);
-    for (int y = 0; y < height_; ++y) {
+    const std::vector<std::uint32_t>& px = Rendered(*im);
+    for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
-        std::memcpy(row, px.data() + static_cast<size_t>(y * width_), static_cast<size_t>(width_) * 4);
+        std::memcpy(row, px.data() + static_cast<size_t>(y * w), static_cast<size_t>(w) * 4);
         if (dest.Monochrome())
-            for (int x = 0; x < width_; ++x) row[x] = kOpaque | ToMono(row[x] & 0xFFFFFF);
+            for (int x = 0; x < w; ++x) row[x] = kOpaque | ToMono(row[x] & 0xFFFFFF);
     }
 }
 
@@ -640,15 +745,22 @@ void ImageList::Assign(const ImageList& other) {
     height_ = other.height_;
     bk_ = other.bk_;
     images_ = other.images_;
+    details_ = other.details_;
     scaled_.clear();
 }
 
-QImage ResizedBackingImage(const QImage& old, QSize size, Color fill) {
-    QImage next(size, QImage::Format_RGB32);
+QImage ResizedBackingImage(const QImage& old, QSize size, Color fill, double deviceScale) {
+    if (!(deviceScale > 0)) deviceScale = 1.0;
+    const QSize pixels = deviceScale == 1.0 ? size
+                                            : QSize(static_cast<int>(std::ceil(size.width() * deviceScale - 1e-6)),
+                                                    static_cast<int>(std::ceil(size.height() * deviceScale - 1e-6)));
+    QImage next(pixels, QImage::Format_RGB32);
+    next.setDevicePixelRatio(deviceScale);
     next.fill(static_cast<QRgb>(0xFF000000u | fill));
-    if (!old.isNull()) {
-        const int w = std::min(size.width(), old.width());
-        const int h = std::min(size.height(), old.height());
+    // Pixels of another resolution are not kept: the window draws them all again.
+    if (!old.isNull() && old.devicePixelRatio() == deviceScale) {
+        const int w = std::min(pixels.width(), old.width());
+        const int h = std::min(pixels.height(), old.height());
         for (int y = 0; y < h; ++y)
             std::memcpy(next.scanLine(y), old.constScanLine(y), static_cast<size_t>(w) * 4);
     }

@@ -33,8 +33,14 @@ public:
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
 
+    // Size in the units drawing is given in.
     int Width() const;
     int Height() const;
+    // Device pixels per unit: the target image's device pixel ratio (2 for a window on a HiDPI
+    // screen at twice the usual density, 1 for bitmaps and ordinary windows). Every operation
+    // takes units; fills, copies and text are drawn at the image's own resolution, an edge at unit
+    // x landing on device pixel round(x * scale), so neighbouring cells still join.
+    double DeviceScale() const;
 
     // Fill ("brush").
     void SetFillColor(Color c);
@@ -84,9 +90,11 @@ public:
     void SetCopyMode(CopyMode m) { copyMode_ = m; }
     CopyMode GetCopyMode() const { return copyMode_; }
     void StretchDraw(const Rect& dest, const Bitmap& bitmap, const Rect& src);
-    // Draws image `index` of `list` on the list's background colour exactly as GetBitmap followed
-    // by StretchDraw would, without the intermediate bitmap: whole-number scales are copied row by
-    // row from the list's scaled images.
+    // Draws image `index` of `list` on the list's background colour, as GetBitmap followed by
+    // StretchDraw would, without the intermediate bitmap. `src` is in the list's image pixels. Where
+    // the list holds the images drawn with more detail (ImageList::AddMaskedDetail), the set that
+    // matches the device pixels each image pixel covers is drawn (ImageList::DetailFor); whole-number
+    // scales are copied row by row from the list's scaled images.
     void DrawImage(const Rect& dest, const ImageList& list, int index, const Rect& src);
 
     // Drawing is clipped to this rectangle (the whole surface when empty).
@@ -125,11 +133,13 @@ public:
 private:
     // The target's pixels (opaque 32-bit, `stride` pixels a row), or null without a target.
     std::uint32_t* Pixels(std::ptrdiff_t& stride);
-    // StretchDraw from `width` x `height` pixels, `stride` pixels a row.
+    // StretchDraw into `dest` (device pixels) from `width` x `height` pixels, `stride` pixels a row.
     void StretchPixels(const Rect& dest, const std::uint32_t* pixels, int width, int height, std::ptrdiff_t stride,
                        const Rect& src);
-    Rect Visible(const Rect& r) const;  // r cut to the clip and the image; may be empty
-    void MarkDirty(const Rect& r);
+    Rect Device(const Rect& r) const;          // units to device pixels
+    Rect VisibleDevice(const Rect& d) const;   // device rectangle cut to the clip and the image
+    Rect Visible(const Rect& r) const;         // r in device pixels, cut likewise; may be empty
+    void MarkDirty(const Rect& device);        // adds the units it covers to the dirty rectangle
     void FillSolid(const Rect& r, Color c);
     Color Mapped(Color c) const;  // black or white on a monochrome surface
     Color fill_ = clWhite;
@@ -186,7 +196,10 @@ private:
     std::unique_ptr<Surface> canvas_;
 };
 
-// A list of equal-sized masked images (12 x 16 for the glyphs).
+// A list of equal-sized masked images (12 x 16 for the glyphs). The list may also hold each image
+// drawn with more detail, at whole multiples of its size (the glyphs at 24 x 32 and 36 x 48):
+// sizes, indexes and source rectangles stay those of the plain images, and drawing picks the set
+// that matches the pixels of the target.
 class ImageList {
 public:
     explicit ImageList(int width = 12, int height = 16);
@@ -197,19 +210,29 @@ public:
     // Cuts a strip into images of the list's width from left to right; pixels of `maskColor`
     // are transparent.
     void AddMasked(const Bitmap& strip, Color maskColor);
+    // Cuts a strip into the images of the detail set `scale` (2 or more): images of `scale` times
+    // the list's width and height, appended to that set in the order of the plain images. An image
+    // without a counterpart in a set is drawn from the plain one.
+    void AddMaskedDetail(int scale, const Bitmap& strip, Color maskColor);
+    // The set that draws an image whose every pixel covers `devicePixels` x `devicePixels` pixels of
+    // the target: the largest scale held that is not above round(devicePixels); 1 (the plain
+    // images) when none is. For the glyphs: 1 -> 12 x 16, 2 -> 24 x 32, 3 and more -> 36 x 48.
+    int DetailFor(double devicePixels) const;
     // Transparent pixels are rendered in this colour.
     void SetBkColor(Color c) { bk_ = c; }
     Color BkColor() const { return bk_; }
-    // Renders image `index` on the background colour into `dest` (sized to one image).
-    void GetBitmap(int index, Bitmap& dest) const;
+    // Renders image `index` on the background colour into `dest` (sized to one image), from the
+    // set of scale `detail` (`detail` times the list's size; the plain image where the set has none).
+    void GetBitmap(int index, Bitmap& dest, int detail = 1) const;
     // Renders image `index` on the background colour at (x, y) of a surface.
     void Draw(Surface& surface, int x, int y, int index) const;
     // Makes this list a copy of another.
     void Assign(const ImageList& other);
 
-    // Image `index` rendered on the background colour, each pixel repeated `scale` times across
-    // and down ((Width() * scale) x (Height() * scale) opaque RGB32 pixels, black and white only
-    // when `monochrome`). Kept until the list changes; `index` and `scale` must be valid.
+    // Image `index` rendered on the background colour at `scale` times its size ((Width() * scale) x
+    // (Height() * scale) opaque RGB32 pixels, black and white only when `monochrome`), from the set
+    // DetailFor(scale) gives, its pixels repeated by whole or nearest factors. Kept until the list
+    // changes; `index` and `scale` must be valid.
     const std::uint32_t* Scaled(int index, int scale, bool monochrome) const;
 
     // Raw access for fast paths: image `index` as width*height pixels, and whether each is masked.
@@ -224,10 +247,19 @@ private:
         mutable std::vector<std::uint32_t> rendered;
         mutable Color renderedBk = 0;
     };
-    const std::vector<std::uint32_t>& Rendered(int index) const;
+    // A detail set: the images at `scale` times the list's size.
+    struct Detail {
+        int scale;
+        std::vector<Image> images;
+    };
+    // Image `index` of the set of `scale` (the plain one when that set has no such image), and the
+    // scale it really has.
+    const Image& ImageAt(int index, int& scale) const;
+    const std::vector<std::uint32_t>& Rendered(const Image& image) const;
     int width_, height_;
     Color bk_ = clWhite;
     std::vector<Image> images_;
+    std::vector<Detail> details_;  // by rising scale
     // Scaled renderings for one background colour, scale and colour depth, each image made on
     // first use. A few sets are kept: painting switches between the plain and the highlight
     // background at every selection edge.

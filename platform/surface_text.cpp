@@ -170,20 +170,21 @@ const QList<QGlyphRun>& Surface::Impl::PlacedCell(const Shaped& shaped, int offs
     s.placedWidth = width;
     s.placedOffset = offset;
     s.placed = s.markRuns;
-    PlaceMarks(s, offset, width);
+    QList<QGlyphRun> first = s.firstRuns;
+    PlaceMarks(s, first, offset, width);
     // One run where the marks come from the first character's font: one draw call per cell.
-    if (s.firstRuns.size() == 1 && s.placed.size() == 1 && s.placed.front().rawFont() == s.firstRuns.front().rawFont()) {
-        QGlyphRun run = s.firstRuns.front();
+    if (first.size() == 1 && s.placed.size() == 1 && s.placed.front().rawFont() == first.front().rawFont()) {
+        QGlyphRun run = first.front();
         run.setGlyphIndexes(run.glyphIndexes() + s.placed.front().glyphIndexes());
         run.setPositions(run.positions() + s.placed.front().positions());
         s.placed = {run};
     } else {
-        s.placed = s.firstRuns + s.placed;
+        s.placed = first + s.placed;
     }
     return s.placed;
 }
 
-void Surface::Impl::PlaceMarks(Shaped& s, int offset, int width) {
+void Surface::Impl::PlaceMarks(Shaped& s, QList<QGlyphRun>& first, int offset, int width) {
     // One pixel of the box is left free on either side for the smoothed edge of the ink.
     const qreal lo = -offset + 1, hi = width - offset - 1;
     const qreal firstX = !s.firstRuns.isEmpty() && !s.firstRuns.front().positions().isEmpty()
@@ -208,6 +209,14 @@ void Surface::Impl::PlaceMarks(Shaped& s, int offset, int width) {
         return;
     }
 
+    // Marks stay where the shaper put them (the font's own base-to-mark and mark-to-mark
+    // positioning) unless they lie outside the box or behind the first character.
+    struct Ink {
+        QGlyphRun* run;
+        qsizetype k;
+        QRectF box;  // in the text's coordinates, baseline at 0
+    };
+    std::vector<Ink> marks;
     for (QGlyphRun& run : s.placed) {
         const QList<quint32> glyphs = run.glyphIndexes();
         QList<QPointF> at = run.positions();
@@ -219,6 +228,39 @@ void Surface::Impl::PlaceMarks(Shaped& s, int offset, int width) {
             if (x + ink.left() >= s.firstAdvance - 0.5) x = firstX;
             if (x + ink.right() > hi) x -= std::ceil(x + ink.right() - hi);
             if (x + ink.left() < lo) x += std::ceil(lo - x - ink.left());
+            at[k].setX(x);
+            marks.push_back({&run, k, ink.translated(x, at[k].y() - s.baseline)});
+        }
+        run.setPositions(at);
+    }
+    // A mark stacked over another (a tone over an upper vowel) keeps a clear pixel row between
+    // their inks: where the font's placement leaves less at this size, it is lifted whole pixels.
+    for (size_t b = 1; b < marks.size(); ++b) {
+        QRectF& upper = marks[b].box;
+        for (size_t a = 0; a < b; ++a) {
+            const QRectF& lower = marks[a].box;
+            const bool sideBySide = upper.right() <= lower.left() || upper.left() >= lower.right();
+            if (sideBySide || upper.center().y() >= lower.center().y()) continue;
+            const qreal gap = std::floor(lower.top()) - std::ceil(upper.bottom());
+            if (gap >= 1) continue;
+            const qreal lift = 1 - gap;
+            upper.translate(0, -lift);
+            QList<QPointF> at = marks[b].run->positions();
+            at[marks[b].k].ry() -= lift;
+            marks[b].run->setPositions(at);
+        }
+    }
+    // The first character's own extra glyphs (the ring of sara am) stay inside the box too.
+    if (!first.isEmpty() && first.front().glyphIndexes().size() > 1) {
+        QGlyphRun& run = first.front();
+        const QList<quint32> glyphs = run.glyphIndexes();
+        QList<QPointF> at = run.positions();
+        for (qsizetype k = 0; k + 1 < glyphs.size(); ++k) {
+            const QRectF ink = run.rawFont().boundingRect(glyphs[k]);
+            if (ink.isEmpty()) continue;
+            qreal x = at[k].x();
+            if (x + ink.left() < lo) x += std::ceil(lo - x - ink.left());
+            if (x + ink.right() > hi) x -= std::ceil(x + ink.right() - hi);
             at[k].setX(x);
         }
         run.setPositions(at);

@@ -378,34 +378,42 @@ size_t CutSequence(std::string_view bytes, size_t from) {
     return 0;
 }
 
+constexpr const char* kNulBytes = "it is not a TIS-620 or UTF-8 text (it holds NUL bytes)";
+
 // Reads a text file converting it piece by piece as it comes, so that a UTF-8 file is never held
 // twice over: for a file of ASCII, a byte order mark and characters with a TIS-620 byte, which
-// every UTF-8 Thai text is, this gives what DecodeText gives for the whole file. Anything else (a
-// TIS-620 file, a NUL, a character without a byte) gives nothing, and the file is read again whole
-// and decoded so, the first piece or few having been read in vain.
+// every UTF-8 Thai text is, this gives what DecodeText gives for the whole file. A NUL byte
+// refuses the file at once. Anything else (a TIS-620 file, a character without a byte) gives
+// nothing, and the file is read again whole and decoded so, the first piece or few having been
+// read in vain.
 std::optional<DecodedText> ReadPlainText(const std::string& path) {
     std::string converted, piece;
     bool plain = true, started = false, bom = false, multibyte = false;
-    ReadFilePieces(path, [&](std::string_view bytes, size_t fileSize) {
-        piece.append(bytes);  // after what the last piece left over
-        size_t from = 0;
-        if (!started) {
-            if (piece.size() < kBom.size() && piece.size() < fileSize) return plain = false;
-            started = true;
-            bom = piece.starts_with(kBom);
-            from = bom ? kBom.size() : 0;
-        }
-        const size_t cut = CutSequence(piece, from);
-        const Utf8Scan scan = ConvertUtf8InPlace(piece.data(), from, piece.size() - cut);
-        if (scan.nul || !scan.valid || scan.unmappableAt != std::string::npos) return plain = false;
-        multibyte = multibyte || scan.multibyte;
-        // Room for the whole text, as far as the first piece tells.
-        if (converted.empty() && scan.consumed > 0)
-            converted.reserve(std::min(fileSize, (fileSize + fileSize / 16) / scan.consumed * scan.written + bytes.size()));
-        converted.append(piece.data(), scan.written);
-        piece.erase(0, piece.size() - cut);
-        return true;
-    });
+    FileStamp stamp;
+    ReadFilePieces(
+        path,
+        [&](std::string_view bytes, size_t fileSize) {
+            piece.append(bytes);  // after what the last piece left over
+            size_t from = 0;
+            if (!started) {
+                if (piece.size() < kBom.size() && piece.size() < fileSize) return plain = false;
+                started = true;
+                bom = piece.starts_with(kBom);
+                from = bom ? kBom.size() : 0;
+            }
+            const size_t cut = CutSequence(piece, from);
+            const Utf8Scan scan = ConvertUtf8InPlace(piece.data(), from, piece.size() - cut);
+            if (scan.nul) throw TextError(kNulBytes);
+            if (!scan.valid || scan.unmappableAt != std::string::npos) return plain = false;
+            multibyte = multibyte || scan.multibyte;
+            // Room for the whole text, as far as the first piece tells.
+            if (converted.empty() && scan.consumed > 0)
+                converted.reserve(std::min(fileSize, (fileSize + fileSize / 16) / scan.consumed * scan.written + bytes.size()));
+            converted.append(piece.data(), scan.written);
+            piece.erase(0, piece.size() - cut);
+            return true;
+        },
+        &stamp);
     if (!plain || !piece.empty()) return std::nullopt;
     DecodedText result;
     result.bytes = std::move(converted);
@@ -413,7 +421,46 @@ std::optional<DecodedText> ReadPlainText(const std::string& path) {
         result.format = {TextEncoding::Utf8, bom, FirstLineEnd(result.bytes, LineEnd::Lf)};
     else
         result.format.lineEnd = FirstLineEnd(result.bytes, LineEnd::CrLf);
+    result.stamp = stamp;
     return result;
+}
+
+// The whole file's bytes, refused at the first piece that holds a NUL.
+std::string ReadTextBytes(const std::string& path, FileStamp& stamp) {
+    std::string file;
+    ReadFilePieces(
+        path,
+        [&file](std::string_view piece, size_t size) {
+            if (std::memchr(piece.data(), 0, piece.size())) throw TextError(kNulBytes);
+            if (file.empty()) file.reserve(size);
+            file.append(piece);
+            return true;
+        },
+        &stamp);
+    return file;
+}
+
+// A valid UTF-8 body converted with "?" for every character that has no byte, counted in `found`.
+std::string ReplaceUnencodable(std::string_view body, Unencodable& found) {
+    std::string out;
+    out.reserve(body.size());
+    const unsigned char* const begin = reinterpret_cast<const unsigned char*>(body.data());
+    for (size_t i = 0; i < body.size();) {
+        char32_t cp = 0;
+        const size_t len = std::max<size_t>(DecodeSequence(begin + i, body.size() - i, cp), 1);
+        const int b = UnicodeToCp874(cp);
+        if (b < 0) {
+            if (found.count++ == 0) {
+                found.first = cp;
+                found.place = Place(body, i, true);
+            }
+            out.push_back('?');
+        } else {
+            out.push_back(static_cast<char>(b));
+        }
+        i += len;
+    }
+    return out;
 }
 
 }  // namespace
@@ -426,7 +473,7 @@ std::optional<TextEncoding> EncodingFromName(std::string_view name) {
     return std::nullopt;
 }
 
-DecodedText DecodeText(std::string file) {
+DecodedText DecodeText(std::string file, bool replaceUnencodable) {
     const bool bom = file.starts_with(kBom);
     const size_t from = bom ? kBom.size() : 0;
     const Utf8Scan scan = ConvertUtf8InPlace(file.data(), from, file.size());
@@ -443,6 +490,11 @@ DecodedText DecodeText(std::string file) {
     if (!utf8) {
         result.bytes = std::move(file);
         result.format.lineEnd = FirstLineEnd(result.bytes, LineEnd::CrLf);
+        return result;
+    }
+    if (scan.unmappableAt != std::string::npos && replaceUnencodable) {
+        result.bytes = ReplaceUnencodable(body, result.replaced);
+        result.format = {TextEncoding::Utf8, bom, FirstLineEnd(result.bytes, LineEnd::Lf)};
         return result;
     }
     if (scan.unmappableAt != std::string::npos)
@@ -536,27 +588,29 @@ std::string EncodeText(std::string_view joined, const TextFormat& format) {
     return file;
 }
 
-DecodedText ReadTextFile(const std::string& path) {
+DecodedText ReadTextFile(const std::string& path, bool replaceUnencodable) {
     try {
         if (std::optional<DecodedText> text = ReadPlainText(path)) return std::move(*text);
-        return DecodeText(ReadFileBytes(path));
+        FileStamp stamp;
+        std::string file = ReadTextBytes(path, stamp);
+        DecodedText text = DecodeText(std::move(file), replaceUnencodable);
+        text.stamp = stamp;
+        return text;
     } catch (const TextError& e) {
         throw FileError("Cannot open \"" + path + "\": " + e.what());
     }
 }
 
-void WriteTextFile(const std::string& path, std::string_view joined, const TextFormat& format) {
-    if (format == TextFormat{}) {
-        WriteFileBytes(path, joined);  // TIS-620 with CR LF: the joined text as it is
-        return;
-    }
+FileStamp WriteTextFile(const std::string& path, std::string_view joined, const TextFormat& format) {
+    // TIS-620 with CR LF: the joined text as it is.
+    if (format == TextFormat{}) return WriteFileBytes(path, joined);
     std::string bytes;
     try {
         bytes = EncodeText(joined, format);
     } catch (const TextError& e) {
         throw FileError("Cannot write \"" + path + "\": " + e.what());
     }
-    WriteFileBytes(path, bytes);
+    return WriteFileBytes(path, bytes);
 }
 
 TextFormat TextFileFormat(const std::string& path) {

@@ -36,6 +36,9 @@ struct ShiftState {
     bool left = false;    // left mouse button down
     bool right = false;   // right mouse button down
     bool middle = false;  // middle mouse button down
+    // A mouse press: how many presses of its button in a row, each quickly after the last and
+    // near it, it makes (2 for a double click, 3 for a triple click, then 1 again).
+    int clicks = 1;
 };
 
 enum class MouseButton { Left, Right, Middle };

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <deque>
+#include <optional>
 
 #include "editor/lines.h"
 #include "platform/cancel.h"
 #include "platform/printer.h"
 #include "platform/services.h"
+#include "platform/textlines.h"
 #include "platform/window.h"
 #include "script/thai.h"
 
@@ -76,7 +78,44 @@ std::vector<std::string> FitLines(const std::vector<std::string>& lines, int cel
     return out;
 }
 
+// The printed lines of a text, one at a time: each line of the text wrapped to the page and
+// fitted next to its TAB cell.
+class PrintedLines {
+public:
+    PrintedLines(std::string_view text, int cellsPerLine) : reader_(text), cells_(cellsPerLine) {}
+    bool Next(std::string& line) {
+        while (fitted_.empty()) {
+            std::string_view piece;
+            while (!wrapper_ || !wrapper_->Next(piece)) {
+                std::string_view source;
+                if (!reader_.Next(source)) return false;
+                wrapper_.emplace(source, cells_);
+            }
+            if (thai::CellCount(piece) < cells_) {
+                line.assign(piece);
+                return true;
+            }
+            fitted_ = FitLines({std::string(piece)}, cells_);
+            std::reverse(fitted_.begin(), fitted_.end());
+        }
+        line = std::move(fitted_.back());
+        fitted_.pop_back();
+        return true;
+    }
+
+private:
+    platform::LineReader reader_;  // the text's lines, one at a time
+    int cells_;
+    std::optional<thai::LineWrapper> wrapper_;
+    std::vector<std::string> fitted_;  // what is left of a piece cut to the page, last first
+};
+
 }  // namespace
+
+int PageDetail(int scale, int screenPpi) {
+    const int enough = (300 + std::max(1, screenPpi) - 1) / std::max(1, screenPpi);
+    return std::clamp(enough, 1, std::max(1, scale));
+}
 
 TThaiprint::TThaiprint() { PageBitmap.SetMonochrome(true); }
 
@@ -92,33 +131,61 @@ int TThaiprint::ScreenPixelsPerInch() const {
 }
 
 void TThaiprint::PageSetup(platform::Printer& printer) {
-    platform::Surface& canvas = PageBitmap.Canvas();
-    if (parentCanvas_) canvas.CopyFont(*parentCanvas_);
+    // The layout: the cell metrics of the parent's font or of the glyph size, at screen size.
+    platform::Surface& layout = layoutBitmap_.Canvas();
+    if (parentCanvas_) layout.CopyFont(*parentCanvas_);
     Scale = RoundedQuotient(std::max(0, printer.PixelsPerInchY()), std::max(1, ScreenPixelsPerInch()));
     if (Scale < 1) Scale = 1;
-    SetCanvasMetrics(canvas, Graphicsize);
-    canvas.SetFillColor(platform::clWhite);
-    canvas.SetCopyMode(platform::CopyMode::SrcCopy);
+    Detail = PageDetail(Scale, ScreenPixelsPerInch());
+    SetCanvasMetrics(layout, Graphicsize);
     PageBitmapWidth = RoundedQuotient(std::max(0, printer.PageWidth()), Scale);
     PageBitmapHeight = RoundedQuotient(std::max(0, printer.PageHeight()), Scale);
-    PageBitmap.SetSize(PageBitmapWidth, PageBitmapHeight);
-    canvas.FillRect({0, 0, PageBitmapWidth, PageBitmapHeight});
     TextRect.left = 0;
     TextRect.right = PageBitmapWidth - PageBitmapWidth / 20;
     TextRect.top = PageBitmapHeight / 20;
     TextRect.bottom = PageBitmapHeight - TextRect.top;
+
+    // The page bitmap: the same cells, Detail times as many pixels. Glyph sizes scale exactly; a
+    // font is drawn Detail times as high in cells of the layout's metrics times Detail.
+    platform::Surface& canvas = PageBitmap.Canvas();
+    if (Graphicsize >= 1) {
+        pageCells_.SetCanvasMetrics(canvas, Graphicsize * Detail);
+        baseline_ = BaseLevel + 12 * Graphicsize;  // the glyph images' letters stand on their row 12
+    } else {
+        canvas.CopyFont(layout);
+        canvas.SetFontHeight(layout.FontHeight() * Detail);
+        pageCells_.SetCanvasMetrics(canvas, 0);
+        pageCells_.CellWidth = CellWidth * Detail;
+        pageCells_.RowHeight = RowHeight * Detail;
+        pageCells_.BaseLevel = BaseLevel * Detail;
+        pageCells_.LowerLevel = LowerLevel * Detail;
+        baseline_ = BaseLevel + layout.TextAscent();
+    }
+    canvas.SetFillColor(platform::clWhite);
+    canvas.SetCopyMode(platform::CopyMode::SrcCopy);
+    PageBitmap.SetSize(PageBitmapWidth * Detail, PageBitmapHeight * Detail);
+    canvas.FillRect({0, 0, PageBitmap.Width(), PageBitmap.Height()});
+    drawnBottom_ = 0;
 }
 
 void TThaiprint::OutputPage(platform::Printer& printer) {
-    DrawY = TextRect.top;
-    if (parent_) parent_->SetCaption("Printing page " + std::to_string(printer.PageNumber()) + " - ESC to break");
-    if (printer.Printing())
-        printer.StretchDIBits({0, 0, PageBitmapWidth * Scale, PageBitmapHeight * Scale}, PageBitmap,
-                              {0, 0, PageBitmapWidth, PageBitmapHeight});
-    // The margins are never drawn on: whitening the text rectangle readies the next page.
+    // Every line fills its row across the page's cells, so a page covers what the page before
+    // drew in the rows it uses; the rows it leaves are whitened, as is what lies right of the
+    // cells (ink of a font spilling over the last cell).
     platform::Surface& canvas = PageBitmap.Canvas();
     canvas.SetFillColor(platform::clWhite);
-    canvas.FillRect(TextRect);
+    const int cellsRight = (TextRect.left + CellsPerLine * CellWidth) * Detail;
+    canvas.FillRect({cellsRight, TextRect.top * Detail, TextRect.right * Detail, TextRect.bottom * Detail});
+    if (DrawY * Detail < drawnBottom_) canvas.FillRect({TextRect.left * Detail, DrawY * Detail, cellsRight, drawnBottom_});
+    drawnBottom_ = DrawY * Detail;
+
+    DrawY = TextRect.top;
+    if (parent_) parent_->SetCaption("Printing page " + std::to_string(printer.PageNumber()) + " - ESC to break");
+    // The margins are never drawn on: only the text rectangle is read.
+    if (printer.Printing())
+        printer.StretchDIBits({0, 0, PageBitmapWidth * Scale, PageBitmapHeight * Scale}, PageBitmap,
+                              {0, 0, PageBitmap.Width(), PageBitmap.Height()},
+                              {TextRect.left * Detail, TextRect.top * Detail, TextRect.right * Detail, TextRect.bottom * Detail});
 }
 
 void TThaiprint::PrintText(std::string_view text, int graphicsSize) {
@@ -127,7 +194,7 @@ void TThaiprint::PrintText(std::string_view text, int graphicsSize) {
 
 void TThaiprint::PrintText(std::string_view text, int graphicsSize, platform::Printer& printer) {
     if (text.empty()) return;
-    Lines = SplitLines(text);
+    Lines.clear();
     Graphicsize = std::clamp(graphicsSize, 0, 3);
 
     printer.Title.clear();  // the job carries no title
@@ -145,34 +212,66 @@ void TThaiprint::PrintText(std::string_view text, int graphicsSize, platform::Pr
         platform::Current().ShowWarning("Paper too small. No printing");
     } else {
         CellsPerLine = TextRect.Width() / CellWidth;
-        WorkText = JoinLines(Lines);
-        thai::WrapText(WorkText, CellsPerLine);
-        Lines = FitLines(SplitLines(WorkText), CellsPerLine);
-
-        platform::Surface& canvas = PageBitmap.Canvas();
-        DrawY = TextRect.top;
-        LineIndex = 0;
-        while (LineIndex < static_cast<int>(Lines.size()) && printer.Printing()) {
-            Position = 1;
-            WorkText = "\t" + Lines[static_cast<size_t>(LineIndex)];
-            DrawX = TextRect.left;
-            while (Position <= static_cast<int>(WorkText.size())) {
-                if (GlyphImages) GlyphImages->SetBkColor(platform::clWhite);
-                DrawCell(canvas, WorkText, Position);
-            }
-            platform::Current().ProcessMessages();  // where Esc is seen
-            ++LineIndex;
-            DrawX = TextRect.left;
-            DrawY += RowHeight;
-            if (DrawY + RowHeight > TextRect.bottom) {
-                OutputPage(printer);
-                // A new page only for lines still to come: a text that fills its last page
-                // exactly ends there, without an empty page after it.
-                if (printer.Printing() && LineIndex < static_cast<int>(Lines.size())) printer.NewPage();
-            }
-        }
-        // The last page, unless it was full and has gone out already.
-        if (DrawY != TextRect.top) OutputPage(printer);
+        PrintLines(text, printer);
     }
     if (printer.Printing()) printer.EndDoc();
+}
+
+void TThaiprint::PrintLines(std::string_view text, platform::Printer& printer) {
+    PrintedLines lines(text, CellsPerLine);
+    DrawY = TextRect.top;
+    LineIndex = 0;
+    std::string line, next;
+    bool more = lines.Next(next);
+    while (more && printer.Printing()) {
+        line = std::move(next);
+        more = lines.Next(next);
+        if (DrawY == TextRect.top) Lines.clear();  // a new page
+        Lines.push_back(line);
+        PrintLine(line, printer);
+        platform::Current().ProcessMessages();  // where Esc is seen
+        ++LineIndex;
+        DrawX = TextRect.left;
+        DrawY += RowHeight;
+        if (DrawY + RowHeight > TextRect.bottom) {
+            OutputPage(printer);
+            // A new page only for lines still to come: a text that fills its last page exactly
+            // ends there, without an empty page after it.
+            if (printer.Printing() && more) printer.NewPage();
+        }
+    }
+    // The last page, unless it was full and has gone out already.
+    if (DrawY != TextRect.top) OutputPage(printer);
+}
+
+void TThaiprint::PrintLine(const std::string& line, platform::Printer& printer) {
+    Position = 1;
+    WorkText = "\t" + line;
+    DrawX = TextRect.left;
+    platform::Surface& canvas = PageBitmap.Canvas();
+    pageCells_.DrawX = DrawX * Detail;
+    pageCells_.DrawY = DrawY * Detail;
+    // Every cell of the row, those past the line's end empty: what an earlier page drew there goes.
+    for (int cell = 0; cell < CellsPerLine; ++cell) {
+        if (GlyphImages) GlyphImages->SetBkColor(platform::clWhite);
+        pageCells_.DrawCell(canvas, WorkText, Position);
+        DrawX += CellWidth;
+    }
+    drawnBottom_ = std::max(drawnBottom_, (DrawY + RowHeight) * Detail);
+    if (line.empty() || !printer.Printing()) return;
+    // The line's text over its cells, after the TAB cell.
+    platform::TextRow row;
+    row.left = (TextRect.left + CellWidth) * Scale;
+    row.top = DrawY * Scale;
+    row.cellWidth = CellWidth * Scale;
+    row.rowHeight = RowHeight * Scale;
+    row.baseline = (DrawY + baseline_) * Scale;
+    row.bytes = line;
+    row.cellOfByte.resize(line.size());
+    int cell = -1;
+    for (size_t k = 0; k < line.size(); ++k) {
+        if (k == 0 || !thai::CombiningMarks.contains(static_cast<unsigned char>(line[k]))) ++cell;
+        row.cellOfByte[k] = cell;
+    }
+    printer.TextLayer(row);
 }

@@ -6,12 +6,16 @@
 #include <algorithm>
 #include <cctype>
 #include <stdexcept>
+#include <string>
 
 #include "script/thai.h"
 
 platform::ImageList* GlyphImages = nullptr;
 
 // The glyph strips are program resources; the build links their data, which registers itself.
+// The 12 x 16 images are needed; the same glyphs at 24 x 32 and 36 x 48 are drawn where a glyph
+// pixel covers 2 x 2 or 3 x 3 device pixels or more (graphics sizes 2 and 3, HiDPI screens,
+// printing), and without them those cells are the 12 x 16 images stretched.
 void CreateGlyphImages() {
     if (GlyphImages) return;
     auto* list = new platform::ImageList(12, 16);
@@ -23,6 +27,16 @@ void CreateGlyphImages() {
     } catch (...) {
         delete list;
         throw;
+    }
+    for (const int scale : {2, 3}) {
+        try {
+            const std::string suffix = "_" + std::to_string(scale) + "X";
+            platform::Bitmap first = platform::Bitmap::FromResource("THAIVK0" + suffix);
+            platform::Bitmap second = platform::Bitmap::FromResource("THAIVK48" + suffix);
+            list->AddMaskedDetail(scale, first, first.TransparentColor());
+            list->AddMaskedDetail(scale, second, second.TransparentColor());
+        } catch (const std::exception&) {
+        }
     }
     GlyphImages = list;
 }
@@ -55,9 +69,12 @@ namespace {
 constexpr unsigned char kAsteriskSlot = 0xFC;
 constexpr int kGlyphWidth = 12;
 constexpr int kGlyphHeight = 16;
-// Source rows of the mark strips within a glyph image.
+// Source rows of the mark strips within a glyph image, five rows each, so that the strip fills
+// the mark's MarkHeight (5 g) at a whole scale: each row of the glyph images drawn for the cell's
+// pixels shows once, none dropped or doubled. The lower marks keep to rows 10..13; row 15, which a
+// stretch of six rows into five would take instead of row 14 at size 1, is empty in every image.
 constexpr int kUpperMarkTop = 0, kUpperMarkBottom = 5;
-constexpr int kLowerMarkTop = 10, kLowerMarkBottom = 16;
+constexpr int kLowerMarkTop = 10, kLowerMarkBottom = 15;
 
 bool SameFontName(const std::string& a, const char* b) {
     std::string_view bv(b);

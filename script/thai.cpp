@@ -1,5 +1,7 @@
 #include "script/thai.h"
 
+#include <thai/thbrk.h>
+
 #include <algorithm>
 
 namespace thai {
@@ -118,85 +120,132 @@ void AttachMark(std::string& text, int pos, unsigned char mark) {
 
 namespace {
 
-// The text being wrapped, loaded from the source only as far as the scan has reached, so that
-// every insertion happens near the end of the buffer and wrapping stays linear in the text size.
-class WrapBuffer {
-public:
-    explicit WrapBuffer(std::string source) : src_(std::move(source)) { buf_.reserve(src_.size() + src_.size() / 8); }
-    int Length() const { return static_cast<int>(buf_.size() + (src_.size() - next_)); }
-    unsigned char At(int p) {
-        Load(p);
-        return static_cast<unsigned char>(buf_[static_cast<size_t>(p - 1)]);
-    }
-    void InsertBreak(int p) {
-        Load(p);
-        buf_.insert(static_cast<size_t>(p - 1), "\r\n");
-    }
-    void Erase(int p) {
-        Load(p);
-        buf_.erase(static_cast<size_t>(p - 1), 1);
-    }
-    std::string Take() {
-        buf_.append(src_, next_, std::string::npos);
-        return std::move(buf_);
-    }
+inline bool IsBlank(unsigned char c) { return c == 0x20 || c == Tab; }
+inline bool IsThai(unsigned char c) { return c >= 0xA1 && c <= 0xFB; }
 
-private:
-    void Load(int p) {
-        const size_t want = static_cast<size_t>(p);
-        if (buf_.size() >= want) return;
-        const size_t n = std::min(want - buf_.size(), src_.size() - next_);
-        buf_.append(src_, next_, n);
-        next_ += n;
-    }
-    std::string src_;
-    size_t next_ = 0;
-    std::string buf_;
-};
+// libthai's word breaker with its dictionary, made on first use; null where the dictionary cannot
+// be loaded (Thai then breaks before leading vowels and after tone marks only).
+ThBrk* WordBreaker() {
+    static ThBrk* const breaker = th_brk_new(nullptr);
+    return breaker;
+}
 
-int FindBreak(WrapBuffer& t, int pos, int col) {
-    const int limit = col / 2 + 1;
-    for (int k = 0; k <= limit && pos - k >= 1; ++k) {
-        const unsigned char c = t.At(pos - k);
+// How far past the current byte the words of unspaced Thai are read, so that the word breaker sees
+// the whole word it stands in.
+constexpr size_t kWordLookAhead = 64;
+
+}  // namespace
+
+LineWrapper::LineWrapper(std::string_view line, int width, bool examineLast)
+    : line_(line), width_(std::max(width, 3)), end_(examineLast || line.empty() ? line.size() : line.size() - 1) {}
+
+// The word boundaries that libthai finds in the line from its current start to the end of the word
+// at `pos` (positions in the line; each one is a place where a new line may begin).
+void LineWrapper::ThaiBoundaries(size_t pos) {
+    boundaries_.clear();
+    ThBrk* breaker = WordBreaker();
+    if (!breaker) return;
+    size_t stop = pos + 1;
+    while (stop < line_.size() && stop < pos + kWordLookAhead && !IsBlank(static_cast<unsigned char>(line_[stop])) &&
+           line_[stop] != '\0')
+        ++stop;
+    std::string piece(line_.substr(start_, stop - start_));
+    if (const size_t nul = piece.find('\0'); nul != std::string::npos) piece.resize(nul);
+    breaks_.resize(piece.size() + 1);
+    const int n = th_brk_find_breaks(breaker, reinterpret_cast<const thchar_t*>(piece.c_str()), breaks_.data(),
+                                     breaks_.size());
+    for (int k = 0; k < n; ++k)
+        if (breaks_[static_cast<size_t>(k)] > 0) boundaries_.push_back(start_ + static_cast<size_t>(breaks_[static_cast<size_t>(k)]));
+}
+
+// Where the line that reached the width at `pos` (holding `col` cells) is broken: the position that
+// begins the next line, always after the current line's first byte. A tab found as the break is
+// dropped (`dropTab`).
+size_t LineWrapper::FindBreak(size_t pos, int col, bool& dropTab) {
+    dropTab = false;
+    const size_t limit = static_cast<size_t>(col / 2 + 1);
+    const size_t from = pos - std::min(limit, pos - start_);  // the look-back window: from..pos
+    auto at = [&](size_t p) { return static_cast<unsigned char>(line_[p]); };
+
+    bool blank = false, thai = false;
+    for (size_t p = from; p <= pos; ++p) {
+        blank = blank || IsBlank(at(p));
+        thai = thai || IsThai(at(p));
+    }
+    if (thai && !blank) {
+        // Unspaced Thai: the last word boundary in the window, else the last one earlier in the
+        // line, so that no word is cut where the line can hold it whole.
+        ThaiBoundaries(pos);
+        size_t best = 0;
+        for (size_t b : boundaries_)
+            if (b > start_ && b <= pos) best = b;
+        if (best) return best;
+    }
+    for (size_t p = pos + 1; p-- > from;) {
+        const unsigned char c = at(p);
         if (BreakBefore.contains(c)) {
-            if (c == Tab) t.Erase(pos - k);
-            return pos - k;
+            if (p == start_) continue;  // a break there would leave an empty line
+            dropTab = c == Tab;
+            return p;
         }
-        if (BreakAfter.contains(c)) return pos - k + 1;
+        if (BreakAfter.contains(c)) return p + 1;
     }
-    for (int k = 0; k <= limit && pos - k >= 1; ++k) {
-        const unsigned char c = t.At(pos - k);
-        if (LeadingVowels.contains(c)) return pos - k;
-        if (ToneMarks.contains(c)) return pos - k + 1;
+    for (size_t p = pos + 1; p-- > from;) {
+        const unsigned char c = at(p);
+        if (LeadingVowels.contains(c) && p > start_) return p;
+        if (ToneMarks.contains(c)) return p + 1;
     }
     return pos;
 }
 
-}  // namespace
+bool LineWrapper::Next(std::string_view& piece) {
+    if (done_) return false;
+    while (pos_ < end_) {
+        const size_t pos = pos_;
+        if (!IsMark(static_cast<unsigned char>(line_[pos]))) ++col_;
+        ++pos_;
+        if (col_ + 1 < width_) continue;
+        bool dropTab = false;
+        const size_t b = FindBreak(pos, col_, dropTab);
+        piece = line_.substr(start_, b - start_);
+        start_ = dropTab ? b + 1 : b;
+        // The new line holds what lies between the break and the byte that reached the width.
+        col_ = 0;
+        for (size_t p = start_; p <= pos && p < line_.size(); ++p)
+            if (!IsMark(static_cast<unsigned char>(line_[p]))) ++col_;
+        pos_ = std::max(pos_, start_);
+        return true;
+    }
+    piece = line_.substr(start_);
+    done_ = true;
+    return true;
+}
 
 void WrapText(std::string& text, int width) {
     if (text.empty()) return;
-    width = std::max(width, 3);
-    WrapBuffer t(std::move(text));
-    int pos = 1;
-    int col = 0;
-    while (pos < t.Length()) {
-        const unsigned char c = t.At(pos);
-        if (c == CR) {
-            col = 0;
-            pos += 2;
-            continue;
+    // Each run of bytes up to a CR is wrapped on its own; the CR and the byte after it (its LF)
+    // stay as they are. The text's very last byte is never examined.
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    const std::string_view all(text);
+    size_t start = 0;
+    while (start < all.size()) {
+        const size_t cr = all.find('\r', start);
+        const size_t stop = cr == std::string_view::npos || cr + 1 >= all.size() ? all.size() : cr;
+        const bool last = stop == all.size();
+        LineWrapper wrapper(all.substr(start, stop - start), width, !last);
+        std::string_view piece;
+        bool first = true;
+        while (wrapper.Next(piece)) {
+            if (!first) out += "\r\n";
+            out += piece;
+            first = false;
         }
-        if (!IsMark(c)) ++col;
-        if (col + 1 >= width) {
-            const int b = FindBreak(t, pos, col);
-            t.InsertBreak(b);
-            col = 0;
-            ++pos;
-        }
-        ++pos;
+        if (last) break;
+        out.append(all.substr(stop, 2));
+        start = stop + 2;
     }
-    text = t.Take();
+    text = std::move(out);
 }
 
 LineCol OffsetToLineCol(std::string_view text, int offset) {

@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace thai {
 
@@ -75,10 +76,37 @@ bool EraseLastOfCell(std::string& text, int column);
 // replaces a mark, reorders vowel and tone, or refuses it (text unchanged). `pos` is at least 2.
 void AttachMark(std::string& text, int pos, unsigned char mark);
 
-// Inserts CR LF into a CR LF separated text so that no line reaches `width` cells, breaking at
-// spaces, punctuation and brackets, or in unspaced Thai before leading vowels and after tone marks.
-// A width below 3 is taken as 3.
+// Inserts CR LF into a CR LF separated text so that no line reaches `width` cells. A line is
+// broken at a blank, punctuation or a bracket in the look-back window (the last half of the
+// line); where the window holds Thai but no blank, at the last word boundary that libthai's word
+// breaker finds, in the window or else earlier in the line; otherwise before a leading vowel or
+// after a tone mark, and as a last resort before the cell that reached the width. A tab where the
+// line breaks gives way to the break. A width below 3 is taken as 3. The text's last byte is never
+// examined (the callers' texts end in CR LF).
 void WrapText(std::string& text, int width);
+
+// Wraps one line (without its line end) a piece at a time, exactly as WrapText wraps it when a line
+// end follows it (`examineLast`; otherwise its last byte is not examined, as at the very end of a
+// text): each Next gives the next piece, a view into the line, and false once the line is done.
+// A long text can so be wrapped line by line while other work goes on.
+class LineWrapper {
+public:
+    LineWrapper(std::string_view line, int width, bool examineLast = true);
+    bool Next(std::string_view& piece);
+
+private:
+    size_t FindBreak(size_t pos, int col, bool& dropTab);
+    void ThaiBoundaries(size_t pos);
+    std::string_view line_;
+    int width_;
+    size_t end_;        // bytes before this are examined
+    size_t start_ = 0;  // where the current piece begins
+    size_t pos_ = 0;    // the next byte to examine
+    int col_ = 0;       // cells of the current piece up to pos_
+    bool done_ = false;
+    std::vector<size_t> boundaries_;
+    std::vector<int> breaks_;
+};
 
 struct LineCol {
     int line;

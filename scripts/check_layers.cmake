@@ -5,6 +5,8 @@
 #    they may reach any folder they drive).
 # 2. The toolkit-free core (script/, dictionary/, editor/, print/) includes no Qt header, neither
 #    directly nor through a project header it includes, followed to any depth.
+# 3. So do the platform's own Qt-free headers: every platform/*.h not named qt_*.h (the core
+#    includes them; Qt stays in the platform's .cpp files and its qt_*.h headers).
 # Every breach is listed with its file and line; the script fails when there is any.
 
 cmake_minimum_required(VERSION 3.25)
@@ -89,6 +91,20 @@ foreach(folder IN LISTS folders)
       endforeach()
     endif()
   endforeach()
+endforeach()
+
+# The platform's Qt-free headers.
+file(GLOB platform_headers "${SOURCE_DIR}/platform/*.h")
+foreach(source IN LISTS platform_headers)
+  file(RELATIVE_PATH rel "${SOURCE_DIR}" "${source}")
+  get_filename_component(name "${source}" NAME)
+  if(name MATCHES "^qt_")
+    continue()
+  endif()
+  qt_reached("${rel}" "" found)
+  if(found)
+    list(APPEND breaches "${rel}: a Qt-free platform header reaches Qt: ${found}")
+  endif()
 endforeach()
 
 if(breaches)

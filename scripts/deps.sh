@@ -6,9 +6,12 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libthai-dev libthai-data libdatrie1-bin hunspell-th
+  libharfbuzz-dev libharfbuzz-bin
   fonts-thai-tlwg fonts-dejavu-core
   xvfb
   xdotool
+  x11-utils
+  libx11-dev
   poppler-utils
   clang
   libclang-rt-14-dev

@@ -1,5 +1,6 @@
 // Platform services for tests that answer the program's questions from a script and record
-// them: the answers are taken in turn, Cancel once they run out. Installed while it lives.
+// them: the answers are taken in turn, Cancel once they run out; messages are recorded. Installed
+// while it lives.
 #pragma once
 
 #include <deque>
@@ -21,8 +22,10 @@ public:
         answers.pop_front();
         return a;
     }
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
     std::deque<int> answers;
     std::vector<std::string> questions;
+    std::vector<std::string> messages;
 };
 
 }  // namespace testservices

@@ -1,21 +1,27 @@
-// glyphgen: derives the 96 built-in glyph images (12 x 16 pixels, black on white) from a Thai
-// TrueType font and writes them as the two strips the program loads at start:
-//   THAIVK0.bmp  images 0..47, 576 x 16, 1 bit per pixel
-//   THAIVK48.bmp images 48..95, 576 x 16, 4 bits per pixel (16-colour palette, black and white used)
+// glyphgen: derives the 96 built-in glyph images (black on white) from a Thai TrueType font at
+// three sizes and writes them as the strips the program loads at start, two strips of 48 images
+// per size:
+//   THAIVK0.bmp     THAIVK48.bmp     12 x 16 images, the cell's own size (576 x 16 strips)
+//   THAIVK0_2X.bmp  THAIVK48_2X.bmp  24 x 32 images, drawn where a glyph pixel covers 2 x 2 pixels
+//   THAIVK0_3X.bmp  THAIVK48_3X.bmp  36 x 48 images, drawn where it covers 3 x 3 pixels or more
+// The strips of images 0..47 have 1 bit per pixel, those of 48..95 4 bits per pixel (16-colour
+// palette, only black and white used).
 //
 // Run by hand, not by the build:
-//   glyphgen [--font FILE] [--out DIR] [--threshold T] [--mark-scale K] [--raw] [--dump]
+//   glyphgen [--font FILE] [--out DIR] [--threshold T] [--mark-scale K] [--raw] [--dump [SIZE]]
 // The default font is Loma from fonts-thai-tlwg.
 //
-// Every glyph outline is scaled so that the body of a Thai consonant is ten pixels high, then
-// placed in the band the cell renderer expects of it:
+// Every glyph outline is scaled so that the body of a Thai consonant is ten glyph pixels high
+// (10 s pixels at size s), then placed in the band the cell renderer expects of it, in glyph
+// pixels of the 12 x 16 grid (row r covers pixel rows r s .. r s + s - 1 at size s):
 //   base letters rows 2..11 (descenders down to 15, tails above up to row 0),
 //   upper vowels and maitaikhu rows 1..4, tone marks rows 0..4 (all with their bottom on row 4),
 //   lower vowels and phinthu rows 10..13.
 // The outline is sampled 8 x 8 times per pixel; a pixel is black when its coverage reaches the
-// threshold. A small table of hand-drawn glyphs (glyph_edits.h) then replaces what the sampling
-// cannot render legibly at this size: all marks, which are only three to five pixels high, and a
-// few letters and signs.
+// threshold. Tables of hand-drawn glyphs (glyph_edits.h) then replace what the sampling cannot
+// render legibly: at 12 x 16 all marks, which are only three to five pixels high, a few letters
+// and signs, and the letters that must stay apart from a look-alike; at the larger sizes the few
+// glyphs listed there.
 #include <QCommandLineParser>
 #include <QFile>
 #include <QGuiApplication>
@@ -32,18 +38,29 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "glyph_edits.h"
 
 namespace {
 
-constexpr int kW = 12;
+constexpr int kW = 12;  // glyph pixels of the 12 x 16 grid
 constexpr int kH = 16;
 constexpr int kCount = 96;
 constexpr int kSuper = 8;  // samples per pixel along each axis
 
-using Glyph = std::array<std::array<bool, kW>, kH>;
+// One image at size `s`: (12 s) x (16 s) pixels.
+struct Glyph {
+    int s = 1;
+    std::vector<char> px;
+    explicit Glyph(int size = 1) : s(size), px(static_cast<size_t>(kW * kH * size * size), 0) {}
+    int Width() const { return kW * s; }
+    int Height() const { return kH * s; }
+    bool At(int x, int y) const { return px[static_cast<size_t>(y * Width() + x)] != 0; }
+    void Set(int x, int y, bool on) { px[static_cast<size_t>(y * Width() + x)] = on; }
+};
+using Glyphs = std::vector<Glyph>;
 
 enum class Band {
     Blank,    // no glyph
@@ -83,14 +100,15 @@ Slot SlotOf(int index) {
     }
 }
 
-// Highest row a base glyph may use. The leading vowels with a tall stroke (sara o, sara ai
-// maimuan, sara ai maimalai) and the ring of sara am may reach row 0; the letters whose tail
-// rises above the body (po pla, fo fa, fo fan, lo chula) stop at row 1, so that a tone mark
-// drawn above them (its bottom on row 4 of the mark strip, one row over the base image) stays
-// apart from the tail. Every other glyph keeps to rows 2..11.
-double TopRow(char32_t c) {
+// Highest row a base glyph may use, in rows of the 12 x 16 grid at size `size`. The leading
+// vowels with a tall stroke (sara o, sara ai maimuan, sara ai maimalai) and the ring of sara am
+// may reach row 0; the letters whose tail rises above the body (po pla, fo fa, fo fan, lo chula)
+// leave the image's top pixel row free, so that a tone mark drawn above them (its bottom on row
+// 4 of the mark strip, right over the base image) stays apart from the tail. Every other glyph
+// keeps to rows 2..11.
+double TopRow(char32_t c, int size) {
     if (c == U'\u0E42' || c == U'\u0E43' || c == U'\u0E44' || c == U'\u0E33') return 0.0;
-    if (c == U'\u0E1B' || c == U'\u0E1D' || c == U'\u0E1F' || c == U'\u0E2C') return 0.0;
+    if (c == U'\u0E1B' || c == U'\u0E1D' || c == U'\u0E1F' || c == U'\u0E2C') return 1.0 / size;
     return 2.0;
 }
 
@@ -109,9 +127,9 @@ QPainterPath Outline(const QRawFont& font, char32_t code) {
     return font.pathForGlyph(ids.front());
 }
 
-// Coverage of each pixel of a 12 x 16 image by `path` placed with `transform`.
-std::vector<double> Coverage(const QPainterPath& path, const QTransform& transform) {
-    QImage big(kW * kSuper, kH * kSuper, QImage::Format_Grayscale8);
+// Coverage of each pixel of a w x h image by `path` placed with `transform` (in pixels).
+std::vector<double> Coverage(const QPainterPath& path, const QTransform& transform, int w, int h) {
+    QImage big(w * kSuper, h * kSuper, QImage::Format_Grayscale8);
     big.fill(0);
     {
         QPainter p(&big);
@@ -120,11 +138,11 @@ std::vector<double> Coverage(const QPainterPath& path, const QTransform& transfo
         p.setTransform(transform, true);
         p.fillPath(path, Qt::white);
     }
-    std::vector<double> cov(kW * kH, 0.0);
-    for (int y = 0; y < kH * kSuper; ++y) {
+    std::vector<double> cov(static_cast<size_t>(w * h), 0.0);
+    for (int y = 0; y < h * kSuper; ++y) {
         const uchar* line = big.constScanLine(y);
-        for (int x = 0; x < kW * kSuper; ++x)
-            if (line[x] > 127) cov[(y / kSuper) * kW + x / kSuper] += 1.0;
+        for (int x = 0; x < w * kSuper; ++x)
+            if (line[x] > 127) cov[static_cast<size_t>((y / kSuper) * w + x / kSuper)] += 1.0;
     }
     for (double& c : cov) c /= kSuper * kSuper;
     return cov;
@@ -146,9 +164,11 @@ Metrics MeasureFont(const QRawFont& font) {
     return m;
 }
 
+// The glyph of `slot` at size `size`. Placement is worked out in glyph pixels of the 12 x 16 grid
+// and then scaled, so every size keeps the same bands.
 Glyph Render(const QRawFont& font, const Metrics& m, const Slot& slot, double threshold,
-             double markScale) {
-    Glyph g{};
+             double markScale, int size) {
+    Glyph g(size);
     if (slot.band == Band::Blank) return g;
     const QPainterPath path = Outline(font, slot.code);
     if (path.isEmpty()) {
@@ -175,10 +195,12 @@ Glyph Render(const QRawFont& font, const Metrics& m, const Slot& slot, double th
         // below may sink under row 11; anything else that leaves the band (digits, the baht
         // sign) is made smaller until it fits, and a tail that rises too high is shortened by
         // squeezing the glyph vertically.
-        const double top = TopRow(slot.code);
+        // A quarter of a pixel over the band's edge is tolerated: it never darkens the pixel.
+        const double top = TopRow(slot.code, size);
         const double bottom = SinksBelow(slot.code) ? 16.0 : 12.0;
         const double inkTop = ty + box.top() * sy, inkBottom = ty + box.bottom() * sy;
-        if (inkTop < top - 0.25 || inkBottom > bottom + 0.25) {
+        const double slack = 0.25 / size;
+        if (inkTop < top - slack || inkBottom > bottom + slack) {
             const double k = (bottom - top) / box.height();
             sy = std::min(sy, k);
             if (top == 2.0) {  // a glyph shrunk to fit keeps its proportions
@@ -202,8 +224,9 @@ Glyph Render(const QRawFont& font, const Metrics& m, const Slot& slot, double th
         if (box.height() * k > maxHeight) k = maxHeight / box.height();
         sx = sy = k;
         // They stand over (or under) the right-hand stem of a consonant, as in Thai print:
-        // the right edge of their ink meets the right edge of ko kai's ink.
-        tx = m.inkRight - box.right() * sx;
+        // the right edge of their ink comes a third of a glyph pixel inside the right edge of ko
+        // kai's ink, so that it stays within the narrower letters' stems once sampled.
+        tx = m.inkRight - 0.3 - box.right() * sx;
         if (tx < 0.5 - box.left() * sx) tx = 0.5 - box.left() * sx;
         if (slot.band == Band::Upper)
             ty = 5.0 - box.bottom() * sy;  // bottom of the ink on the bottom edge of row 4
@@ -215,19 +238,58 @@ Glyph Render(const QRawFont& font, const Metrics& m, const Slot& slot, double th
         break;
     }
     QTransform t;
+    t.scale(size, size);
     t.translate(tx, ty);
     t.scale(sx, sy);
-    const std::vector<double> cov = Coverage(path, t);
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) g[y][x] = cov[y * kW + x] >= threshold;
+    const std::vector<double> cov = Coverage(path, t, g.Width(), g.Height());
+    for (int y = 0; y < g.Height(); ++y)
+        for (int x = 0; x < g.Width(); ++x) g.Set(x, y, cov[static_cast<size_t>(y * g.Width() + x)] >= threshold);
     return g;
 }
 
-void ApplyEdits(std::array<Glyph, kCount>& glyphs) {
-    for (const GlyphEdit& e : kGlyphEdits) {
+// Sara am, put together from its two parts so that the ring stands clear of the sara-aa stroke.
+// The font sets the ring high over the letter before it, above the rows a cell can hold; drawn
+// whole, the glyph would be squeezed until the ring sat on the stroke. Here sara aa keeps its own
+// shape, moved right by a glyph pixel and a half, and a ring three glyph pixels across, with a
+// hole of more than a glyph pixel, goes into the top left corner.
+Glyph RenderSaraAm(const QRawFont& font, const Metrics& m, double threshold, int size) {
+    const Glyph aa = Render(font, m, SlotOf(0xD2 - 0xA0), threshold, 1.0, size);
+    Glyph g(size);
+    const int shift = static_cast<int>(std::lround(1.5 * size));
+    for (int y = 0; y < g.Height(); ++y)
+        for (int x = shift; x < g.Width(); ++x) g.Set(x, y, aa.At(x - shift, y));
+    QPainterPath ring;
+    ring.setFillRule(Qt::OddEvenFill);
+    const QPointF centre(2.2, 1.5);
+    ring.addEllipse(centre, 1.5, 1.5);
+    ring.addEllipse(centre, 0.65, 0.65);
+    QTransform t;
+    t.scale(size, size);
+    const std::vector<double> cov = Coverage(ring, t, g.Width(), g.Height());
+    for (int y = 0; y < g.Height(); ++y)
+        for (int x = 0; x < g.Width(); ++x)
+            if (cov[static_cast<size_t>(y * g.Width() + x)] >= threshold) g.Set(x, y, true);
+    return g;
+}
+
+// Replaces the glyphs that the table for this size draws by hand.
+void ApplyEdits(Glyphs& glyphs, int size) {
+    for (const GlyphEdit& e : EditsFor(size)) {
         Glyph& g = glyphs[static_cast<size_t>(e.index)];
-        for (int y = 0; y < kH; ++y)
-            for (int x = 0; x < kW; ++x) g[y][x] = e.rows[y][x] == '#';
+        if (e.rows.size() != static_cast<size_t>(g.Height())) {
+            std::fprintf(stderr, "glyphgen: the edit of image %d has %zu rows, not %d\n", e.index, e.rows.size(),
+                         g.Height());
+            std::exit(1);
+        }
+        for (int y = 0; y < g.Height(); ++y) {
+            const std::string_view row = e.rows[static_cast<size_t>(y)];
+            if (row.size() != static_cast<size_t>(g.Width())) {
+                std::fprintf(stderr, "glyphgen: row %d of the edit of image %d is not %d wide\n", y, e.index,
+                             g.Width());
+                std::exit(1);
+            }
+            for (int x = 0; x < g.Width(); ++x) g.Set(x, y, row[static_cast<size_t>(x)] == '#');
+        }
     }
 }
 
@@ -241,8 +303,9 @@ void Put32(std::string& s, long v) {
     for (int i = 0; i < 4; ++i) s += char((v >> (8 * i)) & 0xFF);
 }
 
-bool WriteStrip(const QString& file, const std::array<Glyph, kCount>& glyphs, int first, int bpp) {
-    const int width = 48 * kW;
+bool WriteStrip(const QString& file, const Glyphs& glyphs, int first, int bpp) {
+    const int w = glyphs[static_cast<size_t>(first)].Width(), h = glyphs[static_cast<size_t>(first)].Height();
+    const int width = 48 * w;
     const int rowBytes = ((width * bpp + 31) / 32) * 4;
     std::vector<std::array<unsigned char, 4>> palette;  // B G R 0
     int black = 0, white = 1;
@@ -256,7 +319,7 @@ bool WriteStrip(const QString& file, const std::array<Glyph, kCount>& glyphs, in
         white = 15;
     }
     const long offset = 14 + 40 + long(palette.size()) * 4;
-    const long imageSize = long(rowBytes) * kH;
+    const long imageSize = long(rowBytes) * h;
     std::string s;
     s += "BM";
     Put32(s, offset + imageSize);
@@ -264,7 +327,7 @@ bool WriteStrip(const QString& file, const std::array<Glyph, kCount>& glyphs, in
     Put32(s, offset);
     Put32(s, 40);
     Put32(s, width);
-    Put32(s, kH);
+    Put32(s, h);
     Put16(s, 1);
     Put16(s, bpp);
     Put32(s, 0);  // no compression
@@ -274,11 +337,11 @@ bool WriteStrip(const QString& file, const std::array<Glyph, kCount>& glyphs, in
     Put32(s, long(palette.size()));
     Put32(s, long(palette.size()));
     for (const auto& c : palette) s.append(reinterpret_cast<const char*>(c.data()), 4);
-    for (int y = kH - 1; y >= 0; --y) {
+    for (int y = h - 1; y >= 0; --y) {
         std::vector<unsigned char> row(static_cast<size_t>(rowBytes), 0);
         for (int x = 0; x < width; ++x) {
-            const Glyph& g = glyphs[static_cast<size_t>(first + x / kW)];
-            const int v = g[y][x % kW] ? black : white;
+            const Glyph& g = glyphs[static_cast<size_t>(first + x / w)];
+            const int v = g.At(x % w, y) ? black : white;
             if (bpp == 1) {
                 if (v) row[x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
             } else {
@@ -292,21 +355,42 @@ bool WriteStrip(const QString& file, const std::array<Glyph, kCount>& glyphs, in
     return f.write(s.data(), qint64(s.size())) == qint64(s.size());
 }
 
+// File name of a strip: THAIVK0.bmp at size 1, THAIVK0_2X.bmp at size 2 and so on.
+QString StripFile(const QString& dir, int first, int size) {
+    return dir + "/THAIVK" + QString::number(first) + (size > 1 ? "_" + QString::number(size) + "X" : "") + ".bmp";
+}
+
+void Dump(const Glyphs& glyphs) {
+    QTextStream out(stdout);
+    for (int i = 0; i < kCount; ++i) {
+        const Slot s = SlotOf(i);
+        const Glyph& g = glyphs[size_t(i)];
+        out << "    {" << i << ", // U+" << QString::number(uint(s.code), 16).toUpper() << " "
+            << (s.code ? QString::fromUcs4(&s.code, 1) : QString("-")) << "\n";
+        for (int y = 0; y < g.Height(); ++y) {
+            out << "        \"";
+            for (int x = 0; x < g.Width(); ++x) out << (g.At(x, y) ? '#' : '.');
+            out << "\",  // " << y << "\n";
+        }
+        out << "    },\n";
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
     QCommandLineParser cli;
-    cli.setApplicationDescription("Derives the 96 glyph images from a Thai font.");
+    cli.setApplicationDescription("Derives the 96 glyph images from a Thai font at 12 x 16, 24 x 32 and 36 x 48.");
     cli.addHelpOption();
     cli.addOption({"font", "TrueType font file.", "file",
                    "/usr/share/fonts/truetype/tlwg/Loma.ttf"});
-    cli.addOption({"out", "Folder for THAIVK0.bmp and THAIVK48.bmp.", "dir", "."});
+    cli.addOption({"out", "Folder for the strips.", "dir", "."});
     cli.addOption({"threshold", "Coverage that makes a pixel black (0..1).", "t", "0.42"});
-    cli.addOption({"mark-scale", "Enlargement of the marks over the letters' scale.", "k", "1.3"});
-    cli.addOption({"dump", "Print every glyph as text (for the edit table)."});
-    cli.addOption({"raw", "Skip the table of pixel edits."});
+    cli.addOption({"mark-scale", "Enlargement of the marks over the letters' scale at 12 x 16.", "k", "1.3"});
+    cli.addOption({"dump", "Print every glyph of size 1, 2 or 3 as text (for the edit tables).", "size"});
+    cli.addOption({"raw", "Skip the tables of pixel edits."});
     cli.process(app);
 
     QRawFont font(cli.value("font"), 100.0);
@@ -317,31 +401,22 @@ int main(int argc, char** argv) {
     const Metrics m = MeasureFont(font);
     const double threshold = cli.value("threshold").toDouble();
     const double markScale = cli.value("mark-scale").toDouble();
-
-    std::array<Glyph, kCount> glyphs{};
-    for (int i = 0; i < kCount; ++i) glyphs[static_cast<size_t>(i)] = Render(font, m, SlotOf(i), threshold, markScale);
-    if (!cli.isSet("raw")) ApplyEdits(glyphs);
-
-    if (cli.isSet("dump")) {
-        QTextStream out(stdout);
-        for (int i = 0; i < kCount; ++i) {
-            const Slot s = SlotOf(i);
-            out << "    {" << i << ", // U+" << QString::number(uint(s.code), 16).toUpper()
-                << " " << (s.code ? QString::fromUcs4(&s.code, 1) : QString("-")) << "\n";
-            for (int y = 0; y < kH; ++y) {
-                out << "        \"";
-                for (int x = 0; x < kW; ++x) out << (glyphs[size_t(i)][y][x] ? '#' : '.');
-                out << "\",  // " << y << "\n";
-            }
-            out << "    },\n";
-        }
-    }
-
     const QString dir = cli.value("out");
-    if (!WriteStrip(dir + "/THAIVK0.bmp", glyphs, 0, 1) ||
-        !WriteStrip(dir + "/THAIVK48.bmp", glyphs, 48, 4)) {
-        std::fprintf(stderr, "glyphgen: cannot write the strips into %s\n", qPrintable(dir));
-        return 1;
+
+    for (int size = 1; size <= 3; ++size) {
+        // The marks are enlarged most at 12 x 16, where the font's own proportions would leave
+        // them three pixels high; with more pixels they come closer to the font's shapes.
+        const double k = size == 1 ? markScale : 1.0 + (markScale - 1.0) * 0.5;
+        Glyphs glyphs;
+        for (int i = 0; i < kCount; ++i)
+            glyphs.push_back(i == 0xD3 - 0xA0 ? RenderSaraAm(font, m, threshold, size)
+                                              : Render(font, m, SlotOf(i), threshold, k, size));
+        if (!cli.isSet("raw")) ApplyEdits(glyphs, size);
+        if (cli.isSet("dump") && cli.value("dump").toInt() == size) Dump(glyphs);
+        if (!WriteStrip(StripFile(dir, 0, size), glyphs, 0, 1) || !WriteStrip(StripFile(dir, 48, size), glyphs, 48, 4)) {
+            std::fprintf(stderr, "glyphgen: cannot write the strips into %s\n", qPrintable(dir));
+            return 1;
+        }
     }
     return 0;
 }

@@ -1,15 +1,16 @@
-// glyphpreview: reads the two glyph strips and writes an enlarged PNG for looking at them: the
-// 96 images in a table of 16 per row (row r, column c is byte 0xA0 + 16 r + c), then sample
-// words stacked the way the cell renderer stacks them in a 12 x 32 cell: upper marks rows 0..4
-// at y 5..9 (a tone over an upper vowel at y 0..4), the base image at y 10..25, lower vowels
-// rows 10..15 at y 27..31.
+// glyphpreview: reads the two glyph strips of one size and writes an enlarged PNG for looking at
+// them: the 96 images in a table of 16 per row (row r, column c is byte 0xA0 + 16 r + c), then
+// sample words stacked the way the cell renderer stacks them in a 12 x 32 cell (times the size):
+// upper marks rows 0..4 at y 5..9 (a tone over an upper vowel at y 0..4), the base image at
+// y 10..25, lower vowels rows 10..14 at y 27..31.
 //
-//   glyphpreview [--strips DIR] [--scale N] OUT.png [WORD...]
+//   glyphpreview [--strips DIR] [--size 1|2|3] [--scale N] OUT.png [WORD...]
 #include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,8 +18,10 @@
 
 namespace {
 
-constexpr int kW = 12;
-constexpr int kH = 16;
+// Image size in pixels: 12 x 16 times the strips' size.
+int kS = 1;
+int kW = 12;
+int kH = 16;
 
 // Unicode Thai to TIS-620; other characters below 0x80 pass, the rest become '?'.
 std::string ToTis(const QString& s) {
@@ -42,19 +45,22 @@ int ImageIndex(unsigned char c) {
     return 0;
 }
 
-// Copies rows [top, bottom) of glyph `index` to (x, y) of `dest`, black pixels only.
+// Copies rows [top, bottom) of glyph `index` (in rows of the 12 x 16 grid) to (x, y) of `dest`,
+// black pixels only.
 void Blit(QImage& dest, const QImage& glyphs, int index, int top, int bottom, int x, int y) {
+    top *= kS;
+    bottom *= kS;
     for (int r = top; r < bottom; ++r)
         for (int c = 0; c < kW; ++c)
             if (qGray(glyphs.pixel(index * kW + c, r)) < 128) dest.setPixel(x + c, y + r - top, 0xFF000000);
 }
 
-// One line of text drawn cell by cell, 12 x 32 pixels per cell.
+// One line of text drawn cell by cell, 12 x 32 pixels per cell (times the size).
 QImage Compose(const std::string& text, const QImage& glyphs) {
     int cells = 0;
     for (size_t i = 0; i < text.size(); ++i)
         if (i == 0 || !IsMark(static_cast<unsigned char>(text[i]))) ++cells;
-    QImage img(std::max(cells, 1) * kW, 32, QImage::Format_RGB32);
+    QImage img(std::max(cells, 1) * kW, 32 * kS, QImage::Format_RGB32);
     img.fill(Qt::white);
     int x = -kW;
     enum { Base, Upper, High, Lower } level = Base;
@@ -63,18 +69,18 @@ QImage Compose(const std::string& text, const QImage& glyphs) {
         if (i == 0 || !IsMark(c)) {
             x += kW;
             level = Base;
-            Blit(img, glyphs, ImageIndex(c), 0, kH, x, 10);
+            Blit(img, glyphs, ImageIndex(c), 0, 16, x, 10 * kS);
             continue;
         }
         if (IsUpper(c)) {
             level = Upper;
-            Blit(img, glyphs, ImageIndex(c), 0, 5, x, 5);
+            Blit(img, glyphs, ImageIndex(c), 0, 5, x, 5 * kS);
         } else if (IsLower(c)) {
             level = Lower;
-            Blit(img, glyphs, ImageIndex(c), 10, 16, x, 27);
+            Blit(img, glyphs, ImageIndex(c), 10, 15, x, 27 * kS);
         } else if (IsTone(c)) {
             level = level == Upper ? High : Upper;
-            Blit(img, glyphs, ImageIndex(c), 0, 5, x, level == High ? 0 : 5);
+            Blit(img, glyphs, ImageIndex(c), 0, 5, x, level == High ? 0 : 5 * kS);
         }
     }
     return img;
@@ -101,7 +107,8 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QCommandLineParser cli;
     cli.addHelpOption();
-    cli.addOption({"strips", "Folder with THAIVK0.bmp and THAIVK48.bmp.", "dir", "."});
+    cli.addOption({"strips", "Folder with THAIVK0.bmp and THAIVK48.bmp (THAIVK0_2X.bmp ... at size 2 and 3).", "dir", "."});
+    cli.addOption({"size", "Size of the strips: 1 (12 x 16), 2 (24 x 32) or 3 (36 x 48).", "n", "1"});
     cli.addOption({"scale", "Enlargement.", "n", "4"});
     cli.addOption({"words-only", "Leave out the table of the 96 images."});
     cli.addPositionalArgument("out", "PNG to write.");
@@ -111,8 +118,12 @@ int main(int argc, char** argv) {
     if (args.isEmpty()) cli.showHelp(1);
     const int scale = std::max(1, cli.value("scale").toInt());
 
-    const QImage a(cli.value("strips") + "/THAIVK0.bmp");
-    const QImage b(cli.value("strips") + "/THAIVK48.bmp");
+    kS = std::clamp(cli.value("size").toInt(), 1, 3);
+    kW = 12 * kS;
+    kH = 16 * kS;
+    const QString suffix = kS > 1 ? "_" + QString::number(kS) + "X.bmp" : ".bmp";
+    const QImage a(cli.value("strips") + "/THAIVK0" + suffix);
+    const QImage b(cli.value("strips") + "/THAIVK48" + suffix);
     if (a.isNull() || b.isNull()) {
         std::fprintf(stderr, "glyphpreview: cannot read the strips\n");
         return 1;
@@ -127,7 +138,7 @@ int main(int argc, char** argv) {
     QImage table(16 * kW, cli.isSet("words-only") ? 0 : 6 * kH, QImage::Format_RGB32);
     table.fill(Qt::white);
     for (int i = 0; i < 96 && table.height() > 0; ++i)
-        Blit(table, glyphs, i, 0, kH, (i % 16) * kW, (i / 16) * kH);
+        Blit(table, glyphs, i, 0, 16, (i % 16) * kW, (i / 16) * kH);
 
     QStringList words = args.mid(1);
     if (words.isEmpty())

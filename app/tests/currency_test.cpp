@@ -11,6 +11,7 @@
 #include "app/tests/app_fixture.h"
 #include "app/umekalon.h"
 #include "platform/locale.h"
+#include "testing/number_locale.h"
 
 namespace {
 
@@ -111,14 +112,8 @@ TEST(CurrencyNumbers, ArithmeticFailsOnDivisionByZeroAndOverflow) {
 
 class ConvertCommandTest : public AppWindowsTest {
 protected:
-    void SetUp() override {
-        platform::SetDecimalSeparator('.');
-        AppWindowsTest::SetUp();
-    }
-    void TearDown() override {
-        AppWindowsTest::TearDown();
-        platform::SetDecimalSeparator(0);
-    }
+    // The commands read and write numbers with the locale's separator: "." unless a test says.
+    testlocale::FixedDecimalSeparator separator{'.'};
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(fmekalon->Tm1->tcm, key, mods);
     }
@@ -160,7 +155,7 @@ TEST_F(ConvertCommandTest, BlanksAroundTheNumberAreReplacedToo) {
 }
 
 TEST_F(ConvertCommandTest, CommaLocaleReadsAndWritesWithComma) {
-    platform::SetDecimalSeparator(',');
+    separator.Set(',');
     Select({"2,5"}, 0, 0, 3);
     fmekalon->Multiplywith->trigger();
     EXPECT_EQ(Line(0), "100,00");
@@ -224,7 +219,7 @@ TEST_F(ConvertCommandTest, ChangeFactorTakesTheSelectionAsFactorAndCaption) {
 
     // The caption shows the selection exactly, blanks included.
     Select({" 35,5 "}, 0, 0, 6);
-    platform::SetDecimalSeparator(',');
+    separator.Set(',');
     fmekalon->ChangeFactorDivisor->trigger();
     EXPECT_EQ(fmekalon->factor, 35.5L);
     EXPECT_EQ(Caption(fmekalon->Multiplywith), "&Multiply with  35,5 ");

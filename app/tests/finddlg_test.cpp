@@ -7,11 +7,19 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
+#include "app/statusbar.h"
 #include "app/tests/app_fixture.h"
 #include "app/ufinddlg.h"
 #include "app/umekalon.h"
@@ -97,7 +105,7 @@ TEST_F(FindDialogTest, RepeatedSearchWalksThroughTheMatchesAndWrapsToTheTop) {
     EXPECT_EQ(HighlightedPixels(1, 0), 0) << "the first match stays highlighted";
     EXPECT_GT(HighlightedPixels(4, 0), 0);
 
-    ClickFind();  // nothing more: no selection, the cursor at the top, nothing said
+    ClickFind();  // nothing more: no selection, the cursor at the top, no message box
     EXPECT_EQ(Selected(), "<none>");
     EXPECT_EQ(memo->CursorLine, 0);
     EXPECT_EQ(memo->CursorCol, 0);
@@ -267,25 +275,23 @@ TEST_F(FindDialogTest, CloseHidesAndKeepsTheText) {
     EXPECT_TRUE(Finddlg->findbtn->isEnabled());
 }
 
-TEST_F(FindDialogTest, ReturnMovesTheFieldCursorAndDoesNotSearch) {
+TEST_F(FindDialogTest, ReturnSearchesAsFindDoesShiftReturnBackwards) {
     SetText({"abc abc"});
     OpenDialog();
     TypeInField("bc");
     QTest::keyClick(Finddlg->te1->tce, Qt::Key_Return);
     EXPECT_TRUE(Finddlg->isVisible());
-    EXPECT_EQ(Finddlg->te1->CursorCol, 0);
-    EXPECT_FALSE(memo->Selecting);
-    EXPECT_EQ(memo->CursorCol, 0);
-    TypeInField("a");  // typed at the field's start
-    EXPECT_EQ(Finddlg->te1->Text(), "abc");
-    // Not even with the focus on a button does Return search: it is the field's key.
+    EXPECT_EQ(Selected(), "bc");
+    EXPECT_EQ(memo->AnchorCol, 1);
+    EXPECT_EQ(Finddlg->te1->Text(), "bc");  // the field keeps its text and cursor
+    EXPECT_EQ(Finddlg->te1->CursorCol, 2);
+    // With the focus on a button Return searches too (Enter of the keypad as well).
     Finddlg->findbtn->setFocus();
-    QTest::keyClick(Finddlg->findbtn, Qt::Key_Return);
-    QTest::keyClick(Finddlg->closebtn, Qt::Key_Enter);
-    QTest::qWait(150);
+    QTest::keyClick(Finddlg->findbtn, Qt::Key_Enter);
+    EXPECT_EQ(memo->AnchorCol, 5);
+    QTest::keyClick(Finddlg->closebtn, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(memo->AnchorCol, 1);
     EXPECT_TRUE(Finddlg->isVisible());
-    EXPECT_FALSE(memo->Selecting);
-    EXPECT_EQ(Finddlg->te1->CursorCol, 0);
     // Escape does not close the dialog.
     QTest::keyClick(Finddlg->te1->tce, Qt::Key_Escape);
     EXPECT_TRUE(Finddlg->isVisible());
@@ -350,6 +356,216 @@ TEST_F(FindDialogTest, LosingTheFocusWithdrawsAnOffer) {
     Finddlg->FormDeactivate();
     EXPECT_EQ(Finddlg->te1->PendingLetter, 0);
     EXPECT_EQ(Finddlg->te1->Text(), "");
+}
+
+// ---- Searching on from the editor, the end of the text said ---------------------------------
+
+TEST_F(FindDialogTest, F3AndShiftF3SearchOnFromTheEditorAndTheEndIsSaid) {
+    SetText({"xab ab", "ab"});
+    // F3 with no search text yet opens the find window, as the find command does.
+    fmekalon->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(fmekalon));
+    QTest::keyClick(memo->tcm, Qt::Key_F3);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Finddlg));
+    TypeInField("ab");
+    ClickFind();
+    EXPECT_EQ(memo->AnchorCol, 1);
+    Finddlg->hide();  // the window needs not be open
+
+    fmekalon->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(fmekalon));
+    auto f3 = [this](Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(memo->tcm, Qt::Key_F3, mods);
+        const std::string said = fmekalon->statusLine->currentMessage().toStdString();
+        return std::tuple(Selected(), memo->AnchorLine, memo->AnchorCol, said);
+    };
+    const std::string none;
+    EXPECT_EQ(f3(), std::tuple(std::string("ab"), 0, 4, none));
+    EXPECT_EQ(f3(), std::tuple(std::string("ab"), 1, 0, none));
+    EXPECT_FALSE(Finddlg->isVisible()) << "F3 brings the find window forward";
+    EXPECT_TRUE(fmekalon->isActiveWindow());
+    EXPECT_EQ(f3(), std::tuple(std::string("<none>"), 0, 0,
+                               std::string("Reached the end: the next search begins at the top")));
+    EXPECT_EQ(std::pair(memo->CursorLine, memo->CursorCol), std::pair(0, 0));
+    EXPECT_EQ(f3(), std::tuple(std::string("ab"), 0, 1, none));
+    // Backwards: from the selection's start, then past the start of the text to its end.
+    EXPECT_EQ(f3(Qt::ShiftModifier), std::tuple(std::string("<none>"), 0, 0,
+                                                std::string("Reached the start: the next search begins at the end")));
+    EXPECT_EQ(f3(Qt::ShiftModifier), std::tuple(std::string("ab"), 1, 0, none));
+    EXPECT_EQ(f3(Qt::ShiftModifier), std::tuple(std::string("ab"), 0, 4, none));
+    EXPECT_EQ(HighlightedPixels(4, 0) > 0, true);
+    EXPECT_EQ(HighlightedPixels(0, 1), 0);
+
+    // A search text the text does not hold at all.
+    Finddlg->te1->SetText("zz");
+    EXPECT_EQ(f3(), std::tuple(std::string("<none>"), 0, 0, std::string("Not found")));
+}
+
+// ---- Replacing ---------------------------------------------------------------------------
+
+class ReplaceTest : public FindDialogTest {
+protected:
+    // The replace command as the user gives it.
+    void OpenForReplace() {
+        fmekalon->Replace1->trigger();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Finddlg));
+        QApplication::processEvents();
+    }
+    void Fields(const char* find, const char* replacement) {
+        Finddlg->te1->SetText(find);
+        Finddlg->te2->SetText(replacement);
+        Finddlg->te1Change(*Finddlg->te1);
+    }
+    void ClickReplace() { QTest::mouseClick(Finddlg->replacebtn, Qt::LeftButton); }
+    void ClickReplaceAll() { QTest::mouseClick(Finddlg->replaceallbtn, Qt::LeftButton); }
+    std::string Info() const { return fmekalon->statusLine->currentMessage().toStdString(); }
+    void Undo() { QTest::keyClick(memo->tcm, Qt::Key_Z, Qt::ControlModifier); }
+    // A text as if just opened: unchanged, nothing to undo.
+    void Load(const std::vector<std::string>& lines) {
+        SetText({});
+        memo->Lines.Assign(lines);
+        memo->History.Clear();
+        memo->Modified = false;
+        memo->ResetView();
+    }
+};
+
+TEST_F(ReplaceTest, ReplaceReplacesTheFoundTextAndFindsTheNextOneStepEach) {
+    Load({"ab xab", "ab"});
+    OpenForReplace();
+    Fields("ab", "Z");
+    EXPECT_TRUE(Finddlg->replacebtn->isEnabled());
+    ClickReplace();  // nothing found yet: it only finds
+    EXPECT_EQ(memo->Lines.All(), (std::vector<std::string>{"ab xab", "ab"}));
+    EXPECT_EQ(std::pair(memo->AnchorLine, memo->AnchorCol), std::pair(0, 0));
+    ClickReplace();
+    EXPECT_EQ(memo->Lines.All(), (std::vector<std::string>{"Z xab", "ab"}));
+    EXPECT_EQ(Selected(), "ab");
+    EXPECT_EQ(memo->AnchorCol, 3);
+    EXPECT_EQ(HighlightedPixels(0, 0), 0);
+    EXPECT_GT(HighlightedPixels(3, 0), 0);
+    ClickReplace();
+    ClickReplace();
+    EXPECT_EQ(memo->Lines.All(), (std::vector<std::string>{"Z xZ", "Z"}));
+    EXPECT_EQ(Selected(), "<none>");
+    EXPECT_EQ(Info(), "Not found");
+    // Each replacement is a step of its own.
+    Undo();
+    EXPECT_EQ(memo->Lines.All(), (std::vector<std::string>{"Z xZ", "ab"}));
+    Undo();
+    Undo();
+    EXPECT_EQ(memo->Lines.All(), (std::vector<std::string>{"ab xab", "ab"}));
+    EXPECT_FALSE(memo->Modified);
+
+    // The replacement itself is not searched again; an empty replacement deletes.
+    SetText({"a-a"});
+    Fields("a", "aa");
+    for (int i = 0; i < 3; ++i) ClickReplace();
+    EXPECT_EQ(memo->Lines.All(), std::vector<std::string>{"aa-aa"});
+    SetText({"a-a"});
+    Fields("-", "");
+    ClickReplace();
+    ClickReplace();
+    EXPECT_EQ(memo->Lines.All(), std::vector<std::string>{"aa"});
+    EXPECT_EQ(memo->CursorCol, 0);  // nothing further: the search starts at the top again
+}
+
+TEST_F(ReplaceTest, TheReplaceCommandTakesTheSelectionWhichTheFirstReplaceReplaces) {
+    SetText({"one two two"});
+    memo->SetCursor(0, 8);
+    memo->StartSelection();
+    memo->SetCursor(0, 11);
+    memo->ExtendSelection();
+    OpenForReplace();
+    EXPECT_EQ(Finddlg->te1->Text(), "two");
+    EXPECT_TRUE(memo->Selecting);  // the selection stays for the first Replace
+    EXPECT_EQ(Finddlg->ActiveField(), Finddlg->te2);  // the keys go to the replacement
+    QTest::keyClicks(Finddlg->te2->tce, "2");
+    ClickReplace();
+    EXPECT_EQ(memo->Lines.All(), std::vector<std::string>{"one two 2"});
+    EXPECT_EQ(Info(), "Reached the end: the next search begins at the top");
+}
+
+TEST_F(ReplaceTest, ReplaceAllIsOneStepSaysHowManyAndSavesTheBytes) {
+    // Thai lines: ko kai with mai ek twice, and once among Latin text.
+    QTemporaryDir dir;
+    const std::string file = (dir.path() + "/text.txt").toStdString();
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "\xA1\xE8\xD2 x \xA1\xE8\r\nnone\r\nab\xA1\xE8" "cd\r\n";
+    }
+    fmekalon->OpenFile(file);
+    memo->HideCaret();
+    memo->SetCursor(1, 2);
+    memo->DrawCaret();
+    OpenForReplace();
+    // The search text typed with the Thai layout (ko kai, mai ek), the replacement in Latin.
+    fmekalon->KeyboardF21->trigger();
+    TypeInField("dj");
+    ASSERT_EQ(Finddlg->te1->Text(), "\xA1\xE8");
+    fmekalon->KeyboardF21->trigger();
+    QTest::mouseClick(Finddlg->te2, Qt::LeftButton, {}, QPoint(2, 5));
+    EXPECT_EQ(Finddlg->ActiveField(), Finddlg->te2);
+    QTest::keyClicks(Finddlg->te2->tce, "K");
+    ClickReplaceAll();
+    EXPECT_EQ(Info(), "Replaced 3 occurrences");
+    EXPECT_EQ(memo->Lines.All(), (std::vector<std::string>{"K\xD2 x K", "none", "abKcd"}));
+    EXPECT_EQ(std::pair(memo->CursorLine, memo->CursorCol), std::pair(1, 2));
+    EXPECT_FALSE(memo->Selecting);
+    fmekalon->savefilesel->trigger();
+    std::ifstream in(file, std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(saved, "K\xD2 x K\r\nnone\r\nabKcd\r\n");
+
+    // One undo brings every occurrence back; nothing is left to find then for an absent text.
+    Undo();
+    EXPECT_EQ(memo->Lines.All(), (std::vector<std::string>{"\xA1\xE8\xD2 x \xA1\xE8", "none", "ab\xA1\xE8" "cd"}));
+    EXPECT_FALSE(memo->History.CanUndo());
+    Fields("zz", "y");
+    ClickReplaceAll();
+    EXPECT_EQ(Info(), "Not found");
+    EXPECT_FALSE(memo->History.CanUndo());
+    // Occurrences do not overlap, and one is said as one.
+    SetText({"aaa"});
+    Fields("aa", "b");
+    ClickReplaceAll();
+    EXPECT_EQ(memo->Lines.All(), std::vector<std::string>{"ba"});
+    EXPECT_EQ(Info(), "Replaced 1 occurrence");
+}
+
+TEST_F(ReplaceTest, TheReplacementFieldTakesTheVirtualKeyboardAndPastesWithTheQuestion) {
+    OpenForReplace();
+    Finddlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Finddlg));
+    // Tab moves from the search text to the replacement; the virtual keyboard follows.
+    QTest::keyClick(Finddlg->te1->tce, Qt::Key_Tab);
+    ASSERT_TRUE(Finddlg->te2->tce->hasFocus());
+    unsigned char ko = 0xA1;
+    Fthaivk->SendChar(ko);
+    EXPECT_EQ(Finddlg->te2->Text(), "\xA1");
+    EXPECT_EQ(Finddlg->te1->Text(), "");
+    // Ctrl+V pastes the clipboard's first line; a character TIS-620 lacks is asked about first.
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("caf\u00e9\nmore"));
+    services.modalAnswers = {platform::mrNo, platform::mrYes};
+    QTest::keyClick(Finddlg->te2->tce, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Finddlg->te2->Text(), "\xA1");
+    QTest::keyClick(Finddlg->te2->tce, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Finddlg->te2->Text(), "\xA1" "caf?");
+    EXPECT_EQ(services.questions.size(), 2u);
+    // Back in the search field, the keys go there again.
+    QTest::keyClick(Finddlg->te2->tce, Qt::Key_Backtab);
+    Fthaivk->SendChar(ko);
+    EXPECT_EQ(Finddlg->te1->Text(), "\xA1");
+
+    // A click into the replacement while the window is not active chooses it when it becomes active.
+    fmekalon->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(fmekalon));
+    QTest::mouseClick(Finddlg->te2, Qt::LeftButton, {}, QPoint(2, 5));
+    Finddlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Finddlg));
+    EXPECT_TRUE(Finddlg->te2->tce->hasFocus());
+    Fthaivk->SendChar(ko);
+    EXPECT_EQ(Finddlg->te2->Text(), "\xA1\xA1" "caf?");
 }
 
 }  // namespace

@@ -52,7 +52,8 @@ TEST(Install, InstalledTreeHoldsProgramValidDesktopEntryAndIcons) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());
     for (const char* line : {"Exec=mekalon %f", "Icon=io.github.mekalon.Mekalon", "MimeType=text/plain;",
-                             "Categories=Utility;TextEditor;", "Comment=", "Comment[th]="})
+                             "Categories=Utility;TextEditor;", "Comment=", "Comment[th]=",
+                             "StartupWMClass=io.github.mekalon.Mekalon"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line;
 
     const QString icons = prefix.path() + "/share/icons/hicolor/";

@@ -83,12 +83,12 @@ TEST_F(MainWindowTest, MenuBarHoldsEveryItemWithCaptionsAndShortcuts) {
     };
     const Item items[] = {
         {"newfilesel", "&New", ""}, {"Openfilesel", "&Open...", "Ctrl+O"}, {"savefilesel", "&Save", "Ctrl+S"},
-        {"SavefileAssel", "Save &As...", ""}, {"Printsel", "&Print...", ""}, {"Exit1", "E&xit", ""},
+        {"SavefileAssel", "Save &As...", "Ctrl+Shift+S"}, {"Printsel", "&Print...", "Ctrl+P"}, {"Exit1", "E&xit", "Ctrl+Q"},
         {"Undo1", "&Undo", "Ctrl+Z"}, {"Redo1", "&Redo", "Ctrl+Shift+Z"}, {"Cutsel", "Cu&t", "Ctrl+X"}, {"Copysel", "&Copy", "Ctrl+C"}, {"Pastesel", "&Paste", "Ctrl+V"},
         {"Deletesel", "Delete", ""}, {"SelectWord1", "Select &Word", ""}, {"SelectLine1", "Select &Line", ""},
-        {"SelectAll", "Select &All", ""}, {"Wordwrap1", "Wordwra&p", ""}, {"nrlines", "0", ""},
-        {"VirtualKbd1", "&Virtual Kbd", ""}, {"KeyboardF21", "&Kbd F2", ""}, {"ThaionAZ1", "&Thai on A..Z", ""},
-        {"searches", "&Search F3", "F3"}, {"Fixedsys", "&Select Font ...", ""}, {"previousfont", "&Previous Font", ""},
+        {"SelectAll", "Select &All", "Ctrl+A"}, {"Wordwrap1", "Wordwra&p", ""}, {"nrlines", "0", ""},
+        {"VirtualKbd1", "&Virtual Kbd", ""}, {"KeyboardF21", "&Kbd F2", "F2"}, {"ThaionAZ1", "&Thai on A..Z", ""},
+        {"searches", "&Search F3", ""}, {"Fixedsys", "&Select Font ...", ""}, {"previousfont", "&Previous Font", ""},
         {"Smallgraphics", "&Small Graphics", ""}, {"MediumGraphics", "&Medium Graphics", ""},
         {"Largegraphics", "&Large Graphics", ""}, {"hardreturn", "&Hard Return", ""},
         {"Opendicsel", "&Open...", ""}, {"Appenddicsel", "&Append...", ""}, {"Savedicassel", "&Save As ...", ""},
@@ -123,7 +123,7 @@ TEST_F(MainWindowTest, OpenEditSaveAndSaveAsRoundTripTheBytes) {
     EXPECT_EQ(services.openRequests[0].title, "Open file");
     EXPECT_EQ(services.openRequests[0].filterIndex, 1);
     EXPECT_EQ(services.openRequests[0].fileName, "*.txt");
-    EXPECT_EQ(services.openRequests[0].filter, "Textfiles|*.txt|Dictionaries|*.dic|Documents|*.doc|All files|*.*");
+    EXPECT_EQ(services.openRequests[0].filter, "Textfiles|*.txt|Dictionaries|*.dic|Documents|*.doc|All files|*");
     ASSERT_EQ(fmekalon->Tm1->LineCount(), 2);
     EXPECT_FALSE(fmekalon->Tm1->Modified);
 
@@ -187,7 +187,7 @@ TEST_F(MainWindowTest, OpeningAFifoAsTextOrDictionaryIsRefusedAtOnce) {
         }
     });
     fmekalon->Tm1->Lines.Add("keep me");
-    fmekalon->Tm1->Modified = false;
+    fmekalon->Tm1->MarkUnmodified();
     fmekalon->diclist.Insert("word");
     fmekalon->dicchanged = false;
     services.openAnswers = {fifo, fifo};
@@ -219,7 +219,7 @@ TEST_F(MainWindowTest, SaveOfANewTextAsksForANameInsteadOfWritingIntoTheWorkingF
 
 TEST_F(MainWindowTest, OpenOfAnUnreadableFileKeepsTextNameAndTitleAndShowsTheError) {
     fmekalon->Tm1->Lines.Add("keep me");
-    fmekalon->Tm1->Modified = false;
+    fmekalon->Tm1->MarkUnmodified();
     services.openAnswers.push_back(Path("missing.txt"));
     Trigger(fmekalon->Openfilesel);
     ASSERT_EQ(services.errors.size(), 1u);
@@ -412,7 +412,17 @@ TEST_F(MainWindowTest, DictionaryCommandsInsertDeleteAndCountLines) {
     EXPECT_FALSE(fmekalon->Appenddicsel->isEnabled());
     EXPECT_FALSE(fmekalon->Savedicassel->isEnabled());
 
-    fmekalon->Tm1->Lines.Add("Hello world");
+    // An empty or blank cursor line is no entry: refused, nothing added.
+    for (const char* blank : {"", "  \t "}) {
+        fmekalon->Tm1->Lines.Assign({blank});
+        fmekalon->Tm1->SetCursor(0, 0);
+        Trigger(fmekalon->InsertCursorline);
+        EXPECT_EQ(services.messages.back(), "Line is empty: nothing added to dictionary");
+        EXPECT_EQ(fmekalon->diclist.Count(), 0);
+        EXPECT_FALSE(fmekalon->dicchanged);
+    }
+
+    fmekalon->Tm1->Lines.Assign({"Hello world"});
     fmekalon->Tm1->SetCursor(0, 3);
     Trigger(fmekalon->InsertCursorline);
     EXPECT_EQ(services.messages.back(), "Line has been added");

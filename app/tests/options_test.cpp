@@ -100,9 +100,10 @@ TEST_F(OptionsTest, KeyboardSwitchFirstLeavesThaiOnAZ) {
     EXPECT_EQ(Fthaivk->windowIcon().cacheKey(), fmekalon->thaiicon.cacheKey());
 }
 
-TEST_F(OptionsTest, ModeCommandsKeepBothInputFieldsInStep) {
+TEST_F(OptionsTest, ModeCommandsKeepEveryInputFieldInStep) {
+    // The find window's search and replacement fields, the quick lookup's field.
     const auto fields = fmekalon->InputFields();
-    ASSERT_EQ(fields.size(), 2u);
+    ASSERT_EQ(fields.size(), 3u);
     fmekalon->KeyboardF21->trigger();
     for (TThaiedit* f : fields) EXPECT_TRUE(f->ThaiKeyboard);
     fmekalon->ThaionAZ1->trigger();

@@ -6,10 +6,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
+#include <memory>
 
 #include "app/tests/app_fixture.h"
 #include "app/uthaivk.h"
 #include "platform/locale.h"
+#include "testing/number_locale.h"
 
 namespace {
 
@@ -56,7 +58,7 @@ TEST_F(UndoCommandTest, EditMenuItemsFollowTheHistory) {
 }
 
 TEST_F(UndoCommandTest, CurrencyAndVirtualKeyboardChangesAreUndone) {
-    platform::SetDecimalSeparator('.');
+    auto point = std::make_unique<testlocale::FixedDecimalSeparator>('.');
     Memo().Lines.Assign({"price 12.5 USD"});
     Memo().History.Clear();
     Key(Qt::Key_Home, Qt::ControlModifier);
@@ -69,7 +71,7 @@ TEST_F(UndoCommandTest, CurrencyAndVirtualKeyboardChangesAreUndone) {
     EXPECT_EQ(Text(), std::vector<std::string>{"price 12.5 USD"});
     EXPECT_EQ(Memo().View(), selected);
     EXPECT_EQ(Memo().SelectedText(), "12.5");
-    platform::SetDecimalSeparator(0);
+    point.reset();
 
     Key(Qt::Key_End);
     Fthaivk->SendChar(0xA1);  // ko kai

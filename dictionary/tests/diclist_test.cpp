@@ -1,6 +1,7 @@
 // The dictionary list: order, duplicates, line ends, change notifications, Find, Insert, Delete,
 // and the file bytes in both directions.
 #include "dictionary/diclist.h"
+#include "platform/textlines.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ namespace {
 
 std::vector<std::string> Lines(const DicList& list) {
     std::vector<std::string> lines;
-    for (int i = 0; i < list.Count(); ++i) lines.push_back(list[i]);
+    for (int i = 0; i < list.Count(); ++i) lines.emplace_back(list[i]);
     return lines;
 }
 
@@ -30,7 +31,7 @@ struct Counted {
 };
 
 // The order the list must keep: folded collation keys, then folded bytes.
-bool Before(const std::string& a, const std::string& b) {
+bool Before(std::string_view a, std::string_view b) {
     std::string fa = dictionary::FoldCase(a), fb = dictionary::FoldCase(b);
     std::string ka = dictionary::CollationKey(fa), kb = dictionary::CollationKey(fb);
     if (ka != kb) return ka < kb;
@@ -68,8 +69,8 @@ TEST(DicListOrder, ThaiLinesFollowTheThaiDictionaryOrder) {
     EXPECT_EQ(list[4], khai);
     // Same as the collation libthai gives for these words.
     for (int i = 1; i < list.Count(); ++i)
-        EXPECT_LT(th_strcoll(reinterpret_cast<const thchar_t*>(list[i - 1].c_str()),
-                            reinterpret_cast<const thchar_t*>(list[i].c_str())),
+        EXPECT_LT(th_strcoll(reinterpret_cast<const thchar_t*>(std::string(list[i - 1]).c_str()),
+                            reinterpret_cast<const thchar_t*>(std::string(list[i]).c_str())),
                   0);
 }
 
@@ -78,7 +79,7 @@ TEST(DicListOrder, RealDictionaryIsSortedUniqueAndEveryLineIsFound) {
     ASSERT_GT(bytes.size(), 10000u);
     DicList list;
     list.LoadFromBytes(bytes);
-    std::vector<std::string_view> read = dictionary::SplitLines(bytes);
+    std::vector<std::string_view> read = platform::SplitLineViews(bytes);
     ASSERT_EQ(read.size(), 3867u);
     std::set<std::string> distinct;
     for (auto line : read) distinct.insert(dictionary::FoldCase(line));

@@ -2,6 +2,7 @@
 // order), warnings and find results, on the real dictionary and on generated texts and patterns,
 // with and without a stop requested part way.
 #include "dictionary/wordlist.h"
+#include "platform/textlines.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,7 @@ namespace {
 
 std::vector<std::string> LinesOf(const DicList& list) {
     std::vector<std::string> lines;
-    for (int i = 0; i < list.Count(); ++i) lines.push_back(list[i]);
+    for (int i = 0; i < list.Count(); ++i) lines.emplace_back(list[i]);
     return lines;
 }
 
@@ -47,7 +48,7 @@ protected:
     static void SetUpTestSuite() {
         bytes_ = new std::string(dictest::SharedData("th-en.dic"));
         ASSERT_FALSE(bytes_->empty());
-        for (auto line : dictionary::SplitLines(*bytes_)) {
+        for (auto line : platform::SplitLineViews(*bytes_)) {
             fileLines_.emplace_back(line);
             if (size_t blank = line.find(' '); blank != std::string::npos) {
                 english_.emplace_back(line.substr(0, blank));

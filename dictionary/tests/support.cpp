@@ -3,6 +3,7 @@
 #include "script/thai.h"
 
 #include <fstream>
+#include <set>
 #include <sstream>
 
 namespace dictest {
@@ -95,6 +96,10 @@ bool StartChar(char c) { return In({{0x3F, 0x7E}, {0xA1, 0xCF}, {0xE0, 0xE4}, {0
 bool WordChar(char c) { return In({{0x27, 0x27}, {0x2D, 0x2D}, {0x3F, 0x7E}, {0xA1, 0xEF}}, c); }
 bool EndChar(char c) { return In({{0x3F, 0x7E}, {0xA1, 0xD9}, {0xE6, 0xEC}}, c); }
 bool WarningChar(char c) { return In({{0x20, 0x29}, {0x2B, 0x3E}}, c); }
+bool Letter(char c) { return In({{'a', 'z'}, {'A', 'Z'}}, c); }
+bool Digit(char c) { return In({{'0', '9'}}, c); }
+bool LetterOrDigit(char c) { return Letter(c) || Digit(c); }
+bool Joiner(char c) { return c == '\'' || c == '-' || c == '_'; }
 
 // The first CR (or the end marker) at or after offset r.
 int LineEnd(const std::string& text, int r) {
@@ -123,6 +128,22 @@ int findword(std::string_view word, const std::string& text, int from) {
         bool whole = (c == 0 || !Wordish(text[static_cast<size_t>(c - 1)])) && !Wordish(text[static_cast<size_t>(c + len)]);
         if (!whole) continue;
         return LineEnd(text, c + len);
+    }
+    return 0;
+}
+
+int findlatin(std::string_view word, const std::string& text, int from) {
+    const int len = static_cast<int>(word.size());
+    if (len == 0) return 0;
+    auto boundary = [&](int i) { return !Wordish(text[static_cast<size_t>(i)]) && !Digit(text[static_cast<size_t>(i)]); };
+    for (int c = from; static_cast<unsigned char>(text[static_cast<size_t>(c)]) != kEndMarker; ++c) {
+        bool match = true;
+        for (int k = 0; k < len && match; ++k) {
+            if (c + k >= static_cast<int>(text.size()) - 1) match = false;  // the end marker matches nothing
+            else match = Fold(word[static_cast<size_t>(k)]) == Fold(text[static_cast<size_t>(c + k)]);
+        }
+        if (!match) continue;
+        if ((c == 0 || boundary(c - 1)) && boundary(c + len)) return LineEnd(text, c + len);
     }
     return 0;
 }
@@ -172,7 +193,9 @@ Result Engine::Search(std::string_view selected, int stopAfter) {
     result.searched = true;
     bool searching = true;
     auto at = [&](int pos) { return S[static_cast<size_t>(pos - 1)]; };
+    std::set<int> listed;  // each line is listed once per search
     auto list = [&](int found) {
+        if (!listed.insert(LineOf(found)).second) return;
         result.listed.push_back(LineOf(found));
         if (stopAfter >= 0 && static_cast<int>(result.listed.size()) >= stopAfter) searching = false;
     };
@@ -182,6 +205,8 @@ Result Engine::Search(std::string_view selected, int stopAfter) {
     for (int P = 1; P < static_cast<int>(S.size()); ++P)
         if (at(P) == ' ' && Mark(at(P + 1))) S.erase(static_cast<size_t>(P - 1), 1);
     if (S.find('*') != std::string::npos) {
+        // Blanks around the selection are not part of the pattern.
+        while (!S.empty() && static_cast<unsigned char>(S.back()) <= 0x20) S.pop_back();
         for (char c : S)
             if (WarningChar(c)) result.warning = "- Select only one word with *";
         result.header += S;
@@ -214,10 +239,60 @@ Result Engine::Search(std::string_view selected, int stopAfter) {
         } while (from != 0 && searching);
         return found;
     };
+    // A Latin word (letters and digits, joined by an apostrophe, hyphen or underscore between two
+    // of them) is looked up whole, with findlatin; joined words the dictionary lacks part by part.
+    auto latinword = [&](int from, int to) {  // S[from..to-1]
+        std::string word = S.substr(static_cast<size_t>(from - 1), static_cast<size_t>(to - from));
+        bool found = false;
+        int r = 0;
+        do {
+            r = findlatin(word, dictext_, r);
+            if (r > 0) {
+                found = true;
+                list(r);
+            }
+        } while (r != 0 && searching);
+        return found;
+    };
+    auto hasLetter = [&](int from, int to) {
+        for (int i = from; i < to; ++i)
+            if (Letter(at(i))) return true;
+        return false;
+    };
     while (P <= L) {
-        while (P <= L && !StartChar(at(P))) P = P + 1;
+        if (LetterOrDigit(at(P))) {
+            int Q = P;
+            for (;;) {
+                while (Q <= L && LetterOrDigit(at(Q))) Q = Q + 1;
+                if (Q + 1 <= L && Joiner(at(Q)) && LetterOrDigit(at(Q + 1)))
+                    Q = Q + 1;
+                else
+                    break;
+            }
+            if (hasLetter(P, Q)) {
+                bool joined = false;
+                for (int i = P; i < Q; ++i) joined = joined || Joiner(at(i));
+                if (latinword(P, Q)) {
+                    result.header += S.substr(static_cast<size_t>(P - 1), static_cast<size_t>(Q - P)) + " ";
+                } else if (joined) {
+                    for (int A = P; A < Q;) {
+                        int B = A;
+                        while (B < Q && !Joiner(at(B))) B = B + 1;
+                        if (hasLetter(A, B) && latinword(A, B))
+                            result.header += S.substr(static_cast<size_t>(A - 1), static_cast<size_t>(B - A)) + " ";
+                        A = B + 1;
+                    }
+                }
+            }
+            P = Q;
+            continue;
+        }
+        if (!StartChar(at(P))) {
+            P = P + 1;
+            continue;
+        }
         W = P;
-        while (W <= L && WordChar(at(W))) W = W + 1;
+        while (W <= L && WordChar(at(W)) && !LetterOrDigit(at(W))) W = W + 1;
         while (P < W) {
             E = W;
             while (E > P) {

@@ -39,12 +39,15 @@ std::string SharedData(const std::string& name);  // a file of the shared test d
 std::vector<std::string> HunspellThaiWords();
 
 // The literal engine, written step by step after the description of the search, with 1-based
-// positions in the searched text and a full scan of the dictionary text for every find.
+// positions in the searched text and a full scan of the dictionary text for every find. Latin
+// words are looked up whole, and a search lists each line once.
 namespace literal {
 
 std::string MakeDicText(const std::vector<std::string>& lines);  // lines + CR LF each, then NUL
 int findword(std::string_view word, const std::string& dictext, int from);
 int findwild(std::string_view pattern, const std::string& dictext, int from);
+// A Latin word stands whole between bytes that are neither wordish nor ASCII digits.
+int findlatin(std::string_view word, const std::string& dictext, int from);
 
 struct Result {
     bool searched = false;

@@ -32,7 +32,7 @@ Outcome Search(const DicList& list, std::string_view selected, int stopAfter = -
     DicText dic(list);
     Outcome out;
     out.result = SearchText(dic, selected, [&](int i) {
-        out.listed.push_back(list[i]);
+        out.listed.emplace_back(list[i]);
         return stopAfter < 0 || static_cast<int>(out.listed.size()) < stopAfter;
     });
     return out;
@@ -78,8 +78,9 @@ TEST(WordlistWords, BracketsAndUnderscoresJoinWordsOnTheDictionarySide) {
 
     o = Search(list, "how_are_you");
     EXPECT_EQ(o.listed, (Lines{"how_are_you " + Tis("สบายดีไหม")}));
+    // In the text the brackets stand around the Latin word "to", which is looked up whole.
     o = Search(list, "[to]");
-    EXPECT_EQ(o.listed, (Lines{"[to] " + Tis("ถึง")}));
+    EXPECT_EQ(o.listed, (Lines{"go to " + Tis("ไป")}));
 }
 
 TEST(WordlistWords, ThaiWithoutGapsIsAnalysedIntoTheLongestKnownWords) {
@@ -90,11 +91,13 @@ TEST(WordlistWords, ThaiWithoutGapsIsAnalysedIntoTheLongestKnownWords) {
 }
 
 TEST(WordlistWords, LongerWordWinsWithoutBacktracking) {
-    // The greedy match takes "ab" at the start, so "bc" is never tried from the second byte.
-    DicList list = ListOf({"ab first", "a letter", "bc second", "c third"});
-    Outcome o = Search(list, "abc");
-    EXPECT_EQ(o.result.header, ">ab c ");
-    EXPECT_EQ(o.listed, (Lines{"ab first", "c third"}));
+    // The greedy match takes ko kai, kho khai at the start, so kho khai, kho khwai is never tried
+    // from the second byte.
+    const std::string k = "\xA1", kh = "\xA2", khw = "\xA4";
+    DicList list = ListOf({k + kh + " first", k + " letter", kh + khw + " second", khw + " third"});
+    Outcome o = Search(list, k + kh + khw);
+    EXPECT_EQ(o.result.header, ">" + k + kh + " " + khw + " ");
+    EXPECT_EQ(o.listed, (Lines{k + kh + " first", khw + " third"}));
 }
 
 TEST(WordlistWords, CandidatesAreCappedAtThirtyBytesOnACellBoundary) {
@@ -106,11 +109,11 @@ TEST(WordlistWords, CandidatesAreCappedAtThirtyBytesOnACellBoundary) {
     EXPECT_EQ(o.listed, (Lines{kho29 + " twenty-nine"}));
     EXPECT_EQ(o.result.header, ">" + kho29 + " ");
 
-    // Latin: the first candidate of a 40-byte token is its first 30 bytes.
+    // A Latin word is looked up whole, however long.
     const std::string latin = "abcdefghijklmnopqrstuvwxyzabcdefghijklmn";
     list = ListOf({latin.substr(0, 31) + " long", latin.substr(0, 30) + " thirty", latin + " whole"});
     o = Search(list, latin);
-    EXPECT_EQ(o.listed, (Lines{latin.substr(0, 30) + " thirty"}));
+    EXPECT_EQ(o.listed, (Lines{latin + " whole"}));
 }
 
 TEST(WordlistWords, LeadingVowelBeforeThirtyHyphensGivesNoCandidate) {
@@ -141,24 +144,50 @@ TEST(WordlistWords, ShorteningRemovesCellsAndBytesThatCannotEndAWord) {
     EXPECT_EQ(o.listed, (Lines{Tis("ก") + " ko"}));
 }
 
-TEST(WordlistWords, DigitsSeparateTokensAndLatinWordsShortenLikeThai) {
-    DicList list = ListOf({"abc one", "abc123def three", "def two"});
-    Outcome o = Search(list, "abc123def");
-    EXPECT_EQ(o.result.header, ">abc def ");
-    EXPECT_EQ(o.listed, Concat(Ordered(list, {"abc one", "abc123def three"}), Ordered(list, {"abc123def three", "def two"})));
-
+TEST(WordlistWords, LatinWordsAreLookedUpWhole) {
+    // Within Latin words nothing is shortened or split: "it" is not listed for "with", "kitten" or
+    // "bitter", nor "bit" for "bitter".
+    DicList list = ListOf({"it " + Tis("มัน"), "bit " + Tis("นิด"), "with " + Tis("กับ"), "golf " + Tis("กอล์ฟ")});
+    Outcome o = Search(list, "I like golf with kitten bitter");
+    EXPECT_EQ(o.result.header, ">golf with ");
+    EXPECT_EQ(o.listed, (Lines{"golf " + Tis("กอล์ฟ"), "with " + Tis("กับ")}));
     o = Search(ListOf({"y letter", "yellow " + Tis("สีเหลือง")}), "you");
-    EXPECT_EQ(o.listed, (Lines{"y letter"}));
-    EXPECT_EQ(o.result.header, ">y ");
+    EXPECT_TRUE(o.listed.empty());
+    EXPECT_EQ(o.result.header, ">");
+
+    // Letters and digits make one word; a number alone is none. Whole means between bytes that
+    // are neither wordish nor digits, so mp3 is not found in mp34, nor abc in abc1.
+    list = ListOf({"abc one", "abc123def three", "def two", "mp34 four", "mp3 " + Tis("เพลง"), "2 two"});
+    o = Search(list, "abc123def 2 mp3");
+    EXPECT_EQ(o.result.header, ">abc123def mp3 ");
+    EXPECT_EQ(o.listed, (Lines{"abc123def three", "mp3 " + Tis("เพลง")}));
+    EXPECT_EQ(Search(ListOf({"abc1 x", "abc y"}), "abc").listed, (Lines{"abc y"}));
+
+    // A word joined by an apostrophe, hyphen or underscore is looked up whole, and part by part
+    // when the dictionary lacks it.
+    list = ListOf({"co-op z", "co x", "op y", "it's w", "s letter"});
+    EXPECT_EQ(Search(list, "co-op").listed, (Lines{"co-op z"}));
+    o = Search(list, "re-op it's");
+    EXPECT_EQ(o.result.header, ">op it's ");
+    EXPECT_EQ(o.listed, (Lines{"op y", "it's w"}));
+
+    // Thai next to a Latin word is analysed on its own.
+    list = ListOf({"golf " + Tis("กอล์ฟ"), Tis("เล่น") + " play"});
+    o = Search(list, Tis("เล่น") + "golf");
+    EXPECT_EQ(o.result.header, ">" + Tis("เล่น") + " golf ");
 }
 
-TEST(WordlistWords, ALineIsListedOncePerLookupAndOncePerOccurrenceInTheText) {
-    DicList list = ListOf({"go go " + Tis("ไป"), "went " + Tis("ไป")});
+TEST(WordlistWords, ALineIsListedOncePerSearchInTheOrderFirstFound) {
+    DicList list = ListOf({"go go " + Tis("ไป"), "went " + Tis("ไป"), "it " + Tis("ไอที")});
     Outcome o = Search(list, "go");
     EXPECT_EQ(o.listed, (Lines{"go go " + Tis("ไป")}));
     o = Search(list, "go go");
-    EXPECT_EQ(o.listed, (Lines{"go go " + Tis("ไป"), "go go " + Tis("ไป")}));
+    EXPECT_EQ(o.listed, (Lines{"go go " + Tis("ไป")}));
     EXPECT_EQ(o.result.header, ">go go ");
+    // The line holds two words of the text: it is listed for the first.
+    o = Search(list, "it went " + Tis("ไป") + " go it");
+    EXPECT_EQ(o.listed, Concat({"it " + Tis("ไอที"), "went " + Tis("ไป")}, {"go go " + Tis("ไป")}));
+    EXPECT_EQ(o.result.header, ">it went " + Tis("ไป") + " go it ");
 }
 
 TEST(WordlistWords, BlankBeforeACombiningMarkIsIgnored) {
@@ -280,7 +309,8 @@ TEST(WordlistIndex, RefreshFollowsTheListOnlyWhenItChanged) {
     EXPECT_EQ(dictionary::findword(dic, "gamma", 0), 0);
     list.Insert("gamma ray");
     list.Insert("GAMMA");  // a duplicate: no change
-    EXPECT_EQ(dictionary::findword(dic, "gamma", 0), 0);  // not yet refreshed
+    // The text is the list's own: the index follows its change at the next find.
+    EXPECT_EQ(dic.LineOfResult(dictionary::findword(dic, "gamma", 0)), 2);
     EXPECT_TRUE(dic.Refresh(list));
     EXPECT_FALSE(dic.Refresh(list));
     EXPECT_EQ(dic.LineOfResult(dictionary::findword(dic, "gamma", 0)), 2);
@@ -299,19 +329,19 @@ TEST(WordlistIndex, RefreshFollowsTheListOnlyWhenItChanged) {
     EXPECT_EQ(dictionary::findwild(empty, "a*", 0), 0);
 }
 
-TEST(WordlistIndex, DictionaryChangedWhileTheSearchRunsIsSafe) {
-    // A listed line's pending events may change the dictionary and refresh its text; the
-    // following finds then work on the new text, and no index is used past its list.
+TEST(WordlistIndex, DictionaryChangedWhileTheSearchRunsEndsIt) {
+    // A listed line's pending events may change the dictionary: the search ends there, before it
+    // would list a line of another dictionary.
     DicList list = ListOf({"a 1", "a 2", "a 3", "b 1", "b 2"});
     DicText dic(list);
     std::vector<std::string> listed;
-    SearchText(dic, "a b", [&](int i) {
+    auto r = SearchText(dic, "a b", [&](int i) {
         listed.push_back(std::string(dic.Line(i)));
         while (list.Count() > 2) list.Delete(0);
-        dic.Refresh(list);
         return true;
     });
-    EXPECT_EQ(listed, (Lines{"a 1", "b 1", "b 2"}));
+    EXPECT_EQ(listed, (Lines{"a 1"}));
+    EXPECT_EQ(r.header, ">a ");
 }
 
 TEST(WordlistBadInput, HugeLinesHighBytesAndStarsOnly) {

@@ -75,19 +75,21 @@ protected:
     }
 
     // True when the cell (view column, view row) shows glyph image `index` on colour `bk` in its
-    // base band, each image pixel drawn as a g x g block at graphics size g.
+    // base band, drawn from the glyph images made for graphics size g (12 x 16 times the set the
+    // list picks, each of their pixels repeated g / set times).
     ::testing::AssertionResult ShowsGlyph(int col, int row, int index, platform::Color bk) const {
         platform::Bitmap expected;
+        const int g = memo->Graphicsize;
+        const int set = GlyphImages->DetailFor(g);
         GlyphImages->SetBkColor(bk);
-        GlyphImages->GetBitmap(index, expected);
+        GlyphImages->GetBitmap(index, expected, set);
         GlyphImages->SetBkColor(platform::clWhite);
         const QImage img = Pixels();
-        const int g = memo->Graphicsize;
         const int left = col * memo->CellWidth;
         const int top = row * memo->RowHeight + memo->BaseLevel;
         for (int y = 0; y < 16 * g; ++y)
             for (int x = 0; x < 12 * g; ++x)
-                if (At(img, left + x, top + y) != expected.Pixel(x / g, y / g))
+                if (At(img, left + x, top + y) != expected.Pixel(x * set / g, y * set / g))
                     return ::testing::AssertionFailure()
                            << "glyph " << index << " differs at (" << x << ", " << y << ") of cell " << col << ","
                            << row;

@@ -2,6 +2,8 @@
 // keyboard: the mark rule, refused marks, padding, trailing spaces and bytes that are ignored.
 #include <QInputMethodEvent>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "editor/tests/input_fixture.h"
 #include "platform/types.h"
@@ -211,19 +213,55 @@ TEST_F(TypingTest, ControlAndUnassignedBytesAreIgnored) {
     EXPECT_FALSE(memo->Modified);
 }
 
-TEST_F(TypingTest, TypingEndsTheSelectionButKeepsItsText) {
-    Type("abcd");
-    memo->SetCursor(0, 1);
-    memo->StartSelection();
-    memo->SetCursor(0, 3);
-    memo->ExtendSelection();
-    ASSERT_TRUE(memo->Selecting);
-    Type("x");
-    EXPECT_FALSE(memo->Selecting);
-    EXPECT_EQ(Line(0), "abcxd");
-    // The highlight is gone from the cells that were selected.
-    EXPECT_EQ(CountInCell(1, 0, memo->HighLightColor), 0);
-    EXPECT_EQ(CountInCell(2, 0, memo->HighLightColor), 0);
+// A character typed over a selection replaces it; a mark goes by the mark rule where the
+// selection began, and when it is refused there nothing changes and the selection stays.
+TEST_F(TypingTest, TypingReplacesTheSelection) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> text;
+        int fromLine, fromCol, toLine, toCol;  // the selection, in the order it was made
+        unsigned char key;                     // a byte as the key-press stage gets it
+        std::vector<std::string> want;
+        int cursorCol;  // on the selection's first line
+        bool selectionStays;
+    };
+    const Case cases[] = {
+        {"a number replaced by a letter", {"a 35.5 b"}, 0, 2, 0, 6, 'X', {"a X b"}, 3, false},
+        {"selected backwards", {"a 35.5 b"}, 0, 6, 0, 2, 'X', {"a X b"}, 3, false},
+        {"over a line break", {"abc", "def"}, 0, 1, 1, 2, 'x', {"axf"}, 2, false},
+        {"the whole text", {"abc", "def"}, 0, 0, 2, 0, 'z', {"z"}, 1, false},
+        // ko kai, then "xy" selected: mai ek joins ko kai.
+        {"a mark joins the cell before", {"\xA1xy"}, 0, 1, 0, 3, 0xE8, {"\xA1\xE8"}, 1, false},
+        // A mark after a Latin letter is refused: the text and the selection stay.
+        {"a refused mark", {"axy"}, 0, 1, 0, 3, 0xE8, {"axy"}, 3, true},
+        // With no cell before the selection the mark is inserted as a character.
+        {"a mark in column 0", {"xy"}, 0, 0, 0, 2, 0xE8, {"\xE8"}, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        memo->Lines.Assign(c.text);
+        memo->Modified = false;
+        memo->ResetView();
+        memo->SetCursor(c.fromLine, c.fromCol);
+        memo->StartSelection();
+        memo->SetCursor(c.toLine, c.toCol);
+        memo->ExtendSelection();
+        ASSERT_TRUE(memo->Selecting);
+        const int anchor = memo->AnchorPos, extent = memo->ExtentPos;
+        unsigned char key = c.key;
+        memo->KeyPress(key);
+        EXPECT_EQ(memo->Lines.All(), c.want);
+        EXPECT_EQ(memo->Selecting, c.selectionStays);
+        EXPECT_EQ(memo->Modified, !c.selectionStays);
+        if (c.selectionStays) {
+            EXPECT_EQ(std::pair(memo->AnchorPos, memo->ExtentPos), std::pair(anchor, extent));
+        } else {
+            EXPECT_EQ(memo->CursorLine, std::min(c.fromLine, c.toLine));
+            EXPECT_EQ(memo->CursorCol, c.cursorCol);
+            // No highlight is left on the screen.
+            for (int col = 0; col < 8; ++col) EXPECT_EQ(CountInCell(col, 0, memo->HighLightColor), 0) << col;
+        }
+    }
 }
 
 TEST_F(TypingTest, SystemThaiKeyboardTypesThaiDirectly) {

@@ -87,6 +87,7 @@ void DeleteSelection(TThailist& v) {
 void Paste(TThailist& v, std::string clip) {
     if (!platform::ClipboardHasText()) return;
     if (const size_t nul = clip.find('\0'); nul != std::string::npos) clip.resize(nul);
+    DeleteSelection(v);  // the pasted text replaces the selection
     v.ClearSelection();
     while (v.CursorLine >= v.LineCount()) v.Lines.Add(std::string());
     std::string line = v.Lines[v.CursorLine];

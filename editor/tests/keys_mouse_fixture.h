@@ -9,6 +9,7 @@
 #include <QBackingStore>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QPoint>
 #include <QTest>
@@ -99,6 +100,18 @@ public:
         QTest::mouseRelease(Viewport(), b, {}, CellCentre(line, col));
     }
     void Move(int line, int col) { QTest::mouseMove(Viewport(), CellCentre(line, col)); }
+    // A left-button press and release at a viewport point with the event time `ms`: presses less
+    // than the double-click time apart count as one double (triple) click.
+    void ClickAt(QPoint p, ulong ms, Qt::MouseButton b = Qt::LeftButton) {
+        QMouseEvent press(QEvent::MouseButtonPress, p, Viewport()->mapToGlobal(p), b, b, Qt::NoModifier);
+        press.setTimestamp(ms);
+        QApplication::sendEvent(Viewport(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, p, Viewport()->mapToGlobal(p), b, Qt::NoButton,
+                            Qt::NoModifier);
+        release.setTimestamp(ms + 1);
+        QApplication::sendEvent(Viewport(), &release);
+        Settle();
+    }
 
     // Runs outstanding repaints (scrolling, exposure) and returns the client area as drawn.
     QImage Image() {

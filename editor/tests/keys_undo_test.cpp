@@ -1,7 +1,7 @@
 // Undo and redo in the editor, driven through its keyboard sink and mouse: every kind of change
 // comes back byte for byte with its cursor and selection, typed runs group into steps by a
 // clock the test controls, Modified follows the history, and the memory bound drops the oldest
-// steps.
+// steps but keeps the newest, however large.
 #include <functional>
 #include <sstream>
 
@@ -108,6 +108,25 @@ TEST_F(UndoTest, EveryKindOfChangeIsUndoneAndRedoneExactly) {
         {"Word wrap", at(1, 1), [](MemoView& v) { v->WordWrap(); }},
         {"Replace the selection", selecting(0, 0, Qt::Key_Right, 5),
          [](MemoView& v) { v->ReplaceSelection("12.50"); }},
+        {"typed over a selection across lines", selecting(0, 6, Qt::Key_Down, 1), typing("XY")},
+        {"the whole text typed over", [](MemoView& v) { v->SelectAll(); }, typing("z")},
+        {"a mark typed over a selection", [](MemoView& v) {
+             v->Lines.Set(0, "\xA1\xD2 beta");  // as if opened so
+             v->History.Clear();
+             v->Modified = false;
+             v.Cursor(0, 1);
+             v.Keys(Qt::Key_Right, 3, Qt::ShiftModifier);
+             v->SetThaiKeyboard(true);
+         }, typing("j")},
+        {"Paste over a selection", [](MemoView& v) {
+             platform::SetClipboardText("one\r\ntwo");
+             v.Cursor(1, 1);
+             v.Keys(Qt::Key_Down, 1, Qt::ShiftModifier);
+         }, [](MemoView& v) { v->Paste(); }},
+        {"Replace of the found text", [](MemoView& v) { v->FindNext("a"); },
+         [](MemoView& v) { v->ReplaceNext("a", "\xA1\xE8"); }},
+        {"Replace all", at(2, 0), [](MemoView& v) { EXPECT_EQ(v->ReplaceAll("e", ""), 32); }},
+        {"Replace all across lines", at(0, 0), [](MemoView& v) { EXPECT_EQ(v->ReplaceAll("a", "A\r\n"), 6); }},
     };
     for (const Change& c : changes) {
         SCOPED_TRACE(c.name);
@@ -219,6 +238,33 @@ TEST_F(UndoTest, TheMemoryBoundDropsTheOldestSteps) {
     while (view->History.CanUndo()) Undo();
     EXPECT_GE(view->LineCount(), 4);  // the three oldest empty lines can no longer be taken back
     EXPECT_TRUE(view->Modified);      // and the saved state is out of reach
+}
+
+TEST_F(UndoTest, TheNewestStepStaysWhateverItsSize) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 2000; ++i) lines.push_back("line " + std::to_string(i) + std::string(40, 'x'));
+    Load(lines);
+    view.Cursor(0, 0);
+    view.Key(Qt::Key_N, Qt::ControlModifier);  // an older step
+    lines.insert(lines.begin(), "");
+    view->History.SetLimit(4096);
+    view->SelectAll();
+    view.Key(Qt::Key_Delete);
+    ASSERT_LE(view->LineCount(), 1);
+    EXPECT_GT(view->History.Bytes(), 4096u);
+    EXPECT_EQ(view->History.UndoCount(), 1u);  // the older step made room
+
+    for (int round = 0; round < 2; ++round) {
+        Undo();
+        EXPECT_EQ(view->Lines.All(), lines);
+        EXPECT_SAME_AS_FULL_REPAINT(view);
+        EXPECT_TRUE(view->History.CanRedo());
+        Redo();
+        EXPECT_LE(view->LineCount(), 1);
+    }
+    Undo();
+    EXPECT_FALSE(view->History.CanUndo());
+    EXPECT_TRUE(view->Modified);  // the state before the dropped step is out of reach
 }
 
 }  // namespace

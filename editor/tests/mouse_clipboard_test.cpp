@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "editor/tests/keys_mouse_fixture.h"
+#include "platform/clipboard.h"
+#include "platform/files.h"
 #include "platform/services.h"
 #include "testing/answering_services.h"
 
@@ -64,6 +66,23 @@ TEST(MouseClipboard, CharactersOutsideTis620ArePastedAsQuestionMarksOnlyWhenTheU
     v->Paste();
     EXPECT_THAT(services.questions.back(), ::testing::StartsWith("U+0085 and "));
     EXPECT_EQ(Text(*v), Lines{"acaf? ?b"});
+}
+
+// A text from another program larger than a file that can be read is not pasted: the user is
+// told, and the text, its history and Modified stay as they were.
+TEST(MouseClipboard, ATextTooLargeToHoldIsNotPastedAndTheUserIsTold) {
+    MemoView v;
+    v.SetText({"ab"});
+    v->History.Clear();
+    v.Cursor(0, 1);
+    AnsweringServices services;
+    platform::IncomingText huge;
+    huge.tooLarge = true;
+    EXPECT_FALSE(v->PasteText(huge));
+    EXPECT_EQ(Text(*v), Lines{"ab"});
+    EXPECT_FALSE(v->Modified);
+    EXPECT_FALSE(v->History.CanUndo());
+    EXPECT_EQ(services.messages, std::vector<std::string>{"The text to paste is " + platform::TooLargeReason() + "."});
 }
 
 TEST(MouseClipboard, CopyAndCutWithoutASelectionLeaveTheClipboardAlone) {
@@ -161,7 +180,7 @@ TEST(MouseClipboard, ATwoLineTextSplitsTheLineAndTheTailFollowsTheSecondLine) {
     EXPECT_EQ(Text(*v), (Lines{"headone", "twotail", "x", "y", "zlast"}));
 }
 
-TEST(MouseClipboard, PasteReplacesNothingAndIgnoresAnEmptyClipboard) {
+TEST(MouseClipboard, PasteReplacesTheSelectionAndIgnoresAnEmptyClipboard) {
     MemoView v;
     v.SetText({"abcdef"});
     v->SelectAll();
@@ -171,10 +190,12 @@ TEST(MouseClipboard, PasteReplacesNothingAndIgnoresAnEmptyClipboard) {
     EXPECT_FALSE(v->Modified);
     EXPECT_TRUE(v->Selecting);  // an empty clipboard does nothing at all
     SetClipboard("Z");
-    v->Paste();  // the selection is only cleared, not replaced
-    EXPECT_EQ(Text(*v), Lines{"Zabcdef"});
+    v->Paste();  // the text replaces the selection; the cursor stands on its first cell
+    EXPECT_EQ(Text(*v), Lines{"Z"});
     EXPECT_FALSE(v->Selecting);
+    EXPECT_EQ(std::pair(v->CursorLine, v->CursorCol), std::pair(0, 0));
     EXPECT_FALSE(v.CellHighlighted(0, 3));
+    EXPECT_SAME_AS_FULL_REPAINT(v);
 }
 
 TEST(MouseClipboard, ANulInTheClipboardTextDoesNotCutOffTheTextAfterTheCursor) {
@@ -295,6 +316,39 @@ TEST(MouseDrag, ARightDragFromTheWordListWindowPastesIntoTheEditorAtTheReleasePo
     EXPECT_EQ(Text(*results), (Lines{"rice = \xA2\xE9\xD2\xC7", "water = \xB9\xE9\xD3"}));
     EXPECT_EQ(results->SelectedText(), "\xA2\xE9\xD2\xC7");
     EXPECT_FALSE(results->Modified);
+}
+
+// Dropped on the editor's own selection, the dragged word replaces it in one step; dropped
+// elsewhere it goes in at the point and the selection only goes.
+TEST(MouseDrag, ADropOnASelectionOfTheEditorReplacesIt) {
+    MemoView editor(QPoint(0, 0));
+    ListView results(QPoint(700, 0));
+    auto dragWordTo = [&](int line, int col) {
+        results.Press(Qt::RightButton, 0, 8);
+        results.Release(Qt::RightButton, 0, 8);
+        results.Press(Qt::RightButton, 0, 8);
+        ASSERT_TRUE(Dragging);
+        const QPoint target = editor.Viewport()->mapToGlobal(editor.CellCentre(line, col));
+        QTest::mouseRelease(results.Viewport(), Qt::RightButton, {}, results.Viewport()->mapFromGlobal(target));
+        editor.Settle();
+    };
+    editor.SetText({"I eat rice .", "x"});
+    results.SetText({"rice = \xA2\xE9\xD2\xC7"});
+    editor.Cursor(0, 6);
+    editor.Keys(Qt::Key_Right, 4, Qt::ShiftModifier);
+    dragWordTo(0, 8);
+    EXPECT_EQ(Text(*editor), (Lines{"I eat \xA2\xE9\xD2\xC7 .", "x"}));
+    EXPECT_FALSE(editor->Selecting);
+    EXPECT_EQ(editor->CursorCol, 6);
+    EXPECT_SAME_AS_FULL_REPAINT(editor);
+    editor->Undo();
+    EXPECT_EQ(Text(*editor), (Lines{"I eat rice .", "x"}));
+    EXPECT_EQ(editor->SelectedText(), "rice");
+
+    dragWordTo(1, 1);
+    EXPECT_EQ(Text(*editor), (Lines{"I eat rice .", "x\xA2\xE9\xD2\xC7"}));
+    EXPECT_FALSE(editor->Selecting);
+    EXPECT_SAME_AS_FULL_REPAINT(editor);
 }
 
 TEST(MouseDrag, ADropOnTheTopLeftCellOfAControlWithoutSelectionPastes) {

@@ -1,6 +1,9 @@
 // Placing the cursor and selecting with the mouse on the host's viewport, and the selection
 // commands.
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/tests/keys_mouse_fixture.h"
@@ -163,6 +166,59 @@ TEST(MouseRightButton, AClickRightOfTheLineSelectsItsLastWord) {
     v.Press(Qt::RightButton, 4, 2);
     v.Release(Qt::RightButton, 4, 2);
     EXPECT_FALSE(v->Selecting);
+}
+
+// Presses of the left button quickly one after another at one place: the second selects the
+// word (as the right button does), the third the line with its line break, a fourth starts again.
+TEST(MouseLeftButton, DoubleAndTripleClicksSelectTheWordAndTheLine) {
+    MemoView v;
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    const QPoint onTwo = v.CellCentre(0, 5);
+    struct Case {
+        const char* name;
+        std::vector<std::pair<QPoint, int>> presses;  // where and when (ms after the first)
+        std::string selected;                          // "" for no selection
+    };
+    const QPoint farAway = onTwo + QPoint(3 * v->CellWidth, 0);
+    const Case cases[] = {
+        {"one click", {{onTwo, 0}}, ""},
+        {"double click", {{onTwo, 0}, {onTwo, interval / 4}}, "two"},
+        {"triple click", {{onTwo, 0}, {onTwo, interval / 4}, {onTwo, interval / 2}}, "one two three\r\n"},
+        {"fourth click", {{onTwo, 0}, {onTwo, 10}, {onTwo, 20}, {onTwo, 30}}, ""},
+        {"too slow", {{onTwo, 0}, {onTwo, interval + 5}}, ""},
+        {"too far apart", {{onTwo, 0}, {farAway, 10}}, ""},
+        {"on a space", {{v.CellCentre(0, 3), 0}, {v.CellCentre(0, 3), 10}}, ""},
+    };
+    ulong base = 1000000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        v.SetText({"one two three", "four"});
+        base += 10 * static_cast<ulong>(interval);  // well apart from the last case's clicks
+        for (const auto& [at, ms] : c.presses) v.ClickAt(at, base + static_cast<ulong>(ms));
+        EXPECT_EQ(v->Selecting ? v->SelectedText() : std::string(), c.selected);
+        if (!c.selected.empty()) EXPECT_SAME_AS_FULL_REPAINT(v);
+    }
+    // Moving with the button still held after a double click keeps the word.
+    v.SetText({"one two three"});
+    auto send = [&](QEvent::Type type, QPoint at, ulong ms) {
+        QMouseEvent e(type, at, v.Viewport()->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        e.setTimestamp(ms);
+        QApplication::sendEvent(v.Viewport(), &e);
+    };
+    base += 10 * static_cast<ulong>(interval);
+    v.ClickAt(onTwo, base);
+    send(QEvent::MouseButtonPress, onTwo, base + 10);
+    ASSERT_EQ(v->SelectedText(), "two");
+    for (int col : {4, 3, 9, 10}) send(QEvent::MouseMove, v.CellCentre(0, col), base + 20);
+    send(QEvent::MouseButtonRelease, v.CellCentre(0, 10), base + 30);
+    v.Settle();
+    EXPECT_EQ(v->SelectedText(), "two");
+    // A drag after a plain click selects as before.
+    send(QEvent::MouseButtonPress, v.CellCentre(0, 0), base + 10000);
+    for (int col : {1, 2, 3}) send(QEvent::MouseMove, v.CellCentre(0, col), base + 10010);
+    send(QEvent::MouseButtonRelease, v.CellCentre(0, 3), base + 10020);
+    EXPECT_EQ(v->SelectedText(), "on");
 }
 
 TEST(MouseBothButtons, SelectTheCursorLine) {

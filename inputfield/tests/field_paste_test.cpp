@@ -8,6 +8,7 @@
 
 #include "inputfield/tests/field_fixture.h"
 #include "platform/clipboard.h"
+#include "platform/files.h"
 #include "platform/services.h"
 #include "testing/answering_services.h"
 
@@ -68,6 +69,12 @@ TEST_F(PasteTest, CharactersOutsideTis620ArePastedAsQuestionMarksOnlyWhenTheUser
     EXPECT_TRUE(field->PasteText(Incoming(U"!\r\n\u00e9")));
     EXPECT_EQ(field->Text(), "abcaf?!");
     EXPECT_EQ(services.questions.size(), 2u);
+    // A text larger than a file that can be read is refused with a word.
+    platform::IncomingText huge;
+    huge.tooLarge = true;
+    EXPECT_FALSE(field->PasteText(huge));
+    EXPECT_EQ(field->Text(), "abcaf?!");
+    EXPECT_EQ(services.messages, std::vector<std::string>{"The text to paste is " + platform::TooLargeReason() + "."});
 }
 
 TEST_F(PasteTest, AMiddleClickPastesThePrimarySelectionAtTheClickedCell) {

@@ -2,13 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/wait.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <csignal>
+#include <ctime>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -17,6 +20,8 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/textcodec.h"
+#include "platform/textlines.h"
 
 namespace platform {
 namespace {
@@ -27,8 +32,18 @@ protected:
         char tmpl[] = "/tmp/mekalon-files-XXXXXX";
         ASSERT_NE(::mkdtemp(tmpl), nullptr);
         dir_ = tmpl;
+        // The copies of in-place saves go to a state folder of the test's own.
+        const char* state = std::getenv("XDG_STATE_HOME");
+        if (state) oldState_ = state;
+        ::setenv("XDG_STATE_HOME", (dir_ + "/state").c_str(), 1);
+        state_ = dir_ + "/state/mekalon";
     }
     void TearDown() override {
+        if (oldState_)
+            ::setenv("XDG_STATE_HOME", oldState_->c_str(), 1);
+        else
+            ::unsetenv("XDG_STATE_HOME");
+        SetSaveStepHook(nullptr);
         ::chmod(dir_.c_str(), 0700);
         std::system(("rm -rf '" + dir_ + "'").c_str());
     }
@@ -53,12 +68,20 @@ protected:
         return st.st_mode & 07777;
     }
     static bool IsRoot() { return ::geteuid() == 0; }
+    // Bytes that differ from place to place (and from seed to seed).
+    static std::string Pattern(size_t size, unsigned seed) {
+        std::string bytes(size, '\0');
+        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('A' + (i * 7 + seed * 13 + i / 97) % 26);
+        return bytes;
+    }
     static ino_t Inode(const std::string& path) {
         struct stat st{};
         ::stat(path.c_str(), &st);
         return st.st_ino;
     }
     std::string dir_;
+    std::string state_;  // the state folder: $XDG_STATE_HOME/mekalon
+    std::optional<std::string> oldState_;
 };
 
 // What a check run in a child process did: finished within its deadline or not, killed by a
@@ -185,11 +208,12 @@ TEST_F(FilesTest, OnlyRegularFilesOfASizeThatCanBeHeldAreReadAndAtOnce) {
     ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
     WriteRaw(Path("big"), "");
     ASSERT_EQ(::truncate(Path("big").c_str(), static_cast<off_t>(LargestReadableFile()) + 1), 0);
-    const std::pair<std::string, const char*> cases[] = {
+    const std::string limit = "larger than the " + std::to_string(LargestReadableFile() >> 20) + " MB that can be held";
+    const std::pair<std::string, std::string> cases[] = {
         {Path("fifo"), "not a regular file"},
         {"/dev/zero", "not a regular file"},
         {dir_, "Is a directory"},
-        {Path("big"), "MB that can be held"},
+        {Path("big"), limit},
     };
     for (const auto& [path, expected] : cases) {
         const ChildRun run = RunInChild([&] { return ErrorOf([&] { ReadFileBytes(path); }); });
@@ -197,27 +221,73 @@ TEST_F(FilesTest, OnlyRegularFilesOfASizeThatCanBeHeldAreReadAndAtOnce) {
         EXPECT_NE(run.report.find(path), std::string::npos) << run.report;
         EXPECT_NE(run.report.find(expected), std::string::npos) << run.report;
     }
+    // At the limit a file is read (its first piece is taken here); one byte more and it is refused
+    // before a byte is read. Both files are sparse: only their size is large.
+    WriteRaw(Path("largest"), "");
+    ASSERT_EQ(::truncate(Path("largest").c_str(), static_cast<off_t>(LargestReadableFile())), 0);
+    for (const auto& [name, readable] : {std::pair{"largest", true}, std::pair{"big", false}}) {
+        size_t pieces = 0, size = 0;
+        const std::string error = ErrorOf([&, &name = name] {
+            ReadFilePieces(Path(name), [&](std::string_view, size_t fileSize) {
+                ++pieces;
+                size = fileSize;
+                return false;
+            });
+        });
+        EXPECT_EQ(pieces, readable ? 1u : 0u) << name;
+        EXPECT_EQ(size, readable ? LargestReadableFile() : 0u) << name;
+        EXPECT_EQ(error.find(limit) != std::string::npos, !readable) << name << ": " << error;
+    }
+}
+
+// Reading makes a text at most twice as long and two bytes more: in the joined text every line is
+// followed by CR LF (a file of line breaks alone doubles; a last line without its break gains
+// two), the dictionary text adds its end marker, UTF-8 only shrinks into TIS-620. The worst cases
+// reach that bound, and by it the largest file read stays within the int offsets of the text.
+TEST_F(FilesTest, TheLargestFileReadStaysAddressableByIntOnceItsLinesAreJoined) {
+    const std::string thai = "\xE0\xB8\x81\xE0\xB8\xB2\xE0\xB8\xA3";  // three Thai letters, 9 bytes of UTF-8
+    std::string lfcr, crlf;
+    for (int i = 0; i < 500; ++i) lfcr += "\n\r", crlf += "\r\n";
+    const std::string files[] = {
+        std::string(1000, '\n'), std::string(1000, '\r'), lfcr, crlf, "a", "a\nb", std::string(999, '\n') + "a",
+        "\xEF\xBB\xBF" + thai + "\n" + thai,
+    };
+    size_t tight = 0;
+    for (const std::string& file : files) {
+        WriteRaw(Path("t.txt"), file);
+        const std::vector<std::string> lines = SplitLines(ReadTextFile(Path("t.txt")).bytes);
+        size_t held = 1;  // the dictionary text's end marker
+        for (const std::string& line : lines) held += line.size() + 2;
+        EXPECT_LE(held, 2 * file.size() + 2) << testing::PrintToString(file);
+        if (held == 2 * file.size() + 2) ++tight;
+    }
+    EXPECT_GT(tight, 0u);
+    EXPECT_LE(2 * LargestReadableFile() + 2, static_cast<size_t>(INT_MAX));
 }
 
 TEST_F(FilesTest, AFileSizeLimitFailsTheSaveWithAnErrorAndLeavesNoTemporary) {
     WriteRaw(Path("old.txt"), "precious");
-    WriteRaw(Path("linked.txt"), "shared");
+    // 78 KB with a second link: rewritten in place, where the limit once cut it to nothing.
+    const std::string shared = Pattern(78 * 1024, 3);
+    WriteRaw(Path("linked.txt"), shared);
     ASSERT_EQ(::link(Path("linked.txt").c_str(), Path("other-link.txt").c_str()), 0);
     for (const char* name : {"old.txt", "linked.txt"}) {
         const ChildRun run = RunInChild([&] {
             std::signal(SIGXFSZ, SIG_DFL);  // as a program starts: the signal would end it
-            struct rlimit tight{4096, RLIM_INFINITY};
+            struct rlimit tight{200 * 1024, RLIM_INFINITY};  // ulimit -f 200
             if (::setrlimit(RLIMIT_FSIZE, &tight) != 0) return std::string("no limit");
-            return ErrorOf([&] { WriteFileBytes(Path(name), std::string(100000, 'n')); });
+            return ErrorOf([&] { WriteFileBytes(Path(name), std::string(300000, 'n')); });
         });
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.signal, 0) << name << ": the save ended the program";
         EXPECT_NE(run.report.find(Path(name)), std::string::npos) << run.report;
         EXPECT_NE(run.report.find("too large"), std::string::npos) << run.report;
-        EXPECT_EQ(run.report.find("incomplete") != std::string::npos, name == std::string("linked.txt")) << run.report;
+        EXPECT_EQ(run.report.find("unchanged") != std::string::npos, name == std::string("linked.txt")) << run.report;
     }
-    // The replaced file is whole; the one rewritten in place (it has another link) may not be.
+    // Both files are whole, and nothing else is left.
     EXPECT_EQ(ReadFileBytes(Path("old.txt")), "precious");
+    EXPECT_EQ(ReadFileBytes(Path("linked.txt")), shared);
+    EXPECT_EQ(ReadFileBytes(Path("other-link.txt")), shared);
     EXPECT_EQ(Entries(dir_), (std::set<std::string>{"old.txt", "linked.txt", "other-link.txt"}));
 }
 
@@ -254,6 +324,10 @@ TEST_F(FilesTest, WhereAReplacementCannotWorkTheFileIsRewrittenInPlace) {
         const uid_t other = owner == 0 ? kOrdinaryUser : 0;
         if (theirs) make("theirs.txt", 0666, other, static_cast<gid_t>(other));
         const ino_t plainInode = Inode(in("plain.txt")), linkedInode = Inode(in("linked.txt"));
+        // The copy of the old bytes goes to the user's state folder where the folder refuses it.
+        ASSERT_EQ(std::system(("mkdir -p '" + state_ + "'").c_str()), 0);
+        ASSERT_EQ(::chown(state_.c_str(), owner, group), 0);
+        ::chmod((dir_ + "/state").c_str(), 0755);
         ::chmod(folder.c_str(), 0555);
 
         const ChildRun run = RunInChild(
@@ -333,6 +407,188 @@ TEST_F(FilesTest, PermissionsOfTheOldFileKept) {
     WriteFileBytes(Path("fresh.txt"), "n");
     ::umask(mask);
     EXPECT_EQ(Mode(Path("fresh.txt")), 0644u);
+}
+
+// A small file system of its own that fills up: a tmpfs, where the test may mount one.
+class SmallDisk {
+public:
+    SmallDisk(const std::string& at, const char* size) : at_(at) {
+        ::mkdir(at.c_str(), 0700);
+        mounted_ = std::system(("mount -t tmpfs -o size=" + std::string(size) + " mekalon-test '" + at + "' 2>/dev/null").c_str()) == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) std::system(("umount -l '" + at_ + "'").c_str());
+    }
+    bool Mounted() const { return mounted_; }
+
+private:
+    std::string at_;
+    bool mounted_ = false;
+};
+
+// A file with a second hard link on a full disk: the save fails before anything is overwritten,
+// or, where the copy of the old bytes fits only in the state folder, goes through.
+TEST_F(FilesTest, AnInPlaceSaveOnAFullDiskLeavesTheFileWhole) {
+    const std::string disk = Path("disk");
+    const SmallDisk small(disk, "1m");
+    if (!small.Mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here (needs mount permission)";
+    const std::string file = disk + "/text.txt", link = disk + "/second-name.txt";
+    const std::string old = Pattern(600 * 1024, 1);
+    WriteRaw(file, old);
+    ASSERT_EQ(::link(file.c_str(), link.c_str()), 0);
+
+    // The new text does not fit: nothing changes, nothing is left.
+    const std::string error = ErrorOf([&] { WriteFileBytes(file, Pattern(1100 * 1024, 2)); });
+    EXPECT_NE(error.find("No space left"), std::string::npos) << error;
+    EXPECT_NE(error.find("the file is unchanged"), std::string::npos) << error;
+    EXPECT_EQ(ReadFileBytes(file), old);
+    EXPECT_EQ(Inode(file), Inode(link));
+    EXPECT_EQ(Entries(disk), (std::set<std::string>{"text.txt", "second-name.txt"}));
+    EXPECT_TRUE(StaleInPlaceCopies(state_).empty());
+
+    // A shorter text fits where the old one was; its copy found room only in the state folder.
+    const std::string shorter = Pattern(500 * 1024, 3);
+    bool copiedToState = false;
+    SetSaveStepHook([&](SaveStep step) {
+        if (step == SaveStep::OldBytesCopied)
+            copiedToState = Entries(state_).size() == 2 && Entries(disk).size() == 2;  // a record and a copy
+        return 0;
+    });
+    EXPECT_EQ(ErrorOf([&] { WriteFileBytes(file, shorter); }), "no error");
+    EXPECT_TRUE(copiedToState);
+    EXPECT_EQ(ReadFileBytes(link), shorter);
+    EXPECT_EQ(Entries(disk), (std::set<std::string>{"text.txt", "second-name.txt"}));
+    EXPECT_TRUE(Entries(state_).empty());
+}
+
+// Before a byte of the file changes, its old bytes are on disk beside it with a record in the
+// state folder; a write that fails then puts them back; one that succeeds removes the copy.
+TEST_F(FilesTest, AnInPlaceWriteThatFailsPartWayPutsTheOldBytesBack) {
+    const std::string old = Pattern(3 << 20, 4), fresh = Pattern((3 << 20) + 5000, 5);
+    WriteRaw(Path("a.txt"), old);
+    ASSERT_EQ(::link(Path("a.txt").c_str(), Path("b.txt").c_str()), 0);
+    struct timespec longAgo[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, Path("a.txt").c_str(), longAgo, 0), 0);
+    const std::string beside = Path(".a.txt.mekalon-old-" + std::to_string(::getpid()));
+    bool copyBeforeWriting = false;
+    SetSaveStepHook([&](SaveStep step) {
+        if (step == SaveStep::SpaceReserved)
+            copyBeforeWriting = ReadFileBytes(beside) == old && Entries(state_).size() == 1;
+        return step == SaveStep::InPlaceWriting ? ENOSPC : 0;
+    });
+    const std::string error = ErrorOf([&] { WriteFileBytes(Path("a.txt"), fresh); });
+    EXPECT_TRUE(copyBeforeWriting);
+    EXPECT_NE(error.find("No space left on device; the file was put back as it was"), std::string::npos) << error;
+    EXPECT_EQ(ReadFileBytes(Path("b.txt")), old);
+    struct stat st{};
+    ::stat(Path("a.txt").c_str(), &st);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000) << "the old time was not put back";
+    EXPECT_EQ(Entries(dir_), (std::set<std::string>{"a.txt", "b.txt", "state"}));
+    EXPECT_TRUE(Entries(state_).empty());
+
+    SetSaveStepHook(nullptr);
+    EXPECT_EQ(ErrorOf([&] { WriteFileBytes(Path("a.txt"), fresh); }), "no error");
+    EXPECT_EQ(ReadFileBytes(Path("b.txt")), fresh);
+    EXPECT_EQ(Entries(dir_), (std::set<std::string>{"a.txt", "b.txt", "state"}));
+    EXPECT_TRUE(Entries(state_).empty());
+}
+
+// A program killed during an in-place save leaves the copy; the next start finds it (only once
+// that program is gone) and puts the file back, links and time included.
+TEST_F(FilesTest, AnInPlaceSaveKilledPartWayLeavesACopyThatPutsTheFileBack) {
+    const std::string old = Pattern(3 << 20, 6), fresh = Pattern(4 << 20, 7);
+    struct Case {
+        SaveStep killedAt;
+        bool fileDamaged;
+    };
+    for (const Case c : {Case{SaveStep::InPlaceWriting, true}, Case{SaveStep::OldBytesCopied, false}}) {
+        WriteRaw(Path("a.txt"), old);
+        ::unlink(Path("b.txt").c_str());
+        ASSERT_EQ(::link(Path("a.txt").c_str(), Path("b.txt").c_str()), 0);
+        struct stat before{};
+        ::stat(Path("a.txt").c_str(), &before);
+        const ChildRun run = RunInChild([&] {
+            SetSaveStepHook([&](SaveStep step) {
+                if (step == c.killedAt) ::raise(SIGKILL);
+                return 0;
+            });
+            return ErrorOf([&] { WriteFileBytes(Path("a.txt"), fresh); });
+        });
+        ASSERT_EQ(run.signal, SIGKILL);
+        EXPECT_EQ(ReadFileBytes(Path("b.txt")) != old, c.fileDamaged);
+        const std::vector<InPlaceCopy> copies = StaleInPlaceCopies(state_);
+        ASSERT_EQ(copies.size(), 1u);
+        EXPECT_EQ(copies[0].target, Path("a.txt"));
+        EXPECT_EQ(InPlaceCopyMatchesTarget(copies[0]), !c.fileDamaged);
+        RestoreInPlaceCopy(copies[0]);
+        EXPECT_EQ(ReadFileBytes(Path("b.txt")), old);
+        EXPECT_EQ(Inode(Path("a.txt")), Inode(Path("b.txt")));
+        struct stat after{};
+        ::stat(Path("a.txt").c_str(), &after);
+        EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+        EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+        EXPECT_EQ(Entries(dir_), (std::set<std::string>{"a.txt", "b.txt", "state"}));
+        EXPECT_TRUE(Entries(state_).empty());
+    }
+}
+
+// A save killed part way leaves no temporary file; named temporary files of processes that no
+// longer run (and unnamed-by-process ones of older versions, an hour old) go at the next save
+// in their folder, those of running processes stay.
+TEST_F(FilesTest, AKilledSaveLeavesNoTemporaryFileBehind) {
+    WriteRaw(Path("a.txt"), "old");
+    const ChildRun run = RunInChild([&] {
+        SetSaveStepHook([](SaveStep step) {
+            if (step == SaveStep::TemporaryWritten) ::raise(SIGKILL);
+            return 0;
+        });
+        return ErrorOf([&] { WriteFileBytes(Path("a.txt"), std::string(4 << 20, 'n')); });
+    });
+    ASSERT_EQ(run.signal, SIGKILL);
+    EXPECT_EQ(ReadFileBytes(Path("a.txt")), "old");
+    EXPECT_EQ(Entries(dir_), std::set<std::string>{"a.txt"});
+
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string dead = ".mekalon-save-" + std::to_string(gone) + "-Xy12Zw";
+    const std::string alive = ".mekalon-save-" + std::to_string(::getpid()) + "-Ab34Cd";
+    for (const std::string& name : {dead, alive, std::string(".mekalon-save-Old123"), std::string(".mekalon-save-New456")})
+        WriteRaw(Path(name), "left over");
+    struct timespec twoHoursAgo[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 7200, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, Path(".mekalon-save-Old123").c_str(), twoHoursAgo, 0), 0);
+    WriteFileBytes(Path("a.txt"), "new");
+    EXPECT_EQ(Entries(dir_), (std::set<std::string>{"a.txt", alive, ".mekalon-save-New456"}));
+}
+
+// What was read or written is told apart from another program's change; a touch is no change.
+TEST_F(FilesTest, ACheckOnDiskTellsAnotherProgramsChangeFromATouch) {
+    const FileStamp written = WriteFileBytes(Path("a.txt"), "first text");
+    FileStamp read;
+    ReadFilePieces(Path("a.txt"), [](std::string_view, size_t) { return true; }, &read);
+    EXPECT_EQ(read, written);
+    struct timespec later[2] = {{0, UTIME_OMIT}, {2000000000, 5}};
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"nothing", [] {}},
+        {"touched", [&] { ::utimensat(AT_FDCWD, Path("a.txt").c_str(), later, 0); }},
+        {"rewritten, same size", [&] {
+             WriteRaw(Path("a.txt"), "other text");
+             ::utimensat(AT_FDCWD, Path("a.txt").c_str(), later, 0);  // a later time, whatever the clock's step
+         }},
+        {"longer", [&] { WriteRaw(Path("a.txt"), "first text!"); }},
+        {"replaced by another file", [&] {
+             WriteRaw(Path("b.txt"), "first text");
+             ::rename(Path("b.txt").c_str(), Path("a.txt").c_str());
+         }},
+        {"deleted", [&] { ::unlink(Path("a.txt").c_str()); }},
+    };
+    const DiskState expected[] = {DiskState::Same, DiskState::Same, DiskState::Changed,
+                                  DiskState::Changed, DiskState::Changed, DiskState::Gone};
+    for (size_t i = 0; i < std::size(changes); ++i) {
+        FileStamp known = WriteFileBytes(Path("a.txt"), "first text");
+        changes[i].second();
+        EXPECT_EQ(CheckOnDisk(Path("a.txt"), known), expected[i]) << changes[i].first;
+    }
 }
 
 }  // namespace

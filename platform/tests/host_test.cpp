@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QTest>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -162,6 +163,9 @@ TEST_F(HostTest, InvalidateAsksForTheWholeClientArea) {
 
 TEST_F(HostTest, ResizeKeepsOldPixelsAndAsksForTheNewArea) {
     const int w0 = host.ClientWidth(), h0 = host.ClientHeight();
+    // The image holds device pixels: the colour at client point (x, y).
+    const int k = static_cast<int>(host.viewport()->devicePixelRatioF());
+    auto at = [k](const QImage& img, int x, int y) { return img.pixel(x * k, y * k) & 0xFFFFFF; };
     host.Canvas().SetFillColor(kRed);
     host.Canvas().FillRect({w0 - 5, h0 - 5, w0, h0});
     host.SetColor(RGB(10, 20, 30));
@@ -172,32 +176,32 @@ TEST_F(HostTest, ResizeKeepsOldPixelsAndAsksForTheNewArea) {
     ASSERT_GT(w1, w0);
     ASSERT_GT(h1, h0);
     EXPECT_GT(rec.resizes, resizes);
-    EXPECT_EQ(host.BackingImage().size(), QSize(w1, h1));
+    EXPECT_EQ(host.BackingImage().size(), QSize(w1, h1) * k);
     // The handler painted exactly the new area (blue), the old pixels are still there.
     rec.paints.clear();
     host.PaintPending();
     EXPECT_EQ(rec.Area(), 0) << "the paint event already ran the requests";
     const QImage& img = host.BackingImage();
-    EXPECT_EQ(img.pixel(w0 - 1, h0 - 1) & 0xFFFFFF, kRed);
-    EXPECT_EQ(img.pixel(w1 - 1, h1 - 1) & 0xFFFFFF, RGB(0, 0, 255));
-    EXPECT_EQ(img.pixel(w0, 0) & 0xFFFFFF, RGB(0, 0, 255));
-    EXPECT_EQ(img.pixel(0, h0) & 0xFFFFFF, RGB(0, 0, 255));
-    EXPECT_EQ(img.pixel(w0 - 1, 0) & 0xFFFFFF, RGB(0, 0, 255)) << "from the first paint of the set-up";
+    EXPECT_EQ(at(img, w0 - 1, h0 - 1), kRed);
+    EXPECT_EQ(at(img, w1 - 1, h1 - 1), RGB(0, 0, 255));
+    EXPECT_EQ(at(img, w0, 0), RGB(0, 0, 255));
+    EXPECT_EQ(at(img, 0, h0), RGB(0, 0, 255));
+    EXPECT_EQ(at(img, w0 - 1, 0), RGB(0, 0, 255)) << "from the first paint of the set-up";
 
     // Without a handler the new area starts in the window colour.
     host.SetHandler(nullptr);
     host.resize(340, 220);
     QApplication::processEvents();
     const QImage& bigger = host.BackingImage();
-    EXPECT_EQ(bigger.pixel(host.ClientWidth() - 1, host.ClientHeight() - 1) & 0xFFFFFF, RGB(10, 20, 30));
-    EXPECT_EQ(bigger.pixel(w1 - 1, h1 - 1) & 0xFFFFFF, RGB(0, 0, 255));
+    EXPECT_EQ(at(bigger, host.ClientWidth() - 1, host.ClientHeight() - 1), RGB(10, 20, 30));
+    EXPECT_EQ(at(bigger, w1 - 1, h1 - 1), RGB(0, 0, 255));
 
     // Shrinking keeps what still fits.
     host.SetHandler(&rec);
     host.resize(120, 100);
     QApplication::processEvents();
-    EXPECT_EQ(host.BackingImage().size(), QSize(host.ClientWidth(), host.ClientHeight()));
-    EXPECT_EQ(host.BackingImage().pixel(0, 0) & 0xFFFFFF, RGB(0, 0, 255));
+    EXPECT_EQ(host.BackingImage().size(), QSize(host.ClientWidth(), host.ClientHeight()) * k);
+    EXPECT_EQ(at(host.BackingImage(), 0, 0), RGB(0, 0, 255));
 }
 
 TEST_F(HostTest, ResizeRequestsCoverOnlyTheNewStrip) {
@@ -222,6 +226,41 @@ TEST_F(HostTest, CanvasDrawingReachesTheScreen) {
     const qreal dpr = shown.devicePixelRatio();
     EXPECT_EQ(shown.pixel(static_cast<int>(5 * dpr), static_cast<int>(6 * dpr)) & 0xFFFFFF, kRed);
     EXPECT_EQ(shown.pixel(static_cast<int>(20 * dpr), static_cast<int>(20 * dpr)) & 0xFFFFFF, RGB(0, 0, 255));
+}
+
+// The backing image holds the screen's device pixels (the suite runs once more with
+// QT_SCALE_FACTOR=2): the control draws in units, a glyph image with a detail set for two device
+// pixels per unit shows that set, and the screen shows the image's pixels as they are, not blown up.
+TEST_F(HostTest, BackingImageHoldsTheScreensDevicePixels) {
+    const qreal dpr = host.viewport()->devicePixelRatioF();
+    const QImage& image = host.BackingImage();
+    EXPECT_EQ(image.devicePixelRatio(), dpr);
+    EXPECT_EQ(image.width(), static_cast<int>(std::ceil(host.ClientWidth() * dpr - 1e-6)));
+    EXPECT_EQ(host.Canvas().Width(), host.ClientWidth());
+    EXPECT_EQ(host.Canvas().Height(), host.ClientHeight());
+
+    // A 2 x 2 image: plain it is red; drawn for two device pixels a unit it is a checkerboard of
+    // single device pixels.
+    ImageList list(2, 2);
+    Bitmap plain(2, 2), fine(4, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            fine.SetPixel(x, y, (x + y) % 2 ? clBlack : kRed);
+            if (x < 2 && y < 2) plain.SetPixel(x, y, kRed);
+        }
+    list.AddMasked(plain, clWhite);
+    list.AddMaskedDetail(2, fine, clWhite);
+    host.Canvas().DrawImage({10, 8, 12, 10}, list, 0, {0, 0, 2, 2});
+    const QImage& drawn = host.BackingImage();
+    const QImage shown = host.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.devicePixelRatio(), dpr);
+    const int k = static_cast<int>(dpr);
+    for (int y = 0; y < 2 * k; ++y)
+        for (int x = 0; x < 2 * k; ++x) {
+            const Color want = dpr >= 2 ? ((x + y) % 2 ? clBlack : kRed) : kRed;
+            EXPECT_EQ(drawn.pixel(10 * k + x, 8 * k + y) & 0xFFFFFF, want) << x << "," << y;
+            EXPECT_EQ(shown.pixel(10 * k + x, 8 * k + y) & 0xFFFFFF, want) << x << "," << y;
+        }
 }
 
 TEST_F(HostTest, MouseEventsCarryClientPointsButtonsAndKeys) {

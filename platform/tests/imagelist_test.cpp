@@ -1,6 +1,9 @@
 // Cutting glyph strips into masked images and rendering them on a background colour.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
+
 #include "platform/qt_surface.h"
 
 namespace platform {
@@ -140,6 +143,84 @@ TEST(ImageListTest, DrawImageMatchesGetBitmapAndStretchDraw) {
                                                           << " scale " << scale << " at " << x << "," << y
                                                           << " source top " << src.top << " uneven " << uneven;
                                 }
+}
+
+// A list of two 3 x 2 images with detail sets at 2 and 3 times the size, every pixel telling
+// which image, set and pixel it is: red = 40 * set + image, green = row, blue = column (each plus
+// one, so that no pixel is the white mask colour).
+ImageList TracingDetailList() {
+    ImageList list(3, 2);
+    for (int set = 1; set <= 3; ++set) {
+        Bitmap strip(2 * 3 * set, 2 * set);
+        for (int i = 0; i < 2; ++i)
+            for (int y = 0; y < 2 * set; ++y)
+                for (int x = 0; x < 3 * set; ++x) strip.SetPixel(i * 3 * set + x, y, RGB(40 * set + i, y + 1, x + 1));
+        if (set == 1)
+            list.AddMasked(strip, clWhite);
+        else
+            list.AddMaskedDetail(set, strip, clWhite);
+    }
+    return list;
+}
+
+TEST(ImageListTest, TheDetailSetMatchesTheDevicePixelsAGlyphPixelCovers) {
+    const ImageList list = TracingDetailList();
+    // 1 -> the plain images, 2 -> twice the size, 3 and more -> three times; rounded.
+    const std::pair<double, int> sets[] = {{0.5, 1}, {1, 1}, {1.4, 1}, {1.5, 2}, {2, 2}, {2.6, 3}, {3, 3}, {4, 3}, {12.5, 3}};
+    for (const auto& [pixels, set] : sets) EXPECT_EQ(list.DetailFor(pixels), set) << pixels;
+    ImageList plain(3, 2);
+    plain.AddMasked(Strip(), kMask);
+    EXPECT_EQ(plain.DetailFor(3), 1);
+
+    // Drawn at every scale, on ordinary images and on images with a device pixel ratio: each
+    // device pixel shows the pixel of the matching set that the nearest-neighbour mapping gives.
+    struct Case {
+        double ratio;  // device pixels per unit of the target
+        int scale;     // units per image pixel
+    };
+    for (const Case c : {Case{1, 1}, Case{1, 2}, Case{1, 3}, Case{1, 4}, Case{1, 5}, Case{1, 6}, Case{2, 1}, Case{2, 2},
+                         Case{3, 1}, Case{1.5, 1}, Case{1.5, 2}}) {
+        QImage image(64, 64, QImage::Format_RGB32);
+        image.fill(0xFFFFFFFFu);
+        image.setDevicePixelRatio(c.ratio);
+        ImageSurface surface(&image);
+        surface.DrawImage(Rect{2, 1, 2 + 3 * c.scale, 1 + 2 * c.scale}, list, 1, Rect{0, 0, 3, 2});
+        surface.Flush();
+        const double pixels = c.ratio * c.scale;
+        const int set = list.DetailFor(pixels);
+        const int left = static_cast<int>(std::floor(2 * c.ratio + 0.5)), top = static_cast<int>(std::floor(c.ratio + 0.5));
+        const int width = static_cast<int>(std::floor((2 + 3 * c.scale) * c.ratio + 0.5)) - left;
+        const int height = static_cast<int>(std::floor((1 + 2 * c.scale) * c.ratio + 0.5)) - top;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const QRgb want = 0xFF000000u | RGB(40 * set + 1, y * 2 * set / height + 1, x * 3 * set / width + 1);
+                ASSERT_EQ(image.pixel(left + x, top + y), want)
+                    << "ratio " << c.ratio << " scale " << c.scale << " at " << x << "," << y;
+            }
+        EXPECT_EQ(image.pixel(left - 1, top), 0xFFFFFFFFu);
+        EXPECT_EQ(image.pixel(left + width, top), 0xFFFFFFFFu);
+        EXPECT_EQ(image.pixel(left, top + height), 0xFFFFFFFFu);
+    }
+
+    // GetBitmap gives the set asked for; a copy of the list keeps its sets.
+    Bitmap b;
+    list.GetBitmap(0, b, 2);
+    ASSERT_EQ(b.Width(), 6);
+    ASSERT_EQ(b.Height(), 4);
+    EXPECT_EQ(b.Pixel(5, 3), RGB(80, 4, 6));
+    ImageList copy;
+    copy.Assign(list);
+    copy.GetBitmap(1, b, 3);
+    EXPECT_EQ(b.Pixel(8, 5), RGB(121, 6, 9));
+    // A set without the image falls back on the plain one.
+    ImageList partial(3, 2);
+    partial.AddMasked(Strip(), kMask);
+    Bitmap one(6, 4);
+    one.SetPixel(0, 0, clBlack);
+    partial.AddMaskedDetail(2, one, clWhite);
+    partial.GetBitmap(2, b, 2);
+    EXPECT_EQ(b.Width(), 3);
+    EXPECT_EQ(b.Pixel(2, 0), clBlack);
 }
 
 TEST(ImageListTest, OneBitStripFromAProgramResource) {

@@ -8,6 +8,7 @@
 
 #include "platform/locale.h"
 #include "platform/random.h"
+#include "testing/number_locale.h"
 
 namespace {
 
@@ -55,9 +56,10 @@ TEST(DecimalSeparator, FollowsTheSystemLocaleUnlessReplaced) {
     const QString system = QLocale::system().decimalPoint();
     const char expected = system.size() == 1 && system[0].unicode() < 0x7F ? system[0].toLatin1() : '.';
     EXPECT_EQ(platform::DecimalSeparator(), expected);
-    platform::SetDecimalSeparator(',');
-    EXPECT_EQ(platform::DecimalSeparator(), ',');
-    platform::SetDecimalSeparator(0);
+    {
+        testlocale::FixedDecimalSeparator comma(',');
+        EXPECT_EQ(platform::DecimalSeparator(), ',');
+    }
     EXPECT_EQ(platform::DecimalSeparator(), expected);
 }
 

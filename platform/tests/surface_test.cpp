@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <cmath>
 
 #include "platform/qt_surface.h"
 
@@ -358,6 +359,52 @@ TEST_F(SurfaceTest, DirtyRectangleCollectsDrawing) {
     EXPECT_EQ(calls, 1);
     surface_.FillRect({0, 0, 1, 1});
     EXPECT_EQ(calls, 2);
+}
+
+// On an image with a device pixel ratio (a window's backing image on a HiDPI screen) drawing is
+// given in units and lands on the device pixels those units cover: fills, clips, lines, text and
+// the dirty rectangle, which stays in units for the window.
+TEST(SurfaceHiDpiTest, UnitsLandOnTheDevicePixelsTheyCover) {
+    for (const double ratio : {2.0, 1.5}) {
+        QImage image(60, 45, QImage::Format_RGB32);
+        image.fill(0xFFFFFFFFu);
+        image.setDevicePixelRatio(ratio);
+        ImageSurface s(&image);
+        EXPECT_EQ(s.DeviceScale(), ratio);
+        EXPECT_EQ(s.Width(), static_cast<int>(60 / ratio));
+        EXPECT_EQ(s.Height(), static_cast<int>(45 / ratio));
+        auto px = [ratio](int v) { return static_cast<int>(std::floor(v * ratio + 0.5)); };
+        s.SetFillColor(kRed);
+        s.FillRect({3, 4, 9, 7});
+        s.SetFillColor(kHighlight);
+        s.FillRect({9, 4, 12, 7});  // the neighbour joins without a gap or an overlap
+        s.SetClipRect({1, 10, 5, 12});
+        s.SetPenWidth(1);
+        s.SetPenColor(clBlack);
+        s.MoveTo(0, 11);
+        s.LineTo(20, 11);  // clipped to units 1..5 of row 11
+        s.SetClipRect({});
+        EXPECT_EQ(s.DirtyRect(), (Rect{1, 4, 12, 12}));
+        const QImage& img = (s.Flush(), image);
+        EXPECT_EQ(Count(img, {0, 0, 60, 45}, kRed), (px(9) - px(3)) * (px(7) - px(4))) << ratio;
+        EXPECT_EQ(Count(img, {px(3), px(4), px(9), px(7)}, kRed), (px(9) - px(3)) * (px(7) - px(4))) << ratio;
+        EXPECT_EQ(Count(img, {px(9), px(4), px(12), px(7)}, kHighlight), (px(12) - px(9)) * (px(7) - px(4))) << ratio;
+        EXPECT_EQ(Count(img, {0, 0, 60, 45}, clBlack), (px(5) - px(1)) * (px(12) - px(11))) << ratio;
+    }
+    // Text goes through Qt's painter at the image's resolution: twice the ink of a unit image.
+    QImage one(80, 30, QImage::Format_RGB32), two(160, 60, QImage::Format_RGB32);
+    two.setDevicePixelRatio(2);
+    for (QImage* img : {&one, &two}) {
+        img->fill(0xFFFFFFFFu);
+        ImageSurface s(img);
+        s.SetFontHeight(16);
+        s.TextOut(2, 2, "Hm");
+        s.Flush();
+    }
+    const Rect a = DarkBox(one), b = DarkBox(two);
+    EXPECT_NEAR(b.left, 2 * a.left, 2);
+    EXPECT_NEAR(b.Height(), 2 * a.Height(), 3);
+    EXPECT_NEAR(b.Width(), 2 * a.Width(), 3);
 }
 
 TEST(BitmapTest, SizeMonochromeAndTransparentColour) {

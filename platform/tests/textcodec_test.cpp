@@ -2,8 +2,11 @@
 // character through UTF-8 and back.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 #include "platform/cp874.h"
 #include "platform/textcodec.h"
@@ -143,6 +146,49 @@ TEST(TextCodec, AFileReadInPiecesGivesWhatItsBytesGive) {
             EXPECT_TRUE(got == expected) << "file of " << bytes.size() << " bytes ending " << testbytes::Hex(bytes.substr(bytes.size() - std::min<size_t>(bytes.size(), 4)))
                                          << ": " << got.substr(0, 80) << " / " << expected.substr(0, 80);
         }
+    }
+    std::filesystem::remove_all(dir);
+}
+
+// A file is refused as soon as its first NUL byte is read, however it begins: a large file of NUL
+// bytes (sparse, so it costs no disk) is not held in memory first. Read in a child process, whose
+// peak memory tells how much was held.
+TEST(TextCodec, AFileIsRefusedAtItsFirstNulByteWithoutBeingReadWhole) {
+    const auto dir = std::filesystem::temp_directory_path() / ("mekalon-nul-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "zeros.txt").string();
+    constexpr off_t kSize = off_t{256} << 20;
+    const std::string heads[] = {"", "ASCII first\n", "\xE0\xB8\x81\xE0\xB8\x82 UTF-8\n", "\xA1\xA2 TIS-620\n", "\xEF\xBB\xBF"};
+    for (const std::string& head : heads) {
+        testbytes::WriteAll(path, head);
+        ASSERT_EQ(::truncate(path.c_str(), kSize), 0);
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::close(fds[0]);
+            struct rusage before{}, after{};
+            ::getrusage(RUSAGE_SELF, &before);
+            std::string report;
+            try {
+                platform::ReadTextFile(path);
+                report = "read";
+            } catch (const std::exception& e) {
+                report = e.what();
+            }
+            ::getrusage(RUSAGE_SELF, &after);
+            report = std::to_string((after.ru_maxrss - before.ru_maxrss) / 1024) + " MB more: " + report;
+            [[maybe_unused]] ssize_t n = ::write(fds[1], report.data(), report.size());
+            ::_exit(0);
+        }
+        ::close(fds[1]);
+        ::waitpid(pid, nullptr, 0);
+        std::string report;
+        char buf[512];
+        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) report.append(buf, static_cast<size_t>(n));
+        ::close(fds[0]);
+        EXPECT_NE(report.find("it holds NUL bytes"), std::string::npos) << testbytes::Hex(head) << ": " << report;
+        EXPECT_LT(std::atoi(report.c_str()), 32) << testbytes::Hex(head) << ": " << report;
     }
     std::filesystem::remove_all(dir);
 }

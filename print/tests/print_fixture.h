@@ -19,6 +19,8 @@
 #include "platform/qt_surface.h"
 #include "print/thaiprint.h"
 #include "script/customthai.h"
+#include "testing/image_printer.h"
+#include "testing/thaiprint_probe.h"
 
 namespace printtest {
 
@@ -53,14 +55,14 @@ protected:
         platform::InstallPrinter(nullptr);
     }
 
-    platform::ImagePrinter& UsePrinter(int width, int height, int ppi) {
-        printer = std::make_unique<platform::ImagePrinter>(width, height, ppi);
+    testprinter::ImagePrinter& UsePrinter(int width, int height, int ppi) {
+        printer = std::make_unique<testprinter::ImagePrinter>(width, height, ppi);
         platform::InstallPrinter(printer.get());
         return *printer;
     }
     // A fresh component parented to the window, as the print command makes it.
-    std::unique_ptr<TThaiprint> Component() {
-        auto p = std::make_unique<TThaiprint>();
+    std::unique_ptr<testprint::ThaiprintProbe> Component() {
+        auto p = std::make_unique<testprint::ThaiprintProbe>();
         p->SetParent(&parent, &fontSource.Canvas());
         return p;
     }
@@ -69,7 +71,7 @@ protected:
         component = Component();
         component->PrintText(text, size);
     }
-    const platform::ImagePrinter::Job& Job(size_t i = 0) const { return printer->Jobs().at(i); }
+    const testprinter::ImagePrinter::Job& Job(size_t i = 0) const { return printer->Jobs().at(i); }
     // The bitmap sent for a page (the page must hold exactly one copy).
     const QImage& Sent(size_t page) const {
         const auto& copies = Job().pages.at(page).copies;
@@ -82,15 +84,20 @@ protected:
     QWidget window;
     platform::QtWindow parent{&window};
     platform::Bitmap fontSource{4, 4};
-    std::unique_ptr<platform::ImagePrinter> printer;
-    std::unique_ptr<TThaiprint> component;
+    std::unique_ptr<testprinter::ImagePrinter> printer;
+    std::unique_ptr<testprint::ThaiprintProbe> component;
 };
 
 // Whether any pixel of the rectangle is black.
 inline bool HasInk(const QImage& image, const platform::Rect& r) {
-    for (int y = std::max(0, r.top); y < std::min(image.height(), r.bottom); ++y)
-        for (int x = std::max(0, r.left); x < std::min(image.width(), r.right); ++x)
-            if ((image.pixel(x, y) & 0xFFFFFF) == 0) return true;
+    const bool mono = image.format() == QImage::Format_Mono;
+    for (int y = std::max(0, r.top); y < std::min(image.height(), r.bottom); ++y) {
+        const uchar* row = image.constScanLine(y);
+        for (int x = std::max(0, r.left); x < std::min(image.width(), r.right); ++x) {
+            const QRgb c = mono ? image.color((row[x >> 3] >> (7 - (x & 7))) & 1) : reinterpret_cast<const QRgb*>(row)[x];
+            if ((c & 0xFFFFFF) == 0) return true;
+        }
+    }
     return false;
 }
 

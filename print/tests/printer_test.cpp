@@ -17,10 +17,11 @@
 #include "platform/qt_printer.h"
 #include "platform/services.h"
 #include "platform/surface.h"
+#include "testing/image_printer.h"
 
 namespace {
 
-using platform::ImagePrinter;
+using testprinter::ImagePrinter;
 using platform::Rect;
 
 platform::Bitmap TwoByTwo() {

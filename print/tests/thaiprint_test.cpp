@@ -4,9 +4,11 @@
 #include <QTest>
 #include <algorithm>
 
+#include "editor/lines.h"
 #include "editor/thaimemo.h"
 #include "platform/qt_host.h"
 #include "print/tests/print_fixture.h"
+#include "script/tests/thai_bytes.h"
 #include "script/thai.h"
 
 namespace {
@@ -24,18 +26,24 @@ std::string Lines(int n, const std::string& line = kKoKhai) {
     return text;
 }
 
+// A rectangle of the page (page pixels) on the page bitmap, which has Detail times as many.
+platform::Rect OnBitmap(const testprint::ThaiprintProbe& p, const platform::Rect& r) {
+    return {r.left * p.Detail, r.top * p.Detail, r.right * p.Detail, r.bottom * p.Detail};
+}
+
 // Row k of the text rectangle of a page, in page-bitmap pixels.
-platform::Rect Row(const TThaiprint& p, int k, int fromCell = 0, int toCell = -1) {
+platform::Rect Row(const testprint::ThaiprintProbe& p, int k, int fromCell = 0, int toCell = -1) {
     const int right = toCell < 0 ? p.TextRect.right : toCell * p.CellWidth;
-    return {fromCell * p.CellWidth, p.TextRect.top + k * p.RowHeight, right, p.TextRect.top + (k + 1) * p.RowHeight};
+    return OnBitmap(p, {fromCell * p.CellWidth, p.TextRect.top + k * p.RowHeight, right, p.TextRect.top + (k + 1) * p.RowHeight});
 }
 
 // ---- Page set-up ---------------------------------------------------------------------------
 
-TEST_F(PrintTest, A600DpiPageBecomesAScreenSizedBitmapWithItsMargins) {
+TEST_F(PrintTest, A600DpiPageIsLaidOutAtScreenSizeAndDrawnAt384Dpi) {
     UsePrinter(4800, 6600, 600);
     Print("abc\r\n", 1);
     EXPECT_EQ(component->Scale, 6);
+    EXPECT_EQ(component->Detail, 4);  // 4 x 96 dots per inch: at least 300
     EXPECT_EQ(component->PageBitmapWidth, 800);
     EXPECT_EQ(component->PageBitmapHeight, 1100);
     EXPECT_EQ(component->TextRect, (platform::Rect{0, 55, 760, 1045}));
@@ -48,8 +56,8 @@ TEST_F(PrintTest, A600DpiPageBecomesAScreenSizedBitmapWithItsMargins) {
     ASSERT_EQ(Job().pages.size(), 1u);
     const auto& copy = Job().pages[0].copies.at(0);
     EXPECT_EQ(copy.dest, (platform::Rect{0, 0, 4800, 6600}));
-    EXPECT_EQ(copy.src, (platform::Rect{0, 0, 800, 1100}));
-    EXPECT_EQ(copy.dib.size(), QSize(800, 1100));
+    EXPECT_EQ(copy.src, (platform::Rect{0, 0, 3200, 4400}));
+    EXPECT_EQ(copy.dib.size(), QSize(3200, 4400));
     EXPECT_EQ(copy.dib.format(), QImage::Format_Mono);
     EXPECT_TRUE(services.warnings.empty());
 }
@@ -152,17 +160,19 @@ TEST_F(PrintTest, EachLineIsTheRenderersCellsAfterATabCellAndTheMarginsStayWhite
     const std::vector<std::string> lines = {"\xA1\xD4\xE8\xA2\xD8 *", "Hello, 123", "\xE0\xBB\xE7\xB9\xCA\xD8\xA2"};
     Print(lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2], 1);
     const QImage dib = Sent(0).convertToFormat(QImage::Format_RGB32);
+    const int d = component->Detail;
     for (size_t k = 0; k < lines.size(); ++k) {
-        const QImage expected = ReferenceLine(lines[k], 1, component->CellsPerLine);
-        EXPECT_TRUE(SameAt(dib, 0, 55 + static_cast<int>(k) * 32, expected)) << "line " << k;
+        // The renderer's cells at the page bitmap's size: glyph size 1 times the detail.
+        const QImage expected = ReferenceLine(lines[k], d, component->CellsPerLine);
+        EXPECT_TRUE(SameAt(dib, 0, (55 + static_cast<int>(k) * 32) * d, expected)) << "line " << k;
         EXPECT_TRUE(HasInk(dib, Row(*component, static_cast<int>(k), 1, 2))) << "line " << k;
     }
     // The TAB takes the first cell of every line; text begins one cell to the right.
-    EXPECT_FALSE(HasInk(dib, {0, 55, 12, 55 + 3 * 32}));
+    EXPECT_FALSE(HasInk(dib, OnBitmap(*component, {0, 55, 12, 55 + 3 * 32})));
     // Nothing in the margins, nothing below the last line.
-    EXPECT_FALSE(HasInk(dib, {0, 0, 800, 55}));
-    EXPECT_FALSE(HasInk(dib, {760, 0, 800, 1100}));
-    EXPECT_FALSE(HasInk(dib, {0, 55 + 3 * 32, 800, 1100}));
+    EXPECT_FALSE(HasInk(dib, OnBitmap(*component, {0, 0, 800, 55})));
+    EXPECT_FALSE(HasInk(dib, OnBitmap(*component, {760, 0, 800, 1100})));
+    EXPECT_FALSE(HasInk(dib, OnBitmap(*component, {0, 55 + 3 * 32, 800, 1100})));
 }
 
 TEST_F(PrintTest, GraphicsSizeTwoDrawsCellsTwiceAsLarge) {
@@ -172,23 +182,34 @@ TEST_F(PrintTest, GraphicsSizeTwoDrawsCellsTwiceAsLarge) {
     EXPECT_EQ(component->RowHeight, 64);
     EXPECT_EQ(component->CellsPerLine, 760 / 24);
     const QImage dib = Sent(0).convertToFormat(QImage::Format_RGB32);
-    EXPECT_TRUE(SameAt(dib, 0, 55, ReferenceLine("\xA1\xD4\xE8\xA2", 2, 31)));
-    EXPECT_TRUE(SameAt(dib, 0, 55 + 64, ReferenceLine("\xA3", 2, 31)));
+    const int d = component->Detail;
+    EXPECT_TRUE(SameAt(dib, 0, 55 * d, ReferenceLine("\xA1\xD4\xE8\xA2", 2 * d, 31)));
+    EXPECT_TRUE(SameAt(dib, 0, (55 + 64) * d, ReferenceLine("\xA3", 2 * d, 31)));
 }
 
-TEST_F(PrintTest, ThePageBitmapIsStretchedOntoThePrinterPageByTheScale) {
-    // 192 dpi: scale 2, a 300 x 400 page from a 150 x 200 bitmap.
-    UsePrinter(300, 400, 192);
-    Print("\xA1\xD4\xE8\xA2 abc\r\n", 1);
-    const QImage& dib = Sent(0);
-    const QImage page = printer->RenderPage(0, 0);
-    ASSERT_EQ(page.size(), QSize(300, 400));
-    ASSERT_TRUE(HasInk(dib, {0, 0, 150, 200}));
-    int mismatches = 0;
-    for (int y = 0; y < 400; ++y)
-        for (int x = 0; x < 300; ++x)
-            if ((page.pixel(x, y) & 0xFFFFFF) != (dib.pixel(x / 2, y / 2) & 0xFFFFFF)) ++mismatches;
-    EXPECT_EQ(mismatches, 0);
+TEST_F(PrintTest, ThePageBitmapIsStretchedOntoThePrinterPage) {
+    struct Case {
+        int ppi, scale, detail;
+    };
+    // 192 dpi: scale 2, a 150 x 200 page drawn at the printer's own resolution. 600 dpi: scale 6,
+    // drawn at 4 x 96 dots per inch and stretched one and a half times.
+    for (const Case c : {Case{192, 2, 2}, Case{600, 6, 4}}) {
+        UsePrinter(150 * c.scale, 200 * c.scale, c.ppi);
+        Print("\xA1\xD4\xE8\xA2 abc\r\n", 1);
+        ASSERT_EQ(component->Scale, c.scale);
+        ASSERT_EQ(component->Detail, c.detail);
+        const QImage& dib = Sent(0);
+        ASSERT_EQ(dib.size(), QSize(150 * c.detail, 200 * c.detail));
+        const QImage page = printer->RenderPage(0, 0);
+        ASSERT_EQ(page.size(), QSize(150 * c.scale, 200 * c.scale));
+        ASSERT_TRUE(HasInk(dib, {0, 0, dib.width(), dib.height()}));
+        int mismatches = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                if ((page.pixel(x, y) & 0xFFFFFF) != (dib.pixel(x * c.detail / c.scale, y * c.detail / c.scale) & 0xFFFFFF))
+                    ++mismatches;
+        EXPECT_EQ(mismatches, 0) << c.ppi;
+    }
 }
 
 // ---- Wrapping to the page ------------------------------------------------------------------
@@ -228,7 +249,27 @@ TEST_F(PrintTest, WrappingBreaksAfterSpacesAndLosesNoText) {
     EXPECT_EQ(component->Lines[0], "one two ");
     // Wrapping alone leaves "seven eight " 12 cells wide, which would run off the page.
     EXPECT_NE(std::find(component->Lines.begin(), component->Lines.end(), "seven "), component->Lines.end());
-    EXPECT_FALSE(HasInk(Sent(0), {component->TextRect.right, 0, 127, 2000}));
+    EXPECT_FALSE(HasInk(Sent(0), OnBitmap(*component, {component->TextRect.right, 0, 127, 2000})));
+}
+
+TEST_F(PrintTest, LinesAreSplitAndWrappedAsTheWholeTextWouldBe) {
+    // Split and wrapped a line at a time while printing: the same lines as splitting the whole
+    // text, wrapping it joined and splitting it again. Every kind of line end, empty lines, unspaced
+    // Thai, a line end at the very end or none, and a NUL that ends the text.
+    UsePrinter(127, 2000, 96);  // 10 cells a line
+    const std::string texts[] = {
+        "one two three four five six seven\r\nsecond\nthird\r\rfourth\n\rfifth\r\n\r\n",
+        "\xC0\xD2\xC9\xD2\xE4\xB7\xC2\xE0\xBB\xE7\xB9\xC0\xD2\xC9\xD2\xB7\xD5\xE8\xCA\xC7\xC2\xA7\xD2\xC1\nlast",
+        std::string("before\r\nthe NUL", 16) + std::string(1, '\0') + "after\r\n",
+    };
+    for (const std::string& text : texts) {
+        std::vector<std::string> printed;
+        services.onProcessMessages = [&] { printed.push_back(component->Lines.back()); };
+        Print(text, 1);
+        std::string whole = JoinLines(SplitLines(text));
+        thai::WrapText(whole, component->CellsPerLine);
+        EXPECT_EQ(printed, SplitLines(whole)) << thaitest::ToHex(text);
+    }
 }
 
 // ---- Font mode -----------------------------------------------------------------------------
@@ -240,7 +281,7 @@ TEST_F(PrintTest, FontModePrintsWithTheParentsFont) {
     Print("\xA1\xD4\xE8\xA2 Thai\r\n", 0);
     EXPECT_EQ(component->Graphicsize, 0);
     EXPECT_EQ(component->PageBitmap.Canvas().FontName(), "DejaVu Sans");
-    EXPECT_EQ(component->PageBitmap.Canvas().FontHeight(), 20);
+    EXPECT_EQ(component->PageBitmap.Canvas().FontHeight(), 20 * component->Detail);  // drawn at the detail
     // The same metrics as the renderer gets from that font on any surface.
     TCustomthai reference;
     platform::Bitmap b(4, 4);
@@ -336,6 +377,39 @@ TEST_F(PrintEscTest, EscOnTheSecondPageKeepsTheFirstPage) {
     EXPECT_TRUE(Job().pages[1].copies.empty());
     EXPECT_EQ(Caption(), printtest::kCaption);
     ExpectEditorUntouched();
+}
+
+TEST_F(PrintEscTest, EscOnAHugeTextStopsAtTheFirstLineWithoutWrappingTheRest) {
+    // 200,000 lines, then one line of a megabyte without a break: the first line prints and Esc
+    // is seen before any other line has been split or wrapped.
+    std::string text = Lines(200000, "\xA1\xD4\xE8\xA2 " + std::string(40, 'x'));
+    text += std::string(1 << 20, '\xA1') + "\r\n";
+    UsePrinter(4800, 6600, 600);
+    size_t linesAtEsc = 0;
+    services.onProcessMessages = [&] {
+        linesAtEsc = component->Lines.size();
+        QTest::keyClick(memo.tcm, Qt::Key_Escape);
+    };
+    Print(text, 1);
+    EXPECT_EQ(services.events, 1);
+    EXPECT_EQ(linesAtEsc, 1u);
+    EXPECT_EQ(component->LineIndex, 1);
+    EXPECT_TRUE(Job().aborted);
+    ASSERT_EQ(Job().pages.size(), 1u);
+    EXPECT_TRUE(Job().pages[0].copies.empty());
+    EXPECT_EQ(Caption(), printtest::kCaption);
+    EXPECT_FALSE(platform::AnyJobRunning());
+    ExpectEditorUntouched();
+
+    // The line of a megabyte alone: Esc after its third printed line.
+    services.events = 0;
+    services.onProcessMessages = [&] {
+        if (services.events == 3) QTest::keyClick(memo.tcm, Qt::Key_Escape);
+    };
+    Print(std::string(1 << 20, '\xA1'), 1);
+    EXPECT_EQ(services.events, 3);
+    EXPECT_EQ(component->Lines.size(), 3u);
+    EXPECT_TRUE(Job(1).aborted);
 }
 
 TEST_F(PrintEscTest, EscOutsideAJobLeavesThePrinterAlone) {

@@ -37,6 +37,24 @@ inline std::string ToHex(std::string_view bytes) {
     return out;
 }
 
+// Thai written in the source as UTF-8 -> TIS-620 bytes (U+0E01..U+0E5B to 0xA1..0xFB; ASCII as is).
+inline std::string Tis(std::string_view utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80 || i + 2 >= utf8.size()) {
+            out += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        const int u = ((c & 0x0F) << 12) | ((static_cast<unsigned char>(utf8[i + 1]) & 0x3F) << 6) |
+                      (static_cast<unsigned char>(utf8[i + 2]) & 0x3F);
+        out += static_cast<char>(u - 0x0E01 + 0xA1);
+        i += 3;
+    }
+    return out;
+}
+
 inline std::string Repeat(std::string_view s, int n) {
     std::string out;
     for (int i = 0; i < n; ++i) out += s;

@@ -1,7 +1,9 @@
 // The program's windows under a real X server (Xvfb, started here on a free display), driven by
 // real key events from xdotool: after a menu opened with Alt+letter is closed with Esc, typing,
 // the arrow keys and Ctrl+C reach the editor again; a middle click in an input field pastes the
-// primary selection. Skipped when Xvfb or xdotool is missing.
+// primary selection; the virtual keyboard stays above the main window and types into the editor
+// without taking the focus. Skipped when Xvfb or xdotool is missing.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -16,9 +18,11 @@
 #include <QTest>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "app/tests/fake_services.h"
 #include "app/ufinddlg.h"
+#include "app/uthaivk.h"
 #include "app/umekalon.h"
 #include "editor/thaimemo.h"
 #include "platform/clipboard.h"
@@ -45,6 +49,10 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addclose(&actions, fds[0]);
+        // Not the test's output: a test that dies must not leave ctest waiting on a pipe the
+        // orphaned server still holds.
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
         const std::string path = xvfb.toStdString(), fd = std::to_string(fds[1]);
         const char* argv[] = {path.c_str(), "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
                               nullptr};
@@ -139,6 +147,20 @@ protected:
         return QTest::qWaitFor([&] { return memo->LineCount() > 0 && memo->Lines[0] == text; }, 5000);
     }
     static bool MenuOpen() { return QApplication::activePopupWidget() != nullptr; }
+    // What an X client tool prints about our display (xprop, xwininfo, xdotool).
+    static std::string Output(const QString& program, const QStringList& args) {
+        QProcess p;
+        p.start(program, args);
+        if (!p.waitForStarted(5000)) return "<" + program.toStdString() + " did not start>";
+        (void)QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 10000);
+        return p.readAllStandardOutput().toStdString();
+    }
+    // A real click of the left button at a point of a window.
+    static void ClickIn(QWidget* w, QPoint at) {
+        const QPoint p = w->mapTo(w->window(), at);
+        Xdotool({"mousemove", "--window", QString::number(w->window()->winId()), QString::number(p.x()),
+                 QString::number(p.y()), "click", "1"});
+    }
 
     static inline XServer* server = nullptr;
     static inline QApplication* app = nullptr;
@@ -189,6 +211,64 @@ TEST_F(KeysAfterMenuTest, AMiddleClickInAnInputFieldPastesThePrimarySelection) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return field->Text() == "a\xE4\xB7\xC2" "bcd"; }, 5000))
         << "the field holds \"" << field->Text() << "\"";
     EXPECT_EQ(field->CursorCol, 4);
+}
+
+// The virtual keyboard is a tool window of the main window: X is told that it belongs to the main
+// window (WM_TRANSIENT_FOR), that it is a utility window and that it takes no input focus, which is
+// what makes a window manager keep it above the main window and leave the focus where it is. No
+// window manager runs here, so nobody restacks windows; the test checks those hints, that a click
+// into the main window leaves the keyboard above it as X stacks them, and that a real click on a
+// key where the keyboard covers the editor types into the editor at its cursor, instead of moving
+// the cursor, with the X input focus and the editor's keyboard sink keeping the keys.
+TEST_F(KeysAfterMenuTest, TheVirtualKeyboardStaysAboveTheMainWindowAndNeverTakesTheFocus) {
+    if (QStandardPaths::findExecutable("xprop").isEmpty() || QStandardPaths::findExecutable("xwininfo").isEmpty())
+        GTEST_SKIP() << "needs xprop and xwininfo (x11-utils)";
+    Type("abc");
+    ASSERT_TRUE(LineBecomes("abc"));
+    fmekalon->VirtualKbd1->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Fthaivk, 10000));
+    // Shown, it leaves the X input focus with the main window.
+    const std::string focusOnShow = Output("xdotool", {"getwindowfocus"});
+    EXPECT_EQ(std::stoull(focusOnShow.empty() ? "0" : focusOnShow), static_cast<unsigned long long>(fmekalon->winId()));
+    EXPECT_TRUE(fmekalon->isActiveWindow());
+    // Over the editor's text: a click that went through to the editor would land on line 0.
+    QWidget* area = fmekalon->host->viewport();
+    Fthaivk->move(area->mapToGlobal(QPoint(0, 0)) - (Fthaivk->Key("ko_kai")->mapTo(Fthaivk, QPoint(0, 0))));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Fthaivk->Key("ko_kai")->mapToGlobal(QPoint(0, 0)) == area->mapToGlobal(QPoint(0, 0)); }, 5000));
+
+    const std::string hints = Output("xprop", {"-id", QString::number(Fthaivk->winId()), "WM_TRANSIENT_FOR",
+                                               "_NET_WM_WINDOW_TYPE", "WM_HINTS"});
+    const std::string mainId = "0x" + QString::number(fmekalon->winId(), 16).toStdString();
+    EXPECT_NE(hints.find("WM_TRANSIENT_FOR(WINDOW): window id # " + mainId), std::string::npos) << hints;
+    EXPECT_NE(hints.find("_NET_WM_WINDOW_TYPE_UTILITY"), std::string::npos) << hints;
+    EXPECT_NE(hints.find("Client accepts input or input focus: False"), std::string::npos) << hints;
+
+    // A click into the main window (below the keyboard) puts the cursor between a and b.
+    ClickIn(area, QPoint(memo->CellWidth + memo->CellWidth / 2, 4 * memo->RowHeight + memo->RowHeight / 2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return memo->CursorLine == 4; }, 5000));
+    memo->HideCaret();
+    memo->SetCursor(0, 1);
+    memo->DrawCaret();
+    // xwininfo lists the root's children from the top down: the keyboard stands above the main window.
+    const std::string tree = Output("xwininfo", {"-root", "-children"});
+    const std::string vkId = "0x" + QString::number(Fthaivk->winId(), 16).toStdString();
+    const size_t mainAt = tree.find(mainId + " "), vkAt = tree.find(vkId + " ");
+    ASSERT_NE(mainAt, std::string::npos) << tree;
+    ASSERT_NE(vkAt, std::string::npos) << tree;
+    EXPECT_LT(vkAt, mainAt) << tree;
+
+    // A real click on ko kai types it at the editor's cursor.
+    ClickIn(Fthaivk->Key("ko_kai"), QPoint(8, 8));
+    EXPECT_TRUE(LineBecomes("a\xA1" "bc")) << "got \"" << (memo->LineCount() ? memo->Lines[0] : std::string()) << "\"";
+    EXPECT_EQ(std::pair(memo->CursorLine, memo->CursorCol), std::pair(0, 2));
+    QTest::qWait(100);
+    EXPECT_TRUE(fmekalon->isActiveWindow());
+    EXPECT_TRUE(memo->tcm->hasFocus());
+    const std::string focus = Output("xdotool", {"getwindowfocus"});
+    EXPECT_EQ(std::stoull(focus.empty() ? "0" : focus), static_cast<unsigned long long>(fmekalon->winId()));
+    // The keys typed next still reach the editor.
+    Type("x");
+    EXPECT_TRUE(LineBecomes("a\xA1xbc"));
 }
 
 }  // namespace

@@ -1,0 +1,132 @@
+#include "app/statusbar.h"
+
+#include <QLabel>
+#include <QProgressBar>
+
+#include "app/umekalon.h"
+
+namespace {
+
+// The input modes, in the colours of their title-bar icons.
+struct ModeLook {
+    const char* name;
+    const char* tip;
+    const char* colour;
+};
+constexpr ModeLook kModes[] = {
+    {"EN", "Keys type as the keyboard layout of the system does", "#0000a0"},
+    {"TH", "Keys type Thai through the built-in Thai layout (Kbd F2, Alt+K or F2)", "#007800"},
+    {"A..Z", "Thai on A..Z: a letter key offers the Thai letters filed under it (Alt+T)", "#a00000"},
+};
+
+int ModeIndex(bool thaiKeyboard, bool thaiOnAZ) { return thaiOnAZ ? 2 : thaiKeyboard ? 1 : 0; }
+
+QLabel* Part(QWidget* parent, const char* name) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setContentsMargins(6, 0, 6, 0);
+    return label;
+}
+
+}  // namespace
+
+const char* InputModeName(bool thaiKeyboard, bool thaiOnAZ) { return kModes[ModeIndex(thaiKeyboard, thaiOnAZ)].name; }
+
+std::string FileFormatName(const platform::TextFormat& format) {
+    std::string name = platform::EncodingName(format.encoding);
+    if (format.encoding == platform::TextEncoding::Utf8 && format.byteOrderMark) name += " BOM";
+    switch (format.lineEnd) {
+        case platform::LineEnd::CrLf: return name + " CRLF";
+        case platform::LineEnd::Lf: return name + " LF";
+        case platform::LineEnd::Cr: return name + " CR";
+    }
+    return name;
+}
+
+TStatusLine::TStatusLine(QWidget* parent) : QStatusBar(parent) {
+    setObjectName("statusline");
+    position = Part(this, "position");
+    mode = Part(this, "mode");
+    mode->setAlignment(Qt::AlignCenter);
+    // Wide enough for the widest name, so that the parts beside it stay in place.
+    mode->setMinimumWidth(mode->fontMetrics().horizontalAdvance(QStringLiteral("A..Z")) + 16);
+    format = Part(this, "format");
+    dictionary = Part(this, "dictionary");
+    progress = new QProgressBar(this);
+    progress->setObjectName("progress");
+    progress->setRange(0, 100);
+    progress->setMaximumWidth(160);
+    progress->setMaximumHeight(fontMetrics().height());
+    progress->hide();
+    addPermanentWidget(progress);
+    for (QLabel* part : {position, mode, format, dictionary}) addPermanentWidget(part);
+    soon_.setSingleShot(true);
+    soon_.setInterval(0);
+    connect(&soon_, &QTimer::timeout, this, [this] {
+        if (OnRefresh) OnRefresh();
+    });
+}
+
+void TStatusLine::ShowPosition(int line, int column) {
+    if (line == line_ && column == column_) return;
+    line_ = line;
+    column_ = column;
+    position->setText(QStringLiteral("Ln %1, Col %2").arg(line).arg(column));
+}
+
+void TStatusLine::ShowMode(bool thaiKeyboard, bool thaiOnAZ) {
+    const int index = ModeIndex(thaiKeyboard, thaiOnAZ);
+    if (index == modeShown_) return;
+    modeShown_ = index;
+    const ModeLook& look = kModes[index];
+    mode->setText(QString::fromLatin1(look.name));
+    mode->setToolTip(QString::fromLatin1(look.tip));
+    mode->setStyleSheet(QStringLiteral("QLabel { color: white; background: %1; font-weight: bold; }").arg(QLatin1String(look.colour)));
+}
+
+void TStatusLine::ShowFormat(const platform::TextFormat& f) {
+    if (formatShown_ && f == format_) return;
+    formatShown_ = true;
+    format_ = f;
+    format->setText(QString::fromStdString(FileFormatName(f)));
+}
+
+void TStatusLine::ShowDictionary(const QString& name, int lines) {
+    if (lines == dictionaryLines_ && name == dictionaryName_) return;
+    dictionaryLines_ = lines;
+    dictionaryName_ = name;
+    dictionary->setText(QStringLiteral("%1 (%2 lines)").arg(name).arg(lines));
+}
+
+void TStatusLine::ShowProgress(const QString& text, int percent) {
+    if (percent < 0) {
+        progress->hide();
+        clearMessage();
+        return;
+    }
+    showMessage(text);
+    progress->setValue(std::min(percent, 100));
+    progress->show();
+}
+
+void TStatusLine::RefreshSoon() {
+    if (!soon_.isActive()) soon_.start();
+}
+
+// ---- The main window's side ----------------------------------------------------------------
+
+void Tfmekalon::ShowStatus() {
+    if (!statusLine || !Tm1) return;
+    statusLine->ShowPosition(Tm1->CursorLine + 1, Tm1->CursorCol + 1);
+    statusLine->ShowMode(Tm1->ThaiKeyboard, Tm1->ThaiOnAZ);
+    statusLine->ShowFormat(Tm1->FileFormat);
+    statusLine->ShowDictionary(dictname->text(), diclist.Count());
+}
+
+void Tfmekalon::ShowStatusMessage(const std::string& text, int milliseconds) {
+    statusLine->showMessage(QString::fromStdString(text), std::max(milliseconds, 0));
+}
+
+void Tfmekalon::ShowStatusProgress(const std::string& text, int percent) {
+    statusLine->ShowProgress(QString::fromStdString(text), percent);
+}
