@@ -580,6 +580,7 @@ void Tfmekalon::KeyboardF21Click() {
 
 void Tfmekalon::dicchange() {
     dicchanged = true;
+    if (tools_.frianthai) tools_.frianthai->DictionaryChanged();
     statusLine->RefreshSoon();  // the line count; an append changes it once for every line
 }
 

@@ -4,6 +4,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 
 #include "app/activation.h"
 #include "app/menuitem.h"
@@ -127,4 +128,24 @@ void Tfrianthai::FormDeactivate() { te1->WithdrawOffer(); }
 void Tfrianthai::changeEvent(QEvent* event) {
     RunActivationHandlers(*this, event);
     QMainWindow::changeEvent(event);
+}
+
+// ---- The dictionary text, ready before the first key -----------------------------------------
+
+void Tfrianthai::PrepareSearch() {
+    main_.dictext.Refresh(main_.diclist);
+}
+
+void Tfrianthai::DictionaryChanged() {
+    if (prepareQueued_) return;
+    prepareQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        prepareQueued_ = false;
+        if (isVisible()) PrepareSearch();
+    });
+}
+
+void Tfrianthai::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    PrepareSearch();
 }

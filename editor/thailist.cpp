@@ -237,24 +237,6 @@ void TThailist::DeferScrollRanges(bool defer) {
     SetScrollPositions();
 }
 
-void TThailist::BeginOriginWatch() {
-    if (originWatches_++ > 0) return;
-    watchedTop_ = TopLine;
-    watchedLeft_ = LeftCol;
-    paintSkipped_ = false;
-}
-
-bool TThailist::EndOriginWatch() {
-    if (originWatches_ == 0 || --originWatches_ > 0) return false;
-    const bool skipped = paintSkipped_;
-    paintSkipped_ = false;
-    return skipped;
-}
-
-bool TThailist::OriginMoved() const {
-    return originWatches_ > 0 && (TopLine != watchedTop_ || LeftCol != watchedLeft_);
-}
-
 // ---- Cursor -----------------------------------------------------------------------------------
 
 void TThailist::SetCursor(int line, int col) {

@@ -43,7 +43,6 @@ void PaintSelection(TThailist& v) {
 // ---- Mouse ---------------------------------------------------------------------------------
 
 void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState state, int x, int y) {
-    const ViewOriginGuard repaintIfScrolled(*this);
     const EditStep click(*this);  // changes nothing, but a moved cursor ends a run of typing
     // The pressed button counts as held even if the platform reports the state before the press.
     if (button == platform::MouseButton::Left) state.left = true;
@@ -86,7 +85,6 @@ void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState
 }
 
 void TThailist::HostMouseMove(platform::ShiftState state, int x, int y) {
-    const ViewOriginGuard repaintIfScrolled(*this);
     ShowPointer(*this, drag_->Dragging ? platform::PointerShape::Drag : platform::PointerShape::IBeam);
     if (drag_->Dragging || state.right || !state.left || clickSelected_) return;
     if (RowHeight <= 0 || CellWidth <= 0) return;
@@ -104,7 +102,6 @@ void TThailist::HostMouseMove(platform::ShiftState state, int x, int y) {
 }
 
 void TThailist::HostMouseUp(platform::MouseButton button, platform::ShiftState, int x, int y) {
-    const ViewOriginGuard repaintIfScrolled(*this);
     const EditStep drop(*this);
     if (button == platform::MouseButton::Left) clickSelected_ = false;
     if (button != platform::MouseButton::Right || !drag_->Dragging) return;
@@ -160,7 +157,6 @@ void TThailist::CopySelection() {
 }
 
 void TThailist::CutSelection() {
-    const ViewOriginGuard repaintIfScrolled(*this);
     const EditStep step(*this);
     CopySelection();
     DeleteSelection();
@@ -237,7 +233,6 @@ void TThailist::SelectWord() {
 }
 
 void TThailist::SelectLine() {
-    const ViewOriginGuard repaintIfScrolled(*this);
     ClearSelection();
     if (CursorLine >= LineCount()) return;
     HideCaret();
@@ -248,7 +243,6 @@ void TThailist::SelectLine() {
 }
 
 void TThailist::SelectAll() {
-    const ViewOriginGuard repaintIfScrolled(*this);
     if (LineCount() == 0) return;
     HideCaret();
     SelectRange(*this, LineCount(), 0, 0, 0);
@@ -258,7 +252,6 @@ void TThailist::SelectAll() {
 }
 
 void TThailist::SelectCursorLine() {
-    const ViewOriginGuard repaintIfScrolled(*this);
     // A selection within one line (a word, a phrase) is what the caller wants; an empty one is not.
     int start = 0, length = 0;
     if (SelectionRange(start, length) && AnchorLine == ExtentLine) return;
