@@ -153,103 +153,107 @@ void Tfmekalon::BuildMenu() {
     auto submenu = [&](const char* name, const char* caption, void (Tfmekalon::*onOpen)()) {
         return menus::AddMenu(bar, name, caption, menus::Command(this, onOpen, run));
     };
-    auto item = [&](QWidget* menu, const char* name, const char* caption, const char* shortcut,
-                    void (Tfmekalon::*handler)()) {
+    auto AddItem = [&](QWidget* menu, const char* name, const char* caption, const char* shortcut,
+                       void (Tfmekalon::*handler)()) {
         return menus::AddItem(menu, name, caption, shortcut, menus::Command(this, handler, run));
     };
+    auto AddBarItem = [&](const char* name, const char* caption, const char* shortcut, void (Tfmekalon::*handler)()) {
+        return AddItem(bar, name, caption, shortcut, handler);
+    };
+    using menus::AddSeparator;
 
     fileopt = submenu("fileopt", "&File", nullptr);
-    newfilesel = item(fileopt, "newfilesel", "&New", nullptr, &Tfmekalon::newfileselClick);
-    Openfilesel = item(fileopt, "Openfilesel", "&Open...", "Ctrl+O", &Tfmekalon::OpenfileselClick);
+    newfilesel = AddItem(fileopt, "newfilesel", "&New", nullptr, &Tfmekalon::newfileselClick);
+    Openfilesel = AddItem(fileopt, "Openfilesel", "&Open...", "Ctrl+O", &Tfmekalon::OpenfileselClick);
     RecentFiles = menus::AddMenu(fileopt, "RecentFiles", "Recent &Files");
-    savefilesel = item(fileopt, "savefilesel", "&Save", "Ctrl+S", &Tfmekalon::savefileselClick);
-    SavefileAssel = item(fileopt, "SavefileAssel", "Save &As...", "Ctrl+Shift+S", &Tfmekalon::SavefileAsselClick);
-    N1 = menus::AddSeparator(fileopt, "N1");
-    Printsel = item(fileopt, "Printsel", "&Print...", "Ctrl+P", &Tfmekalon::PrintselClick);
-    PrintPreviewsel = item(fileopt, "PrintPreviewsel", "Print Pre&view...", nullptr, &Tfmekalon::PrintPreviewselClick);
-    N2 = menus::AddSeparator(fileopt, "N2");
-    Exit1 = item(fileopt, "Exit1", "E&xit", "Ctrl+Q", &Tfmekalon::Exit1Click);
+    savefilesel = AddItem(fileopt, "savefilesel", "&Save", "Ctrl+S", &Tfmekalon::savefileselClick);
+    SavefileAssel = AddItem(fileopt, "SavefileAssel", "Save &As...", "Ctrl+Shift+S", &Tfmekalon::SavefileAsselClick);
+    N1 = AddSeparator(fileopt, "N1");
+    Printsel = AddItem(fileopt, "Printsel", "&Print...", "Ctrl+P", &Tfmekalon::PrintselClick);
+    PrintPreviewsel = AddItem(fileopt, "PrintPreviewsel", "Print Pre&view...", nullptr, &Tfmekalon::PrintPreviewselClick);
+    N2 = AddSeparator(fileopt, "N2");
+    Exit1 = AddItem(fileopt, "Exit1", "E&xit", "Ctrl+Q", &Tfmekalon::Exit1Click);
 
     editopt = submenu("editopt", "&Edit", &Tfmekalon::editoptClick);
     connect(editopt, &QMenu::aboutToHide, this, [this] {
         for (QAction* a : {Cutsel, Copysel, Pastesel, Deletesel}) a->setEnabled(true);
     });
-    Undo1 = item(editopt, "Undo1", "&Undo", "Ctrl+Z", &Tfmekalon::Undo1Click);
-    Redo1 = item(editopt, "Redo1", "&Redo", "Ctrl+Shift+Z", &Tfmekalon::Redo1Click);
-    N11 = menus::AddSeparator(editopt, "N11");
-    Cutsel = item(editopt, "Cutsel", "Cu&t", "Ctrl+X", &Tfmekalon::CutselClick);
-    Copysel = item(editopt, "Copysel", "&Copy", "Ctrl+C", &Tfmekalon::CopyselClick);
-    Pastesel = item(editopt, "Pastesel", "&Paste", "Ctrl+V", &Tfmekalon::PasteselClick);
-    Deletesel = item(editopt, "Deletesel", "Delete", nullptr, &Tfmekalon::DeleteselClick);
+    Undo1 = AddItem(editopt, "Undo1", "&Undo", "Ctrl+Z", &Tfmekalon::Undo1Click);
+    Redo1 = AddItem(editopt, "Redo1", "&Redo", "Ctrl+Shift+Z", &Tfmekalon::Redo1Click);
+    N11 = AddSeparator(editopt, "N11");
+    Cutsel = AddItem(editopt, "Cutsel", "Cu&t", "Ctrl+X", &Tfmekalon::CutselClick);
+    Copysel = AddItem(editopt, "Copysel", "&Copy", "Ctrl+C", &Tfmekalon::CopyselClick);
+    Pastesel = AddItem(editopt, "Pastesel", "&Paste", "Ctrl+V", &Tfmekalon::PasteselClick);
+    Deletesel = AddItem(editopt, "Deletesel", "Delete", nullptr, &Tfmekalon::DeleteselClick);
     // Once the menu is closed Ctrl+X, Ctrl+C and Ctrl+V reach their commands whatever the menu
     // showed: each does nothing without a selection or clipboard text.
     connect(editopt, &QMenu::aboutToHide, this, [this] {
         for (QAction* a : {Cutsel, Copysel, Pastesel}) a->setEnabled(true);
     });
-    N3 = menus::AddSeparator(editopt, "N3");
-    SelectWord1 = item(editopt, "SelectWord1", "Select &Word", nullptr, &Tfmekalon::SelectWord1Click);
-    SelectLine1 = item(editopt, "SelectLine1", "Select &Line", nullptr, &Tfmekalon::SelectLine1Click);
-    SelectAll = item(editopt, "SelectAll", "Select &All", "Ctrl+A", &Tfmekalon::SelectAllClick);
-    N12 = menus::AddSeparator(editopt, "N12");
-    Find1 = item(editopt, "Find1", "&Find...", "Ctrl+F", &Tfmekalon::searchesClick);
-    FindNext1 = item(editopt, "FindNext1", "Find &Next", "F3", &Tfmekalon::FindNext1Click);
-    FindPrevious1 = item(editopt, "FindPrevious1", "Find Pre&vious", "Shift+F3", &Tfmekalon::FindPrevious1Click);
-    Replace1 = item(editopt, "Replace1", "&Replace...", "Ctrl+H", &Tfmekalon::Replace1Click);
-    N6 = menus::AddSeparator(editopt, "N6");
-    Wordwrap1 = item(editopt, "Wordwrap1", "Wordwra&p", nullptr, &Tfmekalon::Wordwrap1Click);
-    N9 = menus::AddSeparator(editopt, "N9");
-    nrlines = item(editopt, "nrlines", "0", nullptr, nullptr);
+    N3 = AddSeparator(editopt, "N3");
+    SelectWord1 = AddItem(editopt, "SelectWord1", "Select &Word", nullptr, &Tfmekalon::SelectWord1Click);
+    SelectLine1 = AddItem(editopt, "SelectLine1", "Select &Line", nullptr, &Tfmekalon::SelectLine1Click);
+    SelectAll = AddItem(editopt, "SelectAll", "Select &All", "Ctrl+A", &Tfmekalon::SelectAllClick);
+    N12 = AddSeparator(editopt, "N12");
+    Find1 = AddItem(editopt, "Find1", "&Find...", "Ctrl+F", &Tfmekalon::searchesClick);
+    FindNext1 = AddItem(editopt, "FindNext1", "Find &Next", "F3", &Tfmekalon::FindNext1Click);
+    FindPrevious1 = AddItem(editopt, "FindPrevious1", "Find Pre&vious", "Shift+F3", &Tfmekalon::FindPrevious1Click);
+    Replace1 = AddItem(editopt, "Replace1", "&Replace...", "Ctrl+H", &Tfmekalon::Replace1Click);
+    N6 = AddSeparator(editopt, "N6");
+    Wordwrap1 = AddItem(editopt, "Wordwrap1", "Wordwra&p", nullptr, &Tfmekalon::Wordwrap1Click);
+    N9 = AddSeparator(editopt, "N9");
+    nrlines = AddItem(editopt, "nrlines", "0", nullptr, nullptr);
 
-    VirtualKbd1 = item(bar, "VirtualKbd1", "&Virtual Kbd", nullptr, &Tfmekalon::VirtualKbd1Click);
-    KeyboardF21 = item(bar, "KeyboardF21", "&Kbd F2", "F2", &Tfmekalon::KeyboardF21Click);
+    VirtualKbd1 = AddBarItem("VirtualKbd1", "&Virtual Kbd", nullptr, &Tfmekalon::VirtualKbd1Click);
+    KeyboardF21 = AddBarItem("KeyboardF21", "&Kbd F2", "F2", &Tfmekalon::KeyboardF21Click);
     // F2 switches the layout from every window of the program (the find and lookup fields and
     // the virtual keyboard follow the editor's modes).
     KeyboardF21->setShortcutContext(Qt::ApplicationShortcut);
-    ThaionAZ1 = item(bar, "ThaionAZ1", "&Thai on A..Z", nullptr, &Tfmekalon::ThaionAZ1Click);
+    ThaionAZ1 = AddBarItem("ThaionAZ1", "&Thai on A..Z", nullptr, &Tfmekalon::ThaionAZ1Click);
     // F3 finds the next occurrence (Edit > Find Next); the item opens the find window.
-    searches = item(bar, "searches", "&Search F3", nullptr, &Tfmekalon::searchesClick);
+    searches = AddBarItem("searches", "&Search F3", nullptr, &Tfmekalon::searchesClick);
 
     options = submenu("options", "&Options", &Tfmekalon::optionsClick);
-    Fixedsys = item(options, "Fixedsys", "&Select Font ...", nullptr, &Tfmekalon::selectfontclick);
-    N4 = menus::AddSeparator(options, "N4");
-    previousfont = item(options, "previousfont", "&Previous Font", nullptr, &Tfmekalon::previousfontClick);
-    Smallgraphics = item(options, "Smallgraphics", "&Small Graphics", nullptr, &Tfmekalon::smallgraphicsClick);
-    MediumGraphics = item(options, "MediumGraphics", "&Medium Graphics", nullptr, &Tfmekalon::MediumGraphicsClick);
-    Largegraphics = item(options, "Largegraphics", "&Large Graphics", nullptr, &Tfmekalon::Largegraphicsclick);
-    ZoomIn1 = item(options, "ZoomIn1", "Zoom &In", "Ctrl++", &Tfmekalon::ZoomIn1Click);
+    Fixedsys = AddItem(options, "Fixedsys", "&Select Font ...", nullptr, &Tfmekalon::selectfontclick);
+    N4 = AddSeparator(options, "N4");
+    previousfont = AddItem(options, "previousfont", "&Previous Font", nullptr, &Tfmekalon::previousfontClick);
+    Smallgraphics = AddItem(options, "Smallgraphics", "&Small Graphics", nullptr, &Tfmekalon::smallgraphicsClick);
+    MediumGraphics = AddItem(options, "MediumGraphics", "&Medium Graphics", nullptr, &Tfmekalon::MediumGraphicsClick);
+    Largegraphics = AddItem(options, "Largegraphics", "&Large Graphics", nullptr, &Tfmekalon::Largegraphicsclick);
+    ZoomIn1 = AddItem(options, "ZoomIn1", "Zoom &In", "Ctrl++", &Tfmekalon::ZoomIn1Click);
     ZoomIn1->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
-    ZoomOut1 = item(options, "ZoomOut1", "Zoom &Out", "Ctrl+-", &Tfmekalon::ZoomOut1Click);
-    N8 = menus::AddSeparator(options, "N8");
-    hardreturn = item(options, "hardreturn", "&Hard Return", nullptr, &Tfmekalon::hardreturnClick);
+    ZoomOut1 = AddItem(options, "ZoomOut1", "Zoom &Out", "Ctrl+-", &Tfmekalon::ZoomOut1Click);
+    N8 = AddSeparator(options, "N8");
+    hardreturn = AddItem(options, "hardreturn", "&Hard Return", nullptr, &Tfmekalon::hardreturnClick);
     for (QAction* a : {previousfont, Smallgraphics, MediumGraphics, Largegraphics, hardreturn}) a->setCheckable(true);
     Smallgraphics->setChecked(true);
     // The editor starts with hard return on; the mark starts in agreement with it.
     hardreturn->setChecked(true);
 
     Dictionary = submenu("Dictionary", "&Dictionary", &Tfmekalon::DictionaryClick);
-    Opendicsel = item(Dictionary, "Opendicsel", "&Open...", nullptr, &Tfmekalon::OpendicselClick);
+    Opendicsel = AddItem(Dictionary, "Opendicsel", "&Open...", nullptr, &Tfmekalon::OpendicselClick);
     RecentDictionaries = menus::AddMenu(Dictionary, "RecentDictionaries", "&Recent Dictionaries");
-    Appenddicsel = item(Dictionary, "Appenddicsel", "&Append...", nullptr, &Tfmekalon::AppenddicselClick);
-    Savedicassel = item(Dictionary, "Savedicassel", "&Save As ...", nullptr, &Tfmekalon::SavedicasselClick);
-    N5 = menus::AddSeparator(Dictionary, "N5");
-    InsertCursorline = item(Dictionary, "InsertCursorline", "&Insert Line in dictionary", nullptr,
+    Appenddicsel = AddItem(Dictionary, "Appenddicsel", "&Append...", nullptr, &Tfmekalon::AppenddicselClick);
+    Savedicassel = AddItem(Dictionary, "Savedicassel", "&Save As ...", nullptr, &Tfmekalon::SavedicasselClick);
+    N5 = AddSeparator(Dictionary, "N5");
+    InsertCursorline = AddItem(Dictionary, "InsertCursorline", "&Insert Line in dictionary", nullptr,
                                &Tfmekalon::InsertCursorlineClick);
-    DeleteLineindictionary1 = item(Dictionary, "DeleteLineindictionary1", "&Delete Line in dictionary", nullptr,
+    DeleteLineindictionary1 = AddItem(Dictionary, "DeleteLineindictionary1", "&Delete Line in dictionary", nullptr,
                                       &Tfmekalon::Deleteindictionary1Click);
-    N7 = menus::AddSeparator(Dictionary, "N7");
-    dictname = item(Dictionary, "dictname", "noname.dic", nullptr, nullptr);
-    nrdiclines = item(Dictionary, "nrdiclines", "0", nullptr, nullptr);
+    N7 = AddSeparator(Dictionary, "N7");
+    dictname = AddItem(Dictionary, "dictname", "noname.dic", nullptr, nullptr);
+    nrdiclines = AddItem(Dictionary, "nrdiclines", "0", nullptr, nullptr);
 
-    Wordlist = item(bar, "Wordlist", "&Wordlist", nullptr, &Tfmekalon::WordlistClick);
-    Lookup1 = item(bar, "Lookup1", "&Lookup", nullptr, &Tfmekalon::Lookup1Click);
+    Wordlist = AddBarItem("Wordlist", "&Wordlist", nullptr, &Tfmekalon::WordlistClick);
+    Lookup1 = AddBarItem("Lookup1", "&Lookup", nullptr, &Tfmekalon::Lookup1Click);
 
     N10 = submenu("N10", "&Convert", nullptr);
-    Multiplywith = item(N10, "Multiplywith", "&Multiply with 40", nullptr, &Tfmekalon::MultiplywithClick);
-    Divideby = item(N10, "Divideby", "&Divide by 40", nullptr, &Tfmekalon::DividebyClick);
-    ChangeFactorDivisor = item(N10, "ChangeFactorDivisor", "&Change Factor/Divisor", nullptr,
+    Multiplywith = AddItem(N10, "Multiplywith", "&Multiply with 40", nullptr, &Tfmekalon::MultiplywithClick);
+    Divideby = AddItem(N10, "Divideby", "&Divide by 40", nullptr, &Tfmekalon::DividebyClick);
+    ChangeFactorDivisor = AddItem(N10, "ChangeFactorDivisor", "&Change Factor/Divisor", nullptr,
                                   &Tfmekalon::ChangeFactorDivisorClick);
 
-    About1 = item(bar, "About1", "&About ...", nullptr, &Tfmekalon::About1Click);
+    About1 = AddBarItem("About1", "&About ...", nullptr, &Tfmekalon::About1Click);
     ShowRecentLists();
 
     // The window opens wide enough to show the whole menu bar (no item behind the extension
