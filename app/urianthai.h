@@ -8,12 +8,16 @@
 #include <string>
 
 class QAction;
+class TFthaivk;
 class TThaiedit;
+class Tfmekalon;
 
 class Tfrianthai : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Tfrianthai(QWidget* parent = nullptr);
+    // Looks words up in `main`'s dictionary (opening one through it when it has none);
+    // `keyboard` types into the field while this window is active. Both outlive the window.
+    Tfrianthai(Tfmekalon& main, TFthaivk& keyboard);
     ~Tfrianthai() override;
 
     // Width of the client area; its height is always that of te1.
@@ -42,9 +46,19 @@ public:
     void FormActivate();
     void FormDeactivate();
 
+    // The dictionary text the lookup searches is brought up to date before a key needs it: when
+    // the window is shown, and after every change of the dictionary while it is open (the main
+    // window calls DictionaryChanged; the text is made once the command that changed it is done).
+    void PrepareSearch();
+    void DictionaryChanged();
+
 protected:
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    Tfmekalon& main_;
+    TFthaivk& keyboard_;
     QWidget* client_;  // the white client area that holds te1
+    bool prepareQueued_ = false;
 };

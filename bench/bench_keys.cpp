@@ -1,16 +1,21 @@
 // Keys, mouse actions and clipboard commands of the editor on the 400,000-line, 20 MB text, at
-// its end and in its middle: word movement, starting and extending a selection, clicks and a
-// drag step, deleting, cutting and pasting a 20-line selection, Return. Each iteration is one key
-// or action, its repaint included (the drawing into the window's image and any whole-view repaint
-// a scroll asks for); what puts the text back afterwards is not timed. The view is the editor
-// window at the size the program opens it (640 x 380) or full screen (1920 x 1080): keys that
-// repaint the rows below the cursor or the whole view cost more on the larger one.
+// its end and in its middle: typing, moving the caret, word movement, scrolling and paging,
+// starting and extending a selection, clicks and a drag step, deleting, cutting and pasting a
+// 20-line selection, Return. Each iteration is one key or action, its repaint included (the
+// drawing into the window's image, any repaint a scroll asks for, and the window's paint event
+// that copies the changed pixels to the screen); what puts the text back afterwards is not timed.
+// The counter "pixels" is what a key hands to the screen: the pixels its paint events copied
+// from the window's image, per iteration. The view is the editor window at the size the program
+// opens it (640 x 380) or full screen (1920 x 1080): keys that repaint the rows below the cursor
+// or the whole view cost more on the larger one.
 // Target: under 0.3 ms a key.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QScrollBar>
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +26,7 @@
 #include "platform/clipboard.h"
 #include "platform/qt_host.h"
 #include "script/customthai.h"
+#include "script/thai.h"
 
 namespace {
 
@@ -60,7 +66,7 @@ public:
         memo_->ClearSelection();
         ShowFrom(line - memo_->RowCount / 2);
         memo_->SetCursor(line, col);
-        host_->PaintPending();
+        Flush();
     }
     // Scrolls the view to show `top` in its first row (a whole repaint, only when it moves).
     void ShowFrom(int top) {
@@ -69,13 +75,29 @@ public:
         memo_->TopLine = top;
         memo_->SetScrollPositions();
         host_->Invalidate();
-        host_->PaintPending();
+        Flush();
     }
     void Key(int key, platform::ShiftState shift = {}) {
         memo_->KeyDown(key, shift);
-        host_->PaintPending();
+        Flush();
     }
-    void Flush() { host_->PaintPending(); }
+    void Type(unsigned char ch) {
+        int key = vk::KeyA;
+        memo_->KeyDown(key, {});
+        memo_->KeyPress(ch);
+        Flush();
+    }
+    // Runs the repaints the action asked for and the paint event that shows them.
+    void Flush() {
+        host_->PaintPending();
+        QApplication::processEvents();
+    }
+    long long PixelsPushed() const { return host_->PixelsPushed(); }
+    // The user moves the vertical scroll bar by `pixels`.
+    void UserScroll(int pixels) {
+        host_->verticalScrollBar()->setValue(host_->verticalScrollBar()->value() + pixels);
+        Flush();
+    }
     // Selects from (line, col) to (line + 20, col).
     // The view shows the selection's start in its third row: on a view of fewer than 23 rows
     // its end lies below it, and deleting the selection scrolls back.
@@ -86,7 +108,7 @@ public:
         memo_->StartSelection();
         memo_->SetCursor(line + 20, col);
         memo_->ExtendSelection();
-        host_->PaintPending();
+        Flush();
     }
     // Puts lines [line, line + 21) back as they were in the original text.
     void RestoreLines(int line, int removedLines, int addedLines) {
@@ -112,9 +134,30 @@ Editor& TheEditor(const benchmark::State& state) {
     return *editors[view];
 }
 
-void Label(benchmark::State& state) {
+// What the timed part of each iteration hands to the screen: run it through Timed.
+class Pixels {
+public:
+    explicit Pixels(Editor& e) : e_(e) {}
+    template <class F>
+    void Timed(F&& action) {
+        const long long before = e_.PixelsPushed();
+        action();
+        pushed_ += e_.PixelsPushed() - before;
+    }
+    void Report(benchmark::State& state) const {
+        if (state.iterations() > 0)
+            state.counters["pixels"] = static_cast<double>(pushed_) / static_cast<double>(state.iterations());
+    }
+
+private:
+    Editor& e_;
+    long long pushed_ = 0;
+};
+
+void Label(benchmark::State& state, const Pixels& pixels) {
     state.SetLabel(std::string(At(state) == kMiddle ? "middle" : "end") +
                    (state.range(1) == kFullScreen ? ", 1920 x 1080" : ", 640 x 380"));
+    pixels.Report(state);
     if (TheEditor(state).Memo().LineCount() != bench::kLargeLines) state.SkipWithError("the text was not restored");
 }
 
@@ -122,21 +165,99 @@ void Label(benchmark::State& state) {
 // starts one and extends it).
 void KeyFromColumn10(benchmark::State& state, int key, platform::ShiftState shift) {
     Editor& e = TheEditor(state);
+    Pixels pixels(e);
     const int line = e.LineAt(At(state));
     for (auto _ : state) {
-        e.Show(line, 10);
-        e.Key(key, shift);
+        pixels.Timed([&] {
+            e.Show(line, 10);
+            e.Key(key, shift);
+        });
     }
-    Label(state);
+    Label(state, pixels);
 }
 void BM_CtrlLeft(benchmark::State& state) { KeyFromColumn10(state, vk::Left, {.ctrl = true}); }
 void BM_CtrlRight(benchmark::State& state) { KeyFromColumn10(state, vk::Right, {.ctrl = true}); }
 void BM_ShiftUp(benchmark::State& state) { KeyFromColumn10(state, vk::Up, {.shift = true}); }
 void BM_ShiftDown(benchmark::State& state) { KeyFromColumn10(state, vk::Down, {.shift = true}); }
 
+// Keys in pairs that leave the text and the view as they were: every iteration is one key, the
+// first and the second of the pair by turns. The cursor starts at column 10 of the benchmark's
+// line, in the middle row of the view.
+void KeyPairs(benchmark::State& state, const std::function<void(Editor&, bool second)>& key) {
+    Editor& e = TheEditor(state);
+    Pixels pixels(e);
+    const int line = e.LineAt(At(state));
+    e.Show(line, 10);
+    e.Memo().DrawCaret();
+    e.Flush();
+    bool second = false;
+    for (auto _ : state) {
+        pixels.Timed([&] { key(e, second); });
+        second = !second;
+    }
+    if (second) key(e, true);
+    Label(state, pixels);
+}
+// A character typed in the middle of a line (column 10), then Backspace takes it out.
+void BM_TypeInLine(benchmark::State& state) {
+    KeyPairs(state, [](Editor& e, bool second) { second ? e.Key(vk::Back) : e.Type('x'); });
+}
+// The same at the end of the line.
+void BM_TypeAtLineEnd(benchmark::State& state) {
+    const int line = TheEditor(state).LineAt(At(state));
+    KeyPairs(state, [line](Editor& e, bool second) {
+        if (!second) {
+            TThaimemo& m = e.Memo();
+            m.HideCaret();
+            m.SetCursor(line, thai::CellCount(m.Lines[line]));
+            m.DrawCaret();
+            e.Type('x');
+        } else {
+            e.Key(vk::Back);
+        }
+    });
+}
+// Right, then Left: only the caret moves.
+void BM_CaretRightLeft(benchmark::State& state) {
+    KeyPairs(state, [](Editor& e, bool second) { e.Key(second ? vk::Left : vk::Right); });
+}
+// Ctrl+Down, then Ctrl+Up: the text scrolls by one row, the cursor keeps its place on screen.
+void BM_CtrlDownUp(benchmark::State& state) {
+    KeyPairs(state, [](Editor& e, bool second) { e.Key(second ? vk::Up : vk::Down, {.ctrl = true}); });
+}
+// Page Down, then Page Up.
+void BM_PageDownUp(benchmark::State& state) {
+    KeyPairs(state, [](Editor& e, bool second) { e.Key(second ? vk::Prior : vk::Next); });
+}
+
+// Down with the cursor in the last row: the view scrolls by one row.
+void BM_DownAtBottomEdge(benchmark::State& state) {
+    Editor& e = TheEditor(state);
+    Pixels pixels(e);
+    TThaimemo& m = e.Memo();
+    const int line = e.LineAt(At(state)) - m.RowCount;
+    for (auto _ : state) {
+        state.PauseTiming();
+        e.Show(line, 10);
+        m.HideCaret();
+        m.SetCursor(m.TopLine + m.RowCount - 1, 10);
+        m.DrawCaret();
+        e.Flush();
+        state.ResumeTiming();
+        pixels.Timed([&] { e.Key(vk::Down); });
+    }
+    Label(state, pixels);
+}
+
+// The user drags the vertical scroll bar by one row, down and up by turns.
+void BM_ScrollBarRow(benchmark::State& state) {
+    KeyPairs(state, [](Editor& e, bool second) { e.UserScroll(e.Memo().RowHeight * (second ? -1 : 1)); });
+}
+
 // Page Down moves the view: the whole view is repainted.
 void BM_ShiftPageDown(benchmark::State& state) {
     Editor& e = TheEditor(state);
+    Pixels pixels(e);
     TThaimemo& m = e.Memo();
     const int line = At(state) == kMiddle ? bench::kLargeLines / 2 : bench::kLargeLines - 2 * m.RowCount;
     for (auto _ : state) {
@@ -146,14 +267,15 @@ void BM_ShiftPageDown(benchmark::State& state) {
         m.SetCursor(line, 10);
         e.Flush();
         state.ResumeTiming();
-        e.Key(vk::Next, {.shift = true});
+        pixels.Timed([&] { e.Key(vk::Next, {.shift = true}); });
     }
-    Label(state);
+    Label(state, pixels);
 }
 
 // Clicks alternate between two cells of the view; a Shift+click acts as a click.
 void Click(benchmark::State& state, bool shift) {
     Editor& e = TheEditor(state);
+    Pixels pixels(e);
     TThaimemo& m = e.Memo();
     e.Show(e.LineAt(At(state)), 10);
     bool other = false;
@@ -161,11 +283,13 @@ void Click(benchmark::State& state, bool shift) {
         const int x = (other ? 30 : 12) * m.CellWidth + 2;
         const int y = (other ? m.RowCount / 2 : 2) * m.RowHeight + 2;
         other = !other;
-        m.HostMouseDown(platform::MouseButton::Left, {.shift = shift, .left = true}, x, y);
-        m.HostMouseUp(platform::MouseButton::Left, {.shift = shift}, x, y);
-        e.Flush();
+        pixels.Timed([&] {
+            m.HostMouseDown(platform::MouseButton::Left, {.shift = shift, .left = true}, x, y);
+            m.HostMouseUp(platform::MouseButton::Left, {.shift = shift}, x, y);
+            e.Flush();
+        });
     }
-    Label(state);
+    Label(state, pixels);
 }
 void BM_Click(benchmark::State& state) { Click(state, false); }
 void BM_ShiftClick(benchmark::State& state) { Click(state, true); }
@@ -174,6 +298,7 @@ void BM_ShiftClick(benchmark::State& state) { Click(state, true); }
 // selection started); every step moves it between two rows further down.
 void BM_DragStep(benchmark::State& state) {
     Editor& e = TheEditor(state);
+    Pixels pixels(e);
     TThaimemo& m = e.Memo();
     e.Show(e.LineAt(At(state)), 10);
     const int x0 = (m.CursorCol - m.LeftCol) * m.CellWidth + 2;
@@ -184,11 +309,13 @@ void BM_DragStep(benchmark::State& state) {
     for (auto _ : state) {
         const int y = other ? y0 - m.RowHeight : y0 - 2 * m.RowHeight;
         other = !other;
-        m.HostMouseMove({.left = true}, x0 + 20 * m.CellWidth, y);
-        e.Flush();
+        pixels.Timed([&] {
+            m.HostMouseMove({.left = true}, x0 + 20 * m.CellWidth, y);
+            e.Flush();
+        });
     }
     m.HostMouseUp(platform::MouseButton::Left, {}, x0, y0);
-    Label(state);
+    Label(state, pixels);
 }
 
 // Selects 20 lines from column 5, 25 lines above the benchmark's line, and times `action` on the
@@ -197,17 +324,18 @@ void BM_DragStep(benchmark::State& state) {
 template <class Action>
 void OnTwentyLines(benchmark::State& state, int removedLines, int addedLines, Action action) {
     Editor& e = TheEditor(state);
+    Pixels pixels(e);
     const int line = e.LineAt(At(state)) - 25;
     for (auto _ : state) {
         state.PauseTiming();
         e.SelectTwentyLines(line, 5);
         state.ResumeTiming();
-        action(e);
+        pixels.Timed([&] { action(e); });
         state.PauseTiming();
         e.RestoreLines(line, removedLines, addedLines);
         state.ResumeTiming();
     }
-    Label(state);
+    Label(state, pixels);
 }
 
 // Delete removes the selection (joining the first line's head and the last line's tail).
@@ -242,21 +370,29 @@ void BM_PasteOverTwentyLines(benchmark::State& state) {
 // Return splits the line at column 10.
 void BM_Return(benchmark::State& state) {
     Editor& e = TheEditor(state);
+    Pixels pixels(e);
     const int line = e.LineAt(At(state));
     for (auto _ : state) {
         state.PauseTiming();
         e.Show(line, 10);
         state.ResumeTiming();
-        e.Key(vk::Return);
+        pixels.Timed([&] { e.Key(vk::Return); });
         state.PauseTiming();
         e.RestoreLines(line, 0, 1);
         state.ResumeTiming();
     }
-    Label(state);
+    Label(state, pixels);
 }
 
 #define KEY_BENCHMARK(name) \
     BENCHMARK(name)->ArgsProduct({{kEnd, kMiddle}, {kProgramWindow, kFullScreen}})->Unit(benchmark::kMicrosecond)->MinTime(0.2)
+KEY_BENCHMARK(BM_TypeInLine);
+KEY_BENCHMARK(BM_TypeAtLineEnd);
+KEY_BENCHMARK(BM_CaretRightLeft);
+KEY_BENCHMARK(BM_CtrlDownUp);
+KEY_BENCHMARK(BM_PageDownUp);
+KEY_BENCHMARK(BM_DownAtBottomEdge);
+KEY_BENCHMARK(BM_ScrollBarRow);
 KEY_BENCHMARK(BM_CtrlLeft);
 KEY_BENCHMARK(BM_CtrlRight);
 KEY_BENCHMARK(BM_ShiftUp);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -70,6 +71,27 @@ struct DictionaryData {
 inline const DictionaryData& TheDictionaryData() {
     static const DictionaryData data;
     return data;
+}
+
+// The lines of the quick-lookup benchmarks: 100,000 distinct lines of the form "latin-word
+// thai-word" (a random Latin word of 3 to 10 letters, a Thai word of hunspell-th), unsorted.
+inline const std::vector<std::string>& LookupDictionaryLines() {
+    static const std::vector<std::string> lines = [] {
+        const auto& thai = TheDictionaryData().thaiWords;
+        std::mt19937 rng(7);
+        std::vector<std::string> out;
+        std::set<std::string> seen;
+        while (out.size() < 100000) {
+            std::string line;
+            const int letters = 3 + static_cast<int>(rng() % 8);
+            for (int i = 0; i < letters; ++i) line += static_cast<char>('a' + rng() % 26);
+            line += ' ';
+            line += thai.empty() ? std::string("\xA1\xD2\xC3") : thai[rng() % thai.size()];
+            if (seen.insert(line).second) out.push_back(line);
+        }
+        return out;
+    }();
+    return lines;
 }
 
 }  // namespace bench

@@ -135,7 +135,7 @@ void BlankView(platform::Host* host) {
 
 void TThailist::Clear() {
     Selecting = false;
-    Dragging = false;
+    drag_->Dragging = false;
     BlankView(parent_);
     CursorLine = CursorCol = TopLine = LeftCol = 0;
     AnchorLine = AnchorCol = ExtentLine = ExtentCol = AnchorPos = ExtentPos = 0;
@@ -171,7 +171,7 @@ void TThailist::AddLine(std::string s) { Lines.Add(std::move(s)); }
 void TThailist::InsertLine(int index, std::string s) { Lines.Insert(index, std::move(s)); }
 
 void TThailist::LinesChanged(int longestWritten) {
-    Dragging = false;
+    drag_->Dragging = false;
     Selecting = false;
     MaxLineLen = std::max(MaxLineLen, longestWritten);
     if (scrollRangesDeferred_ > 0) return;
@@ -187,24 +187,6 @@ void TThailist::DeferScrollRanges(bool defer) {
     if (scrollRangesDeferred_ == 0 || --scrollRangesDeferred_ > 0) return;
     SetScrollRanges(true);
     SetScrollPositions();
-}
-
-void TThailist::BeginOriginWatch() {
-    if (originWatches_++ > 0) return;
-    watchedTop_ = TopLine;
-    watchedLeft_ = LeftCol;
-    paintSkipped_ = false;
-}
-
-bool TThailist::EndOriginWatch() {
-    if (originWatches_ == 0 || --originWatches_ > 0) return false;
-    const bool skipped = paintSkipped_;
-    paintSkipped_ = false;
-    return skipped;
-}
-
-bool TThailist::OriginMoved() const {
-    return originWatches_ > 0 && (TopLine != watchedTop_ || LeftCol != watchedLeft_);
 }
 
 // ---- Cursor -----------------------------------------------------------------------------------

@@ -28,8 +28,13 @@
 #include "platform/types.h"
 #include "script/customthai.h"
 
-// Process-wide: a right-button drag of a selection is under way (its text is on the clipboard).
-extern bool Dragging;
+// A right-button drag of a selection under way (its text is on the clipboard). A drag may end
+// over another control than the one it started in, so the controls it may cross share one state:
+// the application hands the same one to each of its text controls. A control given none keeps a
+// state of its own, and a drag then ends only within it.
+struct DragState {
+    bool Dragging = false;
+};
 
 class TThailist : public TCustomthai, public platform::HostHandler {
     // The document the control made for itself when it was given none (declared first: the
@@ -50,6 +55,9 @@ public:
     // routes the host's events here, runs Clear and sets graphics size 1.
     void Attach(platform::Host* parent);
     platform::Host* Parent() const { return parent_; }
+    // Shares `state` (which outlives the control) with the other controls a drag may cross.
+    void ShareDragState(DragState& state) { drag_ = &state; }
+    DragState& Drag() const { return *drag_; }
     // The surface the control draws on (the host's canvas); nullptr without a host.
     platform::Surface* Canvas() const;
 
@@ -161,16 +169,10 @@ public:
     // leave the scroll bars alone: setting them repaints them, every time. Calls nest; the last
     // `false` sets the ranges and positions as a change of the text would.
     void DeferScrollRanges(bool defer);
-    // Around a key or mouse action that repaints the whole window when it moves the view's
-    // origin (calls nest; the outermost one counts). While the origin stands elsewhere than where
-    // the action began, rows are not drawn; the outermost end reports whether any were skipped
-    // (the window then needs the whole repaint even if the origin came back).
-    void BeginOriginWatch();
-    bool EndOriginWatch();
-    bool OriginMoved() const;
-
     void HostPaint(const platform::Rect& clip) override;
     void HostResize() override;
+    // The user moved a scroll bar: the view follows it, moving the pixels that stay in view.
+    bool HostScrolled() override;
 
     // ---- Keys ------------------------------------------------------------------------------
     virtual void KeyDown(int& key, platform::ShiftState shift);
@@ -218,14 +220,18 @@ private:
     // The selection's two points in (line, cell) order.
     void OrderedSelection(int& startLine, int& startCol, int& endLine, int& endCol) const;
     platform::Host* parent_ = nullptr;
-    // The view origin the host's pixels were painted from (see SetScrollPositions).
+    // The view origin the host's pixels show the text from (see ShowOrigin).
     int shownTop_ = 0, shownLeft_ = 0;
     int scrollRangesDeferred_ = 0;
-    int originWatches_ = 0;
-    int watchedTop_ = 0, watchedLeft_ = 0;
-    bool paintSkipped_ = false;
+    // Moves the host's pixels from the origin they show to TopLine and LeftCol.
+    void ShowOrigin();
+    // After a sideways move from or to `left`: draws again the rows that are not blank from both
+    // origins, when they are at most two thirds of the view; false otherwise.
+    bool RepaintRowsShowingText(int left);
     // A double or triple click selected a word or a line: moves with the button held change nothing.
     bool clickSelected_ = false;
+    DragState ownDrag_;
+    DragState* drag_ = &ownDrag_;
     // Tracks the host, which its window's widget tree may delete before the control (the sink
     // goes with the host).
     platform::WeakRef<platform::Host> hostGuard_;

@@ -19,11 +19,14 @@ bool IsWordBreak(unsigned char c) {
     return thai::WordSeparators.contains(c) || c == '\r' || c == '\n';
 }
 
-// Repaints one line of the view from a cell to the right edge (partial cell included).
-void RepaintLineFrom(TThailist& v, int line, int cell) {
+// Repaints one line of the view from a cell through cell `last`, at most to the right edge
+// (partial cell included). A deletion repaints up to the cell after the line's old end: cells
+// right of it were blank before and after, and that one takes back the ink a letter at the old
+// end may have spilt over its own cell.
+void RepaintLineFrom(TThailist& v, int line, int cell, int last) {
     const int row = line - v.TopLine;
     if (row < 0 || row > v.RowCount) return;
-    v.PaintRows(row, row, std::max(0, cell - v.LeftCol), v.ColCount);
+    v.PaintRows(row, row, std::max(0, cell - v.LeftCol), std::min(last - v.LeftCol, v.ColCount));
 }
 
 // Repaints every row from a line to the bottom of the view, whole rows.
@@ -64,11 +67,13 @@ void InsertEmptyLine(TThailist& v) {
 }
 
 // Backspace: joins the line to the previous one at column 0, else removes the whole cell left
-// of the cursor (its base and up to two marks).
+// of the cursor (its base and up to two marks). It does not delete the selection, but the change
+// of the text ends it: its cells lose their highlight first (ClearSelection).
 void DeleteBackward(TThailist& v) {
     const int c = v.CursorCol;
     if (c == 0) {
         if (v.CursorLine <= 0 || v.CursorLine >= v.LineCount()) return;
+        v.ClearSelection();
         const std::string t = v.Lines[v.CursorLine];
         v.Lines.Delete(v.CursorLine);
         const int prev = v.CursorLine - 1;
@@ -83,10 +88,12 @@ void DeleteBackward(TThailist& v) {
         v.CursorCol = c - 1;
     if (v.CursorLine >= v.LineCount()) return;
     std::string t = v.Lines[v.CursorLine];
-    if (c - 1 > thai::CellCount(t)) return;
+    const int cells = thai::CellCount(t);
+    if (c - 1 > cells) return;
+    v.ClearSelection();
     thai::EraseCell(t, c - 1);
     v.Lines.Set(v.CursorLine, std::move(t));
-    RepaintLineFrom(v, v.CursorLine, v.CursorCol);
+    RepaintLineFrom(v, v.CursorLine, v.CursorCol, cells);
 }
 
 // Delete: removes the selection, or takes the cursor cell apart from its end, one byte a time.
@@ -99,7 +106,8 @@ void DeleteForward(TThailist& v) {
     }
     if (v.CursorLine >= v.LineCount()) return;
     std::string t = v.Lines[v.CursorLine];
-    if (v.CursorCol >= thai::CellCount(t)) return;
+    const int cells = thai::CellCount(t);
+    if (v.CursorCol >= cells) return;
     const bool cellStays = thai::EraseLastOfCell(t, v.CursorCol);
     v.Lines.Set(v.CursorLine, std::move(t));
     if (cellStays) {
@@ -107,7 +115,7 @@ void DeleteForward(TThailist& v) {
         const int col = v.CursorCol - v.LeftCol;
         if (row >= 0 && row <= v.RowCount && col >= 0 && col <= v.ColCount) v.PaintRows(row, row, col, col);
     } else {
-        RepaintLineFrom(v, v.CursorLine, v.CursorCol);
+        RepaintLineFrom(v, v.CursorLine, v.CursorCol, cells);
     }
 }
 
@@ -262,7 +270,6 @@ void TThailist::KeyDown(int& key, platform::ShiftState shift) {
         shift.shift ? Redo() : Undo();
         return;
     }
-    const ViewOriginGuard repaintIfScrolled(*this);
     const EditStep step(*this);
     // Space, the letter keys and 97..122 (keypad, F1..F11) may answer a pending offer.
     const bool mayAnswerOffer = key == vk::Space || (key >= 65 && key <= 90) || (key >= 97 && key <= 122);

@@ -15,8 +15,6 @@
 #include "platform/clipboard.h"
 #include "script/thai.h"
 
-bool Dragging = false;
-
 namespace {
 
 void ShowPointer(const TThailist& v, platform::PointerShape shape) {
@@ -45,7 +43,6 @@ void PaintSelection(TThailist& v) {
 // ---- Mouse ---------------------------------------------------------------------------------
 
 void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState state, int x, int y) {
-    const ViewOriginGuard repaintIfScrolled(*this);
     const EditStep click(*this);  // changes nothing, but a moved cursor ends a run of typing
     // The pressed button counts as held even if the platform reports the state before the press.
     if (button == platform::MouseButton::Left) state.left = true;
@@ -53,7 +50,7 @@ void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState
 
     if (button == platform::MouseButton::Middle) {
         if (!platform::HasPrimarySelection()) return;
-        Dragging = false;
+        drag_->Dragging = false;
         CancelOffer();
         HideCaret();
         ClearSelection();
@@ -63,12 +60,12 @@ void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState
     }
 
     if (state.right && !state.left && InSelection(x, y)) {
-        Dragging = true;
+        drag_->Dragging = true;
         ShowPointer(*this, platform::PointerShape::Drag);
         CopySelection();
         return;
     }
-    Dragging = false;
+    drag_->Dragging = false;
     ShowPointer(*this, platform::PointerShape::IBeam);
     CancelOffer();
     HideCaret();
@@ -88,9 +85,8 @@ void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState
 }
 
 void TThailist::HostMouseMove(platform::ShiftState state, int x, int y) {
-    const ViewOriginGuard repaintIfScrolled(*this);
-    ShowPointer(*this, Dragging ? platform::PointerShape::Drag : platform::PointerShape::IBeam);
-    if (Dragging || state.right || !state.left || clickSelected_) return;
+    ShowPointer(*this, drag_->Dragging ? platform::PointerShape::Drag : platform::PointerShape::IBeam);
+    if (drag_->Dragging || state.right || !state.left || clickSelected_) return;
     if (RowHeight <= 0 || CellWidth <= 0) return;
     if (Selecting) {
         // The selection reaches the cursor's previous place and catches up on the next move.
@@ -106,11 +102,10 @@ void TThailist::HostMouseMove(platform::ShiftState state, int x, int y) {
 }
 
 void TThailist::HostMouseUp(platform::MouseButton button, platform::ShiftState, int x, int y) {
-    const ViewOriginGuard repaintIfScrolled(*this);
     const EditStep drop(*this);
     if (button == platform::MouseButton::Left) clickSelected_ = false;
-    if (button != platform::MouseButton::Right || !Dragging) return;
-    Dragging = false;
+    if (button != platform::MouseButton::Right || !drag_->Dragging) return;
+    drag_->Dragging = false;
     ShowPointer(*this, platform::PointerShape::IBeam);
     // A drop on a selection replaces it, as typing does, unless it is the dragged text itself
     // (a drop on the dragged selection pastes nothing). Elsewhere the drop pastes at its point
@@ -162,7 +157,6 @@ void TThailist::CopySelection() {
 }
 
 void TThailist::CutSelection() {
-    const ViewOriginGuard repaintIfScrolled(*this);
     const EditStep step(*this);
     CopySelection();
     DeleteSelection();
@@ -239,7 +233,6 @@ void TThailist::SelectWord() {
 }
 
 void TThailist::SelectLine() {
-    const ViewOriginGuard repaintIfScrolled(*this);
     ClearSelection();
     if (CursorLine >= LineCount()) return;
     HideCaret();
@@ -250,7 +243,6 @@ void TThailist::SelectLine() {
 }
 
 void TThailist::SelectAll() {
-    const ViewOriginGuard repaintIfScrolled(*this);
     if (LineCount() == 0) return;
     HideCaret();
     SelectRange(*this, LineCount(), 0, 0, 0);
@@ -260,7 +252,6 @@ void TThailist::SelectAll() {
 }
 
 void TThailist::SelectCursorLine() {
-    const ViewOriginGuard repaintIfScrolled(*this);
     // A selection within one line (a word, a phrase) is what the caller wants; an empty one is not.
     int start = 0, length = 0;
     if (SelectionRange(start, length) && AnchorLine == ExtentLine) return;

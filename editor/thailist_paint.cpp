@@ -59,13 +59,42 @@ void TThailist::SetScrollPositions() {
     if (!parent_) return;
     parent_->SetScrollPos(platform::ScrollBar::Horizontal, LeftCol * CellWidth);
     parent_->SetScrollPos(platform::ScrollBar::Vertical, TopLine * RowHeight);
-    // Moving the bars from code moves no pixels: once the origin has moved (typing or moving past
-    // an edge, paging, scrolling by key) the whole view is painted again from the text.
-    if (TopLine != shownTop_ || LeftCol != shownLeft_) {
-        shownTop_ = TopLine;
-        shownLeft_ = LeftCol;
-        parent_->Invalidate();
-    }
+    ShowOrigin();
+}
+
+// The host's pixels show the text from (shownTop_, shownLeft_). When the origin has moved (typing
+// or moving past an edge, paging, scrolling by key or by a bar) they move with the text: the rows
+// and columns that stay in view keep their pixels and only those that come into view are painted
+// (by the host's paint request). Everything drawn from then on is drawn at the new origin.
+void TThailist::ShowOrigin() {
+    if (!parent_ || (TopLine == shownTop_ && LeftCol == shownLeft_)) return;
+    const int dx = (shownLeft_ - LeftCol) * CellWidth, dy = (shownTop_ - TopLine) * RowHeight;
+    const int oldLeft = shownLeft_;
+    shownTop_ = TopLine;
+    shownLeft_ = LeftCol;
+    if (dy == 0 && RepaintRowsShowingText(std::min(oldLeft, LeftCol))) return;
+    parent_->Scroll(dx, dy);
+}
+
+// A sideways move changes only the rows that show some of their text, the selection or the caret
+// from one of the two origins: the others are blank before and after (a row whose line ends left
+// of both). Where such rows are not most of the view, as at the end of a long line typed past the
+// other lines, they are drawn again and the rest of the view is left as it is.
+bool TThailist::RepaintRowsShowingText(int left) {
+    int startLine = 0, startCol = 0, endLine = -1, endCol = 0;
+    if (Selecting) OrderedSelection(startLine, startCol, endLine, endCol);
+    auto shows = [&](int row) {
+        const int line = TopLine + row;
+        return line == CursorLine || (line < LineCount() && line >= startLine && line <= endLine) ||
+               (line < LineCount() && thai::CellCount(Lines[line]) > left);
+    };
+    int count = 0;
+    for (int row = 0; row <= RowCount; ++row) count += shows(row) ? 1 : 0;
+    // Moving the whole view costs about what drawing two thirds of its rows does.
+    if (3 * count > 2 * (RowCount + 1)) return false;
+    for (int row = 0; row <= RowCount; ++row)
+        if (shows(row)) PaintRows(row, row, 0, ColCount);
+    return true;
 }
 
 void TThailist::HostResize() {
@@ -73,6 +102,22 @@ void TThailist::HostResize() {
     RowCount = parent_->ClientHeight() / RowHeight;
     ColCount = parent_->ClientWidth() / CellWidth;
     SetScrollRanges(false);
+}
+
+bool TThailist::HostScrolled() {
+    if (!parent_ || RowHeight <= 0 || CellWidth <= 0) return false;
+    // A bar left between rows or cells snaps back to the row or cell before it.
+    auto snap = [this](platform::ScrollBar bar, int unit) {
+        const int pos = parent_->ScrollPos(bar);
+        if (pos % unit != 0) parent_->SetScrollPos(bar, pos / unit * unit);
+        return pos / unit;
+    };
+    TopLine = snap(platform::ScrollBar::Vertical, RowHeight);
+    LeftCol = snap(platform::ScrollBar::Horizontal, CellWidth);
+    // The caret moves with its cell's pixels, or is drawn again on the rows drawn again.
+    ShowOrigin();
+    DrawCaret();
+    return true;
 }
 
 void TThailist::HostPaint(const Rect& clip) {
@@ -90,13 +135,18 @@ void TThailist::HostPaint(const Rect& clip) {
     if (snapped(platform::ScrollBar::Vertical, RowHeight, TopLine) ||
         snapped(platform::ScrollBar::Horizontal, CellWidth, LeftCol))
         return;
-    const int vpos = parent_->ScrollPos(platform::ScrollBar::Vertical);
-    const int hpos = parent_->ScrollPos(platform::ScrollBar::Horizontal);
+    // The bars are the authority. An origin they moved behind the view's back is taken over; the
+    // pixels outside the clip still show the old one, so the whole area is asked for again.
+    const int top = parent_->ScrollPos(platform::ScrollBar::Vertical) / RowHeight;
+    const int left = parent_->ScrollPos(platform::ScrollBar::Horizontal) / CellWidth;
+    const bool moved = top != shownTop_ || left != shownLeft_;
+    TopLine = shownTop_ = top;
+    LeftCol = shownLeft_ = left;
     HideCaret();
-    TopLine = shownTop_ = vpos / RowHeight;
-    LeftCol = shownLeft_ = hpos / CellWidth;
-    PaintRows(clip.top / RowHeight, clip.bottom / RowHeight, clip.left / CellWidth, clip.right / CellWidth);
+    // The clip's right and bottom edges are exclusive.
+    PaintRows(clip.top / RowHeight, (clip.bottom - 1) / RowHeight, clip.left / CellWidth, (clip.right - 1) / CellWidth);
     DrawCaret();
+    if (moved) parent_->Invalidate();
 }
 
 void TThailist::PaintRows(int firstRow, int lastRow, int firstCol, int lastCol) {
@@ -108,10 +158,17 @@ void TThailist::PaintRows(int firstRow, int lastRow, int firstCol, int lastCol) 
     lastRow = std::min(lastRow, surface->Height() / RowHeight + 1);
     lastCol = std::min(lastCol, surface->Width() / CellWidth + 1);
     if (lastRow < firstRow || lastCol < firstCol) return;
-    if (OriginMoved()) {
-        paintSkipped_ = true;  // the whole window is repainted when the action ends
-        return;
-    }
+    ShowOrigin();
+    // Rows the host will ask for anyway (they came into view, or the whole view is due) are
+    // painted then, once.
+    const Rect block{firstCol * CellWidth, firstRow * RowHeight, (lastCol + 1) * CellWidth, (lastRow + 1) * RowHeight};
+    if (parent_ && parent_->Pending(block)) return;
+    // Every pixel of the block is drawn again: it is the damage, whatever the cells draw inside.
+    struct BlockDamage {
+        platform::Surface& surface;
+        ~BlockDamage() { surface.SetDamageArea({}); }
+    } blockDamage{*surface};
+    surface->SetDamageArea(block);
     if (LineCount() == 0) {
         // An empty text shows an empty view, also where the last lines were just deleted.
         const platform::Color keep = surface->FillColor();
@@ -149,12 +206,19 @@ void TThailist::PaintRows(int firstRow, int lastRow, int firstCol, int lastCol) 
         DrawX = firstCol * CellWidth;
         DrawY = row * RowHeight;
         const bool lineSelected = Selecting && line >= selStart.line && line <= selEnd.line;
-        for (int col = firstCol; col <= lastCol; ++col) {
+        auto highlighted = [&](int col) {
             const int cell = col + LeftCol;
-            const bool highlighted = lineSelected && (line != selStart.line || cell >= selStart.cell) &&
-                                     (line != selEnd.line || cell < selEnd.cell);
-            useColor(highlighted ? HighLightColor : platform::clWhite);
-            DrawCell(*surface, text, i);
+            return lineSelected && (line != selStart.line || cell >= selStart.cell) &&
+                   (line != selEnd.line || cell < selEnd.cell);
+        };
+        // The cells go in runs of one background: the selection's edges split a row in three.
+        for (int col = firstCol; col <= lastCol;) {
+            const bool on = highlighted(col);
+            int end = col + 1;
+            while (end <= lastCol && highlighted(end) == on) ++end;
+            useColor(on ? HighLightColor : platform::clWhite);
+            DrawCells(*surface, text, i, end - col);
+            col = end;
         }
     }
     useColor(platform::clWhite);
@@ -182,10 +246,7 @@ void TThailist::RepaintRange(int lineA, int lineB, int cellA, int cellB) {
 void TThailist::HighlightRange(int lineA, int lineB, int cellA, int cellB) {
     platform::Surface* surface = Canvas();
     if (!surface || RowHeight <= 0 || CellWidth <= 0) return;
-    if (OriginMoved()) {
-        paintSkipped_ = true;  // the whole window is repainted when the action ends
-        return;
-    }
+    ShowOrigin();
     CellPoint from{lineA, cellA}, to{lineB, cellB};
     if (Before(to, from)) std::swap(from, to);
     int firstRow = from.line - TopLine;
@@ -207,8 +268,10 @@ void TThailist::HighlightRange(int lineA, int lineB, int cellA, int cellB) {
     for (int row = firstRow; row <= lastRow && row <= RowCount; ++row) {
         const int startCol = row == firstRow ? firstCol : 0;
         const int endCol = std::min(row == lastRow ? to.cell - LeftCol - 1 : ColCount, ColCount);
-        // The paint is one colour: the cells of a row take it in one copy.
-        if (endCol >= startCol)
+        // The paint is one colour: the cells of a row take it in one copy. Cells the host will
+        // ask for anyway are painted with their highlight then.
+        const Rect cells{startCol * CellWidth, row * RowHeight, (endCol + 1) * CellWidth, (row + 1) * RowHeight};
+        if (endCol >= startCol && !parent_->Pending(cells))
             surface->StretchDraw({startCol * CellWidth, row * RowHeight, (endCol + 1) * CellWidth, (row + 1) * RowHeight},
                                  paint, source);
     }
@@ -216,6 +279,18 @@ void TThailist::HighlightRange(int lineA, int lineB, int cellA, int cellB) {
 }
 
 namespace {
+
+// The pixels of the caret line under the cursor cell (see CaretLine).
+Rect CaretRect(const platform::Surface& surface, const TThailist& list) {
+    const int pen = surface.PenWidth();
+    const int x = (list.CursorCol - list.LeftCol) * list.CellWidth + pen / 2;
+    const int y = (list.CursorLine - list.TopLine) * list.RowHeight + list.LowerLevel - pen;
+    return {x, y - pen / 2, x + list.CellWidth - pen, y - pen / 2 + pen};
+}
+
+Rect Intersection(const Rect& a, const Rect& b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+}
 
 // The caret line under the cursor cell, drawn in `color`.
 void CaretLine(platform::Surface& surface, const TThailist& list, platform::Color color) {
@@ -232,24 +307,37 @@ void CaretLine(platform::Surface& surface, const TThailist& list, platform::Colo
 void TThailist::HideCaret() {
     platform::Surface* surface = Canvas();
     if (!surface) return;
-    // With the cursor on the first selected cell the line lies on the highlight.
+    ShowOrigin();
+    // The caret row is also the lowest row of descenders (Latin p, q, y and the tails of some
+    // Thai letters): the cell is drawn again from the text under the caret line only, so that
+    // hiding the caret leaves no gap in them and the rest of the cell is not touched. While
+    // "Thai on A..Z" is on, the cell may show the blank that says so: the whole cell is drawn
+    // again, which takes it away. A pending offer keeps its glyph in the cell.
+    const int row = CursorLine - TopLine;
+    const int col = CursorCol - LeftCol;
+    if (PendingLetter == 0 && ThaiOnAZ && row >= 0 && row <= RowCount && col >= 0 && col <= ColCount) {
+        PaintRows(row, row, col, col);
+        return;
+    }
+    if (PendingLetter == 0 && row >= 0 && row <= RowCount && col >= 0 && col <= ColCount) {
+        const platform::Rect keep = surface->ClipRect();
+        const platform::Rect line = CaretRect(*surface, *this);
+        surface->SetClipRect(keep.Empty() ? line : Intersection(keep, line));
+        if (!surface->ClipRect().Empty()) PaintRows(row, row, col, col);
+        surface->SetClipRect(keep);
+        return;
+    }
+    // Only the line goes. With the cursor on the first selected cell it lies on the highlight.
     const bool onHighlight = Selecting && ExtentPos < AnchorPos;
     CaretLine(*surface, *this, onHighlight ? HighLightColor : platform::clWhite);
     surface->SetPenColor(platform::clBlack);
-    // The caret row is also the lowest row of descenders (Latin p, q, y and the tails of some
-    // Thai letters): redraw the cell from the text so that hiding the caret leaves no gap in
-    // them. A pending "Thai on A..Z" offer keeps its glyph in the cell.
-    if (PendingLetter == 0) {
-        const int row = CursorLine - TopLine;
-        const int col = CursorCol - LeftCol;
-        if (row >= 0 && row <= RowCount && col >= 0 && col <= ColCount) PaintRows(row, row, col, col);
-    }
 }
 
 void TThailist::DrawCaret() {
     if (OnCaretDrawn) OnCaretDrawn();
     platform::Surface* surface = Canvas();
     if (!surface) return;
+    ShowOrigin();
     CaretLine(*surface, *this, platform::clBlack);
 }
 

@@ -32,7 +32,6 @@ bool TThailist::Redo() { return TakeHistoryStep(true); }
 
 bool TThailist::TakeHistoryStep(bool redo) {
     if (!(redo ? History.CanRedo() : History.CanUndo())) return false;
-    const ViewOriginGuard repaintIfScrolled(*this);
     CancelOffer();
     HideCaret();
     ClearSelection();

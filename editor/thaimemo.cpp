@@ -3,6 +3,7 @@
 // typed over a selection replaces it.
 #include "editor/thaimemo.h"
 
+#include <algorithm>
 #include <string>
 
 #include "editor/thailist_keymouse.h"
@@ -76,7 +77,9 @@ void TThaimemo::InsertChar(unsigned char key) {
         line.insert(static_cast<size_t>(p - 1), 1, static_cast<char>(key));
         thai::TrimTrailing(line);
         if (line != stored) Lines.Set(CursorLine, line);
-        PaintRows(row, row, CursorCol - LeftCol, ColCount);
+        // The cells from the cursor to the line's new end moved; the cell after it takes back
+        // the ink a letter at the end may spill. Right of it the row was blank and stays blank.
+        PaintRows(row, row, CursorCol - LeftCol, std::min(thai::CellCount(line) - LeftCol, ColCount));
         SetCursor(CursorLine, CursorCol + 1);
     }
     DrawCaret();

@@ -70,7 +70,6 @@ bool TThaimemo::FindNext(std::string_view pattern) {
     ClearSelection();
     if (pattern.empty()) return false;
     // The view repaints itself when the search scrolled it to the match.
-    const ViewOriginGuard repaintIfScrolled(*this);
 
     if (CursorLine >= LineCount()) {
         HideCaret();
@@ -109,7 +108,6 @@ bool TThaimemo::FindPrevious(std::string_view pattern) {
         ClearSelection();
         return false;
     }
-    const ViewOriginGuard repaintIfScrolled(*this);
     int start = 0, length = 0;
     TextPoint before{LineCount(), 0};
     if (SelectionRange(start, length))

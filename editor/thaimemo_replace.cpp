@@ -54,7 +54,6 @@ TThaimemo::ReplaceResult TThaimemo::ReplaceNext(std::string_view pattern, std::s
     ReplaceResult result;
     if (pattern.empty()) return result;
     replacement = UpToNul(replacement);
-    const ViewOriginGuard repaintIfScrolled(*this);
     const EditStep step(*this);
 
     // The occurrence to replace: the one the last search selected, if the selection and the text
@@ -102,7 +101,6 @@ TThaimemo::ReplaceResult TThaimemo::ReplaceNext(std::string_view pattern, std::s
 int TThaimemo::ReplaceAll(std::string_view pattern, std::string_view replacement) {
     if (pattern.empty()) return 0;
     replacement = UpToNul(replacement);
-    const ViewOriginGuard repaintIfScrolled(*this);
     const EditStep step(*this);
     HideCaret();
     ClearSelection();

@@ -10,8 +10,11 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <utility>
 
+#include "platform/qt_scrollbar.h"
 #include "platform/qt_surface.h"
 
 namespace platform {
@@ -20,6 +23,23 @@ namespace {
 
 Rect ToRect(const QRect& r) { return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+// Moves the pixels of an RGB32 image by (dx, dy); what they uncover keeps its old pixels.
+void MovePixels(QImage& image, int dx, int dy) {
+    const int w = image.width() - std::abs(dx), h = image.height() - std::abs(dy);
+    if (w <= 0 || h <= 0) return;
+    const qsizetype stride = image.bytesPerLine();
+    uchar* bits = image.bits();
+    const size_t from = static_cast<size_t>(std::max(-dx, 0)) * 4, to = static_cast<size_t>(std::max(dx, 0)) * 4;
+    auto moveRow = [&](int y, int toY) {
+        std::memmove(bits + toY * stride + to, bits + y * stride + from, static_cast<size_t>(w) * 4);
+    };
+    if (dy > 0) {
+        for (int y = h; y-- > 0;) moveRow(y, y + dy);
+    } else {
+        for (int y = -dy; y < image.height(); ++y) moveRow(y, y + dy);
+    }
+}
 
 }  // namespace
 
@@ -38,11 +58,21 @@ ThaiHost::ThaiHost(QWidget* parent) : QAbstractScrollArea(parent) {
         b->setTracking(true);
         b->setRange(0, 0);
         b->setSingleStep(1);
+        // The scroll area lays its children out again after every change of a bar's range, to
+        // show or hide the bars; ours are always shown. A text that grows a line changes the
+        // horizontal range with every key, and that layout repainted both bars every time.
+        QObject::disconnect(b, SIGNAL(rangeChanged(int, int)), this, SLOT(_q_showOrHideScrollBars()));
+        // A bar paints every pixel of itself: the window behind it need not be painted first.
+        b->setAttribute(Qt::WA_OpaquePaintEvent);
+        KeepScrollBarPicture(b);
     }
     SetTarget(canvas_, &image_);
-    // Drawing outside a paint request shows on screen with the next paint.
+    // Drawing outside a paint request reaches the screen once the drawing of the moment is done:
+    // the damage is pushed from the event loop's next turn.
     canvas_.SetDirtyCallback([this] {
-        if (!painting_) viewport()->update();
+        if (painting_ || pushQueued_) return;
+        pushQueued_ = true;
+        QMetaObject::invokeMethod(this, [this] { PushDamage(); }, Qt::QueuedConnection);
     });
     SyncImageSize();
 }
@@ -116,16 +146,54 @@ int ThaiHost::ScrollPos(ScrollBar bar) const { return Bar(bar)->value(); }
 void ThaiHost::SetScrollStep(ScrollBar bar, int step) { Bar(bar)->setSingleStep(std::max(1, step)); }
 int ThaiHost::ScrollStep(ScrollBar bar) const { return Bar(bar)->singleStep(); }
 
-// The user moved a scroll bar. The window does not move its pixels: the handler reads the new
-// positions and repaints the whole client area.
+// The user moved a scroll bar: the handler brings its view there (usually by Scroll), or the whole
+// client area is repainted from the new positions.
 void ThaiHost::scrollContentsBy(int, int) {
     if (settingPos_) return;
+    if (handler_ && handler_->HostScrolled()) return;
     Invalidate();
 }
 
 void ThaiHost::Invalidate() {
     pending_ = QRegion(QRect(QPoint(0, 0), units_));
     viewport()->update();
+}
+
+// The image moves its pixels at once and the screen moves its own copy of them (the toolkit's
+// scroll of the viewport, which shows the uncovered strips with paint events): neither is drawn
+// or copied again. Damage not shown yet and areas still waiting for the handler move along. On a
+// screen whose ratio makes the move a fraction of a device pixel, the whole area is drawn again.
+void ThaiHost::Scroll(int dx, int dy) {
+    if (dx == 0 && dy == 0) return;
+    SyncImageSize();
+    const QRect all(QPoint(0, 0), units_);
+    const qreal ratio = image_.devicePixelRatio();
+    const int pdx = static_cast<int>(std::lround(dx * ratio)), pdy = static_cast<int>(std::lround(dy * ratio));
+    if (painting_ || !handler_ || all.isEmpty() || std::abs(dx) >= all.width() || std::abs(dy) >= all.height() ||
+        pdx != dx * ratio || pdy != dy * ratio) {
+        Invalidate();
+        return;
+    }
+    canvas_.Flush();
+    MovePixels(image_, pdx, pdy);
+    canvas_.MoveDamage(dx, dy);
+    pending_.translate(dx, dy);
+    pending_ &= all;
+    pending_ += QRegion(all) - QRegion(all.translated(dx, dy));
+    pixelsScrolled_ += static_cast<long long>(image_.width() - std::abs(pdx)) * (image_.height() - std::abs(pdy));
+    viewport()->scroll(dx, dy, viewport()->rect());
+}
+
+bool ThaiHost::Pending(const Rect& r) const {
+    if (r.Empty() || pending_.isEmpty()) return false;
+    return (QRegion(ToQRect(r)) - pending_).isEmpty();
+}
+
+void ThaiHost::PushDamage() {
+    pushQueued_ = false;
+    QRegion region;
+    for (const Rect& d : canvas_.TakeDamage()) region += ToQRect(d);
+    if (!region.isEmpty()) viewport()->update(region);
 }
 
 // Runs the handler over the pending areas. A handler may ask for more from inside HostPaint (it
@@ -148,24 +216,31 @@ void ThaiHost::RunPending() {
 
 void ThaiHost::PaintPending() {
     SyncImageSize();
-    const bool any = !pending_.isEmpty();
     RunPending();
     canvas_.Flush();
-    if (any) viewport()->update();
+    PushDamage();
 }
 
 void ThaiHost::paintEvent(QPaintEvent* event) {
     SyncImageSize();
     RunPending();
     canvas_.Flush();
-    const Rect dirty = canvas_.TakeDirty();
+    QRegion rest;
+    for (const Rect& d : canvas_.TakeDamage()) rest += ToQRect(d);
+    const QRegion region = event->region();
     QPainter p(viewport());
-    for (const QRect& r : event->region()) p.drawImage(QRectF(r), image_, QRectF(ImagePixels(r)));
-    // Anything the handler drew outside this paint request is shown by the next one.
-    if (!dirty.Empty()) {
-        QRegion rest = QRegion(ToQRect(dirty)) - event->region();
-        if (!rest.isEmpty()) viewport()->update(rest);
+    // One rectangle at a time, clipped to it: a rectangle clip lets the painter copy the rows as
+    // they are, where a region of several rectangles sends every row through its blending
+    // (handed out to worker threads when there are many).
+    for (const QRect& r : region) {
+        if (region.rectCount() > 1) p.setClipRect(r);
+        const QRect pixels = ImagePixels(r);
+        p.drawImage(QRectF(r), image_, QRectF(pixels));
+        pixelsPushed_ += static_cast<long long>(pixels.width()) * pixels.height();
     }
+    // Anything drawn that this paint does not cover is shown by the next one.
+    rest -= region;
+    if (!rest.isEmpty()) viewport()->update(rest);
 }
 
 void ThaiHost::resizeEvent(QResizeEvent* event) {

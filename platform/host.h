@@ -28,6 +28,10 @@ public:
     virtual void HostKeyDown(int& /*key*/, ShiftState /*shift*/) {}
     virtual void HostKeyPress(unsigned char& /*key*/) {}
     virtual void HostFocusOut() {}
+    // The user moved a scroll bar (dragged it, clicked it, turned the wheel over the window). A
+    // handler that brings its view to the new positions itself (see Host::Scroll) returns true;
+    // otherwise the host asks it to repaint the whole client area.
+    virtual bool HostScrolled() { return false; }
     // The host is being deleted (its window's widget tree goes) while it still has this handler:
     // the host, its canvas and its sink are gone from now on.
     virtual void HostGone() {}
@@ -64,6 +68,14 @@ public:
 
     // Asks the handler to repaint the whole client area (soon, from the event loop).
     virtual void Invalidate() = 0;
+    // The view moved by (dx, dy) pixels of the backing image (positive: its content goes right or
+    // down). The pixels that stay in view move with it, in the image and on the screen, and only
+    // the areas it uncovers are asked of the handler. When nothing stays in view, or the handler
+    // is painting just now, the whole client area is asked for instead.
+    virtual void Scroll(int dx, int dy) = 0;
+    // Whether all of `r` is waiting for the handler to repaint it: anything drawn there now would
+    // be drawn over.
+    virtual bool Pending(const Rect& r) const = 0;
     // Runs the pending repaint requests now (tests use this instead of waiting for events).
     virtual void PaintPending() = 0;
 

@@ -12,10 +12,12 @@
 namespace platform {
 
 // An area exposed by the window system is copied from the backing image; areas the image does not
-// hold yet (a resize, Invalidate, a scroll by the user) are repainted by the handler first. The
+// hold yet (a resize, Invalidate, the strips a scroll uncovers) are repainted by the handler first.
+// Drawing into the image reaches the screen as the canvas's damage: only the rectangles that
+// changed are copied, once the drawing of the moment is done (the event loop's next turn). The
 // backing image holds the screen's device pixels (twice as many across and down on a screen with
-// a device pixel ratio of 2): the control still draws, and gets its mouse events, in the window's
-// units, and its surface fills them at the screen's resolution.
+// a device pixel ratio of 2): the control still draws, gets its mouse events and scrolls in the
+// window's units, and its surface fills them at the screen's resolution.
 // Host is the second base, so its lifetime has ended before the widget deletes its children.
 class ThaiHost : public QAbstractScrollArea, public Host {
     Q_OBJECT
@@ -41,10 +43,18 @@ public:
     int ScrollStep(ScrollBar bar) const override;
 
     void Invalidate() override;
+    void Scroll(int dx, int dy) override;
+    bool Pending(const Rect& r) const override;
     void PaintPending() override;
 
     void SetPointer(PointerShape shape) override;
     PointerShape Pointer() const override { return pointer_; }
+
+    // Pixels copied from the backing image to the window system since the host was made: what
+    // the screen is handed to show. The benchmarks read it per key.
+    long long PixelsPushed() const { return pixelsPushed_; }
+    // Pixels the screen moved by itself for Scroll since the host was made.
+    long long PixelsScrolled() const { return pixelsScrolled_; }
 
     // The sink is a child of the viewport.
     KeySink* CreateKeySink() override;
@@ -79,6 +89,8 @@ protected:
 
 private:
     void SyncImageSize();
+    // Asks the window system to show the canvas's damage (a paint event copies it).
+    void PushDamage();
     // The image pixels that show the client rectangle `r` (units).
     QRect ImagePixels(const QRect& r) const;
     HostHandler* handler_ = nullptr;
@@ -90,6 +102,9 @@ private:
     PointerShape pointer_ = PointerShape::IBeam;
     bool painting_ = false;     // inside the handler's HostPaint
     bool settingPos_ = false;   // the program, not the user, is moving a scroll bar
+    bool pushQueued_ = false;   // a PushDamage is on its way through the event loop
+    long long pixelsPushed_ = 0;
+    long long pixelsScrolled_ = 0;
     QWidget* focusTarget_ = nullptr;
     QPointer<KeySink> sink_;    // made by CreateKeySink
     void RunPending();

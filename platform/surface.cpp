@@ -15,6 +15,7 @@
 #include <cstring>
 #include <cwchar>
 #include <stdexcept>
+#include <utility>
 
 
 namespace platform {
@@ -125,21 +126,132 @@ std::uint32_t* Surface::Pixels(std::ptrdiff_t& stride) {
     return reinterpret_cast<std::uint32_t*>(image->bits());
 }
 
+namespace {
+
+inline bool Contains(const Rect& outer, const Rect& inner) {
+    return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
+           inner.bottom <= outer.bottom;
+}
+
+// Whether the union of two rectangles is a rectangle with nothing else in it: one holds the other,
+// or they share two opposite edges and touch or overlap along the other axis.
+inline bool JoinExactly(const Rect& a, const Rect& b) {
+    if (Contains(a, b) || Contains(b, a)) return true;
+    if (a.left == b.left && a.right == b.right) return a.top <= b.bottom && b.top <= a.bottom;
+    if (a.top == b.top && a.bottom == b.bottom) return a.left <= b.right && b.left <= a.right;
+    return false;
+}
+
+long long Area(const Rect& r) { return static_cast<long long>(r.Width()) * r.Height(); }
+
+// The damage is kept to a few rectangles; beyond that a new one is joined to the one whose union
+// with it grows least.
+constexpr size_t kMaxDamage = 16;
+
+}  // namespace
+
+// A cell is drawn as a few strips (the fill above and below the glyph, the glyph, its marks) and a
+// row as cells from left to right: each new area is joined to what it completes, so the damage
+// stays one rectangle per changed run of cells.
+// The damage is kept in units, as the window shows it: a device rectangle is widened to the units
+// it touches. The damage area is kept in device pixels, as drawing reaches it.
 void Surface::MarkDirty(const Rect& device) {
     if (device.Empty()) return;
     const double s = DeviceScale();
-    const Rect r = s == 1.0 ? device
-                            : Rect{static_cast<int>(std::floor(device.left / s)), static_cast<int>(std::floor(device.top / s)),
-                                   static_cast<int>(std::ceil(device.right / s)), static_cast<int>(std::ceil(device.bottom / s))};
-    bool wasClean = dirty_.Empty();
-    dirty_ = Union(dirty_, r);
+    auto units = [s](const Rect& d) {
+        return s == 1.0 ? d
+                        : Rect{static_cast<int>(std::floor(d.left / s)), static_cast<int>(std::floor(d.top / s)),
+                               static_cast<int>(std::ceil(d.right / s)), static_cast<int>(std::ceil(d.bottom / s))};
+    };
+    if (!damageArea_.Empty() && Contains(damageArea_, device)) {
+        if (!damageAreaMarked_) {
+            damageAreaMarked_ = true;
+            AddDamage(units(damageArea_));
+        }
+        return;
+    }
+    const Rect r = units(device);
+    // Most drawing lands inside what was drawn just before it (a glyph in its cell's fill).
+    if (!damage_.empty() && Contains(damage_.back(), r)) return;
+    AddDamage(r);
+}
+
+void Surface::SetDamageArea(const Rect& area) {
+    damageArea_ = area.Empty() ? Rect{} : Visible(area);
+    damageAreaMarked_ = false;
+}
+
+void Surface::AddDamage(const Rect& r) {
+    const bool wasClean = damage_.empty();
+    // Most drawing lands inside or right beside what was drawn just before it.
+    if (!wasClean) {
+        Rect& last = damage_.back();
+        if (JoinExactly(last, r)) {
+            last = Union(last, r);
+            // The grown rectangle may complete one drawn before (the rows above it).
+            for (size_t i = 0; i + 1 < damage_.size(); ++i) {
+                if (JoinExactly(damage_[i], damage_.back())) {
+                    damage_[i] = Union(damage_[i], damage_.back());
+                    damage_.pop_back();
+                    break;
+                }
+            }
+            return;
+        }
+    }
+    Rect cur = r;
+    for (bool joined = true; joined;) {
+        joined = false;
+        for (size_t i = damage_.size(); i-- > 0;) {
+            const Rect d = damage_[i];
+            if (Contains(d, cur)) return;
+            if (JoinExactly(d, cur)) {
+                cur = Union(d, cur);
+                damage_.erase(damage_.begin() + static_cast<std::ptrdiff_t>(i));
+                joined = true;
+                break;
+            }
+        }
+    }
+    if (damage_.size() >= kMaxDamage) {
+        size_t best = 0;
+        long long growth = -1;
+        for (size_t i = 0; i < damage_.size(); ++i) {
+            const long long g = Area(Union(damage_[i], cur)) - Area(damage_[i]);
+            if (growth < 0 || g < growth) {
+                growth = g;
+                best = i;
+            }
+        }
+        damage_[best] = Union(damage_[best], cur);
+    } else {
+        damage_.push_back(cur);
+    }
     if (wasClean && onDirty_) onDirty_();
 }
 
+std::vector<Rect> Surface::TakeDamage() { return std::exchange(damage_, {}); }
+
+Rect Surface::DirtyRect() const {
+    Rect all{};
+    for (const Rect& d : damage_) all = Union(all, d);
+    return all;
+}
+
 Rect Surface::TakeDirty() {
-    Rect r = dirty_;
-    dirty_ = Rect{};
-    return r;
+    const Rect all = DirtyRect();
+    damage_.clear();
+    return all;
+}
+
+void Surface::MoveDamage(int dx, int dy) {
+    const Rect image{0, 0, Width(), Height()};
+    std::vector<Rect> moved;
+    for (const Rect& d : damage_) {
+        const Rect m = Intersect(Rect{d.left + dx, d.top + dy, d.right + dx, d.bottom + dy}, image);
+        if (!m.Empty()) moved.push_back(m);
+    }
+    damage_ = std::move(moved);
 }
 
 QPainter& Surface::Impl::Painter() {

@@ -108,11 +108,24 @@ public:
     void SetMonochrome(bool on);
     bool Monochrome() const { return monochrome_; }
 
-    // Change tracking for the window that shows the image: every drawing operation adds its
-    // area to the dirty rectangle; `onDirty` is called when the dirty rectangle stops being empty.
+    // Change tracking for the window that shows the image: every drawing operation adds its area
+    // to the damage, a few rectangles in the image's own pixels that together cover everything
+    // drawn since the damage was last taken (neighbouring areas are joined where their union is
+    // itself a rectangle, so a row of cells is one rectangle). `onDirty` is called when the damage
+    // stops being empty.
     void SetDirtyCallback(std::function<void()> onDirty) { onDirty_ = std::move(onDirty); }
-    Rect DirtyRect() const { return dirty_; }
+    const std::vector<Rect>& Damage() const { return damage_; }
+    std::vector<Rect> TakeDamage();
+    // The smallest rectangle around the damage.
+    Rect DirtyRect() const;
+    // Takes the damage and returns the rectangle around it.
     Rect TakeDirty();
+    // The image's pixels moved by (dx, dy) (a scroll): the damage moves with them, cut to the image.
+    void MoveDamage(int dx, int dy);
+    // Drawing that will cover all of `area` (a block of cells drawn again) is recorded as that area,
+    // once, with the first operation inside it; the operations inside it add nothing more. An
+    // empty area ends this.
+    void SetDamageArea(const Rect& area);
 
     // The Qt side: the target image, the painter for text and the font with its shaped texts.
     struct Impl;
@@ -140,7 +153,10 @@ private:
     CopyMode copyMode_ = CopyMode::SrcCopy;
     Rect clip_{};
     bool monochrome_ = false;
-    Rect dirty_{};
+    std::vector<Rect> damage_;
+    Rect damageArea_{};
+    bool damageAreaMarked_ = false;
+    void AddDamage(const Rect& r);
     std::function<void()> onDirty_;
     std::unique_ptr<Impl> impl_;
 };

@@ -150,11 +150,12 @@ void TCustomthai::DrawCell(platform::Surface& surface, std::string_view text, in
     auto byteAt = [&](int pos) -> unsigned char {
         return pos >= 1 && pos <= length ? static_cast<unsigned char>(text[static_cast<size_t>(pos - 1)]) : 0;
     };
-    if (FillsGlyphBand(surface, byteAt(i))) {
-        // The base glyph is copied over the whole band from BaseLevel: only the strips above
-        // and below it need the fill colour.
-        surface.FillRect({left, DrawY, left + CellWidth, DrawY + BaseLevel});
-        surface.FillRect({left, DrawY + BaseLevel + GlyphHeight, left + CellWidth, DrawY + RowHeight});
+    if (aroundFilled_) {
+        // DrawCells filled the rows above and below the glyph for the whole run.
+    } else if (FillsGlyphBand(surface, byteAt(i))) {
+        // The base glyph and the strips of its marks are copied over the whole cell width, so
+        // they cover whatever lay there: only the rows between them need the fill colour.
+        FillAroundStrips(surface, text, i, left);
     } else {
         surface.FillRect({left, DrawY, left + CellWidth, DrawY + RowHeight});
     }
@@ -174,14 +175,7 @@ void TCustomthai::DrawCell(platform::Surface& surface, std::string_view text, in
 
     unsigned char c = byteAt(i);
     int level = BaseLevel;
-    // The level of the byte that follows the one just drawn at `level`; BaseLevel when it opens
-    // the next cell.
-    auto nextLevel = [&](unsigned char next) {
-        if (next == 0xD1 || (next >= 0xD4 && next <= 0xD7) || next == thai::Maitaikhu) return UpperLevel;
-        if (thai::LowerVowels.contains(next)) return LowerLevel;
-        if (thai::ToneMarks.contains(next)) return level == UpperLevel ? 0 : UpperLevel;
-        return BaseLevel;
-    };
+    auto nextLevel = [&](unsigned char next) { return MarkLevel(next, level); };
     if (!thai::GlyphChars.contains(c)) {
         surface.TextOut(left + TextIndent, DrawY + LatinTop(*this, surface), text.substr(static_cast<size_t>(i - 1), 1));
         ++i;
@@ -215,6 +209,41 @@ void TCustomthai::DrawCell(platform::Surface& surface, std::string_view text, in
     }
 }
 
+// Cells are drawn from left to right as DrawCell draws them: a letter drawn through the font may
+// spill its ink over the cell to its right, and that cell's own fill or glyph takes it back. A run
+// of plain glyph cells gets its fill only once the cell before it is drawn, and its glyphs cover
+// exactly the rows the fill leaves out, so the pixels are those of DrawCell one cell at a time.
+void TCustomthai::DrawCells(platform::Surface& surface, std::string_view text, int& i, int count) {
+    const int length = static_cast<int>(text.size());
+    while (count > 0) {
+        if (i < 1 || i > length) {
+            surface.FillRect({DrawX, DrawY, DrawX + count * CellWidth, DrawY + RowHeight});
+            DrawX += count * CellWidth;
+            return;
+        }
+        int run = 0;
+        while (run < count && i + run <= length && PlainGlyphCell(surface, text, i + run)) ++run;
+        if (run < 2) {
+            DrawCell(surface, text, i);
+            --count;
+            continue;
+        }
+        const int right = DrawX + run * CellWidth;
+        surface.FillRect({DrawX, DrawY, right, DrawY + BaseLevel});
+        surface.FillRect({DrawX, DrawY + BaseLevel + GlyphHeight, right, DrawY + RowHeight});
+        aroundFilled_ = true;
+        for (int k = 0; k < run; ++k) DrawCell(surface, text, i);
+        aroundFilled_ = false;
+        count -= run;
+    }
+}
+
+bool TCustomthai::PlainGlyphCell(const platform::Surface& surface, std::string_view text, int i) const {
+    const int length = static_cast<int>(text.size());
+    if (!FillsGlyphBand(surface, static_cast<unsigned char>(text[static_cast<size_t>(i - 1)]))) return false;
+    return i == length || MarkLevel(static_cast<unsigned char>(text[static_cast<size_t>(i)]), BaseLevel) == BaseLevel;
+}
+
 void TCustomthai::DrawGlyphAt(platform::Surface& surface, int row, unsigned char byte, int column) {
     DrawX = column * CellWidth;
     DrawY = row * RowHeight;
@@ -240,6 +269,45 @@ void TCustomthai::DrawGlyphAt(platform::Surface& surface, int row, unsigned char
     SourceRect.bottom = kGlyphHeight;
     surface.DrawImage({DrawX, DrawY + BaseLevel, DrawX + CellWidth, DrawY + BaseLevel + GlyphHeight}, *glyphs, index,
                       SourceRect);
+}
+
+int TCustomthai::MarkLevel(unsigned char next, int level) const {
+    if (next == 0xD1 || (next >= 0xD4 && next <= 0xD7) || next == thai::Maitaikhu) return UpperLevel;
+    if (thai::LowerVowels.contains(next)) return LowerLevel;
+    if (thai::ToneMarks.contains(next)) return level == UpperLevel ? 0 : UpperLevel;
+    return BaseLevel;
+}
+
+// The cell's strips, as DrawCell copies them: the base glyph at BaseLevel, then each mark at the
+// level the one before it leads to. Their rows are covered; the rest of the cell is filled, one
+// rectangle for each run of uncovered rows.
+void TCustomthai::FillAroundStrips(platform::Surface& surface, std::string_view text, int i, int left) const {
+    const int length = static_cast<int>(text.size());
+    struct Span {
+        int top, bottom;
+    };
+    Span covered[4];
+    int count = 0;
+    covered[count++] = {BaseLevel, BaseLevel + GlyphHeight};
+    const int glyphs = Glyphs()->Count();
+    int level = BaseLevel;
+    for (int k = i + 1; k <= length && count < 4; ++k) {
+        unsigned char c = static_cast<unsigned char>(text[static_cast<size_t>(k - 1)]);
+        const int next = MarkLevel(c, level);
+        if (next == BaseLevel) break;
+        level = next;
+        if (c == 0x2A) c = kAsteriskSlot;
+        const int index = c == 0x20 ? 0 : c - 0xA0;
+        // A mark without an image of its own is not drawn: its rows are filled.
+        if (index >= 0 && index < glyphs && thai::CombiningMarks.contains(c)) covered[count++] = {level, level + MarkHeight};
+    }
+    std::sort(covered, covered + count, [](const Span& a, const Span& b) { return a.top < b.top; });
+    int y = 0;
+    for (int k = 0; k < count; ++k) {
+        if (covered[k].top > y) surface.FillRect({left, DrawY + y, left + CellWidth, DrawY + covered[k].top});
+        y = std::max(y, covered[k].bottom);
+    }
+    if (y < RowHeight) surface.FillRect({left, DrawY + y, left + CellWidth, DrawY + RowHeight});
 }
 
 bool TCustomthai::FillsGlyphBand(const platform::Surface& surface, unsigned char first) const {

@@ -31,6 +31,10 @@ public:
     // 1-based position `i`; advances DrawX by one cell and `i` past the cell. A position of 0 or
     // past the end leaves an empty cell and `i` unchanged.
     void DrawCell(platform::Surface& surface, std::string_view text, int& i);
+    // Draws `count` cells in the fill colour from position `i` on, exactly as `count` calls of
+    // DrawCell would, with fewer fills: the empty cells past the text's end are one fill, and a run
+    // of cells that are a base glyph alone gets its rows above and below the glyphs in one fill.
+    void DrawCells(platform::Surface& surface, std::string_view text, int& i, int count);
     // Draws one byte's glyph alone in the cell at (column, row) of the grid.
     void DrawGlyphAt(platform::Surface& surface, int row, unsigned char byte, int column);
 
@@ -77,4 +81,14 @@ private:
     // Whether a cell whose first byte is `first` gets its base glyph drawn from the glyph images
     // over the full cell width and GlyphHeight rows: copied, so it covers whatever lay there.
     bool FillsGlyphBand(const platform::Surface& surface, unsigned char first) const;
+    // Bitmap mode: the level a byte that follows a strip drawn at `level` is drawn at; BaseLevel
+    // when it opens the next cell.
+    int MarkLevel(unsigned char next, int level) const;
+    // Whether the cell at position `i` is a base glyph alone, drawn from the glyph images.
+    bool PlainGlyphCell(const platform::Surface& surface, std::string_view text, int i) const;
+    // DrawCells filled the rows around the base glyph already.
+    bool aroundFilled_ = false;
+    // Fills the rows of the cell at `left` that neither the base glyph at position `i` nor its
+    // marks cover.
+    void FillAroundStrips(platform::Surface& surface, std::string_view text, int i, int left) const;
 };

@@ -47,8 +47,8 @@ protected:
     std::string Shown() { return Field().Text2(); }
     bool NextEnabled() const { return frianthai->Next1->isEnabled(); }
     // The given dictionary lines in the order the list keeps them.
-    static std::vector<std::string> InListOrder(std::vector<std::string> lines) {
-        std::sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
+    std::vector<std::string> InListOrder(std::vector<std::string> lines) {
+        std::sort(lines.begin(), lines.end(), [this](const std::string& a, const std::string& b) {
             return fmekalon->diclist.Find(a) < fmekalon->diclist.Find(b);
         });
         return lines;
@@ -369,6 +369,32 @@ TEST_F(LookupTest, ADictionaryChangedBetweenStepsIsSearchedAsItIsNow) {
     fmekalon->diclist.Insert("dogma \xC5\xD1\xB7\xB8\xD4");
     Type("m");
     EXPECT_EQ(Shown(), "dogma \xC5\xD1\xB7\xB8\xD4");
+}
+
+// The dictionary text the keys search is made before the first key: when the window opens, and
+// once a change of the dictionary made while it is open has been done.
+TEST_F(LookupTest, TheTextToSearchIsReadyBeforeTheFirstKey) {
+    Dictionary({kCat, kCategory});
+    const dictionary::DicText& text = fmekalon->dictext;
+    EXPECT_EQ(text.LineCount(), 0) << "nothing is made while the window is closed";
+    Open();
+    EXPECT_EQ(text.LineCount(), 2);
+    fmekalon->diclist.Insert(kDog);
+    fmekalon->diclist.Delete(fmekalon->diclist.Find(kCat));
+    QApplication::processEvents();
+    ASSERT_EQ(text.LineCount(), 2);
+    EXPECT_EQ(text.Line(1), kDog);
+    Type("dog");
+    EXPECT_EQ(Shown(), kDog);
+    // A change made while the window is closed is there when it opens again.
+    frianthai->close();
+    fmekalon->diclist.Insert(kCat);
+    QApplication::processEvents();
+    Open();
+    EXPECT_EQ(text.LineCount(), 3);
+    Field().SetText("");
+    Type("cat");
+    EXPECT_EQ(Shown(), kCat);
 }
 
 // The line shown for a find is the line that holds the caret just before the find's result in

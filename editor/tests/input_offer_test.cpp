@@ -236,6 +236,12 @@ TEST_F(OfferTest, SwitchingOnShowsABlankAndSwitchingOffRemovesIt) {
     memo->SetThaiOnAZ(false);
     EXPECT_FALSE(memo->ThaiOnAZ);
     EXPECT_EQ(CountInCell(2, 0, memo->HighLightColor), 0);
+    // A key that moves the cursor away takes the blank with it.
+    memo->SetThaiOnAZ(true);
+    Key(Qt::Key_Left);
+    EXPECT_EQ(CountInCell(2, 0, memo->HighLightColor), 0);
+    Key(Qt::Key_End);
+    memo->SetThaiOnAZ(false);
 
     // Switching off during an offer withdraws it.
     memo->SetThaiOnAZ(true);

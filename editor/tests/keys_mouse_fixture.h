@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -117,6 +118,17 @@ public:
         Settle();
         return host_->BackingImage().copy();
     }
+    // The client area as the screen shows it: the window's own copy of its pixels (its backing
+    // store on the offscreen platform), which holds only what the host's paint events copied there
+    // and what the toolkit moved when the view scrolled.
+    QImage Screen() {
+        Settle();
+        for (int round = 0; round < 3; ++round) QApplication::processEvents();
+        auto* shown = dynamic_cast<QImage*>(host_->backingStore()->paintDevice());
+        if (!shown) return QImage();
+        const QRect area(Viewport()->mapTo(host_.get(), QPoint(0, 0)), Viewport()->size());
+        return shown->copy(area).convertToFormat(QImage::Format_RGB32);
+    }
     // The client area as a repaint of the whole window draws it.
     QImage FullRepaint() {
         host_->Invalidate();
@@ -170,13 +182,17 @@ inline std::string FirstDifference(const QImage& a, const QImage& b) {
 
 inline std::vector<std::string> Text(const TThailist& v) { return v.Lines.All(); }
 
-// Expects the immediate drawing of the last operations to equal a repaint of the whole window.
-#define EXPECT_SAME_AS_FULL_REPAINT(view)                                  \
-    do {                                                                   \
-        const QImage drawn_ = (view).Image();                              \
-        const QImage full_ = (view).FullRepaint();                         \
-        EXPECT_TRUE(drawn_ == full_) << "immediate drawing differs from a full repaint"       \
-                                     << keystest::FirstDifference(drawn_, full_);            \
+// Expects the immediate drawing of the last operations, and what of it reached the screen (the
+// changed areas the host pushed, the pixels a scroll moved), to equal a repaint of the whole window.
+#define EXPECT_SAME_AS_FULL_REPAINT(view)                                                          \
+    do {                                                                                           \
+        const QImage drawn_ = (view).Image();                                                      \
+        const QImage screen_ = (view).Screen();                                                    \
+        const QImage full_ = (view).FullRepaint();                                                 \
+        EXPECT_TRUE(drawn_ == full_) << "immediate drawing differs from a full repaint"            \
+                                     << keystest::FirstDifference(drawn_, full_);                 \
+        EXPECT_TRUE(screen_ == full_) << "the screen differs from a full repaint"                  \
+                                      << keystest::FirstDifference(screen_, full_);               \
     } while (0)
 
 }  // namespace keystest

@@ -90,6 +90,17 @@ TEST(KeysShiftSelection, BackspaceLeavesTheSelectionAloneButTheEditEndsIt) {
     EXPECT_EQ(v->Lines[0], "acdef");  // the cell left of the cursor, not the selection
     EXPECT_FALSE(v->Selecting);
     EXPECT_EQ(v->SelectedText(), "");
+    EXPECT_SAME_AS_FULL_REPAINT(v);
+    // A selection over several lines leaves the screen too, on every row it covered.
+    v.SetText({"abcdef", "ghijkl", "mnopqr"});
+    v.Cursor(0, 3);
+    v.Keys(Qt::Key_Down, 2, Qt::ShiftModifier);
+    ASSERT_EQ(v->SelectedText(), "def\r\nghijkl\r\nmno");
+    v.Key(Qt::Key_Backspace);
+    EXPECT_EQ(v->Lines[2], "mnpqr");
+    EXPECT_FALSE(v.CellHighlighted(0, 4));
+    EXPECT_FALSE(v.CellHighlighted(1, 20));
+    EXPECT_SAME_AS_FULL_REPAINT(v);
 }
 
 }  // namespace

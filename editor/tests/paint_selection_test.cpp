@@ -153,6 +153,7 @@ TEST_F(SelectionTest, ExtendingInAScrolledViewMatchesAFullRepaint) {
     SetText(lines);
     list_->SetCursor(4, 12);
     list_->ResetView();
+    Settle();  // the host paints what came into view
     list_->HideCaret();
     list_->SetCursor(3, 9);
     list_->StartSelection();

@@ -102,6 +102,7 @@ TEST_F(ViewTest, RepaintRangeFollowsTheScrolledView) {
     list_->SetCursor(5, 14);  // scrolls: TopLine 3, LeftCol 5
     ASSERT_EQ(list_->TopLine, 3);
     ASSERT_EQ(list_->LeftCol, 5);
+    Settle();  // the host paints what came into view
     Scribble();
     // From a point above the view to line 4, cell 9: rows 0 (whole) and 1 up to view column 3.
     list_->RepaintRange(1, 4, 7, 9);

@@ -12,6 +12,7 @@
 
 #include "platform/lifetime.h"
 #include "platform/qt_host.h"
+#include "platform/qt_scrollbar.h"
 
 namespace platform {
 namespace {
@@ -337,6 +338,29 @@ TEST_F(HostTest, KeySinkTakesTheFocusOnAClickAndHandsItsKeysToTheHandler) {
     host.DeleteKeySink();
     EXPECT_TRUE(second.isNull());
     EXPECT_EQ(host.Sink(), nullptr);
+}
+
+// A bar that keeps a picture of its groove looks exactly as the style draws it, wherever its
+// slider stands and whatever its range.
+TEST(HostScrollBarTest, ABarDrawnFromItsPictureLooksAsTheStyleDrawsIt) {
+    for (const Qt::Orientation orientation : {Qt::Horizontal, Qt::Vertical}) {
+        QScrollBar plain(orientation), kept(orientation);
+        KeepScrollBarPicture(&kept);
+        const QSize size = orientation == Qt::Horizontal ? QSize(300, 16) : QSize(16, 220);
+        for (QScrollBar* b : {&plain, &kept}) {
+            b->resize(size);
+            b->setPageStep(100);
+        }
+        for (const auto& [range, value] : {std::pair{1000, 0}, {1000, 420}, {1000, 1000}, {5000, 2500}, {0, 0}}) {
+            for (QScrollBar* b : {&plain, &kept}) {
+                b->setRange(0, range);
+                b->setValue(value);
+            }
+            const QImage a = plain.grab().toImage(), b = kept.grab().toImage();
+            EXPECT_TRUE(a == b) << (orientation == Qt::Horizontal ? "horizontal" : "vertical") << " bar, range " << range
+                                << ", value " << value;
+        }
+    }
 }
 
 // The window's widget tree deletes the host and its sink; a weak reference sees it.

@@ -248,6 +248,44 @@ TEST_P(CellSizes, MarksAfterALatinLetterOrDigitShareItsCell) {
     ExpectUntouchedOutside(0, 0, 24 * g, 64 * g);
 }
 
+// A run of cells drawn at once is pixel for pixel a run of single cells: plain glyphs, marks,
+// Latin letters whose ink may spill into the next cell, an opening mark, and cells past the end.
+TEST_P(CellSizes, DrawCellsDrawsWhatDrawCellDrawsOneByOne) {
+    const int g = GetParam();
+    const std::string texts[] = {
+        "\xA1\xA2\xA3 \xA4\xA7*" + kThii + "\xA1\xA1", "pay" + kPuu + "\xA1\xA2jyW\xA1\xA2" + kNam + "Wj",
+        "\xD4\xA1\xA2" + kKhi + "\xA1", "y\xE8\xA1\xA2\xA3", ""};
+    for (const platform::Color bk : {clWhite, platform::clYellow})
+        for (const std::string& text : texts)
+            for (int count : {1, 3, 9, 14}) {
+                QImage one(14 * 12 * g + 20, 32 * g, QImage::Format_RGB32), run = one;
+                one.fill(0xFF000000u | kUntouched);
+                run.fill(0xFF000000u | kUntouched);
+                int reached[2] = {0, 0}, x[2] = {0, 0};
+                for (int k = 0; k < 2; ++k) {
+                    platform::ImageSurface s(k == 0 ? &one : &run);
+                    thai_.SetCanvasMetrics(s, g);
+                    s.SetFillColor(bk);
+                    GlyphImages->SetBkColor(bk);
+                    thai_.DrawX = 0;
+                    thai_.DrawY = 0;
+                    int i = 1;
+                    if (k == 0)
+                        for (int c = 0; c < count; ++c) thai_.DrawCell(s, text, i);
+                    else
+                        thai_.DrawCells(s, text, i, count);
+                    s.Flush();
+                    reached[k] = i;
+                    x[k] = thai_.DrawX;
+                }
+                GlyphImages->SetBkColor(clWhite);
+                EXPECT_EQ(reached[0], reached[1]);
+                EXPECT_EQ(x[0], x[1]);
+                ASSERT_TRUE(one == run) << "size " << g << ", " << count << " cells of text " << text.size()
+                                        << " bytes on " << std::hex << bk;
+            }
+}
+
 INSTANTIATE_TEST_SUITE_P(Sizes, CellSizes, ::testing::Values(1, 2, 3));
 
 TEST_F(CellTest, PositionsOutsideTheTextLeaveAnEmptyCell) {
