@@ -1,7 +1,9 @@
 #include "app/statusbar.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
+#include <algorithm>
 
 #include "app/umekalon.h"
 
@@ -71,7 +73,26 @@ void TStatusLine::ShowPosition(int line, int column) {
     if (line == line_ && column == column_) return;
     line_ = line;
     column_ = column;
-    position->setText(QStringLiteral("Ln %1, Col %2").arg(line).arg(column));
+    const QString text = QStringLiteral("Ln %1, Col %2").arg(line).arg(column);
+    // The part keeps one size, so that a new position draws only the part again: a label whose
+    // size may change lays the whole bar out with every key. It grows when a number needs more
+    // digits than it had room for.
+    const int lineDigits = static_cast<int>(QString::number(line).size());
+    const int columnDigits = static_cast<int>(QString::number(column).size());
+    if (lineDigits > lineDigits_ || columnDigits > columnDigits_) {
+        lineDigits_ = std::max(lineDigits_, lineDigits);
+        columnDigits_ = std::max(columnDigits_, columnDigits);
+        const QString widest =
+            QStringLiteral("Ln %1, Col %2").arg(QString(lineDigits_, u'0'), QString(columnDigits_, u'0'));
+        const QFontMetrics metrics = position->fontMetrics();
+        const QMargins margins = position->contentsMargins();
+        const int width = std::max(metrics.horizontalAdvance(widest), metrics.horizontalAdvance(text)) +
+                          margins.left() + margins.right() + 2 * position->margin() + 2;
+        position->setText(text);
+        position->setFixedSize(width, position->sizeHint().height());
+        return;
+    }
+    position->setText(text);
 }
 
 void TStatusLine::ShowMode(bool thaiKeyboard, bool thaiOnAZ) {
