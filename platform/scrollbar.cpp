@@ -8,6 +8,7 @@
 #include "platform/qt_scrollbar.h"
 
 #include <QApplication>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QProxyStyle>
@@ -22,6 +23,9 @@
 namespace platform {
 
 namespace {
+
+// The part of a host's bar that its paint of the moment draws (all of any other bar).
+QRect PaintArea(const QWidget* widget, const QRect& bar);
 
 class PictureStyle : public QProxyStyle {
 public:
@@ -52,13 +56,13 @@ public:
 
 private:
     // The style outlines the slider with translucent lines its length. The painter hands a line of
-    // more than about a hundred pixels to worker threads, one pixel at a time, which made a slider
+    // 96 pixels or more to worker threads, one pixel at a time, which made a slider
     // that moves with every key cost more than the text drawn for the key. Drawn in strips across
     // the bar, each clipped to a strip, no line is that long; the strips do not overlap, so every
     // pixel is drawn exactly once, as the style would draw it in one go. Only the strips over the
     // slider and the arrows are drawn: the style's moving parts draw nothing elsewhere.
     void DrawInStrips(const QStyleOptionSlider& moving, QPainter* painter, const QWidget* widget) const {
-        constexpr int kStrip = 64;
+        constexpr int kStrip = 90;
         const bool horizontal = moving.orientation == Qt::Horizontal;
         const QRect& bar = moving.rect;
         const int start = horizontal ? bar.left() : bar.top(), end = start + (horizontal ? bar.width() : bar.height());
@@ -72,10 +76,15 @@ private:
             spans.emplace_back(std::max(from - 1, start), std::min(to + 1, end));
         }
         std::sort(spans.begin(), spans.end());
+        // Strips outside the area being painted would draw nothing.
+        const QRect area = PaintArea(widget, bar);
+        const int areaFrom = horizontal ? area.left() : area.top();
+        const int areaTo = areaFrom + (horizontal ? area.width() : area.height());
         int done = start;
         for (const auto& [from, to] : spans) {
             for (int a = std::max(from, done); a < to; a += kStrip) {
                 const int b = std::min(a + kStrip, to);
+                if (b <= areaFrom || a >= areaTo) continue;
                 painter->save();
                 painter->setClipRect(horizontal ? QRect(a, bar.top(), b - a, bar.height())
                                                 : QRect(bar.left(), a, bar.width(), b - a),
@@ -150,15 +159,30 @@ protected:
             return;
         }
         if (before->slider == now.slider) return;
-        // The style's slider stays inside its rectangle; a pixel around it is drawn again as well.
-        update((QRegion(before->slider.adjusted(-1, -1, 1, 1)) + now.slider.adjusted(-1, -1, 1, 1)) & rect());
+        // Along its length the slider looks the same everywhere but at its ends: only the pixels
+        // between an end's old and new place change, with the few the style draws the end with.
+        constexpr int kEnd = 3;
+        const bool horizontal = orientation() == Qt::Horizontal;
+        auto along = [horizontal](const QRect& r) {
+            return std::pair{horizontal ? r.left() : r.top(), horizontal ? r.right() + 1 : r.bottom() + 1};
+        };
+        const auto [oldFrom, oldTo] = along(before->slider);
+        const auto [newFrom, newTo] = along(now.slider);
+        QRegion changed;
+        for (const auto& [a, b] : {std::pair{oldFrom, newFrom}, std::pair{oldTo, newTo}}) {
+            const int from = std::min(a, b) - kEnd, to = std::max(a, b) + kEnd;
+            changed += horizontal ? QRect(from, 0, to - from, height()) : QRect(0, from, width(), to - from);
+        }
+        update(changed & rect());
     }
 
     // Whatever else draws the bar again (a resize, the pointer over it, another style or
     // palette) starts the comparison afresh.
     void paintEvent(QPaintEvent* event) override {
         look_ = Look();
+        paintArea_ = event->rect();
         QScrollBar::paintEvent(event);
+        paintArea_ = rect();
     }
     void resizeEvent(QResizeEvent* event) override {
         look_.reset();
@@ -169,6 +193,9 @@ protected:
         QScrollBar::changeEvent(event);
     }
 
+public:
+    const QRect& PaintArea() const { return paintArea_; }
+
 private:
     SliderLook Look() const {
         QStyleOptionSlider option;
@@ -178,7 +205,13 @@ private:
     }
 
     std::optional<SliderLook> look_;
+    QRect paintArea_;
 };
+
+QRect PaintArea(const QWidget* widget, const QRect& bar) {
+    const auto* host = dynamic_cast<const HostScrollBar*>(widget);
+    return host && !host->PaintArea().isNull() ? host->PaintArea() : bar;
+}
 
 }  // namespace
 
