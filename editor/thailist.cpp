@@ -160,7 +160,7 @@ void BlankView(platform::Host* host) {
 
 void TThailist::Clear() {
     Selecting = false;
-    Dragging = false;
+    drag_->Dragging = false;
     BlankView(parent_);
     CursorLine = CursorCol = TopLine = LeftCol = 0;
     AnchorLine = AnchorCol = ExtentLine = ExtentCol = AnchorPos = ExtentPos = 0;
@@ -218,7 +218,7 @@ void TThailist::AddLine(std::string s) { Lines.Add(std::move(s)); }
 void TThailist::InsertLine(int index, std::string s) { Lines.Insert(index, std::move(s)); }
 
 void TThailist::LinesChanged(int longestWritten) {
-    Dragging = false;
+    drag_->Dragging = false;
     Selecting = false;
     SetModified(true);
     MaxLineLen = std::max(MaxLineLen, longestWritten);

@@ -22,8 +22,13 @@
 #include "platform/types.h"
 #include "script/customthai.h"
 
-// Process-wide: a right-button drag of a selection is under way (its text is on the clipboard).
-extern bool Dragging;
+// A right-button drag of a selection under way (its text is on the clipboard). A drag may end
+// over another control than the one it started in, so the controls it may cross share one state:
+// the application hands the same one to each of its text controls. A control given none keeps a
+// state of its own, and a drag then ends only within it.
+struct DragState {
+    bool Dragging = false;
+};
 
 class TThailist : public TCustomthai, public platform::HostHandler {
 public:
@@ -36,6 +41,9 @@ public:
     // routes the host's events here, runs Clear and sets graphics size 1.
     void Attach(platform::Host* parent);
     platform::Host* Parent() const { return parent_; }
+    // Shares `state` (which outlives the control) with the other controls a drag may cross.
+    void ShareDragState(DragState& state) { drag_ = &state; }
+    DragState& Drag() const { return *drag_; }
     // The surface the control draws on (the host's canvas); nullptr without a host.
     platform::Surface* Canvas() const;
 
@@ -218,6 +226,8 @@ private:
     bool RepaintRowsShowingText(int left);
     // A double or triple click selected a word or a line: moves with the button held change nothing.
     bool clickSelected_ = false;
+    DragState ownDrag_;
+    DragState* drag_ = &ownDrag_;
     // Tracks the host, which its window's widget tree may delete before the control (the sink
     // goes with the host).
     platform::WeakRef<platform::Host> hostGuard_;
