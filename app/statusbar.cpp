@@ -1,7 +1,13 @@
 #include "app/statusbar.h"
 
+#include <QFontMetrics>
+#include <QGlyphRun>
+#include <QPainter>
+#include <QRawFont>
 #include <QLabel>
 #include <QProgressBar>
+#include <algorithm>
+#include <map>
 
 #include "app/umekalon.h"
 
@@ -17,6 +23,59 @@ constexpr ModeLook kModes[] = {
     {"EN", "Keys type as the keyboard layout of the system does", "#0000a0"},
     {"TH", "Keys type Thai through the built-in Thai layout (Kbd F2, Alt+K or F2)", "#007800"},
     {"A..Z", "Thai on A..Z: a letter key offers the Thai letters filed under it (Alt+T)", "#a00000"},
+};
+
+// The cursor's place, drawn from the glyphs kept for each character it has shown: its text changes
+// with every key, and a label lays a new text out and shapes it again at every paint, which cost
+// more than drawing the key's own cells in the editor. Left-aligned and centred in height, as the
+// label would draw it; a font without glyphs for the text falls back to the label's drawing.
+class PositionPart : public QLabel {
+public:
+    explicit PositionPart(QWidget* parent) : QLabel(parent) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        if (font() != font_) {
+            font_ = font();
+            raw_ = QRawFont::fromFont(font_);
+            glyphs_.clear();
+        }
+        QList<quint32> indexes;
+        QList<QPointF> positions;
+        const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+        qreal x = area.left();
+        for (const QChar ch : text()) {
+            auto it = glyphs_.find(ch.unicode());
+            if (it == glyphs_.end()) {
+                const QList<quint32> one = raw_.isValid() ? raw_.glyphIndexesForString(QString(ch)) : QList<quint32>();
+                if (one.size() != 1 || one[0] == 0) {
+                    QLabel::paintEvent(event);
+                    return;
+                }
+                it = glyphs_.emplace(ch.unicode(), Glyph{one[0], raw_.advancesForGlyphIndexes(one)[0].x()}).first;
+            }
+            indexes.append(it->second.index);
+            positions.append(QPointF(x, 0));
+            x += it->second.advance;
+        }
+        QPainter painter(this);
+        const QFontMetrics metrics(font_);
+        QGlyphRun run;
+        run.setRawFont(raw_);
+        run.setGlyphIndexes(indexes);
+        run.setPositions(positions);
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+        painter.drawGlyphRun(QPointF(0, area.top() + (area.height() - metrics.height()) / 2 + metrics.ascent()), run);
+    }
+
+private:
+    struct Glyph {
+        quint32 index;
+        qreal advance;
+    };
+    QFont font_;
+    QRawFont raw_;
+    std::map<char16_t, Glyph> glyphs_;
 };
 
 int ModeIndex(bool thaiKeyboard, bool thaiOnAZ) { return thaiOnAZ ? 2 : thaiKeyboard ? 1 : 0; }
@@ -45,7 +104,9 @@ std::string FileFormatName(const platform::TextFormat& format) {
 
 TStatusLine::TStatusLine(QWidget* parent) : QStatusBar(parent) {
     setObjectName("statusline");
-    position = Part(this, "position");
+    position = new PositionPart(this);
+    position->setObjectName(QStringLiteral("position"));
+    position->setContentsMargins(6, 0, 6, 0);
     mode = Part(this, "mode");
     mode->setAlignment(Qt::AlignCenter);
     // Wide enough for the widest name, so that the parts beside it stay in place.
@@ -71,7 +132,26 @@ void TStatusLine::ShowPosition(int line, int column) {
     if (line == line_ && column == column_) return;
     line_ = line;
     column_ = column;
-    position->setText(QStringLiteral("Ln %1, Col %2").arg(line).arg(column));
+    const QString text = QStringLiteral("Ln %1, Col %2").arg(line).arg(column);
+    // The part keeps one size, so that a new position draws only the part again: a label whose
+    // size may change lays the whole bar out with every key. It grows when a number needs more
+    // digits than it had room for.
+    const int lineDigits = static_cast<int>(QString::number(line).size());
+    const int columnDigits = static_cast<int>(QString::number(column).size());
+    if (lineDigits > lineDigits_ || columnDigits > columnDigits_) {
+        lineDigits_ = std::max(lineDigits_, lineDigits);
+        columnDigits_ = std::max(columnDigits_, columnDigits);
+        const QString widest =
+            QStringLiteral("Ln %1, Col %2").arg(QString(lineDigits_, u'0'), QString(columnDigits_, u'0'));
+        const QFontMetrics metrics = position->fontMetrics();
+        const QMargins margins = position->contentsMargins();
+        const int width = std::max(metrics.horizontalAdvance(widest), metrics.horizontalAdvance(text)) +
+                          margins.left() + margins.right() + 2 * position->margin() + 2;
+        position->setText(text);
+        position->setFixedSize(width, position->sizeHint().height());
+        return;
+    }
+    position->setText(text);
 }
 
 void TStatusLine::ShowMode(bool thaiKeyboard, bool thaiOnAZ) {

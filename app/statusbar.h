@@ -45,6 +45,7 @@ public:
 
 private:
     int line_ = -1, column_ = -1;
+    int lineDigits_ = 0, columnDigits_ = 0;
     int modeShown_ = -1;
     platform::TextFormat format_;
     bool formatShown_ = false;

@@ -4,6 +4,7 @@
 // operation changed; the host's paint requests cover exposed or invalidated areas. Without a host
 // every operation here leaves the view alone (the model still works).
 #include <algorithm>
+#include <vector>
 
 #include "editor/thailist.h"
 #include "script/thai.h"
@@ -77,23 +78,32 @@ void TThailist::ShowOrigin() {
 }
 
 // A sideways move changes only the rows that show some of their text, the selection or the caret
-// from one of the two origins: the others are blank before and after (a row whose line ends left
-// of both). Where such rows are not most of the view, as at the end of a long line typed past the
-// other lines, they are drawn again and the rest of the view is left as it is.
+// from one of the two origins, and of a row that shows only text, only the columns up to its end
+// seen from the origin further left (and one more, which a letter's ink may reach): the rest is
+// blank before and after. Where those cells are not most of the view, as at the end of a long
+// line typed past the other lines, or in a wide view over short lines, they are drawn again and
+// the rest of the view is left as it is.
 bool TThailist::RepaintRowsShowingText(int left) {
     int startLine = 0, startCol = 0, endLine = -1, endCol = 0;
     if (Selecting) OrderedSelection(startLine, startCol, endLine, endCol);
-    auto shows = [&](int row) {
+    // The last column to draw again in a row, or -1 for none.
+    auto lastColumn = [&](int row) {
         const int line = TopLine + row;
-        return line == CursorLine || (line < LineCount() && line >= startLine && line <= endLine) ||
-               (line < LineCount() && thai::CellCount(Lines[line]) > left);
+        if (line == CursorLine || (line < LineCount() && line >= startLine && line <= endLine)) return ColCount;
+        if (line >= LineCount()) return -1;
+        const int cells = thai::CellCount(Lines[line]);
+        return cells > left ? std::min(cells - left, ColCount) : -1;
     };
-    int count = 0;
-    for (int row = 0; row <= RowCount; ++row) count += shows(row) ? 1 : 0;
-    // Moving the whole view costs about what drawing two thirds of its rows does.
-    if (3 * count > 2 * (RowCount + 1)) return false;
+    std::vector<int> last(static_cast<size_t>(RowCount + 1));
+    long long cells = 0;
+    for (int row = 0; row <= RowCount; ++row) {
+        last[static_cast<size_t>(row)] = lastColumn(row);
+        cells += last[static_cast<size_t>(row)] + 1;
+    }
+    // Moving the whole view costs about what drawing two thirds of its cells does.
+    if (3 * cells > 2LL * (RowCount + 1) * (ColCount + 1)) return false;
     for (int row = 0; row <= RowCount; ++row)
-        if (shows(row)) PaintRows(row, row, 0, ColCount);
+        if (last[static_cast<size_t>(row)] >= 0) PaintRows(row, row, 0, last[static_cast<size_t>(row)]);
     return true;
 }
 

@@ -54,6 +54,8 @@ ThaiHost::ThaiHost(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setAttribute(Qt::WA_NoSystemBackground);
     viewport()->setMouseTracking(true);
     viewport()->setCursor(Qt::IBeamCursor);
+    setHorizontalScrollBar(NewHostScrollBar(Qt::Horizontal));
+    setVerticalScrollBar(NewHostScrollBar(Qt::Vertical));
     for (QScrollBar* b : {horizontalScrollBar(), verticalScrollBar()}) {
         b->setTracking(true);
         b->setRange(0, 0);
@@ -64,7 +66,6 @@ ThaiHost::ThaiHost(QWidget* parent) : QAbstractScrollArea(parent) {
         QObject::disconnect(b, SIGNAL(rangeChanged(int, int)), this, SLOT(_q_showOrHideScrollBars()));
         // A bar paints every pixel of itself: the window behind it need not be painted first.
         b->setAttribute(Qt::WA_OpaquePaintEvent);
-        KeepScrollBarPicture(b);
     }
     SetTarget(canvas_, &image_);
     // Drawing outside a paint request reaches the screen once the drawing of the moment is done:

@@ -8,16 +8,24 @@
 #include "platform/qt_scrollbar.h"
 
 #include <QApplication>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QProxyStyle>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
+#include <algorithm>
 #include <list>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
 namespace {
+
+// The part of a host's bar that its paint of the moment draws (all of any other bar).
+QRect PaintArea(const QWidget* widget, const QRect& bar);
 
 class PictureStyle : public QProxyStyle {
 public:
@@ -43,10 +51,51 @@ public:
         if (still.subControls) painter->drawPixmap(bar->rect.topLeft(), Picture(key, still, widget));
         QStyleOptionSlider moving = *bar;
         moving.subControls &= ~kGroove;
-        if (moving.subControls) QProxyStyle::drawComplexControl(control, &moving, painter, widget);
+        if (moving.subControls) DrawInStrips(moving, painter, widget);
     }
 
 private:
+    // The style outlines the slider with translucent lines its length. The painter hands a line of
+    // 96 pixels or more to worker threads, one pixel at a time, which made a slider
+    // that moves with every key cost more than the text drawn for the key. Drawn in strips across
+    // the bar, each clipped to a strip, no line is that long; the strips do not overlap, so every
+    // pixel is drawn exactly once, as the style would draw it in one go. Only the strips over the
+    // slider and the arrows are drawn: the style's moving parts draw nothing elsewhere.
+    void DrawInStrips(const QStyleOptionSlider& moving, QPainter* painter, const QWidget* widget) const {
+        constexpr int kStrip = 90;
+        const bool horizontal = moving.orientation == Qt::Horizontal;
+        const QRect& bar = moving.rect;
+        const int start = horizontal ? bar.left() : bar.top(), end = start + (horizontal ? bar.width() : bar.height());
+        // The spans along the bar that the moving parts cover, a pixel wider on either side.
+        std::vector<std::pair<int, int>> spans;
+        for (const SubControl part : {SC_ScrollBarSubLine, SC_ScrollBarSlider, SC_ScrollBarAddLine}) {
+            if (!(moving.subControls & part)) continue;
+            const QRect r = subControlRect(CC_ScrollBar, &moving, part, widget);
+            if (r.isEmpty()) continue;
+            const int from = horizontal ? r.left() : r.top(), to = from + (horizontal ? r.width() : r.height());
+            spans.emplace_back(std::max(from - 1, start), std::min(to + 1, end));
+        }
+        std::sort(spans.begin(), spans.end());
+        // Strips outside the area being painted would draw nothing.
+        const QRect area = PaintArea(widget, bar);
+        const int areaFrom = horizontal ? area.left() : area.top();
+        const int areaTo = areaFrom + (horizontal ? area.width() : area.height());
+        int done = start;
+        for (const auto& [from, to] : spans) {
+            for (int a = std::max(from, done); a < to; a += kStrip) {
+                const int b = std::min(a + kStrip, to);
+                if (b <= areaFrom || a >= areaTo) continue;
+                painter->save();
+                painter->setClipRect(horizontal ? QRect(a, bar.top(), b - a, bar.height())
+                                                : QRect(bar.left(), a, bar.width(), b - a),
+                                     Qt::IntersectClip);
+                QProxyStyle::drawComplexControl(CC_ScrollBar, &moving, painter, widget);
+                painter->restore();
+            }
+            done = std::max(done, to);
+        }
+    }
+
     struct Key {
         QSize size;
         qreal ratio;
@@ -89,8 +138,89 @@ PictureStyle& TheStyle() {
     return *style;
 }
 
+// What a change of range, page step or position can change in a bar's pixels.
+struct SliderLook {
+    QRect slider;
+    bool atStart, atEnd, empty;
+    bool operator==(const SliderLook&) const = default;
+};
+
+class HostScrollBar : public QScrollBar {
+public:
+    explicit HostScrollBar(Qt::Orientation orientation) : QScrollBar(orientation) {}
+
+protected:
+    void sliderChange(SliderChange change) override {
+        const SliderLook now = Look();
+        const std::optional<SliderLook> before = std::exchange(look_, now);
+        if (change == SliderOrientationChange || !before || before->atStart != now.atStart ||
+            before->atEnd != now.atEnd || before->empty != now.empty) {
+            QScrollBar::sliderChange(change);
+            return;
+        }
+        if (before->slider == now.slider) return;
+        // Along its length the slider looks the same everywhere but at its ends: only the pixels
+        // between an end's old and new place change, with the few the style draws the end with.
+        constexpr int kEnd = 3;
+        const bool horizontal = orientation() == Qt::Horizontal;
+        auto along = [horizontal](const QRect& r) {
+            return std::pair{horizontal ? r.left() : r.top(), horizontal ? r.right() + 1 : r.bottom() + 1};
+        };
+        const auto [oldFrom, oldTo] = along(before->slider);
+        const auto [newFrom, newTo] = along(now.slider);
+        QRegion changed;
+        for (const auto& [a, b] : {std::pair{oldFrom, newFrom}, std::pair{oldTo, newTo}}) {
+            const int from = std::min(a, b) - kEnd, to = std::max(a, b) + kEnd;
+            changed += horizontal ? QRect(from, 0, to - from, height()) : QRect(0, from, width(), to - from);
+        }
+        update(changed & rect());
+    }
+
+    // Whatever else draws the bar again (a resize, the pointer over it, another style or
+    // palette) starts the comparison afresh.
+    void paintEvent(QPaintEvent* event) override {
+        look_ = Look();
+        paintArea_ = event->rect();
+        QScrollBar::paintEvent(event);
+        paintArea_ = rect();
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        look_.reset();
+        QScrollBar::resizeEvent(event);
+    }
+    void changeEvent(QEvent* event) override {
+        look_.reset();
+        QScrollBar::changeEvent(event);
+    }
+
+public:
+    const QRect& PaintArea() const { return paintArea_; }
+
+private:
+    SliderLook Look() const {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
+                value() <= minimum(), value() >= maximum(), minimum() == maximum()};
+    }
+
+    std::optional<SliderLook> look_;
+    QRect paintArea_;
+};
+
+QRect PaintArea(const QWidget* widget, const QRect& bar) {
+    const auto* host = dynamic_cast<const HostScrollBar*>(widget);
+    return host && !host->PaintArea().isNull() ? host->PaintArea() : bar;
+}
+
 }  // namespace
 
 void KeepScrollBarPicture(QScrollBar* bar) { bar->setStyle(&TheStyle()); }
+
+QScrollBar* NewHostScrollBar(Qt::Orientation orientation) {
+    auto* bar = new HostScrollBar(orientation);
+    KeepScrollBarPicture(bar);
+    return bar;
+}
 
 }  // namespace platform

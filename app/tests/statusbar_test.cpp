@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -56,6 +57,34 @@ TEST_F(StatusBarTest, ThePositionFollowsTheCursorInDisplayCells) {
     EXPECT_EQ(Position(), "Ln 1, Col 4");
     fmekalon->Undo1->trigger();  // the x goes, and the cursor with it
     EXPECT_EQ(Position(), "Ln 2, Col 1");
+}
+
+// The position part keeps its place and size while the caret moves (the bar is not laid out
+// again for every key), grows when a number gains a digit, and always shows its whole text.
+TEST_F(StatusBarTest, ThePositionKeepsItsSizeAndAlwaysFits) {
+    QLabel* position = fmekalon->statusLine->position;
+    auto fits = [position] {
+        return position->contentsRect().width() >= position->fontMetrics().horizontalAdvance(position->text());
+    };
+    QApplication::processEvents();
+    Keys("a");
+    QApplication::processEvents();
+    const QRect small = position->geometry();
+    EXPECT_TRUE(fits()) << Position();
+    Keys("bcdefgh");  // column 9: one digit still
+    QApplication::processEvents();
+    EXPECT_EQ(Position(), "Ln 1, Col 9");
+    EXPECT_EQ(position->geometry(), small);
+    Keys("ij");  // column 11
+    QApplication::processEvents();
+    EXPECT_EQ(Position(), "Ln 1, Col 11");
+    EXPECT_TRUE(fits()) << Position();
+    EXPECT_GT(position->width(), small.width());
+    const QRect wide = position->geometry();
+    Key(Qt::Key_Home);  // back to one digit: the part stays as wide
+    QApplication::processEvents();
+    EXPECT_EQ(Position(), "Ln 1, Col 1");
+    EXPECT_EQ(position->geometry(), wide);
 }
 
 TEST_F(StatusBarTest, TheModeShowsAtOnceAfterEveryWayOfChangingIt) {

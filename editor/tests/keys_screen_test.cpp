@@ -92,6 +92,8 @@ TEST(ScreenTest, SidewaysScrollsPastShortLinesShowWhatAFullRepaintShows) {
         {"End", [&] { v.Key(Qt::Key_End); }},
         {"typing at the end", [&] { QTest::keyClicks(v->tcm, "xyz"); }},
         {"the bar to the left", [&] { v.ScrollTo(Qt::Horizontal, 2 * v->CellWidth); }},
+        {"the bar one column right, over lines seen in part", [&] { v.ScrollTo(Qt::Horizontal, 3 * v->CellWidth); }},
+        {"the bar one column left again", [&] { v.ScrollTo(Qt::Horizontal, 2 * v->CellWidth); }},
         {"the bar to the right, caret on a short line", [&] { v.Cursor(1, 2); v.ScrollTo(Qt::Horizontal, 20 * v->CellWidth); }},
         {"the bar to the right, caret past an empty line's end", [&] { v.Cursor(2, 26); v.ScrollTo(Qt::Horizontal, 30 * v->CellWidth); }},
         {"a selection over the short lines", [&] { v.Cursor(0, 1); v.Keys(Qt::Key_Down, 3, Qt::ShiftModifier); v.Key(Qt::Key_End, Qt::ShiftModifier); }},

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QContextMenuEvent>
+#include <QImage>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTest>
@@ -359,6 +361,37 @@ TEST(HostScrollBarTest, ABarDrawnFromItsPictureLooksAsTheStyleDrawsIt) {
             const QImage a = plain.grab().toImage(), b = kept.grab().toImage();
             EXPECT_TRUE(a == b) << (orientation == Qt::Horizontal ? "horizontal" : "vertical") << " bar, range " << range
                                 << ", value " << value;
+        }
+    }
+}
+
+// A host's bar draws again only where its slider was and is after a change of range or position:
+// what the window shows is still what a whole repaint of the bar draws, step after step, the
+// slider growing, shrinking, moving and reaching either end (where the arrows change).
+TEST(HostScrollBarTest, AHostBarShowsAfterEveryChangeWhatAWholeRepaintDraws) {
+    for (const Qt::Orientation orientation : {Qt::Horizontal, Qt::Vertical}) {
+        QWidget window;
+        QScrollBar* bar = NewHostScrollBar(orientation);
+        bar->setParent(&window);
+        bar->setGeometry(orientation == Qt::Horizontal ? QRect(0, 0, 420, 16) : QRect(0, 0, 16, 300));
+        bar->setPageStep(100);
+        bar->setRange(0, 1000);
+        window.resize(430, 310);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        const std::vector<std::pair<int, int>> steps = {{1000, 300}, {1010, 300}, {1020, 300}, {1400, 300},
+                                                        {1400, 310}, {1400, 900}, {1400, 1400}, {1420, 1400},
+                                                        {1420, 0},   {1500, 0},   {300, 150},  {0, 0}, {800, 400}};
+        for (const auto& [range, value] : steps) {
+            bar->setRange(0, range);
+            bar->setValue(value);
+            for (int round = 0; round < 3; ++round) QApplication::processEvents();
+            auto* shown = dynamic_cast<QImage*>(window.backingStore()->paintDevice());
+            ASSERT_NE(shown, nullptr);
+            const QImage screen = shown->copy(bar->geometry()).convertToFormat(QImage::Format_RGB32);
+            const QImage whole = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            EXPECT_TRUE(screen == whole) << (orientation == Qt::Horizontal ? "horizontal" : "vertical") << " bar, range "
+                                         << range << ", value " << value;
         }
     }
 }
