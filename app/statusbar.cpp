@@ -4,6 +4,7 @@
 #include <QProgressBar>
 
 #include "app/umekalon.h"
+#include "platform/qt_events.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ TStatusLine::TStatusLine(QWidget* parent) : QStatusBar(parent) {
     for (QLabel* part : {position, mode, format, dictionary}) addPermanentWidget(part);
     soon_.setSingleShot(true);
     soon_.setInterval(0);
-    connect(&soon_, &QTimer::timeout, this, [this] {
+    platform::OnTimeout(soon_, this, [this] {
         if (OnRefresh) OnRefresh();
     });
 }

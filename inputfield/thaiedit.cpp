@@ -14,13 +14,6 @@
 
 namespace {
 
-// Sets the fill colour and the glyph images' background together (the images are built first
-// when the program has not built them yet).
-void SetCellBackground(platform::Surface& surface, platform::Color c) {
-    surface.SetFillColor(c);
-    SharedGlyphImages().SetBkColor(c);
-}
-
 platform::Color FromQColor(const QColor& c) { return platform::RGB(c.red(), c.green(), c.blue()); }
 
 platform::Rect ToRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
@@ -259,15 +252,11 @@ int TThaiedit::PrepareInsert() {
 void TThaiedit::InsertChar(unsigned char key) {
     if (!thai::Insertable(key)) return;
     HideCursor();
-    const int p = PrepareInsert();
-    if (thai::CombiningMarks.contains(key) && CursorCol > 0) {
-        // A vowel or tone mark joins the cell before the cursor (or is refused); the cursor stays.
-        thai::AttachMark(text_, p, key);
-        thai::TrimTrailing(text_);
+    PrepareInsert();
+    if (thai::TypeByte(text_, CursorCol, key) == thai::Typed::Joined) {
+        // A vowel or tone mark joined the cell before the cursor (or was refused); the cursor stays.
         DrawLine1(CursorCol - 1, CursorCol - 1);
     } else {
-        text_.insert(static_cast<size_t>(p - 1), 1, static_cast<char>(key));
-        thai::TrimTrailing(text_);
         DrawLine1(CursorCol, LeftCol + VisibleCols);
         ++CursorCol;
         ScrollToCursor();  // typing past the right edge moves the view with the cursor
@@ -277,9 +266,9 @@ void TThaiedit::InsertChar(unsigned char key) {
 }
 
 void TThaiedit::ShowChoice(unsigned char byte) {
-    SetCellBackground(canvas_, HighLightColor);
+    canvas_.SetFillColor(HighLightColor);
     DrawGlyphAt(canvas_, 0, byte, CursorCol - LeftCol);
-    SetCellBackground(canvas_, platform::clWhite);
+    canvas_.SetFillColor(platform::clWhite);
 }
 
 // ---- Mouse ----------------------------------------------------------------------------------
@@ -337,12 +326,12 @@ void TThaiedit::mousePressEvent(QMouseEvent* event) {
 void TThaiedit::DrawLine1(int firstCol, int lastCol) {
     firstCol = std::max(firstCol, LeftCol);
     if (lastCol < firstCol) return;
-    SetCellBackground(canvas_, SelectedAll ? HighLightColor : platform::clWhite);
+    canvas_.SetFillColor(SelectedAll ? HighLightColor : platform::clWhite);
     DrawY = 0;
     DrawX = (firstCol - LeftCol) * CellWidth;
     int i = thai::CellToPos(text_, firstCol);
     for (int col = firstCol; col <= lastCol; ++col) DrawCell(canvas_, text_, i);
-    SetCellBackground(canvas_, platform::clWhite);
+    canvas_.SetFillColor(platform::clWhite);
 }
 
 void TThaiedit::DrawLine2(int firstCol, int lastCol) {

@@ -75,12 +75,10 @@ protected:
         TCustomthai r;
         r.SetCanvasMetrics(s, field->Graphicsize);
         s.SetFillColor(bk);
-        GlyphImages->SetBkColor(bk);
         r.DrawX = 0;
         r.DrawY = 0;
         int i = 1;
         for (int col = 0; col <= field->VisibleCols; ++col) r.DrawCell(s, text, i);
-        GlyphImages->SetBkColor(platform::clWhite);
         s.Flush();
         return img;
     }
