@@ -62,6 +62,13 @@ protected:
         }
     }
     void Down(int key, platform::ShiftState shift = {}) { field->KeyDown(key, shift); }
+    // A click at a point of the field, on the widget under it (the client area the field draws on),
+    // as the window system delivers it.
+    void ClickField(Qt::MouseButton button, Qt::KeyboardModifiers mods, QPoint at) {
+        QWidget* target = field->childAt(at);
+        if (!target) target = field;
+        QTest::mouseClick(target, button, mods, target->mapFrom(field, at));
+    }
 
     QImage Pixels() const { return field->BackingImage(); }
     static platform::Color At(const QImage& img, int x, int y) { return img.pixel(x, y) & 0xFFFFFF; }
