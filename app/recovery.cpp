@@ -271,12 +271,8 @@ bool AskAbout(std::vector<Offer>& offers) {
 
 TRecovery::TRecovery(Tfmekalon& window, std::string folder, int intervalMs)
     : QObject(&window), window_(window), folder_(std::move(folder)) {
-    // Every change of the editor's lines goes through the line store's notification.
-    auto previous = window_.Tm1->Lines.OnChange;
-    window_.Tm1->Lines.OnChange = [this, previous](int longestWritten) {
-        ++textVersion_;
-        if (previous) previous(longestWritten);
-    };
+    // Every change of the editor's text is told to the document's watchers.
+    textWatch_ = window_.Tm1->Document().AddWatcher({.textChanged = [this](int) { ++textVersion_; }});
     window_.BeforeLongCommand = [this] { Flush(); };
     // The close questions were answered: the work was saved or the user let it go.
     window_.AfterCloseAllowed = [this] {
@@ -340,9 +336,9 @@ void TRecovery::Restore(const Copy& copy) {
         TThaimemo& memo = *window_.Tm1;
         memo.Clear();
         memo.Lines.Assign(SplitLines(copy.bytes));
-        memo.FileFormat = platform::TextFileFormat(copy.target);  // saved back as its file is written
+        memo.Document().FileFormat = platform::TextFileFormat(copy.target);  // saved back as its file is written
         // Another program's change from now on is noticed as for an opened file.
-        memo.DiskStamp = copy.target.empty() ? platform::FileStamp{} : platform::StatStamp(copy.target);
+        memo.Document().DiskStamp = copy.target.empty() ? platform::FileStamp{} : platform::StatStamp(copy.target);
         memo.Modified = true;
         memo.PaintRows(0, memo.RowCount, 0, memo.ColCount);
         memo.DrawCaret();

@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "editor/document.h"
+
 class Tfmekalon;
 
 namespace recovery {
@@ -139,6 +141,7 @@ private:
     std::string folder_;
     QTimer timer_;
     std::uint64_t textVersion_ = 1;  // grows with every change of the editor's lines
+    TextDocument::Watch textWatch_;  // counts them
     Slot text_, dictionary_;
     std::vector<std::function<std::vector<Offer>()>> sources_;
     bool released_ = false;  // the close questions let the work go: the copies may go with it

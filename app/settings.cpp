@@ -294,9 +294,9 @@ Values Capture(const Tfmekalon& window, const Values& base) {
     v.font = window.font;
     v.thaiKeyboard = window.Tm1->ThaiKeyboard;
     v.thaiOnAZ = window.Tm1->ThaiOnAZ;
-    if (Fthaivk) {
-        v.virtualKeyboard = Fthaivk->isVisible();
-        if (v.virtualKeyboard) v.virtualKeyboardGeometry = Fthaivk->saveGeometry();
+    if (const TFthaivk* keyboard = window.VirtualKeyboard()) {
+        v.virtualKeyboard = keyboard->isVisible();
+        if (v.virtualKeyboard) v.virtualKeyboardGeometry = keyboard->saveGeometry();
     }
     v.hardReturn = window.Tm1->HardReturn;
     v.factor = window.factor;
@@ -331,8 +331,9 @@ void Apply(Tfmekalon& window, const Values& values) {
 }
 
 void ShowToolWindows(Tfmekalon& window, const Values& values) {
-    if (!values.virtualKeyboard || !Fthaivk) return;
-    if (!values.virtualKeyboardGeometry.isEmpty()) Fthaivk->restoreGeometry(values.virtualKeyboardGeometry);
+    TFthaivk* keyboard = window.VirtualKeyboard();
+    if (!values.virtualKeyboard || !keyboard) return;
+    if (!values.virtualKeyboardGeometry.isEmpty()) keyboard->restoreGeometry(values.virtualKeyboardGeometry);
     window.VirtualKbd1Click();
     // The keys go on reaching the text, as at any start.
     window.activateWindow();

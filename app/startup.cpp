@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/app.h"
 #include "app/appicon.h"
 #include "app/commandline.h"
 #include "app/pdfexport.h"
@@ -34,14 +35,15 @@ int RunProgram(int argc, char** argv, int recoveryIntervalMs) {
     // entry's icon.
     QCoreApplication::setApplicationName(QString::fromLatin1(kAppId));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kAppId));
-    StartProgram(options);
-    recovery::Start(*fmekalon, recoveryIntervalMs);  // offers what a killed run left, then keeps copies of the work
+    std::unique_ptr<App> windows = StartProgram(options);
+    // Crash recovery offers what a killed run left, then keeps copies of the work.
+    recovery::Start(*windows->MainWindow(), recoveryIntervalMs);
     const int result = app.exec();
-    EndProgram();
+    EndProgram(std::move(windows));
     return result;
 }
 
-void StartProgram(const CommandLine& options) {
+std::unique_ptr<App> StartProgram(const CommandLine& options) {
     settings::Values kept;
     if (!options.noSettings) {
         std::string message;
@@ -50,25 +52,27 @@ void StartProgram(const CommandLine& options) {
         if (store) kept = store->Loaded();
         settings::Use(std::move(store));
     }
-    CreateWindows();
+    auto windows = std::make_unique<App>();
+    Tfmekalon& main = *windows->MainWindow();
     // Before the window shows, so that it appears at once where it was left.
-    if (settings::Current()) settings::Apply(*fmekalon, kept);
-    fmekalon->show();
-    settings::ShowToolWindows(*fmekalon, kept);
-    if (!options.dictionary && !kept.lastDictionary.empty()) ReopenDictionary(*fmekalon, kept.lastDictionary);
+    if (settings::Current()) settings::Apply(main, kept);
+    main.show();
+    settings::ShowToolWindows(main, kept);
+    if (!options.dictionary && !kept.lastDictionary.empty()) ReopenDictionary(main, kept.lastDictionary);
     // The command line's file first: opening it later would drop a restored text without a word.
-    StartWith(*fmekalon, options);
-    fmekalon->ShowStatus();
+    StartWith(main, options);
+    main.ShowStatus();
+    return windows;
 }
 
-void EndProgram() {
-    if (fmekalon) settings::Keep(*fmekalon);
+void EndProgram(std::unique_ptr<App> windows) {
+    if (windows) settings::Keep(*windows->MainWindow());
     if (settings::Store* store = settings::Current()) {
         std::string error;
         if (!store->Sync(error)) Report(error);
     }
     settings::Use(nullptr);
-    DestroyWindows();
+    windows.reset();
 }
 
 void ReopenDictionary(Tfmekalon& window, const std::string& path) {

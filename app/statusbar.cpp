@@ -120,7 +120,7 @@ void Tfmekalon::ShowStatus() {
     if (!statusLine || !Tm1) return;
     statusLine->ShowPosition(Tm1->CursorLine + 1, Tm1->CursorCol + 1);
     statusLine->ShowMode(Tm1->ThaiKeyboard, Tm1->ThaiOnAZ);
-    statusLine->ShowFormat(Tm1->FileFormat);
+    statusLine->ShowFormat(Tm1->Document().FileFormat);
     statusLine->ShowDictionary(dictname->text(), diclist.Count());
 }
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <utility>
 
+#include "app/menuitem.h"
 #include "app/umekalon.h"
 #include "dictionary/wordlist.h"
 #include "platform/cancel.h"
@@ -20,7 +21,7 @@ constexpr auto kShowEvery = std::chrono::milliseconds(33);
 
 }  // namespace
 
-TFergebnis::TFergebnis(QWidget* parent) : QMainWindow(parent) {
+TFergebnis::TFergebnis(Tfmekalon& main, DragState& drag) : main_(main) {
     setObjectName("Fergebnis");
     setWindowTitle(QString());
     resize(530, 328);
@@ -33,14 +34,11 @@ TFergebnis::TFergebnis(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(host);
     results = std::make_unique<TThailist>();
     results->HighLightColor = platform::clYellow;
+    results->ShareDragState(drag);
     results->Attach(host);
 
     auto add = [this](const char* name, const char* caption, void (TFergebnis::*handler)(), const char* key) {
-        QAction* a = menuBar()->addAction(QString::fromUtf8(caption));
-        a->setObjectName(QString::fromLatin1(name));
-        if (key) a->setShortcut(QKeySequence(QString::fromLatin1(key)));
-        if (handler) connect(a, &QAction::triggered, this, [this, handler] { platform::RunCommand([&] { (this->*handler)(); }); });
-        return a;
+        return menus::AddItem(menuBar(), name, caption, key, menus::Command(this, handler, platform::RunCommand));
     };
     add("SelectWord1", "Select &Word", &TFergebnis::SelectWord1Click, nullptr);
     add("SelectLine1", "Select &Line", &TFergebnis::SelectLinewhole1Click, nullptr);
@@ -59,7 +57,7 @@ void TFergebnis::searchline() {
         search_->Cancel();  // the running search stops after the line it listed
         return;
     }
-    const std::string selected = fmekalon->Tm1->SelectedText();
+    const std::string selected = main_.Tm1->SelectedText();
     if (dictionary::SearchSubject(selected).empty()) return;
 
     // The search is registered while it runs: Esc, a second Wordlist or closing this window
@@ -73,7 +71,7 @@ void TFergebnis::searchline() {
     results->Clear();
     show();
     raise();
-    dictionary::DicText& dic = fmekalon->dictext;
+    dictionary::DicText& dic = main_.dictext;
     // Setting the scroll range repaints the scroll bars: while the lines come in, the range
     // follows them at most about 30 times a second, not with every line.
     auto shown = Clock::now();
@@ -95,7 +93,7 @@ void TFergebnis::searchline() {
         return !job.Cancelled();
     });
     try {
-        dic.Refresh(fmekalon->diclist);
+        dic.Refresh(main_.diclist);
         found = dictionary::SearchText(
             dic, selected,
             [this, &dic, &shown, &job](int index) {

@@ -7,6 +7,8 @@
 #include "editor/thailist.h"
 #include "platform/qt_host.h"
 
+class Tfmekalon;
+
 namespace platform {
 class RunningJob;
 }
@@ -14,7 +16,9 @@ class RunningJob;
 class TFergebnis : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TFergebnis(QWidget* parent = nullptr);
+    // Lists what `main`'s dictionary holds for its editor's selection; the list takes part in the
+    // drags of `drag` (the application's shared drag state). Both outlive the window.
+    TFergebnis(Tfmekalon& main, DragState& drag);
     ~TFergebnis() override;
 
     platform::ThaiHost* host;
@@ -33,6 +37,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;  // FormClose
 
 private:
+    Tfmekalon& main_;
     // The search listing now, or nullptr; a search stopped while it winds down is still here.
     platform::RunningJob* search_ = nullptr;
 };

@@ -37,9 +37,11 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption, int 
 
 }  // namespace
 
-TFinddlg::TFinddlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
+TFinddlg::TFinddlg(Tfmekalon& main, TFthaivk& keyboard)
+    : QDialog(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      main_(main),
+      keyboard_(keyboard) {
     setObjectName("Finddlg");
     setWindowTitle("Find in text");
     setFixedSize(kClientWidth, kClientHeight);
@@ -102,7 +104,7 @@ TFinddlg::TFinddlg(QWidget* parent)
 TFinddlg::~TFinddlg() { disconnect(focusFollower_); }
 
 void TFinddlg::FormCreate() {
-    if (Fthaivk) setWindowIcon(Fthaivk->windowIcon());
+    setWindowIcon(keyboard_.windowIcon());
     for (TThaiedit* f : {te1, te2}) {
         f->SetText("");
         f->SetGraphicsize(1);
@@ -144,7 +146,7 @@ void TFinddlg::FormActivate() {
     if (focusWidget() == te1->tce) activeField_ = te1;
     if (focusWidget() == te2->tce) activeField_ = te2;
     // The virtual keyboard types into the field with the focus while this window is the active one.
-    if (Fthaivk) Fthaivk->TypeInto(*activeField_);
+    keyboard_.TypeInto(*activeField_);
     activeField_->SetFocus();
 }
 
@@ -156,7 +158,7 @@ void TFinddlg::FormDeactivate() {
 void TFinddlg::SetActiveField(TThaiedit* field) {
     if (field != activeField_) activeField_->WithdrawOffer();
     activeField_ = field;
-    if (Fthaivk && isActiveWindow()) Fthaivk->TypeInto(*field);
+    if (isActiveWindow()) keyboard_.TypeInto(*field);
 }
 
 void TFinddlg::FormKeyDown(int& key, platform::ShiftState shift) { activeField_->KeyDown(key, shift); }
@@ -168,7 +170,7 @@ void TFinddlg::te1Change(TThaiedit&) {
     for (QPushButton* b : {findbtn, replacebtn, replaceallbtn}) b->setEnabled(any);
 }
 
-TThaimemo* TFinddlg::Editor() const { return fmekalon ? fmekalon->Tm1.get() : nullptr; }
+TThaimemo* TFinddlg::Editor() const { return main_.Tm1.get(); }
 
 void TFinddlg::findbtnClick() { Search(false); }
 
@@ -212,7 +214,7 @@ void TFinddlg::replaceallbtnClick() {
 }
 
 void TFinddlg::SearchMessage(const std::string& text) {
-    if (fmekalon) fmekalon->ShowStatusMessage(text);
+    main_.ShowStatusMessage(text);
 }
 
 void TFinddlg::closebtnClick() { hide(); }

@@ -13,12 +13,16 @@
 
 class QLabel;
 class QPushButton;
+class TFthaivk;
 class TThaimemo;
+class Tfmekalon;
 
 class TFinddlg : public QDialog {
     Q_OBJECT
 public:
-    explicit TFinddlg(QWidget* parent = nullptr);
+    // Searches `main`'s editor and tells of it in its status bar; `keyboard` types into the field
+    // that has the focus while this window is active. Both outlive the dialog.
+    TFinddlg(Tfmekalon& main, TFthaivk& keyboard);
     ~TFinddlg() override;
 
     // The text that the next showing of the dialog puts into the search field (when not empty).
@@ -72,6 +76,8 @@ private:
     void SayNotFound(bool backwards);
     // The virtual keyboard types into `field` while this window is active.
     void SetActiveField(TThaiedit* field);
+    Tfmekalon& main_;
+    TFthaivk& keyboard_;
     TThaiedit* activeField_ = nullptr;
     // Follows the application's focus; cut before the dialog's own destructor hides the window,
     // which moves the focus while this part of the object is gone already.

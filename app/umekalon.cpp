@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QScreen>
-#include <QShortcut>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -18,6 +17,7 @@
 #include "app/appicon.h"
 #include "app/currency.h"
 #include "app/helptext.h"
+#include "app/menuitem.h"
 #include "app/settings.h"
 #include "app/statusbar.h"
 #include "app/uabout.h"
@@ -33,14 +33,6 @@
 #include "platform/qt_events.h"
 #include "platform/qt_services.h"
 #include "script/customthai.h"
-
-Tfmekalon* fmekalon = nullptr;
-TFthaivk* Fthaivk = nullptr;
-Tfmsgbox* fmsgbox = nullptr;
-TFinddlg* Finddlg = nullptr;
-TFergebnis* Fergebnis = nullptr;
-Tfrianthai* frianthai = nullptr;
-Tfabout* fabout = nullptr;
 
 namespace {
 
@@ -109,7 +101,7 @@ QIcon ModeIcon(QColor background, const char* letters) {
 
 }  // namespace
 
-Tfmekalon::Tfmekalon(QWidget* parent) : QMainWindow(parent) {
+Tfmekalon::Tfmekalon(DragState& drag) : Tm1(std::make_unique<TThaimemo>()), textfile(Tm1->Document().FileName) {
     setObjectName("fmekalon");
     resize(640, 380);
     host = new platform::ThaiHost(this);
@@ -124,13 +116,15 @@ Tfmekalon::Tfmekalon(QWidget* parent) : QMainWindow(parent) {
     statusLine = new TStatusLine(this);
     setStatusBar(statusLine);
     statusLine->OnRefresh = [this] { ShowStatus(); };
-    Tm1 = std::make_unique<TThaimemo>();
     Tm1->HighLightColor = platform::clYellow;
+    Tm1->ShareDragState(drag);
     Tm1->Attach(host);
+    textfile = "noname.txt";
     // Every move of the cursor draws the caret: the status bar shows the new place.
     Tm1->OnCaretDrawn = [this] { ShowStatus(); };
-    Tm1->History.OnChange = [this] { ShowUndoState(); };
-    Tm1->OnModifiedChange = [this] { SetTitle(); };
+    documentWatch_ = Tm1->Document().AddWatcher({.modifiedChanged = [this] { SetTitle(); },
+                                                 .historyChanged = [this] { ShowUndoState(); },
+                                                 .fileChanged = [this] { ShowStatus(); }});
     ShowUndoState();
     thaiicon = ModeIcon(QColor(0, 120, 0), "T");
     latinicon = ModeIcon(QColor(0, 0, 160), "E");
@@ -154,45 +148,26 @@ void Tfmekalon::RunMenuCommand(const std::function<void()>& command) {
     settings::Keep(*this);
 }
 
-QAction* Tfmekalon::AddItem(QMenu* menu, const char* name, const char* caption, const char* shortcut,
-                            void (Tfmekalon::*handler)()) {
-    QAction* a = menu->addAction(QString::fromUtf8(caption));
-    a->setObjectName(QString::fromLatin1(name));
-    if (shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
-    if (handler) connect(a, &QAction::triggered, this, [this, handler] { RunMenuCommand([&] { (this->*handler)(); }); });
-    return a;
-}
-
-QAction* Tfmekalon::AddBarItem(const char* name, const char* caption, const char* shortcut,
-                               void (Tfmekalon::*handler)()) {
-    QAction* a = menuBar()->addAction(QString::fromUtf8(caption));
-    a->setObjectName(QString::fromLatin1(name));
-    if (shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
-    connect(a, &QAction::triggered, this, [this, handler] { RunMenuCommand([&] { (this->*handler)(); }); });
-    return a;
-}
-
-QAction* Tfmekalon::AddSeparator(QMenu* menu, const char* name) {
-    QAction* a = menu->addSeparator();
-    a->setObjectName(QString::fromLatin1(name));
-    return a;
-}
-
 void Tfmekalon::BuildMenu() {
     QMenuBar* bar = menuBar();
+    // Every command of the main window runs as a menu command (RunMenuCommand).
+    const auto run = [this](const std::function<void()>& command) { RunMenuCommand(command); };
     auto submenu = [&](const char* name, const char* caption, void (Tfmekalon::*onOpen)()) {
-        QMenu* m = bar->addMenu(QString::fromUtf8(caption));
-        m->setObjectName(QString::fromLatin1(name));
-        m->menuAction()->setObjectName(QString::fromLatin1(name));
-        if (onOpen) connect(m, &QMenu::aboutToShow, this, [this, onOpen] { RunMenuCommand([&] { (this->*onOpen)(); }); });
-        return m;
+        return menus::AddMenu(bar, name, caption, menus::Command(this, onOpen, run));
     };
+    auto AddItem = [&](QWidget* menu, const char* name, const char* caption, const char* shortcut,
+                       void (Tfmekalon::*handler)()) {
+        return menus::AddItem(menu, name, caption, shortcut, menus::Command(this, handler, run));
+    };
+    auto AddBarItem = [&](const char* name, const char* caption, const char* shortcut, void (Tfmekalon::*handler)()) {
+        return AddItem(bar, name, caption, shortcut, handler);
+    };
+    using menus::AddSeparator;
 
     fileopt = submenu("fileopt", "&File", nullptr);
     newfilesel = AddItem(fileopt, "newfilesel", "&New", nullptr, &Tfmekalon::newfileselClick);
     Openfilesel = AddItem(fileopt, "Openfilesel", "&Open...", "Ctrl+O", &Tfmekalon::OpenfileselClick);
-    RecentFiles = fileopt->addMenu("Recent &Files");
-    RecentFiles->setObjectName("RecentFiles");
+    RecentFiles = menus::AddMenu(fileopt, "RecentFiles", "Recent &Files");
     savefilesel = AddItem(fileopt, "savefilesel", "&Save", "Ctrl+S", &Tfmekalon::savefileselClick);
     SavefileAssel = AddItem(fileopt, "SavefileAssel", "Save &As...", "Ctrl+Shift+S", &Tfmekalon::SavefileAsselClick);
     N1 = AddSeparator(fileopt, "N1");
@@ -259,8 +234,7 @@ void Tfmekalon::BuildMenu() {
 
     Dictionary = submenu("Dictionary", "&Dictionary", &Tfmekalon::DictionaryClick);
     Opendicsel = AddItem(Dictionary, "Opendicsel", "&Open...", nullptr, &Tfmekalon::OpendicselClick);
-    RecentDictionaries = Dictionary->addMenu("&Recent Dictionaries");
-    RecentDictionaries->setObjectName("RecentDictionaries");
+    RecentDictionaries = menus::AddMenu(Dictionary, "RecentDictionaries", "&Recent Dictionaries");
     Appenddicsel = AddItem(Dictionary, "Appenddicsel", "&Append...", nullptr, &Tfmekalon::AppenddicselClick);
     Savedicassel = AddItem(Dictionary, "Savedicassel", "&Save As ...", nullptr, &Tfmekalon::SavedicasselClick);
     N5 = AddSeparator(Dictionary, "N5");
@@ -304,7 +278,7 @@ void Tfmekalon::FormCreate() {
 }
 
 void Tfmekalon::FormActivate() {
-    if (Fthaivk) Fthaivk->TypeInto(*Tm1);
+    if (tools_.Fthaivk) tools_.Fthaivk->TypeInto(*Tm1);
     // After the activation has been handled: the check may ask a question.
     platform::RunLater(this, 0, [this] { CheckFilesOnDisk(); });
 }
@@ -372,8 +346,8 @@ void Tfmekalon::SetTitle() {
 
 bool Tfmekalon::AskSave(const bool& changed, const char* question, void (Tfmekalon::*save)()) {
     if (!changed) return true;
-    fmsgbox->Label1->setText(question);
-    const int answer = platform::CurrentQt().ShowModal(*fmsgbox);
+    tools_.fmsgbox->Label1->setText(question);
+    const int answer = platform::CurrentQt().ShowModal(*tools_.fmsgbox);
     // Only yes and no go on: cancel, or a box that gave no answer at all, keeps everything.
     if (answer != platform::mrYes && answer != platform::mrNo) return false;
     if (answer == platform::mrYes) {
@@ -395,10 +369,10 @@ bool Tfmekalon::AskSaveDictionary() {
 
 void Tfmekalon::newfileselClick() {
     if (!AskSaveText()) return;
-    textfile = "noname.txt";
-    SetTitle();
     Tm1->Clear();
     Tm1->MarkUnmodified();
+    textfile = "noname.txt";
+    SetTitle();
 }
 
 void Tfmekalon::OpenfileselClick() {
@@ -425,12 +399,12 @@ void Tfmekalon::savefileselClick() {
         SavefileAsselClick();
         return;
     }
-    if (SaveTextAs(textfile, Tm1->FileFormat)) RememberText(textfile);
+    if (SaveTextAs(textfile, Tm1->Document().FileFormat)) RememberText(textfile);
 }
 
 void Tfmekalon::SavefileAsselClick() {
     // The name, the title and the encoding are taken over only once the file is written.
-    platform::TextFormat format = Tm1->FileFormat;
+    platform::TextFormat format = Tm1->Document().FileFormat;
     const auto chosen = SaveDialogWithEncoding(SaveRequest("Save file as", 1, textfile), format);
     if (!chosen) return;
     if (SaveTextAs(*chosen, format)) RememberText(*chosen);
@@ -475,20 +449,20 @@ void Tfmekalon::Wordwrap1Click() { Tm1->WordWrap(); }
 // ---- Menu bar commands ---------------------------------------------------------------------
 
 void Tfmekalon::VirtualKbd1Click() {
-    Fthaivk->show();
-    Fthaivk->raise();
+    tools_.Fthaivk->show();
+    tools_.Fthaivk->raise();
 }
 
 void Tfmekalon::searchesClick() {
-    Finddlg->InitialText = Tm1->SelectedText();
+    tools_.Finddlg->InitialText = Tm1->SelectedText();
     Tm1->ClearSelection();
     // A dialog that is open already takes the new selection as a newly shown one does.
-    if (Finddlg->isVisible())
-        Finddlg->FormShow();
+    if (tools_.Finddlg->isVisible())
+        tools_.Finddlg->FormShow();
     else
-        Finddlg->show();
-    Finddlg->raise();
-    Finddlg->activateWindow();
+        tools_.Finddlg->show();
+    tools_.Finddlg->raise();
+    tools_.Finddlg->activateWindow();
 }
 
 void Tfmekalon::WordlistClick() {
@@ -506,7 +480,7 @@ void Tfmekalon::WordlistClick() {
     Wordlist->setText("&W..Stop");
     try {
         Tm1->SelectCursorLine();
-        Fergebnis->searchline();
+        tools_.Fergebnis->searchline();
     } catch (...) {
         restore();
         throw;
@@ -515,13 +489,13 @@ void Tfmekalon::WordlistClick() {
 }
 
 void Tfmekalon::Lookup1Click() {
-    frianthai->show();
-    frianthai->raise();
+    tools_.frianthai->show();
+    tools_.frianthai->raise();
     // The window is for typing: it takes the keys at once, also when it was open behind others.
-    frianthai->activateWindow();
+    tools_.frianthai->activateWindow();
 }
 
-void Tfmekalon::About1Click() { platform::CurrentQt().ShowModal(*fabout); }
+void Tfmekalon::About1Click() { platform::CurrentQt().ShowModal(*tools_.fabout); }
 
 // ---- Options and input modes ---------------------------------------------------------------
 
@@ -548,30 +522,30 @@ void Tfmekalon::selectfontclick() {
     font = *chosen;
     SetSurfaceFont(host->Canvas(), font);
     Tm1->SetGraphicsize(0);
-    SetSurfaceFont(Fergebnis->host->Canvas(), font);
-    Fergebnis->results->SetGraphicsize(0);
+    SetSurfaceFont(tools_.Fergebnis->host->Canvas(), font);
+    tools_.Fergebnis->results->SetGraphicsize(0);
 }
 
 void Tfmekalon::previousfontClick() {
     SetSurfaceFont(host->Canvas(), font);
     Tm1->SetGraphicsize(0);
-    SetSurfaceFont(Fergebnis->host->Canvas(), font);
-    Fergebnis->results->SetGraphicsize(0);
+    SetSurfaceFont(tools_.Fergebnis->host->Canvas(), font);
+    tools_.Fergebnis->results->SetGraphicsize(0);
 }
 
 void Tfmekalon::smallgraphicsClick() {
     Tm1->SetGraphicsize(1);
-    Fergebnis->results->SetGraphicsize(1);
+    tools_.Fergebnis->results->SetGraphicsize(1);
 }
 
 void Tfmekalon::MediumGraphicsClick() {
     Tm1->SetGraphicsize(2);
-    Fergebnis->results->SetGraphicsize(2);
+    tools_.Fergebnis->results->SetGraphicsize(2);
 }
 
 void Tfmekalon::Largegraphicsclick() {
     Tm1->SetGraphicsize(3);
-    Fergebnis->results->SetGraphicsize(3);
+    tools_.Fergebnis->results->SetGraphicsize(3);
 }
 
 void Tfmekalon::hardreturnClick() {
@@ -582,7 +556,7 @@ void Tfmekalon::hardreturnClick() {
 void Tfmekalon::ShowModeIcon() {
     const QIcon& icon = Tm1->ThaiOnAZ ? thaiazicon : Tm1->ThaiKeyboard ? thaiicon : latinicon;
     setWindowIcon(icon);
-    for (QWidget* w : std::initializer_list<QWidget*>{Fthaivk, Finddlg, frianthai})
+    for (QWidget* w : std::initializer_list<QWidget*>{tools_.Fthaivk, tools_.Finddlg, tools_.frianthai})
         if (w) w->setWindowIcon(icon);
     ShowStatus();
 }
@@ -590,9 +564,9 @@ void Tfmekalon::ShowModeIcon() {
 // The input fields of the find dialog and of the quick lookup window follow the editor's modes.
 std::vector<TThaiedit*> Tfmekalon::InputFields() const {
     std::vector<TThaiedit*> fields;
-    if (Finddlg && Finddlg->te1) fields.push_back(Finddlg->te1);
-    if (Finddlg && Finddlg->te2) fields.push_back(Finddlg->te2);
-    if (frianthai && frianthai->te1) fields.push_back(frianthai->te1);
+    if (tools_.Finddlg && tools_.Finddlg->te1) fields.push_back(tools_.Finddlg->te1);
+    if (tools_.Finddlg && tools_.Finddlg->te2) fields.push_back(tools_.Finddlg->te2);
+    if (tools_.frianthai && tools_.frianthai->te1) fields.push_back(tools_.frianthai->te1);
     return fields;
 }
 
@@ -612,7 +586,7 @@ void Tfmekalon::KeyboardF21Click() {
 
 void Tfmekalon::dicchange() {
     dicchanged = true;
-    if (frianthai) frianthai->DictionaryChanged();
+    if (tools_.frianthai) tools_.frianthai->DictionaryChanged();
     statusLine->RefreshSoon();  // the line count; an append changes it once for every line
 }
 
@@ -723,51 +697,4 @@ void Tfmekalon::SetFactor(long double value, const std::string& shown) {
     const QString text = QString::fromLatin1(shown.data(), static_cast<qsizetype>(shown.size()));
     Multiplywith->setText(QStringLiteral("&Multiply with ") + text);
     Divideby->setText(QStringLiteral("&Divide by ") + text);
-}
-
-// ---- The program's windows -----------------------------------------------------------------
-
-std::vector<QWidget*> CreatedWindows;
-
-void CreateWindows() {
-    CreateGlyphImages();
-    // Every window shows the application icon; the input-mode icons carry it at the larger sizes.
-    QGuiApplication::setWindowIcon(AppIcon());
-    // Each window is complete, its creation handler included, before the next is made: the
-    // virtual keyboard connects itself to the main window's editor, and the find dialog takes
-    // the virtual keyboard's icon.
-    CreatedWindows.push_back(fmekalon = new Tfmekalon());
-    // The virtual keyboard is a tool window of the main window: it stays above it.
-    CreatedWindows.push_back(Fthaivk = new TFthaivk(fmekalon));
-    CreatedWindows.push_back(fmsgbox = new Tfmsgbox());
-    CreatedWindows.push_back(Finddlg = new TFinddlg());
-    Finddlg->setWindowIcon(Fthaivk->windowIcon());
-    CreatedWindows.push_back(Fergebnis = new TFergebnis());
-    CreatedWindows.push_back(frianthai = new Tfrianthai());
-    CreatedWindows.push_back(fabout = new Tfabout());
-    // Alt+K and Alt+T switch the input modes from the tool windows too, as on the main window's
-    // menu bar (F2 already reaches every window).
-    for (QWidget* window : std::initializer_list<QWidget*>{Fthaivk, Finddlg, frianthai}) {
-        auto* layout = new QShortcut(QKeySequence(QStringLiteral("Alt+K")), window);
-        QObject::connect(layout, &QShortcut::activated, fmekalon,
-                         [] { fmekalon->RunMenuCommand([] { fmekalon->KeyboardF21Click(); }); });
-        auto* az = new QShortcut(QKeySequence(QStringLiteral("Alt+T")), window);
-        QObject::connect(az, &QShortcut::activated, fmekalon,
-                         [] { fmekalon->RunMenuCommand([] { fmekalon->ThaionAZ1Click(); }); });
-    }
-}
-
-void DestroyWindows() {
-    while (!CreatedWindows.empty()) {
-        delete CreatedWindows.back();
-        CreatedWindows.pop_back();
-    }
-    fmekalon = nullptr;
-    Fthaivk = nullptr;
-    fmsgbox = nullptr;
-    Finddlg = nullptr;
-    Fergebnis = nullptr;
-    frianthai = nullptr;
-    fabout = nullptr;
-    FreeGlyphImages();
 }

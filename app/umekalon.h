@@ -22,6 +22,12 @@ class QPrinter;
 class TThaiedit;
 class TStatusLine;
 class QMenu;
+class TFthaivk;
+class Tfmsgbox;
+class TFinddlg;
+class TFergebnis;
+class Tfrianthai;
+class Tfabout;
 
 // The file dialogs' filter list. "All files" is every name: "*" ("*.*" would leave out names
 // without a dot).
@@ -30,15 +36,33 @@ inline constexpr const char* kFileFilter = "Textfiles|*.txt|Dictionaries|*.dic|D
 class Tfmekalon : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Tfmekalon(QWidget* parent = nullptr);
+    // The editor takes part in the drags of `drag` (the application's shared drag state, which
+    // outlives the window).
+    explicit Tfmekalon(DragState& drag);
     ~Tfmekalon() override;
+
+    // ---- The program's other windows -------------------------------------------------------
+    // The windows the main window opens and serves; the application object makes them after
+    // this one and hands them over here (all null until then, and again before they go).
+    struct ToolWindows {
+        TFthaivk* Fthaivk = nullptr;
+        Tfmsgbox* fmsgbox = nullptr;
+        TFinddlg* Finddlg = nullptr;
+        TFergebnis* Fergebnis = nullptr;
+        Tfrianthai* frianthai = nullptr;
+        Tfabout* fabout = nullptr;
+    };
+    void UseToolWindows(const ToolWindows& windows) { tools_ = windows; }
+    TFthaivk* VirtualKeyboard() const { return tools_.Fthaivk; }
 
     // ---- State ---------------------------------------------------------------------------
     platform::ThaiHost* host;             // the client area the editor draws on
     std::unique_ptr<TThaimemo> Tm1;
     long double factor = 40;              // currency factor
     platform::FontChoice font{"Fixedsys", 13, 0};  // the window's font: the one font mode returns to
-    std::string textfile = "noname.txt";  // full path of the current text file
+    // Full path of the current text file ("noname.txt" for a new text): the name the editor's
+    // document keeps.
+    std::string& textfile;
     std::string dicfile = "noname.dic";   // full path of the dictionary file
     bool dicchanged = false;
     platform::TextFormat dicformat;  // how the dictionary file is written, from Open
@@ -219,13 +243,10 @@ private:
     void ReloadText();
     void ReloadDictionary();
     platform::FileStamp textNotified_, dicNotified_;  // changes on disk already told of
+    TextDocument::Watch documentWatch_;  // the title, the Undo items and the status bar follow the text
     bool checkingDisk_ = false;
     // Asks whether to save while `changed` is set; yes runs `save`, which must clear it.
     bool AskSave(const bool& changed, const char* question, void (Tfmekalon::*save)());
-    QAction* AddItem(QMenu* menu, const char* name, const char* caption, const char* shortcut,
-                     void (Tfmekalon::*handler)());
-    QAction* AddBarItem(const char* name, const char* caption, const char* shortcut, void (Tfmekalon::*handler)());
-    QAction* AddSeparator(QMenu* menu, const char* name);
     void BuildMenu();
     bool closing_ = false;  // the close questions are being asked
 
@@ -240,25 +261,6 @@ private:
                                                   platform::FileStamp& stamp, dictionary::Progress& progress,
                                                   int share = 1000);
     bool dicjob = false;  // a dictionary file is being read or appended
+
+    ToolWindows tools_;
 };
-
-// The program's windows, created once at start in this order and living until the end.
-class TFthaivk;
-class Tfmsgbox;
-class TFinddlg;
-class TFergebnis;
-class Tfrianthai;
-class Tfabout;
-extern Tfmekalon* fmekalon;
-extern TFthaivk* Fthaivk;
-extern Tfmsgbox* fmsgbox;
-extern TFinddlg* Finddlg;
-extern TFergebnis* Fergebnis;
-extern Tfrianthai* frianthai;
-extern Tfabout* fabout;
-
-// Creates the windows in the start-up order (glyph images first); DestroyWindows frees them in
-// the reverse order.
-extern std::vector<QWidget*> CreatedWindows;
-void CreateWindows();
-void DestroyWindows();

@@ -41,9 +41,9 @@ bool Tfmekalon::AgreeToOverwrite(const std::string& path, const std::string& own
 }
 
 bool Tfmekalon::SaveTextAs(const std::string& path, const platform::TextFormat& format) {
-    if (!AgreeToOverwrite(path, textfile, Tm1->DiskStamp)) return false;
-    const size_t replaced = Tm1->FileReplacements;
-    if (replaced > 0 && IsOwnFile(path, textfile, Tm1->DiskStamp)) {
+    if (!AgreeToOverwrite(path, textfile, Tm1->Document().DiskStamp)) return false;
+    const size_t replaced = Tm1->Document().FileReplacements;
+    if (replaced > 0 && IsOwnFile(path, textfile, Tm1->Document().DiskStamp)) {
         const std::string what = replaced == 1 ? std::string("the character") : std::to_string(replaced) + " characters";
         if (!Ask("Saving over " + NamePart(path) + " writes " + what + " that TIS-620 lacks as \"?\": " +
                  (replaced == 1 ? "it was" : "they were") + " replaced when it was opened. Save over it?"))
@@ -96,6 +96,6 @@ void Tfmekalon::CheckFilesOnDisk() {
         bool& flag;
         ~Done() { flag = false; }
     } done{checkingDisk_};
-    CheckFileOnDisk(textfile, Tm1->DiskStamp, textNotified_, Tm1->Modified, &Tfmekalon::ReloadText);
+    CheckFileOnDisk(textfile, Tm1->Document().DiskStamp, textNotified_, Tm1->Modified, &Tfmekalon::ReloadText);
     CheckFileOnDisk(dicfile, dicstamp, dicNotified_, dicchanged, &Tfmekalon::ReloadDictionary);
 }

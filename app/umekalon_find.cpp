@@ -10,27 +10,27 @@
 #include "platform/services.h"
 
 void Tfmekalon::FindNext1Click() {
-    if (Finddlg->te1->Text().empty()) {
+    if (tools_.Finddlg->te1->Text().empty()) {
         searchesClick();
         return;
     }
-    Finddlg->Search(false);
+    tools_.Finddlg->Search(false);
 }
 
 void Tfmekalon::FindPrevious1Click() {
-    if (Finddlg->te1->Text().empty()) {
+    if (tools_.Finddlg->te1->Text().empty()) {
         searchesClick();
         return;
     }
-    Finddlg->Search(true);
+    tools_.Finddlg->Search(true);
 }
 
 void Tfmekalon::Replace1Click() {
     // The selection becomes the search text and stays selected: "Replace" then replaces it first.
-    Finddlg->InitialText = Tm1->SelectedText();
-    Finddlg->ShowForReplace();
-    Finddlg->raise();
-    Finddlg->activateWindow();
+    tools_.Finddlg->InitialText = Tm1->SelectedText();
+    tools_.Finddlg->ShowForReplace();
+    tools_.Finddlg->raise();
+    tools_.Finddlg->activateWindow();
 }
 
 void Tfmekalon::ZoomIn1Click() { StepGlyphSize(1); }

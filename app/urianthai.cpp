@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "app/activation.h"
+#include "app/menuitem.h"
 #include "app/umekalon.h"
 #include "app/uthaivk.h"
 #include "dictionary/wordlist.h"
@@ -14,9 +15,11 @@
 #include "platform/qt_events.h"
 #include "platform/services.h"
 
-Tfrianthai::Tfrianthai(QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
+Tfrianthai::Tfrianthai(Tfmekalon& main, TFthaivk& keyboard)
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      main_(main),
+      keyboard_(keyboard) {
     setObjectName("frianthai");
     setWindowTitle("Quick lookup in dictionary");
 
@@ -44,11 +47,7 @@ Tfrianthai::Tfrianthai(QWidget* parent)
     t1Resize();
 
     auto add = [this](const char* name, const char* caption, const char* key, void (Tfrianthai::*handler)()) {
-        QAction* a = menuBar()->addAction(QString::fromUtf8(caption));
-        a->setObjectName(QString::fromLatin1(name));
-        if (key) a->setShortcut(QKeySequence(QString::fromLatin1(key)));
-        if (handler) connect(a, &QAction::triggered, this, [this, handler] { platform::RunCommand([&] { (this->*handler)(); }); });
-        return a;
+        return menus::AddItem(menuBar(), name, caption, key, menus::Command(this, handler, platform::RunCommand));
     };
     clear = add("clear", "&Clear", nullptr, &Tfrianthai::clearClick);
     N1 = add("N1", "", nullptr, nullptr);
@@ -83,22 +82,22 @@ void Tfrianthai::t1Change() {
         Next1->setEnabled(false);
         return;
     }
-    if (fmekalon->diclist.Count() > 0) {
+    if (main_.diclist.Count() > 0) {
         search();
         return;
     }
     // No dictionary yet: offer to open one. The change comes from a key of the field, so an error
     // reading the file is reported here and the lookup goes on as if nothing had been loaded.
-    platform::RunCommand([] { fmekalon->OpendicselClick(); });
-    if (fmekalon->diclist.Count() > 0)
+    platform::RunCommand([this] { main_.OpendicselClick(); });
+    if (main_.diclist.Count() > 0)
         search();
     else
         close();
 }
 
 void Tfrianthai::search() {
-    dictionary::DicText& dic = fmekalon->dictext;
-    dic.Refresh(fmekalon->diclist);
+    dictionary::DicText& dic = main_.dictext;
+    dic.Refresh(main_.diclist);
     lastpos = dictionary::findwild(dic, searchword, lastpos);
     // No further whole-word match: go on with the words that begin with the text, from the top.
     if (lastpos == 0 && !searchword.empty() && searchword.back() != '*') {
@@ -121,7 +120,7 @@ void Tfrianthai::clearClick() { te1->Clear(); }
 void Tfrianthai::t1Resize() { client_->setFixedSize(ClientWidth, te1->height()); }
 
 void Tfrianthai::FormActivate() {
-    if (Fthaivk) Fthaivk->TypeInto(*te1);
+    keyboard_.TypeInto(*te1);
     te1->SetFocus();
 }
 
@@ -135,7 +134,7 @@ void Tfrianthai::changeEvent(QEvent* event) {
 // ---- The dictionary text, ready before the first key -----------------------------------------
 
 void Tfrianthai::PrepareSearch() {
-    if (fmekalon) fmekalon->dictext.Refresh(fmekalon->diclist);
+    main_.dictext.Refresh(main_.diclist);
 }
 
 void Tfrianthai::DictionaryChanged() {

@@ -8,12 +8,16 @@
 #include <string>
 
 class QAction;
+class TFthaivk;
 class TThaiedit;
+class Tfmekalon;
 
 class Tfrianthai : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Tfrianthai(QWidget* parent = nullptr);
+    // Looks words up in `main`'s dictionary (opening one through it when it has none);
+    // `keyboard` types into the field while this window is active. Both outlive the window.
+    Tfrianthai(Tfmekalon& main, TFthaivk& keyboard);
     ~Tfrianthai() override;
 
     // Width of the client area; its height is always that of te1.
@@ -53,6 +57,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    Tfmekalon& main_;
+    TFthaivk& keyboard_;
     QWidget* client_;  // the white client area that holds te1
     bool prepareQueued_ = false;
 };

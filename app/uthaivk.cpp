@@ -8,6 +8,7 @@
 #include <QShowEvent>
 #include <qdrawutil.h>
 
+#include "app/menuitem.h"
 #include "app/umekalon.h"
 #include "editor/thaimemo.h"
 #include "platform/qt_keysink.h"
@@ -182,9 +183,10 @@ void TStaticText::mouseMoveEvent(QMouseEvent* event) {
 
 // ---- TFthaivk ------------------------------------------------------------------------------
 
-TFthaivk::TFthaivk(QWidget* parent)
-    : QMainWindow(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                              Qt::MSWindowsFixedSizeDialogHint | Qt::WindowDoesNotAcceptFocus) {
+TFthaivk::TFthaivk(Tfmekalon& main)
+    : QMainWindow(&main, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                              Qt::MSWindowsFixedSizeDialogHint | Qt::WindowDoesNotAcceptFocus),
+      main_(main) {
     setObjectName("Fthaivk");
     // A tool window of its parent (the main window), so it stays above it. It never takes the
     // keyboard focus: a click on a key leaves the focus with the control the key types into,
@@ -193,12 +195,8 @@ TFthaivk::TFthaivk(QWidget* parent)
     setWindowTitle("Mekalon - Virtual Keyboard");
 
     // Menu bar: each command is followed by an empty item that runs nothing.
-    QMenuBar* bar = menuBar();
-    auto item = [&](const char* name, const char* caption, void (TFthaivk::*handler)()) {
-        QAction* a = bar->addAction(QString::fromLatin1(caption));
-        a->setObjectName(QString::fromLatin1(name));
-        if (handler) connect(a, &QAction::triggered, this, [this, handler] { platform::RunCommand([&] { (this->*handler)(); }); });
-        return a;
+    auto item = [this](const char* name, const char* caption, void (TFthaivk::*handler)()) {
+        return menus::AddItem(menuBar(), name, caption, nullptr, menus::Command(this, handler, platform::RunCommand));
     };
     closeform = item("closeform", "&Close", &TFthaivk::closeformClick);
     N1 = item("N1", "", nullptr);
@@ -289,10 +287,10 @@ void TFthaivk::FormCreate() {
 
     SetClientHeight(Panel1->height() + ToolBar2->height());
 
-    if (fmekalon && fmekalon->Tm1) {
-        TThaimemo* memo = fmekalon->Tm1.get();
+    if (main_.Tm1) {
+        TThaimemo* memo = main_.Tm1.get();
         OnChar = [memo](unsigned char& key) { memo->KeyPress(key); };
-        setWindowIcon(fmekalon->latinicon);
+        setWindowIcon(main_.latinicon);
     }
 }
 

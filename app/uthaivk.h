@@ -16,6 +16,7 @@
 #include "platform/types.h"
 
 class QAction;
+class Tfmekalon;
 namespace platform {
 class KeySink;
 }
@@ -84,7 +85,8 @@ protected:
 class TFthaivk : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TFthaivk(QWidget* parent = nullptr);
+    // A tool window of `main`, typing into its editor until another window points it elsewhere.
+    explicit TFthaivk(Tfmekalon& main);
 
     // The key target: a typed byte, and a key-down with its shift state.
     std::function<void(unsigned char& key)> OnChar;
@@ -136,6 +138,7 @@ private:
     void BuildTypeA();
     void BuildTypeB();
     void SetClientHeight(int height);
+    Tfmekalon& main_;
     platform::KeySink* sink_;
     int clientHeight_ = 0;
 };

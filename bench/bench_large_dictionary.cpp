@@ -21,17 +21,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 #include "app/uergebnis.h"
+#include "app/app.h"
 #include "app/umekalon.h"
 #include "bench/large_dictionary.h"
 #include "platform/qt_services.h"
 
 namespace {
+
+// The program's windows while a benchmark runs.
+std::unique_ptr<App> windows;
+Tfmekalon* Main() { return windows->MainWindow(); }
+TFergebnis* Results() { return windows->Tools().Fergebnis; }
 
 using Clock = std::chrono::steady_clock;
 
@@ -102,26 +109,26 @@ Data& TheData() {
 struct Program {
     BenchServices services;
     Program() {
-        CreateWindows();
-        fmekalon->show();
+        windows = std::make_unique<App>();
+        Main()->show();
         QApplication::processEvents();
     }
     ~Program() {
-        fmekalon->Tm1->Modified = false;
-        fmekalon->dicchanged = false;
-        DestroyWindows();
+        Main()->Tm1->Modified = false;
+        Main()->dicchanged = false;
+        windows.reset();
     }
     void Line(const std::string& text) {
-        fmekalon->Tm1->Lines.Assign({text});
-        fmekalon->Tm1->SetCursor(0, 0);
+        Main()->Tm1->Lines.Assign({text});
+        Main()->Tm1->SetCursor(0, 0);
     }
 };
 
 void Open(benchmark::State& state, bool sorted) {
     const Data& data = TheData();
     Program program;
-    for (auto _ : state) fmekalon->OpenDictionary(sorted ? data.sorted : data.unsorted);
-    state.counters["lines"] = fmekalon->diclist.Count();
+    for (auto _ : state) Main()->OpenDictionary(sorted ? data.sorted : data.unsorted);
+    state.counters["lines"] = Main()->diclist.Count();
     state.counters["file_MB"] = static_cast<double>(data.bytes) / 1e6;
 }
 void BM_OpenLargeDictionary(benchmark::State& state) { Open(state, false); }
@@ -141,7 +148,7 @@ void EscAfter(benchmark::State& state, std::chrono::milliseconds after, Program&
             const auto until = Clock::now() + after;
             while (Clock::now() < until && !done) std::this_thread::sleep_for(std::chrono::milliseconds(1));
             posted = Clock::now();
-            QCoreApplication::postEvent(fmekalon->Tm1->tcm, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+            QCoreApplication::postEvent(Main()->Tm1->tcm, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
         });
         command();
         const auto ended = Clock::now();
@@ -157,31 +164,31 @@ void EscAfter(benchmark::State& state, std::chrono::milliseconds after, Program&
 void BM_EscStopsALoad(benchmark::State& state) {
     const Data& data = TheData();
     Program program;
-    fmekalon->OpenDictionary(data.sorted);
-    const int before = fmekalon->diclist.Count();
-    EscAfter(state, std::chrono::milliseconds(state.range(0)), program, [&] { fmekalon->OpenDictionary(data.unsorted); });
-    state.counters["kept_the_old_dictionary"] = fmekalon->diclist.Count() == before && fmekalon->dicfile == data.sorted;
+    Main()->OpenDictionary(data.sorted);
+    const int before = Main()->diclist.Count();
+    EscAfter(state, std::chrono::milliseconds(state.range(0)), program, [&] { Main()->OpenDictionary(data.unsorted); });
+    state.counters["kept_the_old_dictionary"] = Main()->diclist.Count() == before && Main()->dicfile == data.sorted;
 }
 BENCHMARK(BM_EscStopsALoad)->Arg(300)->Arg(1200)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_EscStopsTheFirstWordlist(benchmark::State& state) {
     const Data& data = TheData();
     Program program;
-    fmekalon->OpenDictionary(data.sorted);
+    Main()->OpenDictionary(data.sorted);
     program.Line(data.wordlistLine);
-    EscAfter(state, std::chrono::milliseconds(500), program, [&] { fmekalon->Wordlist->trigger(); });
-    state.SetLabel(Fergebnis->windowTitle().toStdString());
+    EscAfter(state, std::chrono::milliseconds(500), program, [&] { Main()->Wordlist->trigger(); });
+    state.SetLabel(Results()->windowTitle().toStdString());
 }
 BENCHMARK(BM_EscStopsTheFirstWordlist)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_EscStopsALongListing(benchmark::State& state) {
     const Data& data = TheData();
     Program program;
-    fmekalon->OpenDictionary(data.sorted);
+    Main()->OpenDictionary(data.sorted);
     program.Line("*a*");  // most lines of the dictionary
-    EscAfter(state, std::chrono::milliseconds(500), program, [&] { fmekalon->Wordlist->trigger(); });
-    state.SetLabel(Fergebnis->windowTitle().toStdString());
-    state.counters["lines_listed"] = Fergebnis->results->LineCount() - 1;
+    EscAfter(state, std::chrono::milliseconds(500), program, [&] { Main()->Wordlist->trigger(); });
+    state.SetLabel(Results()->windowTitle().toStdString());
+    state.counters["lines_listed"] = Results()->results->LineCount() - 1;
 }
 BENCHMARK(BM_EscStopsALongListing)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
@@ -189,17 +196,17 @@ BENCHMARK(BM_EscStopsALongListing)->UseManualTime()->Unit(benchmark::kMillisecon
 void BM_Wordlist(benchmark::State& state) {
     const Data& data = TheData();
     Program program;
-    fmekalon->OpenDictionary(data.sorted);
+    Main()->OpenDictionary(data.sorted);
     program.Line(data.wordlistLine);
-    if (state.range(0) == 1) fmekalon->Wordlist->trigger();  // builds the index
+    if (state.range(0) == 1) Main()->Wordlist->trigger();  // builds the index
     for (auto _ : state) {
         state.PauseTiming();
-        if (state.range(0) == 0) fmekalon->dictext = dictionary::DicText();  // no index yet
+        if (state.range(0) == 0) Main()->dictext = dictionary::DicText();  // no index yet
         state.ResumeTiming();
         program.services.Start();
-        fmekalon->Wordlist->trigger();
+        Main()->Wordlist->trigger();
     }
-    state.SetLabel(Fergebnis->windowTitle().toStdString());
+    state.SetLabel(Results()->windowTitle().toStdString());
     state.counters["longest_gap_ms"] = Seconds(program.services.longestGap) * 1e3;
 }
 BENCHMARK(BM_Wordlist)->ArgName("indexed")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
@@ -225,12 +232,12 @@ long PeakKb() {
 int MeasureInChild(const std::string& file, const std::string& line) {
     Program program;
     const long before = ResidentKb();
-    fmekalon->OpenDictionary(file);
+    Main()->OpenDictionary(file);
     const long loaded = PeakKb();
     program.Line(line);
-    fmekalon->Wordlist->trigger();
+    Main()->Wordlist->trigger();
     std::printf("%ld %ld %ld %ld\n", before, loaded, PeakKb(), ResidentKb());
-    return fmekalon->diclist.Count() > 0 ? 0 : 1;
+    return Main()->diclist.Count() > 0 ? 0 : 1;
 }
 
 void PeakMemory(benchmark::State& state, bool sorted) {

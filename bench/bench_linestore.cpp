@@ -79,7 +79,7 @@ void LoadFile(benchmark::State& state, const std::string& path, platform::TextEn
         list.LoadFile(path);
         benchmark::DoNotOptimize(list.LineCount());
     }
-    if (list.LineCount() != kLines || list.FileFormat.encoding != encoding) state.SkipWithError("not read right");
+    if (list.LineCount() != kLines || list.Document().FileFormat.encoding != encoding) state.SkipWithError("not read right");
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(GeneratedText().size()));
 }
 

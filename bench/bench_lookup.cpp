@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <string>
 
+#include "app/app.h"
 #include "app/umekalon.h"
 #include "app/urianthai.h"
 #include "bench/dictionary_data.h"
@@ -20,7 +21,9 @@ namespace {
 enum Kind { kFirstKey, kFirstKeyOpen, kLaterKey };
 
 void Lookup(benchmark::State& state, Kind kind) {
-    CreateWindows();
+    App windows;
+    Tfmekalon* fmekalon = windows.MainWindow();
+    Tfrianthai* frianthai = windows.Tools().frianthai;
     fmekalon->show();
     std::string bytes;
     for (const std::string& line : bench::LookupDictionaryLines()) bytes += line + "\r\n";
@@ -36,7 +39,7 @@ void Lookup(benchmark::State& state, Kind kind) {
             list.Insert(changed);
         inserted = !inserted;
     };
-    auto type = [](unsigned char key) {
+    auto type = [frianthai](unsigned char key) {
         frianthai->te1->KeyPress(key);
         QApplication::processEvents();
     };
@@ -64,7 +67,6 @@ void Lookup(benchmark::State& state, Kind kind) {
     state.counters["dictionary_lines"] = fmekalon->diclist.Count();
     benchmark::DoNotOptimize(frianthai->te1->Text2().size());
     fmekalon->dicchanged = false;
-    DestroyWindows();
 }
 
 void BM_LookupFirstKey(benchmark::State& state) { Lookup(state, kFirstKey); }

@@ -15,13 +15,19 @@
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "app/commandline.h"
 #include "app/startup.h"
+#include "app/app.h"
 #include "app/umekalon.h"
 
 namespace {
+
+// The program's windows while a benchmark runs.
+std::unique_ptr<App> windows;
+Tfmekalon* Main() { return windows->MainWindow(); }
 
 namespace fs = std::filesystem;
 
@@ -35,17 +41,17 @@ struct Scratch {
         const std::string config = dir.path().toStdString() + "/config";
         setenv("XDG_CONFIG_HOME", config.c_str(), 1);
         // A real run leaves the settings: it opens the dictionary and some texts, changes modes.
-        StartProgram({});
-        fmekalon->OpenDictionary(dictionary);
+        windows = StartProgram({});
+        Main()->OpenDictionary(dictionary);
         for (int i = 0; i < 10; ++i) {
             const std::string text = dir.path().toStdString() + "/t" + std::to_string(i) + ".txt";
             fs::copy_file(dictionary, text);
-            fmekalon->OpenFile(text);
+            Main()->OpenFile(text);
         }
-        fmekalon->MediumGraphicsClick();
-        fmekalon->KeyboardF21Click();
-        fmekalon->move(40, 50);
-        EndProgram();
+        Main()->MediumGraphicsClick();
+        Main()->KeyboardF21Click();
+        Main()->move(40, 50);
+        EndProgram(std::move(windows));
     }
 };
 
@@ -55,24 +61,24 @@ Scratch& Data() {
 }
 
 void Shown() {
-    if (!QTest::qWaitForWindowExposed(fmekalon)) std::abort();
+    if (!QTest::qWaitForWindowExposed(Main())) std::abort();
     QCoreApplication::processEvents();
 }
 
 void Finish(benchmark::State& state) {
     state.PauseTiming();
-    fmekalon->Tm1->Modified = false;
-    fmekalon->dicchanged = false;
-    EndProgram();
+    Main()->Tm1->Modified = false;
+    Main()->dicchanged = false;
+    EndProgram(std::move(windows));
     state.ResumeTiming();
 }
 
 void BM_Start_AsBefore(benchmark::State& state) {
     Data();
     for (auto _ : state) {
-        CreateWindows();
-        fmekalon->show();
-        StartWith(*fmekalon, {});
+        windows = std::make_unique<App>();
+        Main()->show();
+        StartWith(*Main(), {});
         Shown();
         Finish(state);
     }
@@ -84,7 +90,7 @@ void BM_Start_NoSettings(benchmark::State& state) {
     CommandLine options;
     options.noSettings = true;
     for (auto _ : state) {
-        StartProgram(options);
+        windows = StartProgram(options);
         Shown();
         Finish(state);
     }
@@ -94,9 +100,9 @@ BENCHMARK(BM_Start_NoSettings)->Unit(benchmark::kMillisecond);
 void BM_Start_KeptSettingsAndLastDictionary(benchmark::State& state) {
     Data();
     for (auto _ : state) {
-        StartProgram({});
+        windows = StartProgram({});
         Shown();
-        if (fmekalon->diclist.Count() == 0) state.SkipWithError("the last dictionary did not open");
+        if (Main()->diclist.Count() == 0) state.SkipWithError("the last dictionary did not open");
         Finish(state);
     }
 }
@@ -107,7 +113,7 @@ void BM_Start_DictionaryOnTheCommandLine(benchmark::State& state) {
     options.noSettings = true;
     options.dictionary = Data().dictionary;
     for (auto _ : state) {
-        StartProgram(options);
+        windows = StartProgram(options);
         Shown();
         Finish(state);
     }

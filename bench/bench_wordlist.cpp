@@ -8,13 +8,20 @@
 #include <QEvent>
 #include <QWidget>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "app/uergebnis.h"
+#include "app/app.h"
 #include "app/umekalon.h"
 #include "bench/dictionary_data.h"
 
 namespace {
+
+// The program's windows while a benchmark runs.
+std::unique_ptr<App> windows;
+Tfmekalon* Main() { return windows->MainWindow(); }
+TFergebnis* Results() { return windows->Tools().Fergebnis; }
 
 // Counts the paint events of one window and its children.
 class PaintCounter : public QObject {
@@ -42,31 +49,31 @@ void BM_WordlistThousandUnspacedLines(benchmark::State& state) {
         state.SkipWithError("hunspell-th is not installed");
         return;
     }
-    CreateWindows();
-    fmekalon->show();
-    fmekalon->diclist.LoadFromBytes(data.dictionaryBytes);
+    windows = std::make_unique<App>();
+    Main()->show();
+    Main()->diclist.LoadFromBytes(data.dictionaryBytes);
     std::string line;
     for (const std::string& l : data.unspaced) line += l;
-    fmekalon->Tm1->Lines.Assign({line});
-    fmekalon->Tm1->SetCursor(0, 0);
+    Main()->Tm1->Lines.Assign({line});
+    Main()->Tm1->SetCursor(0, 0);
     QApplication::processEvents();
 
     int listed = 0;
     int paints = 0;
     for (auto _ : state) {
-        PaintCounter counter(Fergebnis);
-        fmekalon->Wordlist->trigger();
+        PaintCounter counter(Results());
+        Main()->Wordlist->trigger();
         QApplication::processEvents();  // the window shows the view from the top
-        listed = Fergebnis->results->LineCount() - 1;
+        listed = Results()->results->LineCount() - 1;
         paints = counter.count;
     }
     state.counters["text_bytes"] = static_cast<double>(line.size());
-    state.counters["dictionary_lines"] = fmekalon->diclist.Count();
+    state.counters["dictionary_lines"] = Main()->diclist.Count();
     state.counters["lines_listed"] = listed;
     state.counters["paints"] = paints;
-    fmekalon->Tm1->Modified = false;
-    fmekalon->dicchanged = false;
-    DestroyWindows();
+    Main()->Tm1->Modified = false;
+    Main()->dicchanged = false;
+    windows.reset();
 }
 BENCHMARK(BM_WordlistThousandUnspacedLines)->Unit(benchmark::kMillisecond)->Iterations(3);
 

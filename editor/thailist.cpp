@@ -1,5 +1,5 @@
-// The model of TThailist: the line list, the cursor in display cells, the view origin, the
-// selection, and loading and saving a text file. Drawing goes through the painting operations
+// The model of TThailist: the cursor in display cells, the view origin and the selection over its
+// document's lines, and loading and saving the document's file with the view put back. Drawing goes through the painting operations
 // (thailist_paint.cpp), which do nothing while the control has no host.
 #include "editor/thailist.h"
 
@@ -11,14 +11,24 @@
 #include "platform/textcodec.h"
 #include "script/thai.h"
 
-TThailist::TThailist() {
-    Lines.OnChange = [this](int longestWritten) { LinesChanged(longestWritten); };
+TThailist::TThailist() : TThailist(std::make_unique<TextDocument>(), nullptr) {}
+
+TThailist::TThailist(TextDocument& document) : TThailist(nullptr, &document) {}
+
+TThailist::TThailist(std::unique_ptr<TextDocument> own, TextDocument* shown)
+    : ownDocument_(std::move(own)),
+      document_(shown ? *shown : *ownDocument_),
+      Lines(document_.Lines),
+      History(document_.History),
+      Modified(document_.Modified) {
+    documentWatch_ = document_.AddWatcher({.textChanged = [this](int longestWritten) { LinesChanged(longestWritten); }});
 }
 
 TThailist::~TThailist() {
     Destroying = true;
     platform::KeepPrimarySelection(this, {});
-    Lines.OnChange = nullptr;
+    documentWatch_.Reset();
+    document_.ForgetHistoryView(this);
     Detach();
 }
 
@@ -52,8 +62,6 @@ platform::Surface* TThailist::Canvas() const { return parent_ ? &parent_->Canvas
 
 // ---- Joined text ------------------------------------------------------------------------------
 
-std::string TThailist::JoinedText() const { return JoinLines(Lines.All()); }
-
 int TThailist::LineStartPos(std::string_view text, int n) {
     size_t pos = 0;
     for (int passed = 0; passed < n; ++passed) {
@@ -75,39 +83,6 @@ int TThailist::PointOffset(int& line, int& col) const {
     const std::string& text = Lines[line];
     col = std::clamp(col, 0, thai::CellCount(text));
     return Lines.StartOf(line) + thai::CellToPos(text, col) - 1;
-}
-
-TThailist::TextPoint TThailist::PointAt(int offset, int hintLine) const {
-    const int line = Lines.LineOfOffset(offset, hintLine);
-    if (line >= LineCount()) return {LineCount(), 0};
-    return {line, std::max(offset, 0) - Lines.StartOf(line)};
-}
-
-bool TThailist::ReplaceJoined(int from, int to, std::string_view text, int hintLine) {
-    const TextPoint a = PointAt(from, hintLine);
-    const TextPoint b = to <= from ? a : PointAt(to, a.line);
-    // The bytes from the start of a's line to a, the new text, and the bytes from b to the end
-    // of b's line with its line break: split, they replace the lines from a's to b's. The lines
-    // around them end and start with a whole line break, so they split as they were.
-    std::string piece;
-    if (a.line < LineCount()) {
-        const std::string& t = Lines[a.line];
-        piece.assign(t, 0, std::min(static_cast<size_t>(a.col), t.size()));
-        if (static_cast<size_t>(a.col) > t.size()) piece += '\r';
-    }
-    piece += text;
-    int last = LineCount();
-    if (b.line < LineCount()) {
-        const std::string& t = Lines[b.line];
-        if (static_cast<size_t>(b.col) <= t.size()) {
-            piece.append(t, static_cast<size_t>(b.col));
-            piece += "\r\n";
-        } else {
-            piece += '\n';
-        }
-        last = b.line + 1;
-    }
-    return Lines.Replace(a.line, last - a.line, SplitLines(piece));
 }
 
 bool TThailist::SelectionRange(int& start, int& length) const {
@@ -160,16 +135,12 @@ void BlankView(platform::Host* host) {
 
 void TThailist::Clear() {
     Selecting = false;
-    Dragging = false;
+    drag_->Dragging = false;
     BlankView(parent_);
     CursorLine = CursorCol = TopLine = LeftCol = 0;
     AnchorLine = AnchorCol = ExtentLine = ExtentCol = AnchorPos = ExtentPos = 0;
     MaxLineLen = 0;
-    FileFormat = {};
-    DiskStamp = {};
-    FileReplacements = 0;
-    Lines.Clear();
-    History.Clear();
+    document_.Clear();
     DrawCaret();
 }
 
@@ -182,45 +153,26 @@ void TThailist::ResetView() {
 
 bool TThailist::LoadFile(const std::string& name, bool askToReplace) {
     // Read first: a file that cannot be read (or is no text) leaves the text as it was.
-    platform::DecodedText text = platform::ReadTextFile(name, askToReplace);
-    if (text.replaced.count > 0 && !platform::AgreeToReplacements(text.replaced, name)) return false;
-    std::vector<std::string> lines = SplitLines(text.bytes);
-    text.bytes = std::string();
+    std::optional<TextDocument::ReadText> text = TextDocument::ReadFile(name, askToReplace);
+    if (!text) return false;
     Clear();
-    FileFormat = text.format;
-    DiskStamp = text.stamp;
-    FileReplacements = text.replaced.count;
-    Lines.Assign(std::move(lines));
-    History.Clear();
-    SetModified(false);
+    document_.TakeFile(std::move(*text));
     PaintRows(0, RowCount, 0, ColCount);
     DrawCaret();
     return true;
 }
 
-void TThailist::SaveFile(const std::string& name) { SaveFile(name, FileFormat); }
+void TThailist::SaveFile(const std::string& name) { document_.SaveFile(name, document_.FileFormat); }
 
-void TThailist::SaveFile(const std::string& name, const platform::TextFormat& format) {
-    DiskStamp = platform::WriteTextFile(name, JoinedText(), format);
-    FileFormat = format;
-    FileReplacements = 0;
-    MarkUnmodified();
-}
-
-void TThailist::SetModified(bool modified) {
-    if (modified == Modified) return;
-    Modified = modified;
-    if (OnModifiedChange) OnModifiedChange();
-}
+void TThailist::SaveFile(const std::string& name, const platform::TextFormat& format) { document_.SaveFile(name, format); }
 
 void TThailist::AddLine(std::string s) { Lines.Add(std::move(s)); }
 
 void TThailist::InsertLine(int index, std::string s) { Lines.Insert(index, std::move(s)); }
 
 void TThailist::LinesChanged(int longestWritten) {
-    Dragging = false;
+    drag_->Dragging = false;
     Selecting = false;
-    SetModified(true);
     MaxLineLen = std::max(MaxLineLen, longestWritten);
     if (scrollRangesDeferred_ > 0) return;
     SetScrollRanges(true);

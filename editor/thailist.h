@@ -1,18 +1,24 @@
-// TThailist: the multi-line Thai text control. The model (lines, cursor in display cells, view
-// origin, selection, files) lives in thailist.cpp; painting, scrolling and word wrap in
+// TThailist: the multi-line Thai text control. The view's model (cursor in display cells, view
+// origin, selection, reading and writing its document's file) lives in thailist.cpp; painting, scrolling and word wrap in
 // thailist_paint.cpp; the key-down handler in thailist_keys.cpp; mouse, clipboard and drag and
 // drop in thailist_mouse.cpp.
 //
 // The control has no area of its own: it draws on its host window (the "parent"), uses the
 // host's scroll bars and takes its paint, resize and mouse events. A control without a host
 // keeps its text, cursor and selection and draws nothing.
+//
+// The text itself, its undo history and its file live in a TextDocument (editor/document.h) that
+// the control shows and edits: one it is given, or one of its own. The control watches it like
+// any other watcher; Lines, History and Modified stay reachable here as the document's.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "editor/document.h"
 #include "editor/history.h"
 #include "editor/lines.h"
 #include "platform/clipboard.h"
@@ -22,12 +28,25 @@
 #include "platform/types.h"
 #include "script/customthai.h"
 
-// Process-wide: a right-button drag of a selection is under way (its text is on the clipboard).
-extern bool Dragging;
+// A right-button drag of a selection under way (its text is on the clipboard). A drag may end
+// over another control than the one it started in, so the controls it may cross share one state:
+// the application hands the same one to each of its text controls. A control given none keeps a
+// state of its own, and a drag then ends only within it.
+struct DragState {
+    bool Dragging = false;
+};
 
 class TThailist : public TCustomthai, public platform::HostHandler {
+    // The document the control made for itself when it was given none (declared first: the
+    // references below are bound to it).
+    std::unique_ptr<TextDocument> ownDocument_;
+    TextDocument& document_;
+
 public:
+    // A control with a document of its own.
     TThailist();
+    // A control that shows and edits `document`, which must outlive it.
+    explicit TThailist(TextDocument& document);
     ~TThailist() override;
     TThailist(const TThailist&) = delete;
     TThailist& operator=(const TThailist&) = delete;
@@ -36,8 +55,14 @@ public:
     // routes the host's events here, runs Clear and sets graphics size 1.
     void Attach(platform::Host* parent);
     platform::Host* Parent() const { return parent_; }
+    // Shares `state` (which outlives the control) with the other controls a drag may cross.
+    void ShareDragState(DragState& state) { drag_ = &state; }
+    DragState& Drag() const { return *drag_; }
     // The surface the control draws on (the host's canvas); nullptr without a host.
     platform::Surface* Canvas() const;
+
+    // The text the control shows and edits.
+    TextDocument& Document() const { return document_; }
 
     // ---- Model -----------------------------------------------------------------------------
     int TopLine = 0;
@@ -50,51 +75,33 @@ public:
     int ExtentLine = 0, ExtentCol = 0;
     int AnchorPos = 0, ExtentPos = 0;
     bool Selecting = false;
-    bool Modified = false;
     int MaxLineLen = 0;
     platform::Color HighLightColor = platform::clYellow;
-    TLines Lines;
-    // The undo history of Lines; it records once KeepHistory has run (the editor does).
-    TextHistory History{Lines};
+    // The document's lines, history and Modified (see TextDocument).
+    TLines& Lines;
+    TextHistory& History;
+    bool& Modified;
     // The keyboard sink the host made for the control (a widget: platform/qt_keysink.h).
     platform::KeySink* tcm = nullptr;
     bool HardReturn = true;
     bool Destroying = false;
-    // How the text's file is written: set by LoadFile, used by SaveFile; a cleared (new) text is
-    // TIS-620 with CR LF.
-    platform::TextFormat FileFormat;
-    // The file as it was when the text was last loaded from it or saved to it (nothing known for a
-    // new text): a save checks against it that no other program changed the file since.
-    platform::FileStamp DiskStamp;
-    // How many characters TIS-620 lacks were read as "?" when the file was loaded (the user
-    // agreed); 0 once the text was saved.
-    size_t FileReplacements = 0;
-    // Runs when Modified changes through SetModified (the window's title shows it).
-    std::function<void()> OnModifiedChange;
-    void SetModified(bool modified);
+    // The document's SetModified.
+    void SetModified(bool modified) { document_.SetModified(modified); }
 
     int LineCount() const { return Lines.Count(); }
-    std::string JoinedText() const;
+    std::string JoinedText() const { return document_.JoinedText(); }
     // Offset of line n's first byte in a joined text.
     static int LineStartPos(std::string_view text, int n);
     // Offset in the joined text of the point (line, col), clamped: col to the line's cell count;
     // a line at or past LineCount becomes (LineCount, 0). Updates line and col to the clamped point.
     int PointOffset(int& line, int& col) const;
 
-    // A byte of the joined text as a line and a 0-based byte column: the columns of a line run up
-    // to its length + 1 (its CR, then its LF); (LineCount, 0) is the end of the text.
-    struct TextPoint {
-        int line;
-        int col;
-    };
-    // The byte at `offset` (at or past the end: the end). The work is near `hintLine`, a line at
-    // or close to the answer.
-    TextPoint PointAt(int offset, int hintLine) const;
-    // Replaces the bytes [from, to) of the joined text by `text` and splits the result into lines
-    // again, as one change of Lines; only the lines the range touches are rebuilt. `text` must
-    // not hold a NUL. False when the change was refused (no memory to undo it, and the user said
-    // so): the text is as it was.
-    bool ReplaceJoined(int from, int to, std::string_view text, int hintLine);
+    // The document's joined text and its byte points (TextDocument).
+    using TextPoint = TextDocument::TextPoint;
+    TextPoint PointAt(int offset, int hintLine) const { return document_.PointAt(offset, hintLine); }
+    bool ReplaceJoined(int from, int to, std::string_view text, int hintLine) {
+        return document_.ReplaceJoined(from, to, text, hintLine);
+    }
 
     bool SelectionRange(int& start, int& length) const;
     std::string SelectedText() const;
@@ -119,7 +126,8 @@ public:
     void DeleteSelection();
 
     // ---- Undo (thailist_undo.cpp) ----------------------------------------------------------
-    // Starts recording every change of Lines into History.
+    // Starts recording every change of Lines into History (TextDocument::KeepHistory); changes made
+    // outside an EditStep are recorded with this control's cursor and selection.
     void KeepHistory();
     ViewPoint View() const;
     // Takes back the last step (or does the last undone one again): text, cursor and selection
@@ -128,7 +136,7 @@ public:
     bool Undo();
     bool Redo();
     // The text counts as unchanged: Modified false, and undo back to here clears it again.
-    void MarkUnmodified();
+    void MarkUnmodified() { document_.MarkUnmodified(); }
     // Everything changed while one lives is one step of the history (the outermost one counts).
     class EditStep {
     public:
@@ -201,7 +209,11 @@ public:
     void SelectCursorLine();
 
 private:
+    TThailist(std::unique_ptr<TextDocument> own, TextDocument* shown);
+    // The document told of a change of its lines.
     void LinesChanged(int longestWritten);
+    // The control's place in the document's list of watchers.
+    TextDocument::Watch documentWatch_;
     // Undo (redo false) or Redo: the caret, an offer and the selection go, the step is taken and
     // the text, cursor and selection it brings back are shown.
     bool TakeHistoryStep(bool redo);
@@ -218,6 +230,8 @@ private:
     bool RepaintRowsShowingText(int left);
     // A double or triple click selected a word or a line: moves with the button held change nothing.
     bool clickSelected_ = false;
+    DragState ownDrag_;
+    DragState* drag_ = &ownDrag_;
     // Tracks the host, which its window's widget tree may delete before the control (the sink
     // goes with the host).
     platform::WeakRef<platform::Host> hostGuard_;

@@ -15,8 +15,6 @@
 #include "platform/clipboard.h"
 #include "script/thai.h"
 
-bool Dragging = false;
-
 namespace {
 
 void ShowPointer(const TThailist& v, platform::PointerShape shape) {
@@ -52,7 +50,7 @@ void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState
 
     if (button == platform::MouseButton::Middle) {
         if (!platform::HasPrimarySelection()) return;
-        Dragging = false;
+        drag_->Dragging = false;
         CancelOffer();
         HideCaret();
         ClearSelection();
@@ -62,12 +60,12 @@ void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState
     }
 
     if (state.right && !state.left && InSelection(x, y)) {
-        Dragging = true;
+        drag_->Dragging = true;
         ShowPointer(*this, platform::PointerShape::Drag);
         CopySelection();
         return;
     }
-    Dragging = false;
+    drag_->Dragging = false;
     ShowPointer(*this, platform::PointerShape::IBeam);
     CancelOffer();
     HideCaret();
@@ -87,8 +85,8 @@ void TThailist::HostMouseDown(platform::MouseButton button, platform::ShiftState
 }
 
 void TThailist::HostMouseMove(platform::ShiftState state, int x, int y) {
-    ShowPointer(*this, Dragging ? platform::PointerShape::Drag : platform::PointerShape::IBeam);
-    if (Dragging || state.right || !state.left || clickSelected_) return;
+    ShowPointer(*this, drag_->Dragging ? platform::PointerShape::Drag : platform::PointerShape::IBeam);
+    if (drag_->Dragging || state.right || !state.left || clickSelected_) return;
     if (RowHeight <= 0 || CellWidth <= 0) return;
     if (Selecting) {
         // The selection reaches the cursor's previous place and catches up on the next move.
@@ -106,8 +104,8 @@ void TThailist::HostMouseMove(platform::ShiftState state, int x, int y) {
 void TThailist::HostMouseUp(platform::MouseButton button, platform::ShiftState, int x, int y) {
     const EditStep drop(*this);
     if (button == platform::MouseButton::Left) clickSelected_ = false;
-    if (button != platform::MouseButton::Right || !Dragging) return;
-    Dragging = false;
+    if (button != platform::MouseButton::Right || !drag_->Dragging) return;
+    drag_->Dragging = false;
     ShowPointer(*this, platform::PointerShape::IBeam);
     // A drop on a selection replaces it, as typing does, unless it is the dragged text itself
     // (a drop on the dragged selection pastes nothing). Elsewhere the drop pastes at its point

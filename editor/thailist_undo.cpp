@@ -4,23 +4,10 @@
 
 #include "editor/thailist.h"
 #include "editor/thailist_keymouse.h"
-#include "platform/services.h"
 
 void TThailist::KeepHistory() {
-    Lines.OnRecord = [this](int at, std::vector<std::string>& removed, int inserted) {
-        History.Record(at, removed, inserted);
-    };
-    History.CurrentView = [this] { return View(); };
-    // A change whose record finds no memory: the older steps go first, as the bound would drop
-    // them; if that is not enough, the user decides before anything changes.
-    Lines.OnNoRecordMemory = [this](int attempt) {
-        if (attempt == 0 && History.DropOlderSteps()) return TLines::NoMemory::Retry;
-        if (platform::Current().AskQuestion("Not enough memory to undo this change. Make it anyway?") !=
-            platform::mrYes)
-            return TLines::NoMemory::Refuse;
-        History.Forget();
-        return TLines::NoMemory::WithoutRecord;
-    };
+    document_.KeepHistory();
+    document_.SetHistoryView(this, [this] { return View(); });
 }
 
 ViewPoint TThailist::View() const {
@@ -38,11 +25,6 @@ ViewPoint TThailist::View() const {
 TThailist::EditStep::EditStep(TThailist& view, bool typing) : view_(view) { view.History.Begin(view.View(), typing); }
 
 TThailist::EditStep::~EditStep() { view_.History.End(view_.View()); }
-
-void TThailist::MarkUnmodified() {
-    SetModified(false);
-    History.MarkSaved();
-}
 
 bool TThailist::Undo() { return TakeHistoryStep(false); }
 

@@ -12,6 +12,8 @@
 
 TThaimemo::TThaimemo() { KeepHistory(); }
 
+TThaimemo::TThaimemo(TextDocument& document) : TThailist(document) { KeepHistory(); }
+
 void TThaimemo::KeyPress(unsigned char& key) {
     const EditStep typing(*this, true);
     const bool offerShown = ThaiOnAZ && PendingLetter != 0;

@@ -10,8 +10,10 @@
 
 class TThaimemo : public TThailist {
 public:
-    // The editor keeps an undo history of its text.
+    // The editor keeps an undo history of its text: a document of its own, or `document`, which
+    // must outlive it.
     TThaimemo();
+    explicit TThaimemo(TextDocument& document);
 
     // The key-press stage: "Thai on A..Z" offer, Thai layout mapping, insertion.
     void KeyPress(unsigned char& key) override;

@@ -15,6 +15,7 @@
 
 #include "app/helptext.h"
 #include "app/numberpuzzle.h"
+#include "app/tests/app_fixture.h"
 #include "app/tests/fake_services.h"
 #include "app/uabout.h"
 #include "app/umekalon.h"
@@ -54,7 +55,7 @@ public:
     }
 };
 
-class AboutTest : public ::testing::Test {
+class AboutTest : public ::testing::Test, protected TestWindows {
 protected:
     void SetUp() override {
         platform::InstallRandom(&random);
@@ -224,7 +225,7 @@ TEST_F(AboutTest, OkClosesWithResultOneAndTheMenuShowsTheWindowModally) {
 }
 
 TEST_F(AboutTest, EveryShowingStartsAtTheTopOfTheHelpText) {
-    auto topLine = [] { return fabout->Memo1->cursorForPosition(QPoint(4, 4)).blockNumber(); };
+    auto topLine = [this] { return fabout->Memo1->cursorForPosition(QPoint(4, 4)).blockNumber(); };
     EXPECT_EQ(topLine(), 0);
     // Read down to the end, close, open again.
     fabout->Memo1->setFocus();

@@ -6,11 +6,30 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <memory>
 
+#include "app/app.h"
 #include "app/tests/fake_services.h"
 #include "app/umekalon.h"
 
-class AppWindowsTest : public ::testing::Test {
+// An application object of the test's own, and its windows by the names the program gives them
+// (all null while there is none).
+class TestWindows : protected Tfmekalon::ToolWindows {
+protected:
+    void CreateWindows() { Take(std::make_unique<App>()); }
+    void DestroyWindows() { Take(nullptr); }
+    // Holds `windows` (freeing those held before) and points the names at its windows.
+    void Take(std::unique_ptr<App> windows) {
+        app = std::move(windows);
+        fmekalon = app ? app->MainWindow() : nullptr;
+        static_cast<Tfmekalon::ToolWindows&>(*this) = app ? app->Tools() : Tfmekalon::ToolWindows{};
+    }
+
+    std::unique_ptr<App> app;
+    Tfmekalon* fmekalon = nullptr;
+};
+
+class AppWindowsTest : public ::testing::Test, protected TestWindows {
 protected:
     void SetUp() override {
         CreateWindows();

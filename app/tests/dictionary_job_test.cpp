@@ -37,12 +37,12 @@ protected:
     std::string Title() const { return fmekalon->windowTitle().toStdString(); }
     void PressEsc() { QTest::keyClick(fmekalon->Tm1->tcm, Qt::Key_Escape); }
     // The share the status bar shows for the job, or -1 when it shows none.
-    static int Shown(const std::string& what) {
+    int Shown(const std::string& what) {
         const TStatusLine& status = *fmekalon->statusLine;
         if (status.currentMessage().toStdString() != what + " - ESC to break" || !status.progress->isVisible()) return -1;
         return status.progress->value();
     }
-    static bool ShowsNoProgress() {
+    bool ShowsNoProgress() {
         return fmekalon->statusLine->currentMessage().isEmpty() && !fmekalon->statusLine->progress->isVisible();
     }
     // The share a caption shows, or -1 when it is none.

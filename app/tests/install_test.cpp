@@ -75,8 +75,8 @@ TEST_F(WindowIconTest, EveryWindowShowsTheApplicationIcon) {
     const QImage expected = AppIconImage(48).convertToFormat(QImage::Format_ARGB32);
     // The picture is the application's own: not blank, not one colour.
     EXPECT_NE(expected.pixel(128 * 48 / 256, 100 * 48 / 256), expected.pixel(24, 4));
-    ASSERT_EQ(CreatedWindows.size(), 7u);
-    for (QWidget* window : CreatedWindows)
+    ASSERT_EQ(app->Windows().size(), 7u);
+    for (QWidget* window : app->Windows())
         EXPECT_EQ(window->windowIcon().pixmap(48).toImage().convertToFormat(QImage::Format_ARGB32), expected)
             << window->objectName().toStdString();
     // Switching the input mode changes the 16 x 16 title-bar icon only.

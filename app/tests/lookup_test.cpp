@@ -47,8 +47,8 @@ protected:
     std::string Shown() { return Field().Text2(); }
     bool NextEnabled() const { return frianthai->Next1->isEnabled(); }
     // The given dictionary lines in the order the list keeps them.
-    static std::vector<std::string> InListOrder(std::vector<std::string> lines) {
-        std::sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
+    std::vector<std::string> InListOrder(std::vector<std::string> lines) {
+        std::sort(lines.begin(), lines.end(), [this](const std::string& a, const std::string& b) {
             return fmekalon->diclist.Find(a) < fmekalon->diclist.Find(b);
         });
         return lines;

@@ -63,11 +63,11 @@ TEST_F(MainWindowTest, StartsWithTitleWindowsInOrderAndOnlyTheMainWindowShown) {
     EXPECT_EQ(fmekalon->dicfile, "noname.dic");
     EXPECT_FALSE(fmekalon->dicchanged);
     EXPECT_EQ(static_cast<double>(fmekalon->factor), 40.0);
-    ASSERT_EQ(CreatedWindows.size(), 7u);
+    ASSERT_EQ(app->Windows().size(), 7u);
     const char* order[] = {"fmekalon", "Fthaivk", "fmsgbox", "Finddlg", "Fergebnis", "frianthai", "fabout"};
     for (size_t i = 0; i < 7; ++i) {
-        EXPECT_EQ(CreatedWindows[i]->objectName().toStdString(), order[i]);
-        EXPECT_EQ(CreatedWindows[i]->isVisible(), i == 0) << order[i];
+        EXPECT_EQ(app->Windows()[i]->objectName().toStdString(), order[i]);
+        EXPECT_EQ(app->Windows()[i]->isVisible(), i == 0) << order[i];
     }
     EXPECT_EQ(fmekalon->Tm1->Graphicsize, 1);
     EXPECT_EQ(fmekalon->Tm1->LineCount(), 0);

@@ -80,7 +80,7 @@ TEST_F(OptionsTest, HardReturnFollowsItsMark) {
 }
 
 TEST_F(OptionsTest, KeyboardSwitchFirstLeavesThaiOnAZ) {
-    auto icon = [] { return fmekalon->windowIcon().cacheKey(); };
+    auto icon = [this] { return fmekalon->windowIcon().cacheKey(); };
     EXPECT_EQ(icon(), fmekalon->latinicon.cacheKey());
     fmekalon->ThaionAZ1->trigger();
     EXPECT_TRUE(fmekalon->Tm1->ThaiOnAZ);

@@ -133,6 +133,31 @@ TEST_F(RecoveryTest, TheCopyFollowsTheModifiedTextAndDictionaryAndGoesWithASave)
     EXPECT_EQ(keeper->DictionaryCopy(), "");
 }
 
+// Recovery watches the editor's document beside the window's title and Undo item: each hears every
+// change, and a keeper that goes takes only itself out.
+TEST_F(RecoveryTest, KeepersAndTheWindowWatchTheTextSideBySide) {
+    const std::string otherFolder = (dir.path() + "/other").toStdString();
+    auto* second = new recovery::TRecovery(*fmekalon, otherFolder, 3600 * 1000);
+    fmekalon->Tm1->History.Clock = [] { return int64_t{0}; };  // all the typing is one step
+    TypeLatin("ab");
+    keeper->Flush();
+    second->Flush();
+    EXPECT_EQ(recovery::Read(keeper->TextCopy())->bytes, "ab\r\n");
+    EXPECT_EQ(recovery::Read(second->TextCopy())->bytes, "ab\r\n");
+    EXPECT_EQ(fmekalon->windowTitle().toStdString(), "*noname.txt-Mekalon 5.2");
+    EXPECT_TRUE(fmekalon->Undo1->isEnabled());
+
+    delete second;
+    TypeLatin("c");  // heard by those still there only
+    keeper->Flush();
+    EXPECT_EQ(recovery::Read(keeper->TextCopy())->bytes, "abc\r\n");
+    fmekalon->Undo1->trigger();
+    EXPECT_EQ(fmekalon->windowTitle().toStdString(), "noname.txt-Mekalon 5.2");
+    EXPECT_FALSE(fmekalon->Undo1->isEnabled());
+    keeper->Flush();
+    EXPECT_EQ(keeper->TextCopy(), "");  // unmodified again: the copy went
+}
+
 TEST_F(RecoveryTest, OnlyAnAllowedCloseRemovesTheCopiesAndOnlyThisProgramsOwn) {
     const std::string file = Path("story.txt");
     WriteFile(file, "old\r\n", std::chrono::minutes(0));

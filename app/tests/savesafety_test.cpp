@@ -173,7 +173,7 @@ TEST_F(SaveSafetyTest, AFailedSaveAsKeepsTheNameTheTitleAndTheEncoding) {
     ASSERT_EQ(services.errors.size(), 1u);
     EXPECT_EQ(fmekalon->textfile, file);
     EXPECT_EQ(Title(), "*a.txt-Mekalon 5.2");
-    EXPECT_EQ(fmekalon->Tm1->FileFormat, platform::TextFormat{});
+    EXPECT_EQ(fmekalon->Tm1->Document().FileFormat, platform::TextFormat{});
     fmekalon->savefilesel->trigger();
     EXPECT_EQ(ReadAll(file), "xone\r\n");
     EXPECT_EQ(services.errors.size(), 1u);
@@ -186,11 +186,11 @@ TEST_F(SaveSafetyTest, TheTitleMarksUnsavedChangesAndFollowsUndo) {
     const std::pair<std::function<void()>, const char*> steps[] = {
         {[] {}, "a.txt-Mekalon 5.2"},
         {[&] { TypeLatin("x"); }, "*a.txt-Mekalon 5.2"},
-        {[] { fmekalon->Undo1->trigger(); }, "a.txt-Mekalon 5.2"},
-        {[] { fmekalon->Redo1->trigger(); }, "*a.txt-Mekalon 5.2"},
-        {[] { fmekalon->savefilesel->trigger(); }, "a.txt-Mekalon 5.2"},
-        {[] { fmekalon->Undo1->trigger(); }, "*a.txt-Mekalon 5.2"},
-        {[] { fmekalon->Redo1->trigger(); }, "a.txt-Mekalon 5.2"},
+        {[this] { fmekalon->Undo1->trigger(); }, "a.txt-Mekalon 5.2"},
+        {[this] { fmekalon->Redo1->trigger(); }, "*a.txt-Mekalon 5.2"},
+        {[this] { fmekalon->savefilesel->trigger(); }, "a.txt-Mekalon 5.2"},
+        {[this] { fmekalon->Undo1->trigger(); }, "*a.txt-Mekalon 5.2"},
+        {[this] { fmekalon->Redo1->trigger(); }, "a.txt-Mekalon 5.2"},
         {[&] { TypeLatin("y"); }, "*a.txt-Mekalon 5.2"},
     };
     for (const auto& [step, title] : steps) {

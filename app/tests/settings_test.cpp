@@ -16,6 +16,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "app/statusbar.h"
+#include "app/tests/app_fixture.h"
 #include "app/tests/fake_services.h"
 #include "app/uergebnis.h"
 #include "app/ufinddlg.h"
@@ -31,7 +32,7 @@ namespace fs = std::filesystem;
 using testbytes::ReadAll;
 using testbytes::WriteAll;
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public ::testing::Test, protected TestWindows {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
@@ -50,13 +51,14 @@ protected:
     std::string Path(const char* name) const { return (dir.path() + "/" + name).toStdString(); }
 
     void Start(const CommandLine& options = {}) {
-        StartProgram(options);
+        Take(StartProgram(options));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(fmekalon));
     }
     void End() {
         fmekalon->Tm1->Modified = false;
         fmekalon->dicchanged = false;
-        EndProgram();
+        EndProgram(std::move(app));
+        Take(nullptr);
     }
     // Opens a file through File > Open (or Dictionary > Open) with the dialog answered.
     void Open(QAction* command, const std::string& path) {

@@ -69,7 +69,7 @@ TEST_F(StatusBarTest, TheModeShowsAtOnceAfterEveryWayOfChangingIt) {
         std::function<bool()> change;  // false when the window could not be made active
         const char* mode;
     } ways[] = {
-        {"Kbd F2 on the menu bar", [] { fmekalon->KeyboardF21->trigger(); return true; }, "TH"},
+        {"Kbd F2 on the menu bar", [this] { fmekalon->KeyboardF21->trigger(); return true; }, "TH"},
         {"Alt+K in the editor", [this] { Key(Qt::Key_K, Qt::AltModifier); return true; }, "EN"},
         {"Alt+T in the editor", [this] { Key(Qt::Key_T, Qt::AltModifier); return true; }, "A..Z"},
         {"F2 in the editor (leaves A..Z)", [this] { Key(Qt::Key_F2); return true; }, "EN"},
@@ -97,7 +97,7 @@ TEST_F(StatusBarTest, TheModeShowsAtOnceAfterEveryWayOfChangingIt) {
              return true;
          },
          "TH"},
-        {"Thai on A..Z on the menu bar", [] { fmekalon->ThaionAZ1->trigger(); return true; }, "A..Z"},
+        {"Thai on A..Z on the menu bar", [this] { fmekalon->ThaionAZ1->trigger(); return true; }, "A..Z"},
     };
     for (const auto& w : ways) {
         ASSERT_TRUE(w.change()) << w.way << ": the window did not become active";

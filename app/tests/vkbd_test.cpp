@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/tests/app_fixture.h"
 #include "app/tests/fake_services.h"
 #include "app/ufinddlg.h"
 #include "app/umekalon.h"
@@ -34,7 +35,7 @@ const unsigned char kTypeBBytes[4][22] = {
      0, 0xEF, 0, 0xCF, 0xE6, 0xDA, 0xFB, 0, 0xEB, 0xEC, 0xE7},
 };
 
-class VirtualKeyboardTest : public ::testing::Test {
+class VirtualKeyboardTest : public ::testing::Test, protected TestWindows {
 protected:
     void SetUp() override {
         CreateWindows();
@@ -58,20 +59,20 @@ protected:
         QTest::mousePress(w, button, Qt::NoModifier, w->rect().center());
         QTest::mouseRelease(w, button, Qt::NoModifier, w->rect().center());
     }
-    static void Hover(char letter) {
+    void Hover(char letter) {
         TStaticText* label = Fthaivk->LetterLabel(letter);
         ASSERT_NE(label, nullptr) << letter;
         QTest::mouseMove(label, QPoint(label->width() / 2, label->height() / 2));
     }
     // The bytes of the choice keys that stand on the visible row of the choice bar, in order.
-    static std::vector<int> ShownChoices() {
+    std::vector<int> ShownChoices() {
         std::vector<int> shown;
         for (TToolButton* b : Fthaivk->ToolButtons)
             if (Fthaivk->ToolBar1->rect().contains(b->geometry())) shown.push_back(0xA0 + b->ImageIndex());
         return shown;
     }
     static int GlobalLeft(QWidget* w) { return w->mapToGlobal(QPoint(0, 0)).x(); }
-    static std::string Line0() { return fmekalon->Tm1->LineCount() ? fmekalon->Tm1->Lines[0] : std::string(); }
+    std::string Line0() { return fmekalon->Tm1->LineCount() ? fmekalon->Tm1->Lines[0] : std::string(); }
 
     ScriptedServices services;
 };
@@ -333,10 +334,10 @@ TEST_F(VirtualKeyboardTest, ClicksGoToTheWindowThatWasActiveLast) {
 }
 
 TEST_F(VirtualKeyboardTest, SwitchCyclesTheKeyboardsAndCloseHides) {
-    auto state = [] {
+    auto state = [this] {
         return std::make_pair(!Fthaivk->Panel1->isHidden(), !Fthaivk->ToolBar2->isHidden());
     };
-    auto clientHeight = [] {
+    auto clientHeight = [this] {
         QApplication::processEvents();
         return Fthaivk->client->height();
     };
@@ -371,7 +372,7 @@ TEST_F(VirtualKeyboardTest, SwitchCyclesTheKeyboardsAndCloseHides) {
     // The title bar's close box hides it too, and the program keeps it.
     Fthaivk->close();
     EXPECT_FALSE(Fthaivk->isVisible());
-    EXPECT_EQ(CreatedWindows[1], Fthaivk);
+    EXPECT_EQ(app->Windows()[1], Fthaivk);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // word-list window, the caption, and stopping a running search.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -48,6 +49,37 @@ TEST_F(WordlistTest, ListsTheLinesOfEveryWordOfTheCursorLine) {
     // The window stands in the middle of the screen, not over the editor's text at the top left.
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE((Fergebnis->frameGeometry().center() - screen.center()).manhattanLength(), 4);
+}
+
+// The results window and the editor are two windows of the program: a word dragged with the right
+// button from the results is pasted where the button is released over the editor.
+TEST_F(WordlistTest, ARightDragFromTheResultsPastesIntoTheEditor) {
+    fmekalon->diclist.Insert(kHello);
+    fmekalon->Tm1->Lines.Add("first line");
+    EditorLine("hello");
+    fmekalon->Wordlist->trigger();
+    ASSERT_EQ(Results(), (std::vector<std::string>{">hello ", kHello}));
+    // Side by side, so that the release point lies over the editor alone.
+    fmekalon->move(0, 0);
+    Fergebnis->move(fmekalon->frameGeometry().right() + 20, 0);
+    QApplication::processEvents();
+    TThailist& list = *Fergebnis->results;
+    QWidget* from = Fergebnis->host->viewport();
+    const QPoint word((7 - list.LeftCol) * list.CellWidth + list.CellWidth / 2,
+                      (1 - list.TopLine) * list.RowHeight + list.RowHeight / 2);
+    QTest::mousePress(from, Qt::RightButton, {}, word);
+    QTest::mouseRelease(from, Qt::RightButton, {}, word);
+    ASSERT_EQ(list.SelectedText(), "\xCA\xC7\xD1\xCA\xB4\xD5");
+    QTest::mousePress(from, Qt::RightButton, {}, word);
+    // Released over the editor, after "first" on the line above the one looked up.
+    TThaimemo& editor = *fmekalon->Tm1;
+    QWidget* to = fmekalon->host->viewport();
+    const QPoint target = to->mapToGlobal(QPoint(5 * editor.CellWidth + editor.CellWidth / 2, editor.RowHeight / 2));
+    QTest::mouseRelease(from, Qt::RightButton, {}, from->mapFromGlobal(target));
+    QApplication::processEvents();
+    EXPECT_EQ(editor.Lines[0], "first\xCA\xC7\xD1\xCA\xB4\xD5 line");
+    EXPECT_FALSE(fmekalon->Tm1->Drag().Dragging);
+    EXPECT_EQ(list.Lines[1], kHello);  // the drag copies
 }
 
 TEST_F(WordlistTest, UnspacedThaiIsAnalysedIntoTheWordsTheDictionaryKnows) {

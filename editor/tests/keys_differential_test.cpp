@@ -109,16 +109,13 @@ void Paste(TThailist& v, std::string clip) {
 class Differential : public ::testing::Test {
 protected:
     Differential() : fast(QPoint(0, 0), QSize(260, 150)), reference(QPoint(300, 0), QSize(260, 150)) {
-        Count(*fast, fastChanges);
-        Count(*reference, referenceChanges);
+        fastWatch = Count(*fast, fastChanges);
+        referenceWatch = Count(*reference, referenceChanges);
     }
 
-    static void Count(TThailist& v, int& changes) {
-        auto original = v.Lines.OnChange;
-        v.Lines.OnChange = [&changes, original](int longest) {
-            ++changes;
-            original(longest);
-        };
+    // A second watcher of the control's document, beside the control itself.
+    static TextDocument::Watch Count(TThailist& v, int& changes) {
+        return v.Document().AddWatcher({.textChanged = [&changes](int) { ++changes; }});
     }
 
     std::string RandomBytes(int maxLength) {
@@ -317,6 +314,7 @@ protected:
     MemoView reference;
     int fastChanges = 0;
     int referenceChanges = 0;
+    TextDocument::Watch fastWatch, referenceWatch;
     std::mt19937 rng;
 };
 

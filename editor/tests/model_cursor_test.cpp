@@ -93,13 +93,13 @@ TEST(ModelWholeText, ClearResetsEverythingAndMarksOnlyARealChange) {
     list.StartSelection();
     list.SetCursor(7, 2);
     list.ExtendSelection();
-    Dragging = true;
+    list.Drag().Dragging = true;
 
     list.Clear();
     EXPECT_EQ(list.LineCount(), 0);
     EXPECT_TRUE(list.Modified);
     EXPECT_FALSE(list.Selecting);
-    EXPECT_FALSE(Dragging);
+    EXPECT_FALSE(list.Drag().Dragging);
     EXPECT_EQ(list.MaxLineLen, 0);
     for (int v : {list.CursorLine, list.CursorCol, list.TopLine, list.LeftCol, list.AnchorLine, list.AnchorCol,
                   list.ExtentLine, list.ExtentCol, list.AnchorPos, list.ExtentPos})

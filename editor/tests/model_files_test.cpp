@@ -62,7 +62,7 @@ TEST(ModelFiles, Utf8FilesLoadAsTis620AndSaveBackByteForByte) {
         TThailist list;
         list.LoadFile(path);
         EXPECT_EQ(LinesOf(list), (Strings{line1, line2})) << f.name;
-        EXPECT_EQ(list.FileFormat.encoding, platform::TextEncoding::Utf8) << f.name;
+        EXPECT_EQ(list.Document().FileFormat.encoding, platform::TextEncoding::Utf8) << f.name;
         list.SaveFile(path);
         EXPECT_EQ(ReadBytes(path), f.bytes) << f.name;
 
@@ -108,11 +108,11 @@ TEST(ModelFiles, FilesThatAreNoTextOrHoldCharactersOutsideTis620AreRefused) {
     TThailist list;
     list.LoadFile(dir.File("tis.txt"));
     EXPECT_EQ(LinesOf(list), (Strings{"\xC3\xA1 \xCA\xC7"}));
-    EXPECT_EQ(list.FileFormat, platform::TextFormat{});
+    EXPECT_EQ(list.Document().FileFormat, platform::TextFormat{});
 
     // A byte that has no character cannot be written as UTF-8: nothing is written.
     list.Lines.Set(0, "ab\xFC");
-    list.FileFormat.encoding = platform::TextEncoding::Utf8;
+    list.Document().FileFormat.encoding = platform::TextEncoding::Utf8;
     try {
         list.SaveFile(dir.File("tis.txt"));
         ADD_FAILURE() << "saved";

@@ -95,12 +95,12 @@ TEST(ModelNotify, ChangeMarksModifiedAndDropsSelectionSilently) {
     list.ExtendSelection();
     ASSERT_TRUE(list.Selecting);
     const int anchorPos = list.AnchorPos, extentPos = list.ExtentPos;
-    Dragging = true;
+    list.Drag().Dragging = true;
 
     list.Lines.Set(1, "BETA");
     EXPECT_TRUE(list.Modified);
     EXPECT_FALSE(list.Selecting);
-    EXPECT_FALSE(Dragging);
+    EXPECT_FALSE(list.Drag().Dragging);
     // The selection fields keep their values.
     EXPECT_EQ(list.AnchorLine, 0);
     EXPECT_EQ(list.AnchorCol, 1);

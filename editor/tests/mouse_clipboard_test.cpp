@@ -215,14 +215,14 @@ TEST(MouseDrag, ARightPressInTheSelectionCopiesItAndShowsTheDragPointer) {
     ASSERT_EQ(v->SelectedText(), "beta");
     SetClipboard("old");
     v.Press(Qt::RightButton, 0, 8);
-    EXPECT_TRUE(Dragging);
+    EXPECT_TRUE(v->Drag().Dragging);
     EXPECT_EQ(v.Host().Pointer(), platform::PointerShape::Drag);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "beta");
     EXPECT_EQ(v->SelectedText(), "beta");  // the press keeps the selection
     v.Move(1, 2);
     EXPECT_EQ(v.Host().Pointer(), platform::PointerShape::Drag);
     v.Release(Qt::RightButton, 1, 2);
-    EXPECT_FALSE(Dragging);
+    EXPECT_FALSE(v->Drag().Dragging);
     EXPECT_EQ(v.Host().Pointer(), platform::PointerShape::IBeam);
     // Dropped on another line: pasted there, the original stays.
     EXPECT_EQ(Text(*v), (Lines{"alpha beta", "gabetamma"}));
@@ -238,9 +238,9 @@ TEST(MouseDrag, ADropOnTheDraggedSelectionsOwnColumnsPastesNothing) {
     v.Release(Qt::RightButton, 0, 7);
     ASSERT_EQ(v->SelectedText(), "beta");
     v.Press(Qt::RightButton, 0, 6);
-    ASSERT_TRUE(Dragging);
+    ASSERT_TRUE(v->Drag().Dragging);
     v.Release(Qt::RightButton, 0, 8);
-    EXPECT_FALSE(Dragging);
+    EXPECT_FALSE(v->Drag().Dragging);
     EXPECT_EQ(Text(*v), Lines{"alpha beta gamma"});
     EXPECT_EQ(v->CursorCol, 8);
     // Left of the selection on the same line counts as moved away.
@@ -257,7 +257,7 @@ TEST(MouseDrag, ARightPressJustOutsideTheSelectionStartsNoDrag) {
         v.Release(Qt::RightButton, 0, 7);
         ASSERT_EQ(v->SelectedText(), "beta");
         v.Press(Qt::RightButton, 0, col);
-        EXPECT_FALSE(Dragging) << col;
+        EXPECT_FALSE(v->Drag().Dragging) << col;
         EXPECT_FALSE(v->Selecting) << col;  // a press on a space only places the cursor
         EXPECT_EQ(v.Host().Pointer(), platform::PointerShape::IBeam);
         v.Release(Qt::RightButton, 0, col);
@@ -285,16 +285,41 @@ TEST(MouseDrag, ATextChangeEndsTheDrag) {
     v.Press(Qt::RightButton, 0, 1);
     v.Release(Qt::RightButton, 0, 1);
     v.Press(Qt::RightButton, 0, 1);
-    ASSERT_TRUE(Dragging);
+    ASSERT_TRUE(v->Drag().Dragging);
     v->AddLine("x");
-    EXPECT_FALSE(Dragging);
+    EXPECT_FALSE(v->Drag().Dragging);
     v.Release(Qt::RightButton, 1, 3);
     EXPECT_EQ(Text(*v), (Lines{"alpha beta", "x"}));
+}
+
+// Controls that share a drag state end a drag together: a change of either one's text ends the
+// drag the other started. A control with a state of its own is not part of it.
+TEST(MouseDrag, AChangeInAControlSharingTheDragEndsItAndAnUnsharedControlNeverSeesIt) {
+    ListView results(QPoint(700, 0));
+    TThaimemo editor, alone;
+    DragState drag;
+    results->ShareDragState(drag);
+    editor.ShareDragState(drag);
+    results.SetText({"alpha beta"});
+    results.Press(Qt::RightButton, 0, 1);
+    results.Release(Qt::RightButton, 0, 1);
+    results.Press(Qt::RightButton, 0, 1);
+    ASSERT_TRUE(drag.Dragging);
+    EXPECT_TRUE(editor.Drag().Dragging);
+    EXPECT_FALSE(alone.Drag().Dragging);
+    alone.AddLine("x");
+    EXPECT_TRUE(drag.Dragging);
+    editor.AddLine("x");
+    EXPECT_FALSE(drag.Dragging);
 }
 
 TEST(MouseDrag, ARightDragFromTheWordListWindowPastesIntoTheEditorAtTheReleasePoint) {
     MemoView editor(QPoint(0, 0));
     ListView results(QPoint(700, 0));
+    // The two windows' controls share one drag, as the application's windows do.
+    DragState drag;
+    editor->ShareDragState(drag);
+    results->ShareDragState(drag);
     editor.SetText({"I eat .", "second line"});
     results.SetText({"rice = \xA2\xE9\xD2\xC7", "water = \xB9\xE9\xD3"});
     // A right click selects the Thai word, a second right press inside it starts the drag.
@@ -302,12 +327,12 @@ TEST(MouseDrag, ARightDragFromTheWordListWindowPastesIntoTheEditorAtTheReleasePo
     results.Release(Qt::RightButton, 0, 8);
     ASSERT_EQ(results->SelectedText(), "\xA2\xE9\xD2\xC7");
     results.Press(Qt::RightButton, 0, 8);
-    ASSERT_TRUE(Dragging);
+    ASSERT_TRUE(drag.Dragging);
     // Released over the editor, in the other window, on the cell of the full stop.
     const QPoint target = editor.Viewport()->mapToGlobal(editor.CellCentre(0, 6));
     QTest::mouseRelease(results.Viewport(), Qt::RightButton, {}, results.Viewport()->mapFromGlobal(target));
     editor.Settle();
-    EXPECT_FALSE(Dragging);
+    EXPECT_FALSE(drag.Dragging);
     EXPECT_EQ(Text(*editor), (Lines{"I eat \xA2\xE9\xD2\xC7.", "second line"}));
     EXPECT_EQ(editor->CursorLine, 0);
     EXPECT_EQ(editor->CursorCol, 6);
@@ -323,11 +348,15 @@ TEST(MouseDrag, ARightDragFromTheWordListWindowPastesIntoTheEditorAtTheReleasePo
 TEST(MouseDrag, ADropOnASelectionOfTheEditorReplacesIt) {
     MemoView editor(QPoint(0, 0));
     ListView results(QPoint(700, 0));
+    // The two windows' controls share one drag, as the application's windows do.
+    DragState drag;
+    editor->ShareDragState(drag);
+    results->ShareDragState(drag);
     auto dragWordTo = [&](int line, int col) {
         results.Press(Qt::RightButton, 0, 8);
         results.Release(Qt::RightButton, 0, 8);
         results.Press(Qt::RightButton, 0, 8);
-        ASSERT_TRUE(Dragging);
+        ASSERT_TRUE(drag.Dragging);
         const QPoint target = editor.Viewport()->mapToGlobal(editor.CellCentre(line, col));
         QTest::mouseRelease(results.Viewport(), Qt::RightButton, {}, results.Viewport()->mapFromGlobal(target));
         editor.Settle();
@@ -354,12 +383,16 @@ TEST(MouseDrag, ADropOnASelectionOfTheEditorReplacesIt) {
 TEST(MouseDrag, ADropOnTheTopLeftCellOfAControlWithoutSelectionPastes) {
     MemoView editor(QPoint(0, 0));
     ListView results(QPoint(700, 0));
+    // The two windows' controls share one drag, as the application's windows do.
+    DragState drag;
+    editor->ShareDragState(drag);
+    results->ShareDragState(drag);
     editor.SetText({"text"});
     results.SetText({"word"});
     results.Press(Qt::RightButton, 0, 1);
     results.Release(Qt::RightButton, 0, 1);
     results.Press(Qt::RightButton, 0, 1);
-    ASSERT_TRUE(Dragging);
+    ASSERT_TRUE(drag.Dragging);
     const QPoint target = editor.Viewport()->mapToGlobal(editor.CellCentre(0, 0));
     QTest::mouseRelease(results.Viewport(), Qt::RightButton, {}, results.Viewport()->mapFromGlobal(target));
     EXPECT_EQ(Text(*editor), Lines{"wordtext"});

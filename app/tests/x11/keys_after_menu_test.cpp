@@ -20,6 +20,7 @@
 #include <string>
 #include <utility>
 
+#include "app/tests/app_fixture.h"
 #include "app/tests/fake_services.h"
 #include "app/ufinddlg.h"
 #include "app/uthaivk.h"
@@ -90,7 +91,7 @@ private:
     pid_t pid_ = 0;
 };
 
-class KeysAfterMenuTest : public ::testing::Test {
+class KeysAfterMenuTest : public ::testing::Test, protected TestWindows {
 protected:
     static void SetUpTestSuite() {
         missing = XServer::Missing();
@@ -121,7 +122,7 @@ protected:
         for (int attempt = 0; attempt < 5 && !fmekalon->isActiveWindow(); ++attempt) {
             Xdotool({"windowfocus", "--sync", QString::number(fmekalon->winId())});
             fmekalon->activateWindow();
-            if (QTest::qWaitFor([] { return fmekalon->isActiveWindow(); }, 2000)) break;
+            if (QTest::qWaitFor([this] { return fmekalon->isActiveWindow(); }, 2000)) break;
         }
         ASSERT_TRUE(fmekalon->isActiveWindow());
         memo->tcm->setFocus();
