@@ -18,6 +18,7 @@
 
 #include "app/umekalon.h"
 #include "platform/files.h"
+#include "platform/qt_events.h"
 #include "platform/services.h"
 #include "platform/textcodec.h"
 
@@ -283,7 +284,7 @@ TRecovery::TRecovery(Tfmekalon& window, std::string folder, int intervalMs)
     // The copies of old bytes that in-place saves keep in the same folder.
     AddOfferSource([folder = folder_] { return CutOffSaveOffers(folder); });
     timer_.setInterval(intervalMs);
-    connect(&timer_, &QTimer::timeout, this, [this] { Flush(); });
+    platform::OnTimeout(timer_, this, [this] { Flush(); });
     timer_.start();
 }
 

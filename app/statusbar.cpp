@@ -10,6 +10,7 @@
 #include <map>
 
 #include "app/umekalon.h"
+#include "platform/qt_events.h"
 
 namespace {
 
@@ -123,7 +124,7 @@ TStatusLine::TStatusLine(QWidget* parent) : QStatusBar(parent) {
     for (QLabel* part : {position, mode, format, dictionary}) addPermanentWidget(part);
     soon_.setSingleShot(true);
     soon_.setInterval(0);
-    connect(&soon_, &QTimer::timeout, this, [this] {
+    platform::OnTimeout(soon_, this, [this] {
         if (OnRefresh) OnRefresh();
     });
 }

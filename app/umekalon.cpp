@@ -30,6 +30,7 @@
 #include "platform/cancel.h"
 #include "platform/clipboard.h"
 #include "platform/files.h"
+#include "platform/qt_events.h"
 #include "platform/qt_services.h"
 #include "script/customthai.h"
 
@@ -279,7 +280,7 @@ void Tfmekalon::FormCreate() {
 void Tfmekalon::FormActivate() {
     if (tools_.Fthaivk) tools_.Fthaivk->TypeInto(*Tm1);
     // After the activation has been handled: the check may ask a question.
-    QTimer::singleShot(0, this, [this] { platform::RunCommand([this] { CheckFilesOnDisk(); }); });
+    platform::RunLater(this, 0, [this] { CheckFilesOnDisk(); });
 }
 
 void Tfmekalon::FormDeactivate() { Tm1->CancelOffer(); }

@@ -12,6 +12,7 @@
 #include "app/uthaivk.h"
 #include "dictionary/wordlist.h"
 #include "inputfield/thaiedit.h"
+#include "platform/qt_events.h"
 #include "platform/services.h"
 
 Tfrianthai::Tfrianthai(Tfmekalon& main, TFthaivk& keyboard)
@@ -139,7 +140,7 @@ void Tfrianthai::PrepareSearch() {
 void Tfrianthai::DictionaryChanged() {
     if (prepareQueued_) return;
     prepareQueued_ = true;
-    QTimer::singleShot(0, this, [this] {
+    platform::RunLater(this, 0, [this] {
         prepareQueued_ = false;
         if (isVisible()) PrepareSearch();
     });

@@ -105,7 +105,7 @@ void TToolButton::paintEvent(QPaintEvent*) {
     // On a HiDPI screen the key cap comes from the glyph images drawn for its device pixels.
     const int detail = bar->Images->DetailFor(devicePixelRatioF());
     platform::Bitmap glyph;
-    bar->Images->GetBitmap(imageIndex_, glyph, detail);
+    bar->Images->GetBitmap(imageIndex_, glyph, platform::RGB(face.red(), face.green(), face.blue()), detail);
     QImage cap = platform::QtImage(glyph);
     cap.setDevicePixelRatio(detail);
     const int dx = down_ ? 1 : 0;
@@ -280,8 +280,6 @@ void TFthaivk::BuildTypeB() {
 void TFthaivk::FormCreate() {
     // The key caps: a copy of the shared glyph images, drawn on the key face.
     if (GlyphImages) Images.Assign(*GlyphImages);
-    const QColor face = MenuColor();
-    Images.SetBkColor(platform::RGB(face.red(), face.green(), face.blue()));
 
     // The blank choice keys wait on the hidden second row until a letter is hovered.
     tb2sep->Wrap = true;

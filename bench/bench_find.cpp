@@ -16,6 +16,7 @@
 #include "editor/thaimemo.h"
 #include "platform/qt_host.h"
 #include "script/customthai.h"
+#include "testing/host_paint.h"
 
 namespace {
 
@@ -43,9 +44,9 @@ public:
         memo_->History.Clear();
         memo_->ClearSelection();
         memo_->SetCursor(0, 0);
-        host_->PaintPending();
+        testhost::PaintPending(*host_);
     }
-    void Flush() { host_->PaintPending(); }
+    void Flush() { testhost::PaintPending(*host_); }
 
 private:
     std::unique_ptr<platform::ThaiHost> host_;

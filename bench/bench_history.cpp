@@ -22,6 +22,7 @@
 #include "platform/clipboard.h"
 #include "platform/qt_host.h"
 #include "script/customthai.h"
+#include "testing/host_paint.h"
 
 namespace {
 
@@ -66,19 +67,19 @@ public:
         memo_->Lines.Assign(text);
         memo_->History.Clear();
         memo_->History.Clock = [this] { return now; };
-        host_->PaintPending();
+        testhost::PaintPending(*host_);
     }
     TThaimemo& Memo() { return *memo_; }
     void Show(int line, int col) {
         memo_->ClearSelection();
         memo_->SetCursor(line, col);
-        host_->PaintPending();
+        testhost::PaintPending(*host_);
     }
     void Type(unsigned char byte) {
         memo_->KeyPress(byte);
-        host_->PaintPending();
+        testhost::PaintPending(*host_);
     }
-    void Flush() { host_->PaintPending(); }
+    void Flush() { testhost::PaintPending(*host_); }
     int64_t now = 0;
 
 private:

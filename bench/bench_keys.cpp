@@ -27,6 +27,7 @@
 #include "platform/qt_host.h"
 #include "script/customthai.h"
 #include "script/thai.h"
+#include "testing/host_paint.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ public:
         memo_ = std::make_unique<TThaimemo>();
         memo_->Attach(host_.get());
         memo_->Lines.Assign(LargeLines());
-        host_->PaintPending();
+        testhost::PaintPending(*host_);
     }
     TThaimemo& Memo() { return *memo_; }
     // The line a benchmark works at: the middle of the text, or near its end with the last line
@@ -89,7 +90,7 @@ public:
     }
     // Runs the repaints the action asked for and the paint event that shows them.
     void Flush() {
-        host_->PaintPending();
+        testhost::PaintPending(*host_);
         QApplication::processEvents();
     }
     long long PixelsPushed() const { return host_->PixelsPushed(); }

@@ -18,6 +18,7 @@
 #include "editor/thaimemo.h"
 #include "platform/qt_host.h"
 #include "script/customthai.h"
+#include "testing/host_paint.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ public:
         list_->Attach(host_.get());
         list_->Lines.Assign(lines);
         list_->SetGraphicsize(size);
-        host_->PaintPending();
+        testhost::PaintPending(*host_);
     }
     TThailist& List() { return *list_; }
     void Repaint() {
@@ -121,7 +122,7 @@ void TypeIntoLargeText(benchmark::State& state, int width, int height) {
     for (int i = 0; i < 400000; ++i) lines.push_back(thai[static_cast<size_t>(i) % thai.size()].substr(0, 50));
     memo.Lines.Assign(std::move(lines));
     memo.SetCursor(200000, 10);
-    host.PaintPending();
+    testhost::PaintPending(host);
     QApplication::processEvents();
     const long long before = host.PixelsPushed();
     bool typed = false;
@@ -132,7 +133,7 @@ void TypeIntoLargeText(benchmark::State& state, int width, int height) {
             unsigned char ch = 0xA1;
             memo.KeyPress(ch);
         }
-        host.PaintPending();
+        testhost::PaintPending(host);
         QApplication::processEvents();
         typed = !typed;
     }

@@ -44,9 +44,9 @@ void Repaint(benchmark::State& state, int scale) {
                 surface.SetFillColor(platform::clWhite);
                 surface.FillRect(Rect{x, y, x + cw, y + rh});
                 surface.DrawImage(Rect{x, y + 4 * scale, x + cw, y + 20 * scale}, glyphs, (row + col) % 96,
-                                  Rect{0, 0, 12, 16});
+                                  Rect{0, 0, 12, 16}, platform::clWhite);
                 if (col % 3 == 0)  // a mark above
-                    surface.DrawImage(Rect{x, y, x + cw, y + 5 * scale}, glyphs, 72, Rect{0, 0, 12, 5});
+                    surface.DrawImage(Rect{x, y, x + cw, y + 5 * scale}, glyphs, 72, Rect{0, 0, 12, 5}, platform::clWhite);
                 if (row % 4 == 0) {  // a selected row
                     surface.SetCopyMode(platform::CopyMode::SrcAnd);
                     surface.StretchDraw(Rect{x, y, x + cw, y + rh}, highlight, Rect{0, 0, 1, 1});

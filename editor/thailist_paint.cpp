@@ -201,11 +201,9 @@ void TThailist::PaintRows(int firstRow, int lastRow, int firstCol, int lastCol) 
         if (c == current) return;
         current = c;
         surface->SetFillColor(c);
-        if (GlyphImages) GlyphImages->SetBkColor(c);
     };
     current = platform::clWhite;
     surface->SetFillColor(current);
-    if (GlyphImages) GlyphImages->SetBkColor(current);
 
     static const std::string empty;
     for (int row = firstRow; row <= lastRow; ++row) {

@@ -56,26 +56,19 @@ void TThaimemo::InsertChar(unsigned char key) {
 
     const std::string& stored = Lines[CursorLine];
     std::string line = stored;
-    // The cursor may stand right of the line's end: fill the gap with spaces first.
-    if (thai::CellCount(line) < CursorCol) line.append(static_cast<size_t>(CursorCol - thai::CellCount(line)), ' ');
-    const int p = thai::CellToPos(line, CursorCol);
     const int row = CursorLine - TopLine;
 
-    if (thai::CombiningMarks.contains(key) && CursorCol > 0 && p >= 2) {
-        // A vowel or tone mark joins the cell before the cursor; the cursor stays.
-        thai::AttachMark(line, p, key);
-        thai::TrimTrailing(line);
-        // A refused mark (or a mark that changes nothing) leaves the text and its changed flag alone.
+    if (thai::TypeByte(line, CursorCol, key) == thai::Typed::Joined) {
+        // A vowel or tone mark joined the cell before the cursor; the cursor stays. A refused
+        // mark (or a mark that changes nothing) leaves the text and its changed flag alone.
         if (line != stored) {
             Lines.Set(CursorLine, line);
             PaintRows(row, row, CursorCol - 1 - LeftCol, CursorCol - 1 - LeftCol);
         }
     } else {
-        // Anything else (also a mark typed in column 0, which has no cell before it) is inserted
-        // at the cursor, which moves one cell on. In a view scrolled to the right the leftmost
+        // Anything else (also a mark typed in column 0, which has no cell before it) went in at
+        // the cursor, which moves one cell on. In a view scrolled to the right the leftmost
         // visible column has a cell before it, and a mark there follows the mark rule.
-        line.insert(static_cast<size_t>(p - 1), 1, static_cast<char>(key));
-        thai::TrimTrailing(line);
         if (line != stored) Lines.Set(CursorLine, line);
         // The cells from the cursor to the line's new end moved; the cell after it takes back
         // the ink a letter at the end may spill. Right of it the row was blank and stays blank.
@@ -88,11 +81,8 @@ void TThaimemo::InsertChar(unsigned char key) {
 void TThaimemo::ShowChoice(unsigned char byte) {
     platform::Surface* canvas = Canvas();
     if (!canvas) return;
-    platform::ImageList& glyphs = SharedGlyphImages();
-    glyphs.SetBkColor(HighLightColor);
     canvas->SetFillColor(HighLightColor);
     DrawGlyphAt(*canvas, CursorLine - TopLine, byte, CursorCol - LeftCol);
-    glyphs.SetBkColor(platform::clWhite);
     canvas->SetFillColor(platform::clWhite);
 }
 

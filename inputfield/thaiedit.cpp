@@ -1,61 +1,46 @@
 // The one-line Thai input field: text, input modes, keys, mouse and drawing.
 #include "inputfield/thaiedit.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
-#include <QPaintEvent>
-#include <QPainter>
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <algorithm>
 
-#include "platform/qt_surface.h"
+#include "platform/qt_host.h"
 #include "script/keytables.h"
 #include "script/thai.h"
 
 namespace {
 
-// Sets the fill colour and the glyph images' background together (the images are built first
-// when the program has not built them yet).
-void SetCellBackground(platform::Surface& surface, platform::Color c) {
-    surface.SetFillColor(c);
-    SharedGlyphImages().SetBkColor(c);
-}
-
 platform::Color FromQColor(const QColor& c) { return platform::RGB(c.red(), c.green(), c.blue()); }
-
-platform::Rect ToRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
 }  // namespace
 
 TThaiedit::TThaiedit(QWidget* owner) : QWidget(owner) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_NoSystemBackground);
-    setCursor(Qt::IBeamCursor);
-    // The sink holds the focus on the field's behalf; giving the field the focus gives it to the sink.
-    tce = new platform::KeySink(this, /*acceptReturn=*/false);
-    tce->OnKeyDown = [this](int& key, platform::ShiftState shift) { KeyDown(key, shift); };
-    tce->OnKeyPress = [this](unsigned char& key) { KeyPress(key); };
+    // The host covers the whole field: a client area without frame or scroll bars.
+    host_ = new platform::ThaiHost(this);
+    host_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    host_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    host_->SetColor(ControlColor());
+    host_->SetHandler(this);
+    // The sink holds the focus on the field's behalf; giving the field the focus gives it to the
+    // sink. Return belongs to the field's window (its default button).
+    tce = host_->CreateKeySink();
+    tce->SetAcceptReturn(false);
     setFocusProxy(tce);
     setFocusPolicy(Qt::StrongFocus);
+    host_->SetFocusTarget(tce);
 
-    platform::SetTarget(canvas_, &image_);
-    // Drawing outside a paint event shows on the screen with the next paint.
-    canvas_.SetDirtyCallback([this] {
-        if (!painting_) update();
-    });
     resize(120, 32);
-    SyncImageSize();
-    SetCanvasMetrics(canvas_, 1);
+    host_->setGeometry(rect());
+    SetCanvasMetrics(Canvas(), 1);
 }
 
-TThaiedit::~TThaiedit() {
-    // The sink is a child widget and goes with the field; its handlers must not outlive `this`.
-    if (tce) {
-        tce->OnKeyDown = nullptr;
-        tce->OnKeyPress = nullptr;
-    }
-    canvas_.Flush();
-}
+// The host is a child widget and goes after the field: it must not call back into it.
+TThaiedit::~TThaiedit() { host_->SetHandler(nullptr); }
+
+platform::Surface& TThaiedit::Canvas() { return host_->Canvas(); }
 
 // ---- Text -----------------------------------------------------------------------------------
 
@@ -115,11 +100,11 @@ void TThaiedit::SetGraphicsize(int size) {
     if (size < 0) return;
     Graphicsize = size;
     if (size == 0) {
-        canvas_.SetFontName(fontName_);
-        canvas_.SetFontHeight(fontHeight_);
-        canvas_.SetFontStyle(fontStyle_);
+        Canvas().SetFontName(fontName_);
+        Canvas().SetFontHeight(fontHeight_);
+        Canvas().SetFontStyle(fontStyle_);
     }
-    SetCanvasMetrics(canvas_, size);
+    SetCanvasMetrics(Canvas(), size);
 }
 
 void TThaiedit::SetAutosize(bool value) {
@@ -134,11 +119,11 @@ void TThaiedit::SetFont(const std::string& name, int height, int style) {
     fontName_ = name;
     fontHeight_ = height;
     fontStyle_ = style;
-    canvas_.SetFontName(fontName_);
-    canvas_.SetFontHeight(fontHeight_);
-    canvas_.SetFontStyle(fontStyle_);
+    Canvas().SetFontName(fontName_);
+    Canvas().SetFontHeight(fontHeight_);
+    Canvas().SetFontStyle(fontStyle_);
     // Font mode, which the metrics turn into graphics size 1 for "Fixedsys" and "System".
-    SetCanvasMetrics(canvas_, 0);
+    SetCanvasMetrics(Canvas(), 0);
 }
 
 platform::Color TThaiedit::ControlColor() const { return FromQColor(palette().color(QPalette::Window)); }
@@ -259,15 +244,11 @@ int TThaiedit::PrepareInsert() {
 void TThaiedit::InsertChar(unsigned char key) {
     if (!thai::Insertable(key)) return;
     HideCursor();
-    const int p = PrepareInsert();
-    if (thai::CombiningMarks.contains(key) && CursorCol > 0) {
-        // A vowel or tone mark joins the cell before the cursor (or is refused); the cursor stays.
-        thai::AttachMark(text_, p, key);
-        thai::TrimTrailing(text_);
+    PrepareInsert();
+    if (thai::TypeByte(text_, CursorCol, key) == thai::Typed::Joined) {
+        // A vowel or tone mark joined the cell before the cursor (or was refused); the cursor stays.
         DrawLine1(CursorCol - 1, CursorCol - 1);
     } else {
-        text_.insert(static_cast<size_t>(p - 1), 1, static_cast<char>(key));
-        thai::TrimTrailing(text_);
         DrawLine1(CursorCol, LeftCol + VisibleCols);
         ++CursorCol;
         ScrollToCursor();  // typing past the right edge moves the view with the cursor
@@ -277,9 +258,9 @@ void TThaiedit::InsertChar(unsigned char key) {
 }
 
 void TThaiedit::ShowChoice(unsigned char byte) {
-    SetCellBackground(canvas_, HighLightColor);
-    DrawGlyphAt(canvas_, 0, byte, CursorCol - LeftCol);
-    SetCellBackground(canvas_, platform::clWhite);
+    Canvas().SetFillColor(HighLightColor);
+    DrawGlyphAt(Canvas(), 0, byte, CursorCol - LeftCol);
+    Canvas().SetFillColor(platform::clWhite);
 }
 
 // ---- Mouse ----------------------------------------------------------------------------------
@@ -325,31 +306,24 @@ bool TThaiedit::PasteText(const platform::IncomingText& text) {
     return true;
 }
 
-void TThaiedit::mousePressEvent(QMouseEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    MouseDown(platform::ButtonFromQt(event->button()), platform::ShiftFromQt(event->modifiers(), event->buttons()),
-              pos.x(), pos.y());
-    event->accept();
-}
-
 // ---- Drawing --------------------------------------------------------------------------------
 
 void TThaiedit::DrawLine1(int firstCol, int lastCol) {
     firstCol = std::max(firstCol, LeftCol);
     if (lastCol < firstCol) return;
-    SetCellBackground(canvas_, SelectedAll ? HighLightColor : platform::clWhite);
+    Canvas().SetFillColor(SelectedAll ? HighLightColor : platform::clWhite);
     DrawY = 0;
     DrawX = (firstCol - LeftCol) * CellWidth;
     int i = thai::CellToPos(text_, firstCol);
-    for (int col = firstCol; col <= lastCol; ++col) DrawCell(canvas_, text_, i);
-    SetCellBackground(canvas_, platform::clWhite);
+    for (int col = firstCol; col <= lastCol; ++col) DrawCell(Canvas(), text_, i);
+    Canvas().SetFillColor(platform::clWhite);
 }
 
 void TThaiedit::DrawLine2(int firstCol, int lastCol) {
     DrawX = firstCol * CellWidth;
     DrawY = RowHeight + 8;
     int i = thai::CellToPos(text2_, firstCol);
-    for (int col = firstCol; col <= lastCol; ++col) DrawCell(canvas_, text2_, i);
+    for (int col = firstCol; col <= lastCol; ++col) DrawCell(Canvas(), text2_, i);
 }
 
 namespace {
@@ -362,11 +336,11 @@ void Underline(platform::Surface& surface, const TThaiedit& field, platform::Col
 }
 }  // namespace
 
-void TThaiedit::DrawCursor() { Underline(canvas_, *this, platform::clBlack); }
+void TThaiedit::DrawCursor() { Underline(Canvas(), *this, platform::clBlack); }
 
 void TThaiedit::HideCursor() {
-    Underline(canvas_, *this, platform::clWhite);
-    canvas_.SetPenColor(platform::clBlack);
+    Underline(Canvas(), *this, platform::clWhite);
+    Canvas().SetPenColor(platform::clBlack);
     // The underline runs through the top of a lower vowel: the cell is drawn again from the text
     // so that hiding the cursor leaves no gap in it. A pending offer keeps its glyph in the cell.
     if (PendingLetter == 0) DrawLine1(CursorCol, CursorCol);
@@ -376,14 +350,14 @@ void TThaiedit::Paint(const platform::Rect& clip) {
     if (clip.Empty()) return;
     const int a = clip.left / CellWidth;
     const int b = clip.right / CellWidth;
-    canvas_.SetFillColor(platform::clWhite);
-    canvas_.FillRect(clip);
+    Canvas().SetFillColor(platform::clWhite);
+    Canvas().FillRect(clip);
     DrawLine1(a + LeftCol, b + LeftCol);
     DrawCursor();
     if (TwoLine && clip.bottom > RowHeight) {
-        canvas_.SetFillColor(ControlColor());
-        canvas_.FillRect({0, RowHeight, clip.right, RowHeight + 8});
-        canvas_.SetFillColor(platform::clWhite);
+        Canvas().SetFillColor(ControlColor());
+        Canvas().FillRect({0, RowHeight, clip.right, RowHeight + 8});
+        Canvas().SetFillColor(platform::clWhite);
         DrawLine2(a, b);
     }
 }
@@ -402,15 +376,9 @@ void TThaiedit::ScrollToCursor() {
     if (FollowCursor()) PaintAll();
 }
 
-const QImage& TThaiedit::BackingImage() const {
-    const_cast<platform::Surface&>(canvas_).Flush();
-    return image_;
-}
+const QImage& TThaiedit::BackingImage() const { return host_->BackingImage(); }
 
-void TThaiedit::Invalidate() {
-    fullPaintDue_ = true;
-    update();
-}
+void TThaiedit::Invalidate() { host_->Invalidate(); }
 
 // A field that is shown (again) repaints itself from its state, like any window that is exposed.
 void TThaiedit::showEvent(QShowEvent* event) {
@@ -418,66 +386,32 @@ void TThaiedit::showEvent(QShowEvent* event) {
     Invalidate();
 }
 
-void TThaiedit::paintEvent(QPaintEvent* event) {
-    painting_ = true;
-    // On a screen of another device pixel ratio the image is made again at its resolution.
-    if (!image_.isNull() && image_.devicePixelRatio() != devicePixelRatioF()) {
-        SyncImageSize();
-        fullPaintDue_ = true;
-    }
-    if (fullPaintDue_) {
-        fullPaintDue_ = false;
-        PaintAll();
-    }
-    canvas_.Flush();
-    // Everything drawn so far goes to the screen with this paint (a drawing asked for the whole
-    // field). Emptying the dirty area lets the next drawing ask for a repaint again; otherwise
-    // only the first drawing after construction would ever reach the screen.
-    canvas_.TakeDirty();
-    QPainter painter(this);
-    const QRect r = event->rect() & QRect(0, 0, canvas_.Width(), canvas_.Height());
-    const double s = image_.devicePixelRatio();
-    if (!r.isEmpty()) painter.drawImage(QRectF(r), image_, QRectF(r.x() * s, r.y() * s, r.width() * s, r.height() * s));
-    painting_ = false;
+void TThaiedit::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    QWidget* area = host_->viewport();
+    QMouseEvent press(event->type(), area->mapFrom(this, event->position()), event->scenePosition(),
+                      event->globalPosition(), event->button(), event->buttons(), event->modifiers(),
+                      event->pointingDevice());
+    QCoreApplication::sendEvent(area, &press);
 }
 
+// The host follows the field's size; once its client area has the new size it calls HostResize.
 void TThaiedit::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    const QRegion added = SyncImageSize();
+    host_->setGeometry(rect());
+}
+
+void TThaiedit::HostResize() {
     if (CellWidth > 0) VisibleCols = ClientWidth() / CellWidth;
     // A wider field shows more of the text's start, a narrower one keeps the cursor in view.
-    const int left = LeftCol;
     LeftCol = std::min(LeftCol, std::max(0, CursorCol - std::max(VisibleCols, 1) + 1));
     FollowCursor();
-    if (LeftCol != left) {
-        PaintAll();
-        return;
-    }
-    for (const QRect& r : added) Paint(ToRect(r));
+    PaintAll();
 }
 
 void TThaiedit::SetHeight(int h) {
     if (h != height()) resize(width(), h);
-    SyncImageSize();
-}
-
-// The backing image holds the screen's device pixels; the field draws in its units.
-QRegion TThaiedit::SyncImageSize() {
-    const QSize size = this->size();
-    const double scale = devicePixelRatioF();
-    const QSize held(canvas_.Width(), canvas_.Height());
-    const bool sameScale = image_.isNull() || image_.devicePixelRatio() == scale;
-    if (size == held && sameScale) return {};
-    canvas_.Flush();
-    const QRect oldRect = sameScale ? QRect(QPoint(0, 0), held) : QRect();
-    if (size.isEmpty()) {
-        image_ = QImage();
-        platform::SetTarget(canvas_, &image_);
-        return {};
-    }
-    image_ = platform::ResizedBackingImage(image_, size, ControlColor(), scale);
-    platform::SetTarget(canvas_, &image_);
-    return QRegion(QRect(QPoint(0, 0), size)) - QRegion(oldRect);
+    host_->setGeometry(rect());
 }
 
 void TThaiedit::FireChange() {

@@ -1,7 +1,8 @@
 // TThaiedit: the one-line Thai input field of the find dialog and the quick lookup window.
 //
 // The field holds one line of Thai text (`Text`), draws it cell by cell through TCustomthai onto
-// a backing image of its own client area, takes keys through the hidden sink `tce` in the same
+// the client area of a host window (platform::ThaiHost, the same host every Thai control runs on,
+// filling the field), takes keys through the host's hidden sink `tce` in the same
 // three input modes as the editor (English layout, Thai layout, "Thai on A..Z") with the mark
 // rules, and reports every change made by typing, Backspace or Delete through OnChange. Below the
 // input line it can show a second, display-only line (`Text2`); once that has been set the field
@@ -11,7 +12,9 @@
 // Client area: line 1 from y 0 to RowHeight; in two-line mode an 8-pixel band in the control's
 // colour and then line 2 from y RowHeight + 8. The cursor is an underline one cell wide at
 // y LowerLevel. Drawing is immediate: every operation repaints the cells it changed into the
-// backing image, and the widget's paint event only copies the image to the screen.
+// host's backing image, and the host copies what changed to the screen; an area the image does
+// not hold (the field shown, resized, moved to a screen of another resolution) the host asks of
+// the field (HostPaint).
 #pragma once
 
 #include <QImage>
@@ -21,12 +24,17 @@
 #include <string_view>
 
 #include "platform/clipboard.h"
+#include "platform/host.h"
 #include "platform/qt_keysink.h"
 #include "platform/surface.h"
 #include "platform/types.h"
 #include "script/customthai.h"
 
-class TThaiedit : public QWidget, public TCustomthai {
+namespace platform {
+class ThaiHost;
+}
+
+class TThaiedit : public QWidget, public TCustomthai, private platform::HostHandler {
     Q_OBJECT
 public:
     // Builds the field 120 x 32 pixels (ten glyph images wide, two high) with its sink and applies
@@ -48,7 +56,7 @@ public:
     int CursorCol = 0;    // cursor column in cells; may lie beyond the end of the text
     int VisibleCols = 0;  // whole cells that fit the client width
     int LeftCol = 0;      // first column of line 1 in view: the field scrolls to keep the cursor in view
-    platform::KeySink* tce = nullptr;  // hidden keyboard sink, owned (a child widget)
+    platform::KeySink* tce = nullptr;  // hidden keyboard sink, the host's (a widget inside the field)
     bool TwoLine = false;      // Text2 has been set once: two lines from then on
     bool SelectedAll = false;  // whole text highlighted; set by the owner, the next character replaces it
 
@@ -105,29 +113,39 @@ public:
     // ---- Drawing ---------------------------------------------------------------------------
     // Repaints a clip rectangle of the client area into the backing image.
     void Paint(const platform::Rect& clip);
-    // Asks for the whole field to be repainted from its state at the next paint event (after a
-    // change of state that draws nothing by itself, such as setting SelectedAll).
+    // Asks for the whole field to be repainted from its state at the next paint (after a change
+    // of state that draws nothing by itself, such as setting SelectedAll).
     void Invalidate();
     // Line 1 from text column firstCol to lastCol, as far as it is in view.
     void DrawLine1(int firstCol, int lastCol);
     void DrawLine2(int firstCol, int lastCol);
     void DrawCursor();  // underline in black
     void HideCursor();  // underline in white
-    platform::Surface& Canvas() { return canvas_; }
-    // The backing image of the client area (pending drawing flushed).
+    platform::Surface& Canvas();
+    // The backing image of the client area (pending drawing flushed; device pixels).
     const QImage& BackingImage() const;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // A press sent to the field itself rather than to the client area over it goes on to the
+    // client area, where the host hands it to MouseDown like every press.
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    // Sets the widget's height and keeps the backing image the size of the client area.
+    // The host's events.
+    void HostPaint(const platform::Rect& clip) override { Paint(clip); }
+    void HostResize() override;
+    void HostMouseDown(platform::MouseButton button, platform::ShiftState shift, int x, int y) override {
+        MouseDown(button, shift, x, y);
+    }
+    void HostMouseMove(platform::ShiftState, int, int) override {}
+    void HostMouseUp(platform::MouseButton, platform::ShiftState, int, int) override {}
+    void HostKeyDown(int& key, platform::ShiftState shift) override { KeyDown(key, shift); }
+    void HostKeyPress(unsigned char& key) override { KeyPress(key); }
+
+    // Sets the widget's height; the host follows the field's size.
     void SetHeight(int height);
-    // Resizes the backing image to the client area; returns the newly added area (may be empty).
-    QRegion SyncImageSize();
     // Clears SelectedAll and repaints the whole field when it was set.
     void Unhighlight();
     // Gets the text ready for bytes typed or pasted at the cursor: highlighted text goes (and the
@@ -151,8 +169,5 @@ private:
     std::string fontName_ = "Fixedsys";
     int fontHeight_ = 16;
     int fontStyle_ = 0;
-    QImage image_;
-    platform::Surface canvas_;
-    bool painting_ = false;      // inside the widget's own paint event
-    bool fullPaintDue_ = false;  // the next paint event repaints the whole field first
+    platform::ThaiHost* host_ = nullptr;  // a child widget covering the field
 };

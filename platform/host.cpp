@@ -16,6 +16,7 @@
 
 #include "platform/qt_scrollbar.h"
 #include "platform/qt_surface.h"
+#include "platform/services.h"
 
 namespace platform {
 
@@ -151,8 +152,9 @@ int ThaiHost::ScrollStep(ScrollBar bar) const { return Bar(bar)->singleStep(); }
 // client area is repainted from the new positions.
 void ThaiHost::scrollContentsBy(int, int) {
     if (settingPos_) return;
-    if (handler_ && handler_->HostScrolled()) return;
-    Invalidate();
+    bool done = false;
+    if (handler_) RunCommand([&] { done = handler_->HostScrolled(); });
+    if (!done) Invalidate();
 }
 
 void ThaiHost::Invalidate() {
@@ -208,18 +210,11 @@ void ThaiHost::RunPending() {
         pending_ = QRegion();
         for (const QRect& r : todo) {
             if (!handler_) break;
-            handler_->HostPaint(ToRect(r));
+            RunCommand([&] { handler_->HostPaint(ToRect(r)); });
         }
     }
     painting_ = false;
     if (!pending_.isEmpty()) viewport()->update();
-}
-
-void ThaiHost::PaintPending() {
-    SyncImageSize();
-    RunPending();
-    canvas_.Flush();
-    PushDamage();
 }
 
 void ThaiHost::paintEvent(QPaintEvent* event) {
@@ -251,7 +246,7 @@ void ThaiHost::resizeEvent(QResizeEvent* event) {
     if (old != units_) {
         horizontalScrollBar()->setPageStep(std::max(1, ClientWidth()));
         verticalScrollBar()->setPageStep(std::max(1, ClientHeight()));
-        if (handler_) handler_->HostResize();
+        if (handler_) RunCommand([this] { handler_->HostResize(); });
         viewport()->update();
     }
 }
@@ -261,6 +256,7 @@ KeySink* ThaiHost::CreateKeySink() {
     sink_ = new KeySink(viewport(), true);
     // A child made after its window was shown stays hidden, and a hidden widget takes no focus.
     sink_->show();
+    // The sink runs these inside the exception boundary.
     sink_->OnKeyDown = [this](int& key, ShiftState shift) {
         if (handler_) handler_->HostKeyDown(key, shift);
     };
@@ -297,14 +293,14 @@ void ThaiHost::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     ShiftState state = ShiftFromQt(event->modifiers(), event->buttons());
     state.clicks = CountClicks(*event, this);
-    handler_->HostMouseDown(ButtonFromQt(event->button()), state, p.x(), p.y());
+    RunCommand([&] { handler_->HostMouseDown(ButtonFromQt(event->button()), state, p.x(), p.y()); });
 }
 
 void ThaiHost::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     if (!handler_) return;
     const QPoint p = event->position().toPoint();
-    handler_->HostMouseMove(ShiftFromQt(event->modifiers(), event->buttons()), p.x(), p.y());
+    RunCommand([&] { handler_->HostMouseMove(ShiftFromQt(event->modifiers(), event->buttons()), p.x(), p.y()); });
 }
 
 void ThaiHost::mouseReleaseEvent(QMouseEvent* event) {
@@ -318,7 +314,7 @@ void ThaiHost::mouseReleaseEvent(QMouseEvent* event) {
 void ThaiHost::DeliverMouseUp(MouseButton button, ShiftState state, const QPoint& globalPos) {
     if (!handler_) return;
     const QPoint p = viewport()->mapFromGlobal(globalPos);
-    handler_->HostMouseUp(button, state, p.x(), p.y());
+    RunCommand([&] { handler_->HostMouseUp(button, state, p.x(), p.y()); });
 }
 
 ThaiHost* ThaiHost::ReleaseTarget(ThaiHost* pressed, Qt::MouseButton button, const QPoint& globalPos) {

@@ -76,8 +76,6 @@ public:
     // Whether all of `r` is waiting for the handler to repaint it: anything drawn there now would
     // be drawn over.
     virtual bool Pending(const Rect& r) const = 0;
-    // Runs the pending repaint requests now (tests use this instead of waiting for events).
-    virtual void PaintPending() = 0;
 
     virtual void SetPointer(PointerShape shape) = 0;
     virtual PointerShape Pointer() const = 0;

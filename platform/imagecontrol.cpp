@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "platform/qt_keysink.h"
+#include "platform/services.h"
 
 namespace platform {
 
@@ -30,12 +31,12 @@ void ImageControl::paintEvent(QPaintEvent*) {
 
 void ImageControl::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    MouseDown(ButtonFromQt(event->button()), ShiftFromQt(event->modifiers(), event->buttons()), p.x(), p.y());
+    RunCommand([&] { MouseDown(ButtonFromQt(event->button()), ShiftFromQt(event->modifiers(), event->buttons()), p.x(), p.y()); });
 }
 
 void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    MouseUp(ButtonFromQt(event->button()), ShiftFromQt(event->modifiers(), event->buttons()), p.x(), p.y());
+    RunCommand([&] { MouseUp(ButtonFromQt(event->button()), ShiftFromQt(event->modifiers(), event->buttons()), p.x(), p.y()); });
 }
 
 }  // namespace platform

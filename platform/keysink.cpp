@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "platform/cp874.h"
+#include "platform/services.h"
 
 namespace platform {
 
@@ -158,7 +159,15 @@ void KeySink::keyPressEvent(QKeyEvent* event) {
     event->accept();
     const Qt::KeyboardModifiers mods = event->modifiers();
     int key = KeyCodeFromQt(qtKey, mods);
-    if (key != 0 && OnKeyDown) OnKeyDown(key, ShiftFromQt(mods));
+    // A handler that fails ends the key here: the message is shown and nothing more is typed.
+    bool failed = true;
+    if (key != 0 && OnKeyDown) {
+        RunCommand([&] {
+            OnKeyDown(key, ShiftFromQt(mods));
+            failed = false;
+        });
+        if (failed) return;
+    }
 
     // Alt with a letter is a menu accelerator and Ctrl with a letter a command, not a character
     // (Ctrl with Alt together stays a character: some layouts type with it); Delete types nothing.
@@ -169,7 +178,7 @@ void KeySink::keyPressEvent(QKeyEvent* event) {
         int b = TypedCharToByte(ch);
         if (b < 0) continue;
         unsigned char byte = static_cast<unsigned char>(b);
-        if (OnKeyPress) OnKeyPress(byte);
+        if (OnKeyPress) RunCommand([&] { OnKeyPress(byte); });
     }
 }
 
@@ -179,13 +188,13 @@ void KeySink::inputMethodEvent(QInputMethodEvent* event) {
         int b = TypedCharToByte(ch);
         if (b < 0) continue;
         unsigned char byte = static_cast<unsigned char>(b);
-        if (OnKeyPress) OnKeyPress(byte);
+        if (OnKeyPress) RunCommand([&] { OnKeyPress(byte); });
     }
 }
 
 void KeySink::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
-    if (OnFocusOut) OnFocusOut();
+    if (OnFocusOut) RunCommand([&] { OnFocusOut(); });
 }
 
 bool KeySink::focusNextPrevChild(bool next) { return QWidget::focusNextPrevChild(next); }

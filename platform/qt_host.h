@@ -45,7 +45,6 @@ public:
     void Invalidate() override;
     void Scroll(int dx, int dy) override;
     bool Pending(const Rect& r) const override;
-    void PaintPending() override;
 
     void SetPointer(PointerShape shape) override;
     PointerShape Pointer() const override { return pointer_; }
@@ -78,6 +77,13 @@ public:
     void SetFocusTarget(QWidget* widget) { focusTarget_ = widget; }
 
 protected:
+    // What a paint event does before it copies to the screen, in three steps (tests run them without
+    // waiting for the event, see testing/host_paint.h): the image follows the client size, the
+    // handler repaints what is pending, and what was drawn is handed to the window system.
+    void SyncImageSize();
+    void RunPending();
+    void PushDamage();
+
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -88,9 +94,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    void SyncImageSize();
-    // Asks the window system to show the canvas's damage (a paint event copies it).
-    void PushDamage();
     // The image pixels that show the client rectangle `r` (units).
     QRect ImagePixels(const QRect& r) const;
     HostHandler* handler_ = nullptr;
@@ -107,7 +110,6 @@ private:
     long long pixelsScrolled_ = 0;
     QWidget* focusTarget_ = nullptr;
     QPointer<KeySink> sink_;    // made by CreateKeySink
-    void RunPending();
     QScrollBar* Bar(ScrollBar bar) const;
 };
 

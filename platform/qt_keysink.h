@@ -24,6 +24,9 @@ public:
     std::function<void(unsigned char& key)> OnKeyPress;
     std::function<void()> OnFocusOut;
 
+    // Whether Return reaches the handlers (see the constructor).
+    void SetAcceptReturn(bool on) { acceptReturn_ = on; }
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;

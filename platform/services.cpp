@@ -12,8 +12,11 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QStringList>
+#include <QTimer>
 #include <algorithm>
+#include <new>
 
+#include "platform/qt_events.h"
 #include "platform/qt_printer.h"
 
 namespace platform {
@@ -236,14 +239,38 @@ QtServices& CurrentQt() {
 
 void Install(Services* services) { installed = services; }
 
+namespace {
+// Shows one failure; a failure of the report itself is dropped, it must not escape either.
+void Report(const char* message) {
+    static bool reporting = false;
+    if (reporting) return;
+    reporting = true;
+    try {
+        Current().ReportError(message);
+    } catch (...) {
+    }
+    reporting = false;
+}
+}  // namespace
+
 void RunCommand(const std::function<void()>& command) {
     try {
         command();
+    } catch (const std::bad_alloc&) {
+        Report("There is not enough memory to finish this step.");
     } catch (const std::exception& e) {
-        Current().ReportError(e.what());
+        Report(e.what());
     } catch (...) {
-        Current().ReportError("An unknown error ended the command.");
+        Report("An unknown error ended the command.");
     }
+}
+
+void OnTimeout(QTimer& timer, QObject* context, std::function<void()> handler) {
+    QObject::connect(&timer, &QTimer::timeout, context, [handler = std::move(handler)] { RunCommand(handler); });
+}
+
+void RunLater(QObject* context, int ms, std::function<void()> handler) {
+    QTimer::singleShot(ms, context, [handler = std::move(handler)] { RunCommand(handler); });
 }
 
 }  // namespace platform

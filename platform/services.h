@@ -81,7 +81,11 @@ std::string WithDefaultExt(const std::string& path, const std::string& defaultEx
 // uses them.
 
 // Runs a command; an error that escapes it goes to the default error report and ends the
-// command there (Qt cannot carry exceptions through its event loop).
+// command there (Qt cannot carry exceptions through its event loop). This is the program's one
+// exception boundary: menu commands, the handlers of keys, mouse buttons and paints (ThaiHost,
+// KeySink) and timers (platform/qt_events.h) all run through it. Running out of memory is
+// reported in plain words. A failure while the report of another is still open (a paint that
+// fails again under the message box) is not reported a second time: the first message stands.
 void RunCommand(const std::function<void()>& command);
 
 }  // namespace platform

@@ -448,7 +448,7 @@ void Surface::StretchPixels(const Rect& dest, const std::uint32_t* pixels, int s
 // from the set of images that matches k (ImageList::Scaled), so a cell on a HiDPI screen or at a
 // larger graphics size shows the detail of the larger glyph images. Other scales stretch the
 // image of the set that matches the scale across.
-void Surface::DrawImage(const Rect& dest, const ImageList& list, int index, const Rect& src) {
+void Surface::DrawImage(const Rect& dest, const ImageList& list, int index, const Rect& src, Color bk) {
     constexpr int kMaxScale = 8;
     const Rect d = Device(dest);
     const int srw = src.Width(), srh = src.Height();
@@ -459,7 +459,7 @@ void Surface::DrawImage(const Rect& dest, const ImageList& list, int index, cons
     if (!whole) {
         const int detail = inside && srw > 0 && !d.Empty() ? list.DetailFor(static_cast<double>(d.Width()) / srw) : 1;
         thread_local Bitmap work;
-        list.GetBitmap(index, work, detail);
+        list.GetBitmap(index, work, bk, detail);
         const QImage& from = QtImage(work);
         StretchPixels(d, reinterpret_cast<const std::uint32_t*>(from.constBits()), from.width(), from.height(),
                       from.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)),
@@ -468,7 +468,7 @@ void Surface::DrawImage(const Rect& dest, const ImageList& list, int index, cons
     }
     Rect v = VisibleDevice(d);
     if (v.Empty()) return;
-    const std::uint32_t* pixels = list.Scaled(index, k, monochrome_);
+    const std::uint32_t* pixels = list.Scaled(index, k, monochrome_, bk);
     const std::ptrdiff_t sstride = static_cast<std::ptrdiff_t>(list.Width()) * k;
     const std::uint32_t* s = pixels + (src.top * k + v.top - d.top) * sstride + src.left * k + v.left - d.left;
     std::ptrdiff_t stride = 0;
@@ -667,26 +667,26 @@ const ImageList::Image& ImageList::ImageAt(int index, int& scale) const {
     return images_[static_cast<size_t>(index)];
 }
 
-const std::vector<std::uint32_t>& ImageList::Rendered(const Image& im) const {
-    if (im.rendered.empty() || im.renderedBk != bk_) {
+const std::vector<std::uint32_t>& ImageList::Rendered(const Image& im, Color bk) const {
+    if (im.rendered.empty() || im.renderedBk != bk) {
         im.rendered.resize(im.pixels.size());
-        for (size_t k = 0; k < im.pixels.size(); ++k) im.rendered[k] = kOpaque | (im.mask[k] ? bk_ : im.pixels[k]);
-        im.renderedBk = bk_;
+        for (size_t k = 0; k < im.pixels.size(); ++k) im.rendered[k] = kOpaque | (im.mask[k] ? bk : im.pixels[k]);
+        im.renderedBk = bk;
     }
     return im.rendered;
 }
 
-const std::uint32_t* ImageList::Scaled(int index, int scale, bool monochrome) const {
+const std::uint32_t* ImageList::Scaled(int index, int scale, bool monochrome, Color bk) const {
     constexpr size_t kSets = 4;
-    if (lastSet_ >= scaled_.size() || scaled_[lastSet_].bk != bk_ || scaled_[lastSet_].scale != scale ||
+    if (lastSet_ >= scaled_.size() || scaled_[lastSet_].bk != bk || scaled_[lastSet_].scale != scale ||
         scaled_[lastSet_].monochrome != monochrome) {
         size_t found = 0;
-        while (found < scaled_.size() && (scaled_[found].bk != bk_ || scaled_[found].scale != scale ||
+        while (found < scaled_.size() && (scaled_[found].bk != bk || scaled_[found].scale != scale ||
                                           scaled_[found].monochrome != monochrome))
             ++found;
         if (found == scaled_.size()) {
             if (scaled_.size() == kSets) scaled_.erase(scaled_.begin());
-            scaled_.push_back(ScaledSet{bk_, scale, monochrome, {}});
+            scaled_.push_back(ScaledSet{bk, scale, monochrome, {}});
             found = scaled_.size() - 1;
         }
         lastSet_ = found;
@@ -696,7 +696,7 @@ const std::uint32_t* ImageList::Scaled(int index, int scale, bool monochrome) co
     std::vector<std::uint32_t>& out = set.images[static_cast<size_t>(index)];
     if (out.empty()) {
         int detail = DetailFor(scale);
-        const std::vector<std::uint32_t>& px = Rendered(ImageAt(index, detail));
+        const std::vector<std::uint32_t>& px = Rendered(ImageAt(index, detail), bk);
         const int iw = width_ * detail;
         const int sw = width_ * scale;
         out.resize(static_cast<size_t>(sw) * static_cast<size_t>(height_ * scale));
@@ -710,7 +710,7 @@ const std::uint32_t* ImageList::Scaled(int index, int scale, bool monochrome) co
     return out.data();
 }
 
-void ImageList::GetBitmap(int index, Bitmap& dest, int detail) const {
+void ImageList::GetBitmap(int index, Bitmap& dest, Color bk, int detail) const {
     detail = std::max(1, detail);
     const bool valid = index >= 0 && index < Count();
     const Image* im = valid ? &ImageAt(index, detail) : nullptr;
@@ -720,10 +720,10 @@ void ImageList::GetBitmap(int index, Bitmap& dest, int detail) const {
     uchar* bits = img.bits();
     const qsizetype stride = img.bytesPerLine();
     if (!im) {
-        img.fill(kOpaque | (dest.Monochrome() ? ToMono(bk_) : bk_));
+        img.fill(kOpaque | (dest.Monochrome() ? ToMono(bk) : bk));
         return;
     }
-    const std::vector<std::uint32_t>& px = Rendered(*im);
+    const std::vector<std::uint32_t>& px = Rendered(*im, bk);
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
         std::memcpy(row, px.data() + static_cast<size_t>(y * w), static_cast<size_t>(w) * 4);
@@ -732,10 +732,10 @@ void ImageList::GetBitmap(int index, Bitmap& dest, int detail) const {
     }
 }
 
-void ImageList::Draw(Surface& surface, int x, int y, int index) const {
+void ImageList::Draw(Surface& surface, int x, int y, int index, Color bk) const {
     CopyMode mode = surface.GetCopyMode();
     surface.SetCopyMode(CopyMode::SrcCopy);
-    surface.DrawImage(Rect{x, y, x + width_, y + height_}, *this, index, Rect{0, 0, width_, height_});
+    surface.DrawImage(Rect{x, y, x + width_, y + height_}, *this, index, Rect{0, 0, width_, height_}, bk);
     surface.SetCopyMode(mode);
 }
 
@@ -743,7 +743,6 @@ void ImageList::Assign(const ImageList& other) {
     if (this == &other) return;
     width_ = other.width_;
     height_ = other.height_;
-    bk_ = other.bk_;
     images_ = other.images_;
     details_ = other.details_;
     scaled_.clear();

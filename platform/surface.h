@@ -90,12 +90,12 @@ public:
     void SetCopyMode(CopyMode m) { copyMode_ = m; }
     CopyMode GetCopyMode() const { return copyMode_; }
     void StretchDraw(const Rect& dest, const Bitmap& bitmap, const Rect& src);
-    // Draws image `index` of `list` on the list's background colour, as GetBitmap followed by
+    // Draws image `index` of `list` with its transparent pixels in `bk`, as GetBitmap followed by
     // StretchDraw would, without the intermediate bitmap. `src` is in the list's image pixels. Where
     // the list holds the images drawn with more detail (ImageList::AddMaskedDetail), the set that
     // matches the device pixels each image pixel covers is drawn (ImageList::DetailFor); whole-number
     // scales are copied row by row from the list's scaled images.
-    void DrawImage(const Rect& dest, const ImageList& list, int index, const Rect& src);
+    void DrawImage(const Rect& dest, const ImageList& list, int index, const Rect& src, Color bk);
 
     // Drawing is clipped to this rectangle (the whole surface when empty).
     void SetClipRect(const Rect& r);
@@ -199,7 +199,8 @@ private:
 // A list of equal-sized masked images (12 x 16 for the glyphs). The list may also hold each image
 // drawn with more detail, at whole multiples of its size (the glyphs at 24 x 32 and 36 x 48):
 // sizes, indexes and source rectangles stay those of the plain images, and drawing picks the set
-// that matches the pixels of the target.
+// that matches the pixels of the target. The list holds no drawing state: the colour its transparent
+// pixels take is given with each draw, so any number of painters share one list.
 class ImageList {
 public:
     explicit ImageList(int width = 12, int height = 16);
@@ -218,22 +219,19 @@ public:
     // the target: the largest scale held that is not above round(devicePixels); 1 (the plain
     // images) when none is. For the glyphs: 1 -> 12 x 16, 2 -> 24 x 32, 3 and more -> 36 x 48.
     int DetailFor(double devicePixels) const;
-    // Transparent pixels are rendered in this colour.
-    void SetBkColor(Color c) { bk_ = c; }
-    Color BkColor() const { return bk_; }
-    // Renders image `index` on the background colour into `dest` (sized to one image), from the
+    // Renders image `index` on the background colour `bk` into `dest` (sized to one image), from the
     // set of scale `detail` (`detail` times the list's size; the plain image where the set has none).
-    void GetBitmap(int index, Bitmap& dest, int detail = 1) const;
-    // Renders image `index` on the background colour at (x, y) of a surface.
-    void Draw(Surface& surface, int x, int y, int index) const;
+    void GetBitmap(int index, Bitmap& dest, Color bk, int detail = 1) const;
+    // Renders image `index` on the background colour `bk` at (x, y) of a surface.
+    void Draw(Surface& surface, int x, int y, int index, Color bk) const;
     // Makes this list a copy of another.
     void Assign(const ImageList& other);
 
-    // Image `index` rendered on the background colour at `scale` times its size ((Width() * scale) x
+    // Image `index` rendered on the background colour `bk` at `scale` times its size ((Width() * scale) x
     // (Height() * scale) opaque RGB32 pixels, black and white only when `monochrome`), from the set
     // DetailFor(scale) gives, its pixels repeated by whole or nearest factors. Kept until the list
     // changes; `index` and `scale` must be valid.
-    const std::uint32_t* Scaled(int index, int scale, bool monochrome) const;
+    const std::uint32_t* Scaled(int index, int scale, bool monochrome, Color bk) const;
 
     // Raw access for fast paths: image `index` as width*height pixels, and whether each is masked.
     const std::vector<Color>& Pixels(int index) const { return images_[static_cast<size_t>(index)].pixels; }
@@ -255,9 +253,8 @@ private:
     // Image `index` of the set of `scale` (the plain one when that set has no such image), and the
     // scale it really has.
     const Image& ImageAt(int index, int& scale) const;
-    const std::vector<std::uint32_t>& Rendered(const Image& image) const;
+    const std::vector<std::uint32_t>& Rendered(const Image& image, Color bk) const;
     int width_, height_;
-    Color bk_ = clWhite;
     std::vector<Image> images_;
     std::vector<Detail> details_;  // by rising scale
     // Scaled renderings for one background colour, scale and colour depth, each image made on

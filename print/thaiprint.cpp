@@ -253,7 +253,6 @@ void TThaiprint::PrintLine(const std::string& line, platform::Printer& printer) 
     pageCells_.DrawY = DrawY * Detail;
     // Every cell of the row, those past the line's end empty: what an earlier page drew there goes.
     for (int cell = 0; cell < CellsPerLine; ++cell) {
-        if (GlyphImages) GlyphImages->SetBkColor(platform::clWhite);
         pageCells_.DrawCell(canvas, WorkText, Position);
         DrawX += CellWidth;
     }

@@ -199,7 +199,7 @@ void TCustomthai::DrawCell(platform::Surface& surface, std::string_view text, in
             SourceRect.bottom = lower ? kLowerMarkBottom : kUpperMarkBottom;
         }
         const platform::Rect dest{left, DrawY + level, left + CellWidth, DrawY + level + (mark ? MarkHeight : GlyphHeight)};
-        if (index < glyphs->Count()) surface.DrawImage(dest, *glyphs, index, SourceRect);
+        if (index < glyphs->Count()) surface.DrawImage(dest, *glyphs, index, SourceRect, surface.FillColor());
 
         ++i;
         c = byteAt(i);
@@ -268,7 +268,7 @@ void TCustomthai::DrawGlyphAt(platform::Surface& surface, int row, unsigned char
     SourceRect.top = 0;
     SourceRect.bottom = kGlyphHeight;
     surface.DrawImage({DrawX, DrawY + BaseLevel, DrawX + CellWidth, DrawY + BaseLevel + GlyphHeight}, *glyphs, index,
-                      SourceRect);
+                      SourceRect, surface.FillColor());
 }
 
 int TCustomthai::MarkLevel(unsigned char next, int level) const {

@@ -29,13 +29,14 @@ public:
     virtual void SetCanvasMetrics(platform::Surface& surface, int size);
     // Fills the cell at (DrawX, DrawY) with the fill colour and draws the cell that starts at
     // 1-based position `i`; advances DrawX by one cell and `i` past the cell. A position of 0 or
-    // past the end leaves an empty cell and `i` unchanged.
+    // past the end leaves an empty cell and `i` unchanged. The glyph images are drawn on the
+    // surface's fill colour too, so a painter sets one colour on its own surface and nothing else.
     void DrawCell(platform::Surface& surface, std::string_view text, int& i);
     // Draws `count` cells in the fill colour from position `i` on, exactly as `count` calls of
     // DrawCell would, with fewer fills: the empty cells past the text's end are one fill, and a run
     // of cells that are a base glyph alone gets its rows above and below the glyphs in one fill.
     void DrawCells(platform::Surface& surface, std::string_view text, int& i, int count);
-    // Draws one byte's glyph alone in the cell at (column, row) of the grid.
+    // Draws one byte's glyph alone in the cell at (column, row) of the grid, on the fill colour.
     void DrawGlyphAt(platform::Surface& surface, int row, unsigned char byte, int column);
 
     int TextIndent = 0;   // bitmap mode: x offset of characters drawn through the font

@@ -94,4 +94,20 @@ bool StepOffer(unsigned char& pendingLetter, unsigned char& choiceIndex, unsigne
     return false;
 }
 
+Typed TypeByte(std::string& line, int col, unsigned char key) {
+    if (!Insertable(key)) return Typed::Refused;
+    const int cells = CellCount(line);
+    if (cells < col) line.append(static_cast<size_t>(col - cells), ' ');
+    const int p = CellToPos(line, col);
+    Typed typed = Typed::Inserted;
+    if (CombiningMarks.contains(key) && col > 0 && p >= 2) {
+        AttachMark(line, p, key);
+        typed = Typed::Joined;
+    } else {
+        line.insert(static_cast<size_t>(p - 1), 1, static_cast<char>(key));
+    }
+    TrimTrailing(line);
+    return typed;
+}
+
 }  // namespace thai

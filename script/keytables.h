@@ -1,5 +1,6 @@
 // The keyboard tables of Thai input: the Thai keyboard layout and the letters "Thai on A..Z"
-// offers under each Latin letter. Pure data; the virtual keyboard shows the same rows.
+// offers under each Latin letter (pure data; the virtual keyboard shows the same rows), and the
+// rules by which a typed byte goes into a line, which the editor and the input field share.
 #pragma once
 
 #include <array>
@@ -30,6 +31,20 @@ constexpr bool Insertable(unsigned char c) { return (c >= 0x20 && c <= 0x7E) || 
 inline void TrimTrailing(std::string& text) {
     while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.pop_back();
 }
+
+// Where a byte typed into a line went (TypeByte).
+enum class Typed {
+    Refused,   // not a byte a control takes (Insertable): the line is unchanged
+    Joined,    // a mark joined the cell before the cursor by the mark rule, or the rule refused it;
+               // the cursor stays
+    Inserted,  // put in at the cursor: the cursor moves one cell on
+};
+
+// Types `key` into `line` with the cursor at cell column `col`: a cursor right of the line's end
+// is reached with spaces first; a vowel or tone mark with a cell before the cursor joins that cell
+// (AttachMark); anything else, a mark in column 0 too, goes in at the cursor. The line's end is
+// trimmed as TrimTrailing does.
+Typed TypeByte(std::string& line, int col, unsigned char key);
 
 // One typed key in "Thai on A..Z" mode. `pendingLetter` (0: none) and `choiceIndex` (1-based
 // slot) are the control's offer. A letter A..Z other than Q starts an offer when none is

@@ -25,6 +25,7 @@
 #include "app/umekalon.h"
 #include "app/uthaivk.h"
 #include "editor/thaimemo.h"
+#include "testing/host_paint.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ protected:
         for (const std::string& line : lines) memo->AddLine(line);
         memo->SetCursor(0, 0);
         fmekalon->host->Invalidate();
-        fmekalon->host->PaintPending();
+        testhost::PaintPending(*fmekalon->host);
     }
 
     // The find command as the user gives it; the dialog is then shown.
@@ -59,7 +60,7 @@ protected:
 
     // Pixels of the highlight colour in the editor's cell (view column, view row).
     int HighlightedPixels(int col, int row) const {
-        fmekalon->host->PaintPending();
+        testhost::PaintPending(*fmekalon->host);
         const QImage img = fmekalon->host->BackingImage();
         int n = 0;
         for (int y = row * memo->RowHeight; y < (row + 1) * memo->RowHeight; ++y)

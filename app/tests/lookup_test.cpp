@@ -77,8 +77,11 @@ protected:
         return shown == drawn;
     }
     // The field as the window system shows it now: what its paint events have put on the screen
-    // after pending events ran (no repaint is forced, so a missing repaint leaves old pixels).
+    // after pending events ran (no repaint is forced, so a missing repaint leaves old pixels). The
+    // field's host hands what was drawn to the screen on the event loop's next turn, and the
+    // screen paints it on the turn after.
     QImage FieldOnScreen() {
+        QCoreApplication::processEvents();
         QCoreApplication::processEvents();
         const QImage window = frianthai->screen()->grabWindow(frianthai->winId()).toImage();
         return window.copy(QRect(Field().mapTo(frianthai, QPoint(0, 0)), Field().size()));

@@ -33,6 +33,7 @@
 #include "app/uthaivk.h"
 #include "testing/bytes.h"
 #include "platform/clipboard.h"
+#include "testing/host_paint.h"
 
 namespace {
 
@@ -531,7 +532,7 @@ namespace {
 TEST_F(MainWindowTest, SelectAllThenDeleteLeavesAnEmptyView) {
     fmekalon->Tm1->Lines.Assign({"abc", "\xA1\xD4\xE8"});
     fmekalon->Tm1->ResetView();
-    fmekalon->host->PaintPending();
+    testhost::PaintPending(*fmekalon->host);
     fmekalon->SelectAll->trigger();
     fmekalon->Deletesel->trigger();
     EXPECT_EQ(fmekalon->Tm1->LineCount(), 0);

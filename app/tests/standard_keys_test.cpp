@@ -25,6 +25,7 @@
 #include "app/uthaivk.h"
 #include "editor/thaimemo.h"
 #include "platform/clipboard.h"
+#include "testing/host_paint.h"
 
 namespace {
 
@@ -159,7 +160,7 @@ TEST_F(StandardKeysTest, CtrlWithTheWheelStepsTheGlyphSizeWithoutScrolling) {
         QWheelEvent e(at, area->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods, Qt::NoScrollPhase,
                       false);
         QApplication::sendEvent(area, &e);
-        fmekalon->host->PaintPending();
+        testhost::PaintPending(*fmekalon->host);
     };
     wheel(120, Qt::ControlModifier);
     EXPECT_EQ(memo->Graphicsize, 2);

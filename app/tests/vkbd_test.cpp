@@ -19,6 +19,7 @@
 #include "inputfield/thaiedit.h"
 #include "script/customthai.h"
 #include "script/keytables.h"
+#include "testing/host_paint.h"
 
 namespace {
 
@@ -135,10 +136,10 @@ TEST_F(VirtualKeyboardTest, KeysClickedPastTheRightEdgeScrollTheEditorsScreen) {
     platform::ThaiHost* host = fmekalon->host;
     ASSERT_EQ(memo.Parent(), host);
     QApplication::processEvents();
-    host->PaintPending();
+    testhost::PaintPending(*host);
     const QImage drawn = host->BackingImage().copy();
     host->Invalidate();
-    host->PaintPending();
+    testhost::PaintPending(*host);
     EXPECT_TRUE(drawn == host->BackingImage());
 }
 

@@ -22,7 +22,6 @@ QImage ReferenceCell(const std::string& text) {
     TCustomthai ref;
     ref.SetCanvasMetrics(s, 1);
     s.SetFillColor(platform::clWhite);
-    GlyphImages->SetBkColor(platform::clWhite);
     int i = 1;
     ref.DrawCell(s, text, i);
     s.Flush();

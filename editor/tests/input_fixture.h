@@ -15,6 +15,7 @@
 #include "platform/qt_host.h"
 #include "script/customthai.h"
 #include "testing/bytes.h"
+#include "testing/host_paint.h"
 
 namespace input_test {
 
@@ -32,7 +33,7 @@ protected:
         QApplication::processEvents();
         memo = std::make_unique<TThaimemo>();
         memo->Attach(host.get());
-        host->PaintPending();
+        testhost::PaintPending(*host);
         ASSERT_NE(memo->tcm, nullptr);
         ASSERT_GT(memo->ColCount, 20);
         ASSERT_GT(memo->RowCount, 3);
@@ -81,9 +82,7 @@ protected:
         platform::Bitmap expected;
         const int g = memo->Graphicsize;
         const int set = GlyphImages->DetailFor(g);
-        GlyphImages->SetBkColor(bk);
-        GlyphImages->GetBitmap(index, expected, set);
-        GlyphImages->SetBkColor(platform::clWhite);
+        GlyphImages->GetBitmap(index, expected, bk, set);
         const QImage img = Pixels();
         const int left = col * memo->CellWidth;
         const int top = row * memo->RowHeight + memo->BaseLevel;

@@ -20,6 +20,7 @@
 #include "editor/thaimemo.h"
 #include "platform/qt_host.h"
 #include "script/customthai.h"
+#include "testing/host_paint.h"
 
 namespace keystest {
 
@@ -136,7 +137,7 @@ public:
     }
     void Settle() {
         QApplication::processEvents();
-        host_->PaintPending();
+        testhost::PaintPending(*host_);
     }
 
     // Pixels of one cell of the view (view row and column, not text line and cell).

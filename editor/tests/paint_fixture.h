@@ -18,6 +18,7 @@
 #include "script/customthai.h"
 #include "script/tests/render_glyphs.h"
 #include "script/thai.h"
+#include "testing/host_paint.h"
 
 namespace painttest {
 
@@ -59,7 +60,7 @@ protected:
 
     void Settle() {
         QApplication::processEvents();
-        host_->PaintPending();
+        testhost::PaintPending(*host_);
     }
 
     // Replaces the text and repaints the view from the top, cursor at (0, 0).
@@ -94,12 +95,10 @@ protected:
         s.CopyFont(host_->Canvas());
         ref.SetCanvasMetrics(s, list_->Graphicsize);
         s.SetFillColor(bg);
-        GlyphImages->SetBkColor(bg);
         ref.DrawX = 0;
         ref.DrawY = 0;
         int i = thai::CellToPos(line, first);
         for (int k = 0; k < count; ++k) ref.DrawCell(s, line, i);
-        GlyphImages->SetBkColor(clWhite);
         s.Flush();
         return image;
     }

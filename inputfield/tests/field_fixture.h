@@ -62,6 +62,13 @@ protected:
         }
     }
     void Down(int key, platform::ShiftState shift = {}) { field->KeyDown(key, shift); }
+    // A click at a point of the field, on the widget under it (the client area the field draws on),
+    // as the window system delivers it.
+    void ClickField(Qt::MouseButton button, Qt::KeyboardModifiers mods, QPoint at) {
+        QWidget* target = field->childAt(at);
+        if (!target) target = field;
+        QTest::mouseClick(target, button, mods, target->mapFrom(field, at));
+    }
 
     QImage Pixels() const { return field->BackingImage(); }
     static platform::Color At(const QImage& img, int x, int y) { return img.pixel(x, y) & 0xFFFFFF; }
@@ -75,12 +82,10 @@ protected:
         TCustomthai r;
         r.SetCanvasMetrics(s, field->Graphicsize);
         s.SetFillColor(bk);
-        GlyphImages->SetBkColor(bk);
         r.DrawX = 0;
         r.DrawY = 0;
         int i = 1;
         for (int col = 0; col <= field->VisibleCols; ++col) r.DrawCell(s, text, i);
-        GlyphImages->SetBkColor(platform::clWhite);
         s.Flush();
         return img;
     }

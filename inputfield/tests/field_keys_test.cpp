@@ -217,7 +217,7 @@ TEST_F(SelectedAllTest, BackspaceRemovesTheHighlightAndTheLastCell) {
 }
 
 TEST_F(SelectedAllTest, AClickRemovesTheHighlight) {
-    QTest::mouseClick(field, Qt::LeftButton, Qt::NoModifier, QPoint(field->CellWidth + 3, 5));
+    ClickField(Qt::LeftButton, Qt::NoModifier, QPoint(field->CellWidth + 3, 5));
     EXPECT_FALSE(field->SelectedAll);
     EXPECT_EQ(field->CursorCol, 1);
     EXPECT_EQ(field->Text(), "abc");

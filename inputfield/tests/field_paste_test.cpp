@@ -24,7 +24,7 @@ using testservices::AnsweringServices;
 
 TEST_F(PasteTest, TheFirstLineGoesInAtTheCursorAndTheCursorBehindIt) {
     field->SetText("abcd");
-    QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(2 * field->CellWidth + 1, 5));
+    ClickField(Qt::LeftButton, {}, QPoint(2 * field->CellWidth + 1, 5));
     ASSERT_EQ(field->CursorCol, 2);
     // Thai with a mark (ko kai, mai ek), then a second line the field has no room for.
     EXPECT_TRUE(field->PasteText(Incoming(U"ก่x\r\nsecond")));
@@ -35,7 +35,7 @@ TEST_F(PasteTest, TheFirstLineGoesInAtTheCursorAndTheCursorBehindIt) {
     EXPECT_EQ(UnderlinedColumn(), 4);
 
     // Beyond the end of the text the gap is filled with spaces; trailing ones are not kept.
-    QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(10 * field->CellWidth + 1, 5));
+    ClickField(Qt::LeftButton, {}, QPoint(10 * field->CellWidth + 1, 5));
     EXPECT_TRUE(field->PasteText(Incoming(U"end  \nmore")));
     EXPECT_EQ(field->Text(), "ab\xA1\xE8x" "cd" "    end");
     EXPECT_EQ(field->CursorCol, 15);
@@ -82,14 +82,14 @@ TEST_F(PasteTest, AMiddleClickPastesThePrimarySelectionAtTheClickedCell) {
     const QPoint cell1(field->CellWidth + 1, 5);
     if (!platform::HasPrimarySelection()) {
         // Nothing happens: neither the cursor nor the text changes.
-        QTest::mouseClick(field, Qt::MiddleButton, {}, cell1);
+        ClickField(Qt::MiddleButton, {}, cell1);
         EXPECT_EQ(field->Text(), "abcd");
         EXPECT_EQ(field->CursorCol, 4);
         EXPECT_EQ(changes, 0);
         return;
     }
     QGuiApplication::clipboard()->setText(QStringLiteral("ไทย\nmore"), QClipboard::Selection);
-    QTest::mouseClick(field, Qt::MiddleButton, {}, cell1);
+    ClickField(Qt::MiddleButton, {}, cell1);
     EXPECT_EQ(field->Text(), "a\xE4\xB7\xC2" "bcd");
     EXPECT_EQ(field->CursorCol, 4);
     EXPECT_EQ(changes, 1);

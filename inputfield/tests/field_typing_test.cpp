@@ -111,7 +111,7 @@ TEST_F(TypingTest, TypingPastTheLastVisibleColumnScrollsTheField) {
     Key(Qt::Key_Home);
     EXPECT_TRUE(ShowsLine(field->Text(), clWhite));
     Key(Qt::Key_End);
-    QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(field->CellWidth * 3 + 2, 5));
+    ClickField(Qt::LeftButton, {}, QPoint(field->CellWidth * 3 + 2, 5));
     EXPECT_EQ(field->CursorCol, 6 + 3);
     EXPECT_EQ(UnderlinedColumn(), 3);
 }

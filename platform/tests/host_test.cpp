@@ -15,6 +15,7 @@
 #include "platform/lifetime.h"
 #include "platform/qt_host.h"
 #include "platform/qt_scrollbar.h"
+#include "testing/host_paint.h"
 
 namespace platform {
 namespace {
@@ -82,7 +83,7 @@ protected:
         host.resize(220, 160);
         host.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
-        host.PaintPending();
+        testhost::PaintPending(host);
         rec.paints.clear();
         rec.seenPositions.clear();
     }
@@ -114,7 +115,7 @@ TEST_F(HostTest, ScrollBarsAreShownAndPositionsClamped) {
     EXPECT_TRUE(host.verticalScrollBar()->hasTracking());
 
     // Positions set by the program never ask for a repaint.
-    host.PaintPending();
+    testhost::PaintPending(host);
     EXPECT_TRUE(rec.paints.empty());
 }
 
@@ -128,7 +129,7 @@ TEST_F(HostTest, MovingABarRepaintsEverythingWithoutScrollingPixels) {
     // The user drags the thumb to a place between rows; the handler snaps it back and asks again.
     rec.snap = 16;
     host.verticalScrollBar()->setValue(37);
-    host.PaintPending();
+    testhost::PaintPending(host);
     ASSERT_EQ(rec.seenPositions.size(), 2u);
     EXPECT_EQ(rec.seenPositions[0], 37) << "the unsnapped position reaches the handler";
     EXPECT_EQ(rec.seenPositions[1], 32);
@@ -142,18 +143,18 @@ TEST_F(HostTest, MovingABarRepaintsEverythingWithoutScrollingPixels) {
     rec.paints.clear();
     host.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(host.ScrollPos(ScrollBar::Vertical), 48);
-    host.PaintPending();
+    testhost::PaintPending(host);
     EXPECT_EQ(rec.paints.size(), 1u);
 
     // Nothing left to do: no further paint.
     rec.paints.clear();
-    host.PaintPending();
+    testhost::PaintPending(host);
     EXPECT_TRUE(rec.paints.empty());
 }
 
 TEST_F(HostTest, InvalidateAsksForTheWholeClientArea) {
     host.Invalidate();
-    host.PaintPending();
+    testhost::PaintPending(host);
     ASSERT_EQ(rec.paints.size(), 1u);
     EXPECT_EQ(rec.paints[0], (Rect{0, 0, host.ClientWidth(), host.ClientHeight()}));
     // The paint event runs pending requests too.
@@ -181,7 +182,7 @@ TEST_F(HostTest, ResizeKeepsOldPixelsAndAsksForTheNewArea) {
     EXPECT_EQ(host.BackingImage().size(), QSize(w1, h1) * k);
     // The handler painted exactly the new area (blue), the old pixels are still there.
     rec.paints.clear();
-    host.PaintPending();
+    testhost::PaintPending(host);
     EXPECT_EQ(rec.Area(), 0) << "the paint event already ran the requests";
     const QImage& img = host.BackingImage();
     EXPECT_EQ(at(img, w0 - 1, h0 - 1), kRed);
@@ -213,7 +214,7 @@ TEST_F(HostTest, ResizeRequestsCoverOnlyTheNewStrip) {
     QApplication::sendPostedEvents();
     host.SetHandler(&rec);
     rec.paints.clear();
-    host.PaintPending();
+    testhost::PaintPending(host);
     const int w1 = host.ClientWidth();
     ASSERT_EQ(host.ClientHeight(), h0);
     EXPECT_EQ(rec.Area(), static_cast<long>(w1 - w0) * h0);
@@ -252,7 +253,7 @@ TEST_F(HostTest, BackingImageHoldsTheScreensDevicePixels) {
         }
     list.AddMasked(plain, clWhite);
     list.AddMaskedDetail(2, fine, clWhite);
-    host.Canvas().DrawImage({10, 8, 12, 10}, list, 0, {0, 0, 2, 2});
+    host.Canvas().DrawImage({10, 8, 12, 10}, list, 0, {0, 0, 2, 2}, clWhite);
     const QImage& drawn = host.BackingImage();
     const QImage shown = host.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(shown.devicePixelRatio(), dpr);

@@ -49,35 +49,32 @@ TEST(ImageListTest, CutsTheStripFromLeftToRightAndMasksItsColour) {
 TEST(ImageListTest, GetBitmapRendersOnTheBackgroundColour) {
     ImageList list(3, 2);
     list.AddMasked(Strip(), kMask);
-    list.SetBkColor(kBlue);
     Bitmap out;
-    list.GetBitmap(1, out);
+    list.GetBitmap(1, out, kBlue);
     EXPECT_EQ(out.Width(), 3);
     EXPECT_EQ(out.Height(), 2);
     EXPECT_EQ(out.Pixel(1, 0), clBlack);
     EXPECT_EQ(out.Pixel(0, 0), kBlue);
     EXPECT_EQ(out.Pixel(2, 1), kBlue);
-    list.SetBkColor(clWhite);
-    list.GetBitmap(2, out);
+    list.GetBitmap(2, out, clWhite);
     EXPECT_EQ(out.Pixel(2, 0), clBlack);
     EXPECT_EQ(out.Pixel(0, 1), RGB(255, 0, 0));
     EXPECT_EQ(out.Pixel(1, 1), clWhite);
     // An index the list does not hold gives a plain background, not a crash.
-    list.GetBitmap(99, out);
+    list.GetBitmap(99, out, clWhite);
     EXPECT_EQ(out.Pixel(0, 0), clWhite);
-    list.GetBitmap(-1, out);
+    list.GetBitmap(-1, out, clWhite);
     EXPECT_EQ(out.Pixel(1, 0), clWhite);
 }
 
 TEST(ImageListTest, DrawOnASurfaceAndAssign) {
     ImageList list(3, 2);
     list.AddMasked(Strip(), kMask);
-    list.SetBkColor(kBlue);
     QImage img(10, 10, QImage::Format_RGB32);
     img.fill(0xFFFFFFFFu);
     ImageSurface s(&img);
     s.SetCopyMode(CopyMode::SrcAnd);  // drawing an image ignores the copy mode
-    list.Draw(s, 4, 5, 0);
+    list.Draw(s, 4, 5, 0, kBlue);
     s.Flush();
     EXPECT_EQ(img.pixel(4, 5) & 0xFFFFFF, clBlack);
     EXPECT_EQ(img.pixel(5, 5) & 0xFFFFFF, kBlue);
@@ -91,10 +88,9 @@ TEST(ImageListTest, DrawOnASurfaceAndAssign) {
     EXPECT_EQ(copy.Width(), 3);
     EXPECT_EQ(copy.Height(), 2);
     EXPECT_EQ(copy.Count(), 3);
-    EXPECT_EQ(copy.BkColor(), kBlue);
     Bitmap a, b;
-    list.GetBitmap(2, a);
-    copy.GetBitmap(2, b);
+    list.GetBitmap(2, a, kBlue);
+    copy.GetBitmap(2, b, kBlue);
     EXPECT_EQ(QtImage(a), QtImage(b));
     // The copy is its own list.
     copy.AddMasked(Strip(), kMask);
@@ -122,7 +118,6 @@ TEST(ImageListTest, DrawImageMatchesGetBitmapAndStretchDraw) {
                         for (const int x : {-2, 0, 7, 14})
                             for (const int y : {-1, 3, 11})
                                 for (const bool uneven : {false, true}) {
-                                    list.SetBkColor(bk);
                                     const Rect dest{x, y, x + src.Width() * scale + (uneven ? 1 : 0),
                                                     y + src.Height() * scale};
                                     QImage fast = background(), slow = background();
@@ -132,9 +127,9 @@ TEST(ImageListTest, DrawImageMatchesGetBitmapAndStretchDraw) {
                                         s->SetCopyMode(mode);
                                         if (y == 3) s->SetClipRect(clip);
                                     }
-                                    a.DrawImage(dest, list, 2, src);
+                                    a.DrawImage(dest, list, 2, src, bk);
                                     Bitmap work;
-                                    list.GetBitmap(2, work);
+                                    list.GetBitmap(2, work, bk);
                                     b.StretchDraw(dest, work, src);
                                     EXPECT_EQ(a.DirtyRect(), b.DirtyRect());
                                     a.Flush();
@@ -184,7 +179,7 @@ TEST(ImageListTest, TheDetailSetMatchesTheDevicePixelsAGlyphPixelCovers) {
         image.fill(0xFFFFFFFFu);
         image.setDevicePixelRatio(c.ratio);
         ImageSurface surface(&image);
-        surface.DrawImage(Rect{2, 1, 2 + 3 * c.scale, 1 + 2 * c.scale}, list, 1, Rect{0, 0, 3, 2});
+        surface.DrawImage(Rect{2, 1, 2 + 3 * c.scale, 1 + 2 * c.scale}, list, 1, Rect{0, 0, 3, 2}, clWhite);
         surface.Flush();
         const double pixels = c.ratio * c.scale;
         const int set = list.DetailFor(pixels);
@@ -204,13 +199,13 @@ TEST(ImageListTest, TheDetailSetMatchesTheDevicePixelsAGlyphPixelCovers) {
 
     // GetBitmap gives the set asked for; a copy of the list keeps its sets.
     Bitmap b;
-    list.GetBitmap(0, b, 2);
+    list.GetBitmap(0, b, clWhite, 2);
     ASSERT_EQ(b.Width(), 6);
     ASSERT_EQ(b.Height(), 4);
     EXPECT_EQ(b.Pixel(5, 3), RGB(80, 4, 6));
     ImageList copy;
     copy.Assign(list);
-    copy.GetBitmap(1, b, 3);
+    copy.GetBitmap(1, b, clWhite, 3);
     EXPECT_EQ(b.Pixel(8, 5), RGB(121, 6, 9));
     // A set without the image falls back on the plain one.
     ImageList partial(3, 2);
@@ -218,7 +213,7 @@ TEST(ImageListTest, TheDetailSetMatchesTheDevicePixelsAGlyphPixelCovers) {
     Bitmap one(6, 4);
     one.SetPixel(0, 0, clBlack);
     partial.AddMaskedDetail(2, one, clWhite);
-    partial.GetBitmap(2, b, 2);
+    partial.GetBitmap(2, b, clWhite, 2);
     EXPECT_EQ(b.Width(), 3);
     EXPECT_EQ(b.Pixel(2, 0), clBlack);
 }

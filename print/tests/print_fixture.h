@@ -116,7 +116,6 @@ inline QImage ReferenceLine(const std::string& line, int size, int cells) {
     int pos = 1;
     renderer.DrawX = 0;
     renderer.DrawY = 0;
-    GlyphImages->SetBkColor(platform::clWhite);
     while (pos <= static_cast<int>(text.size())) renderer.DrawCell(canvas, text, pos);
     return platform::QtImage(bitmap).convertToFormat(QImage::Format_RGB32);
 }

@@ -38,7 +38,6 @@ protected:
     // Draws `text` from position 1 as cells at (x, y) on a white fill; returns the position reached.
     int Draw(const std::string& text, int x, int y, int cells = 1) {
         surface_.SetFillColor(clWhite);
-        GlyphImages->SetBkColor(clWhite);
         thai_.DrawX = x;
         thai_.DrawY = y;
         int i = 1;
@@ -266,7 +265,6 @@ TEST_P(CellSizes, DrawCellsDrawsWhatDrawCellDrawsOneByOne) {
                     platform::ImageSurface s(k == 0 ? &one : &run);
                     thai_.SetCanvasMetrics(s, g);
                     s.SetFillColor(bk);
-                    GlyphImages->SetBkColor(bk);
                     thai_.DrawX = 0;
                     thai_.DrawY = 0;
                     int i = 1;
@@ -278,7 +276,6 @@ TEST_P(CellSizes, DrawCellsDrawsWhatDrawCellDrawsOneByOne) {
                     reached[k] = i;
                     x[k] = thai_.DrawX;
                 }
-                GlyphImages->SetBkColor(clWhite);
                 EXPECT_EQ(reached[0], reached[1]);
                 EXPECT_EQ(x[0], x[1]);
                 ASSERT_TRUE(one == run) << "size " << g << ", " << count << " cells of text " << text.size()
@@ -311,7 +308,6 @@ TEST_F(CellTest, TransparentGlyphPixelsShowTheBackgroundColour) {
     rendertest::GlyphsInstalled bw(rendertest::BlackWhiteGlyphs());
     thai_.SetCanvasMetrics(surface_, 1);
     surface_.SetFillColor(platform::clYellow);
-    GlyphImages->SetBkColor(platform::clYellow);
     int i = 1;
     thai_.DrawCell(surface_, "\xA1", i);
     surface_.Flush();
@@ -324,7 +320,6 @@ TEST_F(CellTest, TransparentGlyphPixelsShowTheBackgroundColour) {
 TEST_F(CellTest, DrawGlyphAtShowsOneWholeImageAtTheBaseLevel) {
     thai_.SetCanvasMetrics(surface_, 2);
     surface_.SetFillColor(clWhite);
-    GlyphImages->SetBkColor(clWhite);
     // A tone mark drawn alone is shown whole and full size, not as a strip.
     thai_.DrawGlyphAt(surface_, 1, 0xE8, 2);
     surface_.Flush();
@@ -437,7 +432,6 @@ TEST(GlyphImagesTest, CellsDrawFromTheImagesMadeForTheirPixels) {
         TCustomthai thai;
         thai.SetCanvasMetrics(surface, c.size);
         surface.SetFillColor(clWhite);
-        GlyphImages->SetBkColor(clWhite);
         int i = 1;
         thai.DrawCell(surface, text, i);
         surface.Flush();

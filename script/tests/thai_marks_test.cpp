@@ -1,6 +1,7 @@
 // The mark rule: what a typed vowel or tone mark does to the cell before the cursor.
 #include <gtest/gtest.h>
 
+#include "script/keytables.h"
 #include "script/tests/thai_bytes.h"
 #include "script/thai.h"
 
@@ -122,4 +123,35 @@ TEST(ThaiMarks, CallsOutsideTheRulesChangeNothing) {
     std::string empty;
     thai::AttachMark(empty, 2, MaiEk);
     EXPECT_TRUE(empty.empty());
+}
+
+// A byte typed into a line, as the editor and the input field both type it: the gap to a cursor
+// right of the end is filled with spaces, a mark with a cell before the cursor goes by the mark
+// rule, anything else goes in at the cursor, and the line never ends in spaces.
+TEST(ThaiMarks, TypeByteIsTheTypingOfEveryThaiControl) {
+    using thai::Typed;
+    struct Case {
+        const char* line;
+        int col;
+        unsigned char key;
+        const char* expected;
+        Typed typed;
+    };
+    const Case cases[] = {
+        {"", 0, 'a', "61", Typed::Inserted},
+        {"61 62", 1, 'x', "61 78 62", Typed::Inserted},
+        {"61", 3, 'b', "61 20 20 62", Typed::Inserted},       // the gap is filled
+        {"61", 3, ' ', "61", Typed::Inserted},                // a space at the end only moves on
+        {"A1", 1, MaiEk, "A1 E8", Typed::Joined},
+        {"A1 E8 A2", 1, SaraI, "A1 D4 E8 A2", Typed::Joined},  // the vowel goes in front of the tone
+        {"41", 1, MaiEk, "41", Typed::Joined},                // refused by the mark rule
+        {"A1", 0, MaiEk, "E8 A1", Typed::Inserted},           // column 0 has no cell before it
+        {"61", 1, 0x07, "61", Typed::Refused},
+        {"61", 1, 0xFC, "61", Typed::Refused},
+    };
+    for (const Case& c : cases) {
+        std::string line = Hex(c.line);
+        EXPECT_EQ(thai::TypeByte(line, c.col, c.key), c.typed) << c.line << " + " << int(c.key);
+        EXPECT_EQ(ToHex(line), c.expected) << c.line << " + " << int(c.key);
+    }
 }
