@@ -129,7 +129,9 @@ public:
     int CompareWhole(const Record& a, const Record& b) {
         if (a.offset == b.offset) return 0;
         const std::string_view la = Line(a), lb = Line(b);
-        if (int r = CompareBytes(Key(a.offset, la), Key(b.offset, lb))) return r;
+        // b's key must not take the slot that holds a's.
+        const std::string_view ka = Key(a.offset, la);
+        if (int r = CompareBytes(ka, Key(b.offset, lb, ka.data()))) return r;
         if (int r = CompareFolded(la, lb)) return r;
         return a.offset < b.offset ? -1 : 1;
     }
@@ -138,10 +140,14 @@ public:
     std::string_view LineFrom(size_t offset) const { return bytes_.substr(offset, LineEnd(bytes_, offset) - offset); }
 
 private:
-    std::string_view Key(std::uint32_t offset, std::string_view line) {
+    // The key of the line at `offset`, from the last few kept; a new one never replaces the key
+    // whose bytes are at `keep`.
+    std::string_view Key(std::uint32_t offset, std::string_view line, const char* keep = nullptr) {
         for (const Cached& c : cache_)
             if (c.offset == offset && c.valid) return c.key;
-        Cached& slot = cache_[next_++ % cache_.size()];
+        Cached* pick = &cache_[next_++ % cache_.size()];
+        if (pick->key.data() == keep) pick = &cache_[next_++ % cache_.size()];
+        Cached& slot = *pick;
         slot.key.assign(SharedKeys().Of(line));
         slot.offset = offset;
         slot.valid = true;
