@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -43,4 +44,19 @@ protected:
         EXPECT_FALSE(services.unexpectedModal) << "a question was asked that the test did not expect";
     }
     ScriptedServices services;
+};
+
+// The windows beside a folder of the test's own for the files it opens and saves.
+class AppFilesTest : public AppWindowsTest {
+protected:
+    void SetUp() override {
+        AppWindowsTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
+    }
+    std::string Path(const char* name) const { return (dir.path() + "/" + name).toStdString(); }
+    std::string Title() const { return fmekalon->windowTitle().toStdString(); }
+    // Types into the editor as a user would (through its keyboard sink).
+    void TypeLatin(const char* text) { QTest::keyClicks(fmekalon->Tm1->tcm, QString::fromLatin1(text)); }
+
+    QTemporaryDir dir;
 };

@@ -40,19 +40,9 @@ namespace {
 using testbytes::ReadAll;
 using testbytes::WriteAll;
 
-class MainWindowTest : public AppWindowsTest {
+class MainWindowTest : public AppFilesTest {
 protected:
-    void SetUp() override {
-        AppWindowsTest::SetUp();
-        ASSERT_TRUE(dir.isValid());
-    }
-    std::string Path(const char* name) const { return (dir.path() + "/" + name).toStdString(); }
-    std::string Title() const { return fmekalon->windowTitle().toStdString(); }
     void Trigger(QAction* a) { a->trigger(); }
-    // Types into the editor as a user would (through its keyboard sink).
-    void TypeLatin(const char* text) { QTest::keyClicks(fmekalon->Tm1->tcm, QString::fromLatin1(text)); }
-
-    QTemporaryDir dir;
 };
 
 const std::string kThai = "\xA1\xD2\xC3\xE0\xC3\xD5\xC2\xB9 abc\r\n\xB9\xE9\xD3\r\n";  // two lines of TIS-620

@@ -26,15 +26,8 @@ namespace {
 using testbytes::ReadAll;
 using testbytes::WriteAll;
 
-class SaveSafetyTest : public AppWindowsTest {
+class SaveSafetyTest : public AppFilesTest {
 protected:
-    void SetUp() override {
-        AppWindowsTest::SetUp();
-        ASSERT_TRUE(dir.isValid());
-    }
-    std::string Path(const char* name) const { return (dir.path() + "/" + name).toStdString(); }
-    std::string Title() const { return fmekalon->windowTitle().toStdString(); }
-    void TypeLatin(const char* text) { QTest::keyClicks(fmekalon->Tm1->tcm, QString::fromLatin1(text)); }
     void Open(const std::string& path) {
         services.openAnswers.push_back(path);
         fmekalon->Openfilesel->trigger();
@@ -45,7 +38,6 @@ protected:
         struct timespec later[2] = {{0, UTIME_OMIT}, {2000000000, 0}};
         ::utimensat(AT_FDCWD, path.c_str(), later, 0);
     }
-    QTemporaryDir dir;
 };
 
 TEST_F(SaveSafetyTest, AFileAnotherProgramChangedIsSavedOverOnlyWithTheUsersWord) {
