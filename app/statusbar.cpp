@@ -36,7 +36,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override {
-        if (font() != font_) {
+        if (!fontKnown_ || font() != font_) {
+            fontKnown_ = true;
             font_ = font();
             raw_ = QRawFont::fromFont(font_);
             glyphs_.clear();
@@ -76,6 +77,8 @@ private:
     };
     QFont font_;
     QRawFont raw_;
+    // A default font compares equal to the label's own until it is set: the first paint sets it.
+    bool fontKnown_ = false;
     std::map<char16_t, Glyph> glyphs_;
 };
 

@@ -227,7 +227,7 @@ private:
     void ShowOrigin();
     // After a sideways move from or to `left`: draws again the rows that are not blank from both
     // origins, when they are at most two thirds of the view; false otherwise.
-    bool RepaintRowsShowingText(int left);
+    bool RepaintRowsShowingText(int oldLeft);
     // A double or triple click selected a word or a line: moves with the button held change nothing.
     bool clickSelected_ = false;
     DragState ownDrag_;

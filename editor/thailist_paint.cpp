@@ -73,7 +73,7 @@ void TThailist::ShowOrigin() {
     const int oldLeft = shownLeft_;
     shownTop_ = TopLine;
     shownLeft_ = LeftCol;
-    if (dy == 0 && RepaintRowsShowingText(std::min(oldLeft, LeftCol))) return;
+    if (dy == 0 && RepaintRowsShowingText(oldLeft)) return;
     parent_->Scroll(dx, dy);
 }
 
@@ -81,15 +81,21 @@ void TThailist::ShowOrigin() {
 // from one of the two origins, and of a row that shows only text, only the columns up to its end
 // seen from the origin further left (and one more, which a letter's ink may reach): the rest is
 // blank before and after. Where those cells are not most of the view, as at the end of a long
-// line typed past the other lines, or in a wide view over short lines, they are drawn again and
-// the rest of the view is left as it is.
-bool TThailist::RepaintRowsShowingText(int left) {
+// line typed past the other lines, or in a wide view over short lines, only they change and the
+// rest of the view is left as it is. A row of text alone keeps its pixels, moved with the text,
+// and only the columns the move uncovers are drawn (with the one beside them, which shares ink
+// with them); the rows of the caret and the selection are drawn again whole.
+bool TThailist::RepaintRowsShowingText(int oldLeft) {
+    const int left = std::min(oldLeft, LeftCol), shift = LeftCol - oldLeft;
     int startLine = 0, startCol = 0, endLine = -1, endCol = 0;
     if (Selecting) OrderedSelection(startLine, startCol, endLine, endCol);
+    auto wholeRow = [&](int line) {
+        return line == CursorLine || (line < LineCount() && line >= startLine && line <= endLine);
+    };
     // The last column to draw again in a row, or -1 for none.
     auto lastColumn = [&](int row) {
         const int line = TopLine + row;
-        if (line == CursorLine || (line < LineCount() && line >= startLine && line <= endLine)) return ColCount;
+        if (wholeRow(line)) return ColCount;
         if (line >= LineCount()) return -1;
         const int cells = thai::CellCount(Lines[line]);
         return cells > left ? std::min(cells - left, ColCount) : -1;
@@ -102,8 +108,23 @@ bool TThailist::RepaintRowsShowingText(int left) {
     }
     // Moving the whole view costs about what drawing two thirds of its cells does.
     if (3 * cells > 2LL * (RowCount + 1) * (ColCount + 1)) return false;
-    for (int row = 0; row <= RowCount; ++row)
-        if (last[static_cast<size_t>(row)] >= 0) PaintRows(row, row, 0, last[static_cast<size_t>(row)]);
+    const int moved = std::abs(shift);
+    for (int row = 0; row <= RowCount; ++row) {
+        const int lastCol = last[static_cast<size_t>(row)];
+        if (lastCol < 0) continue;
+        // The columns that hold the moved pixels, and those drawn around them.
+        const bool keepsPixels = !wholeRow(TopLine + row) && moved <= lastCol;
+        const platform::Rect block{shift > 0 ? moved * CellWidth : 0, row * RowHeight,
+                                   (shift > 0 ? lastCol + 1 : lastCol + 1 - moved) * CellWidth, (row + 1) * RowHeight};
+        if (keepsPixels && parent_->MovePixels(block, -shift * CellWidth, 0)) {
+            if (shift > 0)
+                PaintRows(row, row, lastCol - moved, lastCol);
+            else
+                PaintRows(row, row, 0, moved);
+        } else {
+            PaintRows(row, row, 0, lastCol);
+        }
+    }
     return true;
 }
 

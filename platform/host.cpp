@@ -26,7 +26,7 @@ Rect ToRect(const QRect& r) { return Rect{r.left(), r.top(), r.left() + r.width(
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
 // Moves the pixels of an RGB32 image by (dx, dy); what they uncover keeps its old pixels.
-void MovePixels(QImage& image, int dx, int dy) {
+void MoveImagePixels(QImage& image, int dx, int dy) {
     const int w = image.width() - std::abs(dx), h = image.height() - std::abs(dy);
     if (w <= 0 || h <= 0) return;
     const qsizetype stride = image.bytesPerLine();
@@ -178,13 +178,20 @@ void ThaiHost::Scroll(int dx, int dy) {
         return;
     }
     canvas_.Flush();
-    MovePixels(image_, pdx, pdy);
+    MoveImagePixels(image_, pdx, pdy);
     canvas_.MoveDamage(dx, dy);
     pending_.translate(dx, dy);
     pending_ &= all;
     pending_ += QRegion(all) - QRegion(all.translated(dx, dy));
     pixelsScrolled_ += static_cast<long long>(image_.width() - std::abs(pdx)) * (image_.height() - std::abs(pdy));
     viewport()->scroll(dx, dy, viewport()->rect());
+}
+
+bool ThaiHost::MovePixels(const Rect& area, int dx, int dy) {
+    if (painting_) return false;
+    const QRect from = ToQRect(area);
+    if (pending_.intersects(from) || pending_.intersects(from.translated(dx, dy))) return false;
+    return canvas_.MovePixels(area, dx, dy);
 }
 
 bool ThaiHost::Pending(const Rect& r) const {

@@ -73,6 +73,12 @@ public:
     // the areas it uncovers are asked of the handler. When nothing stays in view, or the handler
     // is painting just now, the whole client area is asked for instead.
     virtual void Scroll(int dx, int dy) = 0;
+    // Moves the pixels of `area` (client pixels) by (dx, dy) in the backing image, as a block of
+    // cells that scrolls with the view does; the area they land on goes to the screen with the next
+    // push and what the move uncovers is the caller's to draw. Returns false, moving nothing, where
+    // the block holds pixels still waiting for the handler or the move is not a whole number of
+    // device pixels: the caller draws the block instead.
+    virtual bool MovePixels(const Rect& area, int dx, int dy) = 0;
     // Whether all of `r` is waiting for the handler to repaint it: anything drawn there now would
     // be drawn over.
     virtual bool Pending(const Rect& r) const = 0;

@@ -44,6 +44,7 @@ public:
 
     void Invalidate() override;
     void Scroll(int dx, int dy) override;
+    bool MovePixels(const Rect& area, int dx, int dy) override;
     bool Pending(const Rect& r) const override;
 
     void SetPointer(PointerShape shape) override;

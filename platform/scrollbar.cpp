@@ -25,7 +25,7 @@ namespace platform {
 namespace {
 
 // The part of a host's bar that its paint of the moment draws (all of any other bar).
-QRect PaintArea(const QWidget* widget, const QRect& bar);
+QRegion PaintArea(const QWidget* widget, const QRect& bar);
 
 class PictureStyle : public QProxyStyle {
 public:
@@ -76,19 +76,18 @@ private:
             spans.emplace_back(std::max(from - 1, start), std::min(to + 1, end));
         }
         std::sort(spans.begin(), spans.end());
-        // Strips outside the area being painted would draw nothing.
-        const QRect area = PaintArea(widget, bar);
-        const int areaFrom = horizontal ? area.left() : area.top();
-        const int areaTo = areaFrom + (horizontal ? area.width() : area.height());
+        // Strips outside the area being painted would draw nothing. A moved slider repaints its
+        // two ends only, far apart on a long bar: the strips between them are left out.
+        const QRegion area = PaintArea(widget, bar);
         int done = start;
         for (const auto& [from, to] : spans) {
             for (int a = std::max(from, done); a < to; a += kStrip) {
                 const int b = std::min(a + kStrip, to);
-                if (b <= areaFrom || a >= areaTo) continue;
+                const QRect strip =
+                    horizontal ? QRect(a, bar.top(), b - a, bar.height()) : QRect(bar.left(), a, bar.width(), b - a);
+                if (!area.intersects(strip)) continue;
                 painter->save();
-                painter->setClipRect(horizontal ? QRect(a, bar.top(), b - a, bar.height())
-                                                : QRect(bar.left(), a, bar.width(), b - a),
-                                     Qt::IntersectClip);
+                painter->setClipRect(strip, Qt::IntersectClip);
                 QProxyStyle::drawComplexControl(CC_ScrollBar, &moving, painter, widget);
                 painter->restore();
             }
@@ -180,9 +179,9 @@ protected:
     // palette) starts the comparison afresh.
     void paintEvent(QPaintEvent* event) override {
         look_ = Look();
-        paintArea_ = event->rect();
+        paintArea_ = event->region();
         QScrollBar::paintEvent(event);
-        paintArea_ = rect();
+        paintArea_ = QRegion();
     }
     void resizeEvent(QResizeEvent* event) override {
         look_.reset();
@@ -194,7 +193,7 @@ protected:
     }
 
 public:
-    const QRect& PaintArea() const { return paintArea_; }
+    const QRegion& PaintArea() const { return paintArea_; }
 
 private:
     SliderLook Look() const {
@@ -205,12 +204,12 @@ private:
     }
 
     std::optional<SliderLook> look_;
-    QRect paintArea_;
+    QRegion paintArea_;
 };
 
-QRect PaintArea(const QWidget* widget, const QRect& bar) {
+QRegion PaintArea(const QWidget* widget, const QRect& bar) {
     const auto* host = dynamic_cast<const HostScrollBar*>(widget);
-    return host && !host->PaintArea().isNull() ? host->PaintArea() : bar;
+    return host && !host->PaintArea().isEmpty() ? host->PaintArea() : QRegion(bar);
 }
 
 }  // namespace

@@ -254,6 +254,29 @@ void Surface::MoveDamage(int dx, int dy) {
     damage_ = std::move(moved);
 }
 
+bool Surface::MovePixels(const Rect& area, int dx, int dy) {
+    const double s = DeviceScale();
+    const double fx = dx * s, fy = dy * s;
+    const int pdx = static_cast<int>(std::lround(fx)), pdy = static_cast<int>(std::lround(fy));
+    if (pdx != fx || pdy != fy) return false;
+    const Rect from = Visible(area);
+    if (from.Empty() || (pdx == 0 && pdy == 0)) return true;
+    const Rect to = VisibleDevice(Rect{from.left + pdx, from.top + pdy, from.right + pdx, from.bottom + pdy});
+    if (to.Empty()) return true;
+    std::ptrdiff_t stride = 0;
+    std::uint32_t* bits = Pixels(stride);
+    const size_t bytes = static_cast<size_t>(to.Width()) * sizeof(std::uint32_t);
+    auto moveRow = [&](int y) { std::memmove(bits + y * stride + to.left, bits + (y - pdy) * stride + to.left - pdx, bytes); };
+    // Rows are taken before they are written over: from the bottom when the block goes down.
+    if (pdy > 0) {
+        for (int y = to.bottom; y-- > to.top;) moveRow(y);
+    } else {
+        for (int y = to.top; y < to.bottom; ++y) moveRow(y);
+    }
+    MarkDirty(to);
+    return true;
+}
+
 QPainter& Surface::Impl::Painter() {
     if (!painter) {
         painter = std::make_unique<QPainter>(image);

@@ -122,6 +122,11 @@ public:
     Rect TakeDirty();
     // The image's pixels moved by (dx, dy) (a scroll): the damage moves with them, cut to the image.
     void MoveDamage(int dx, int dy);
+    // Moves the pixels of `area` by (dx, dy) within the image, as a block of cells that scrolls
+    // does: what would land outside the image or the clip is dropped, and what the move uncovers
+    // keeps its old pixels for the caller to draw. The area the pixels land on is damaged. Returns
+    // false, moving nothing, where the image's scale would make the move a fraction of a pixel.
+    bool MovePixels(const Rect& area, int dx, int dy);
     // Drawing that will cover all of `area` (a block of cells drawn again) is recorded as that area,
     // once, with the first operation inside it; the operations inside it add nothing more. An
     // empty area ends this.

@@ -382,7 +382,8 @@ TEST(HostScrollBarTest, AHostBarShowsAfterEveryChangeWhatAWholeRepaintDraws) {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         const std::vector<std::pair<int, int>> steps = {{1000, 300}, {1010, 300}, {1020, 300}, {1400, 300},
                                                         {1400, 310}, {1400, 900}, {1400, 1400}, {1420, 1400},
-                                                        {1420, 0},   {1500, 0},   {300, 150},  {0, 0}, {800, 400}};
+                                                        {1420, 0},   {1500, 0},   {300, 150},  {0, 0}, {800, 400},
+                                                        {100, 0},    {100, 60},   {130, 60}};
         for (const auto& [range, value] : steps) {
             bar->setRange(0, range);
             bar->setValue(value);
