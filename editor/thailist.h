@@ -223,6 +223,8 @@ private:
     // The view origin the host's pixels show the text from (see ShowOrigin).
     int shownTop_ = 0, shownLeft_ = 0;
     int scrollRangesDeferred_ = 0;
+    // Whether the caret's line may be on the host's pixels (drawn and not hidden since).
+    bool caretShown_ = false;
     // Moves the host's pixels from the origin they show to TopLine and LeftCol.
     void ShowOrigin();
     // After a sideways move from or to `left`: draws again the rows that are not blank from both

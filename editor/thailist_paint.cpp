@@ -84,7 +84,7 @@ void TThailist::ShowOrigin() {
 // line typed past the other lines, or in a wide view over short lines, only they change and the
 // rest of the view is left as it is. A row of text alone keeps its pixels, moved with the text,
 // and only the columns the move uncovers are drawn (with the one beside them, which shares ink
-// with them); the rows of the caret and the selection are drawn again whole.
+// with them); a row the caret is drawn on is drawn again whole.
 bool TThailist::RepaintRowsShowingText(int oldLeft) {
     const int left = std::min(oldLeft, LeftCol), shift = LeftCol - oldLeft;
     int startLine = 0, startCol = 0, endLine = -1, endCol = 0;
@@ -92,6 +92,9 @@ bool TThailist::RepaintRowsShowingText(int oldLeft) {
     auto wholeRow = [&](int line) {
         return line == CursorLine || (line < LineCount() && line >= startLine && line <= endLine);
     };
+    // The caret, a letter on offer and the blank of "Thai on A..Z" are drawn over the cursor's cell,
+    // not with it: a row that shows one is drawn again whole. The selection is drawn with the cells.
+    auto overlaid = [&](int line) { return line == CursorLine && (caretShown_ || ThaiOnAZ || PendingLetter != 0); };
     // The last column to draw again in a row, or -1 for none.
     auto lastColumn = [&](int row) {
         const int line = TopLine + row;
@@ -113,7 +116,7 @@ bool TThailist::RepaintRowsShowingText(int oldLeft) {
         const int lastCol = last[static_cast<size_t>(row)];
         if (lastCol < 0) continue;
         // The columns that hold the moved pixels, and those drawn around them.
-        const bool keepsPixels = !wholeRow(TopLine + row) && moved <= lastCol;
+        const bool keepsPixels = !overlaid(TopLine + row) && moved <= lastCol;
         const platform::Rect block{shift > 0 ? moved * CellWidth : 0, row * RowHeight,
                                    (shift > 0 ? lastCol + 1 : lastCol + 1 - moved) * CellWidth, (row + 1) * RowHeight};
         if (keepsPixels && parent_->MovePixels(block, -shift * CellWidth, 0)) {
@@ -344,6 +347,8 @@ void TThailist::HideCaret() {
     // again, which takes it away. A pending offer keeps its glyph in the cell.
     const int row = CursorLine - TopLine;
     const int col = CursorCol - LeftCol;
+    // Drawing cut to a clip may leave the caret's pixels outside it.
+    if (surface->ClipRect().Empty()) caretShown_ = false;
     if (PendingLetter == 0 && ThaiOnAZ && row >= 0 && row <= RowCount && col >= 0 && col <= ColCount) {
         PaintRows(row, row, col, col);
         return;
@@ -368,6 +373,7 @@ void TThailist::DrawCaret() {
     if (!surface) return;
     ShowOrigin();
     CaretLine(*surface, *this, platform::clBlack);
+    caretShown_ = true;
 }
 
 void TThailist::WordWrap() {

@@ -96,6 +96,8 @@ TEST(ScreenTest, SidewaysScrollsPastShortLinesShowWhatAFullRepaintShows) {
         {"the bar one column left again", [&] { v.ScrollTo(Qt::Horizontal, 2 * v->CellWidth); }},
         {"the bar to the right, caret on a short line", [&] { v.Cursor(1, 2); v.ScrollTo(Qt::Horizontal, 20 * v->CellWidth); }},
         {"the bar to the right, caret past an empty line's end", [&] { v.Cursor(2, 26); v.ScrollTo(Qt::Horizontal, 30 * v->CellWidth); }},
+        {"the bar one column right, the caret in view", [&] { v.Cursor(4, v->LeftCol + 6); v.ScrollTo(Qt::Horizontal, (v->LeftCol + 1) * v->CellWidth); }},
+        {"the bar one column left, the caret in view", [&] { v.ScrollTo(Qt::Horizontal, (v->LeftCol - 1) * v->CellWidth); }},
         {"a selection over the short lines", [&] { v.Cursor(0, 1); v.Keys(Qt::Key_Down, 3, Qt::ShiftModifier); v.Key(Qt::Key_End, Qt::ShiftModifier); }},
         {"Home", [&] { v.Key(Qt::Key_Home); }},
     };
