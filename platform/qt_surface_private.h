@@ -54,6 +54,9 @@ struct Surface::Impl {
     const QList<QGlyphRun>& PlacedCell(const Shaped& shaped, int offset, int width);
     // Places the marks of `shaped.placed` and the first character's glyphs `first` in the box.
     void PlaceMarks(Shaped& shaped, QList<QGlyphRun>& first, int offset, int width);
+    // The picture of a box filled and a text drawn over it (see Surface::TextCell): its pixels,
+    // or a null image where the text's ink leaves the box.
+    const QImage& CellPicture(const Rect& box, int x, int y, std::string_view bytes);
     // Forgets the font and what was shaped with it, after a font setting changed.
     void ResetFont() { font.reset(); }
 
@@ -69,6 +72,8 @@ struct Surface::Impl {
     std::unique_ptr<QFontMetrics> metrics;
     int ascent = 0;
     std::unordered_map<std::string, Shaped> shaped;
+    // Pictures of cells, by text, box size, text offset, colours and scale; they go with the font.
+    std::unordered_map<std::string, QImage> cellPictures;
 };
 
 }  // namespace platform

@@ -80,6 +80,10 @@ public:
     // over it, and a mark whose ink would cross an edge of the box is moved inside. A text that
     // opens with a mark has no character to sit on: its ink is centred in the box.
     void TextOutCell(int x, int y, int left, int right, std::string_view bytes);
+    // Fills `box` with the fill colour and draws the text over it at (x, y), as FillRect and then
+    // TextOut draw them. A text whose ink stays inside the box is drawn once into a kept picture
+    // of the box and copied from it after that: a cell of a text draws in a copy of its rows.
+    void TextCell(const Rect& box, int x, int y, std::string_view bytes);
     int TextWidth(std::string_view bytes) const;
     int TextHeight(std::string_view bytes) const;
     // Distance from the top of a text's cell to its baseline.

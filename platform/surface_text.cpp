@@ -7,6 +7,7 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/cp874.h"
 #include "platform/qt_surface_private.h"
@@ -97,6 +98,7 @@ const QFont& Surface::Impl::CachedFont() {
         if (owner.monochrome_) f->setStyleStrategy(QFont::NoAntialias);
         font = std::move(f);
         shaped.clear();
+        cellPictures.clear();
         metrics = std::make_unique<QFontMetrics>(*font);
         ascent = metrics->ascent();
         painterFontSet = false;
@@ -277,6 +279,70 @@ void Surface::TextOutCell(int x, int y, int left, int right, std::string_view by
     for (const QGlyphRun& run : runs) p.drawGlyphRun(origin, run);
     MarkDirty(Visible(Rect{std::min(left, x - 2), y, std::max(right, x + shaped.width + 2 + d.metrics->maxWidth() / 2),
                            y + d.metrics->height()}));
+}
+
+const QImage& Surface::Impl::CellPicture(const Rect& box, int x, int y, std::string_view bytes) {
+    static const QImage none;
+    const double scale = owner.DeviceScale();
+    if (scale != std::floor(scale) || scale > 4 || (image->format() != QImage::Format_RGB32 && image->format() != QImage::Format_ARGB32_Premultiplied)) return none;
+    const std::uint32_t fill = 0xFF000000u | owner.Mapped(owner.fill_), text = owner.Mapped(owner.fontColor_);
+    const Shaped& shape = Shape(bytes);  // also brings the font up to date, and with it the pictures
+    const int numbers[] = {box.Width(), box.Height(), x - box.left, y - box.top, static_cast<int>(fill),
+                           static_cast<int>(text), static_cast<int>(scale), owner.monochrome_ ? 1 : 0};
+    std::string key(bytes);
+    key.append(reinterpret_cast<const char*>(numbers), sizeof numbers);
+    auto it = cellPictures.find(key);
+    if (it != cellPictures.end()) return it->second;
+    if (cellPictures.size() > 4096) cellPictures.clear();
+    // Drawn with room around the box on every side, to see whether any ink falls outside it.
+    const int s = static_cast<int>(scale), margin = box.Width() + box.Height();
+    QImage room((box.Width() + 2 * margin) * s, (box.Height() + 2 * margin) * s, image->format());
+    room.setDevicePixelRatio(scale);
+    room.fill(fill);
+    {
+        QPainter p(&room);
+        p.setFont(CachedFont());
+        p.setPen(ToQColor(text));
+        p.setRenderHint(QPainter::TextAntialiasing, !owner.monochrome_);
+        const QPointF origin(margin + x - box.left, margin + y - box.top + ascent - shape.baseline);
+        for (const QGlyphRun& run : shape.runs) p.drawGlyphRun(origin, run);
+    }
+    const QRect inside(margin * s, margin * s, box.Width() * s, box.Height() * s);
+    bool inkOutside = false;
+    for (int row = 0; row < room.height() && !inkOutside; ++row) {
+        const auto* px = reinterpret_cast<const std::uint32_t*>(room.constScanLine(row));
+        const bool insideRow = row >= inside.top() && row <= inside.bottom();
+        for (int col = 0; col < room.width(); ++col) {
+            if (insideRow && col == inside.left()) col = inside.right() + 1;
+            if (col < room.width() && px[col] != fill) {
+                inkOutside = true;
+                break;
+            }
+        }
+    }
+    return cellPictures.emplace(std::move(key), inkOutside ? QImage() : room.copy(inside)).first->second;
+}
+
+void Surface::TextCell(const Rect& box, int x, int y, std::string_view bytes) {
+    Impl& d = *impl_;
+    if (!d.image || d.image->isNull()) return;
+    const QImage& picture = bytes.empty() ? QImage() : d.CellPicture(box, x, y, bytes);
+    if (picture.isNull()) {
+        FillRect(box);
+        TextOut(x, y, bytes);
+        return;
+    }
+    const Rect v = Visible(box);
+    if (v.Empty()) return;
+    const Rect device = Device(box);
+    std::ptrdiff_t stride = 0;
+    std::uint32_t* bits = Pixels(stride);
+    const size_t bytesPerRow = static_cast<size_t>(v.Width()) * sizeof(std::uint32_t);
+    for (int row = v.top; row < v.bottom; ++row)
+        std::memcpy(bits + row * stride + v.left,
+                    reinterpret_cast<const std::uint32_t*>(picture.constScanLine(row - device.top)) + (v.left - device.left),
+                    bytesPerRow);
+    MarkDirty(v);
 }
 
 int Surface::TextWidth(std::string_view bytes) const {

@@ -156,6 +156,13 @@ void TCustomthai::DrawCell(platform::Surface& surface, std::string_view text, in
         // The base glyph and the strips of its marks are copied over the whole cell width, so
         // they cover whatever lay there: only the rows between them need the fill colour.
         FillAroundStrips(surface, text, i, left);
+    } else if (Graphicsize != 0 && i >= 1 && i <= length && !thai::GlyphChars.contains(byteAt(i)) &&
+               (i == length || MarkLevel(byteAt(i + 1), BaseLevel) == BaseLevel)) {
+        // A Latin letter or digit alone in its cell: the fill and the letter in one copy.
+        surface.TextCell({left, DrawY, left + CellWidth, DrawY + RowHeight}, left + TextIndent,
+                         DrawY + LatinTop(*this, surface), text.substr(static_cast<size_t>(i - 1), 1));
+        ++i;
+        return;
     } else {
         surface.FillRect({left, DrawY, left + CellWidth, DrawY + RowHeight});
     }

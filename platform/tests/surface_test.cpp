@@ -407,6 +407,50 @@ TEST(SurfaceHiDpiTest, UnitsLandOnTheDevicePixelsTheyCover) {
     EXPECT_NEAR(b.Width(), 2 * a.Width(), 3);
 }
 
+// A text cell is what a fill of its box and the text drawn over it are, pixel for pixel: drawn the
+// first time and again from its picture, cut by a clip, on the highlight, at twice the density, and
+// where the letter's ink leaves a narrow box (then it is drawn as it always was).
+TEST(SurfaceCellTest, ATextCellDrawsWhatAFillAndTheTextOverItDraw) {
+    struct Cell {
+        const char* text;
+        Rect box;
+        int dx, dy;
+    };
+    const Cell cells[] = {{"A", {2, 2, 18, 28}, 2, 3}, {"g", {18, 2, 34, 28}, 2, 3}, {"M", {34, 2, 36, 28}, 0, 3},
+                          {"A", {2, 28, 18, 54}, 2, 3}, {"g", {30, 28, 46, 54}, 2, 3}};
+    for (const double ratio : {1.0, 2.0}) {
+        for (const Color fill : {clWhite, kHighlight}) {
+            QImage cellImage(static_cast<int>(50 * ratio), static_cast<int>(56 * ratio), QImage::Format_RGB32);
+            QImage plainImage = cellImage;
+            for (QImage* img : {&cellImage, &plainImage}) {
+                img->fill(0xFF808080u);
+                img->setDevicePixelRatio(ratio);
+            }
+            ImageSurface cell(&cellImage), plain(&plainImage);
+            for (ImageSurface* s : {&cell, &plain}) {
+                s->SetFontHeight(16);
+                s->SetFontColor(clBlack);
+                s->SetFillColor(fill);
+            }
+            for (int round = 0; round < 2; ++round) {
+                for (const Cell& c : cells) {
+                    // The last cell lies across the edge of a clip.
+                    const Rect clip = c.box.left == 30 ? Rect{0, 0, 37, 56} : Rect{};
+                    cell.SetClipRect(clip);
+                    plain.SetClipRect(clip);
+                    cell.TextCell(c.box, c.box.left + c.dx, c.box.top + c.dy, c.text);
+                    plain.FillRect(c.box);
+                    plain.TextOut(c.box.left + c.dx, c.box.top + c.dy, c.text);
+                }
+            }
+            cell.Flush();
+            plain.Flush();
+            EXPECT_TRUE(cellImage == plainImage) << "ratio " << ratio << ", fill " << fill;
+            EXPECT_GT(Count(cellImage, {0, 0, cellImage.width(), cellImage.height()}, clBlack), 10);
+        }
+    }
+}
+
 TEST(BitmapTest, SizeMonochromeAndTransparentColour) {
     Bitmap b(5, 4);
     EXPECT_EQ(b.Width(), 5);
