@@ -272,20 +272,45 @@ bool AskAbout(std::vector<Offer>& offers) {
 TRecovery::TRecovery(Tfmekalon& window, std::string folder, int intervalMs)
     : QObject(&window), window_(window), folder_(std::move(folder)) {
     // Every change of the editor's text is told to the document's watchers.
-    textWatch_ = window_.Tm1->Document().AddWatcher({.textChanged = [this](int) { ++textVersion_; }});
+    textWatch_ = window_.Tm1->Document().AddWatcher({.textChanged = [this](int) {
+        ++textVersion_;
+        lastChange_ = std::chrono::steady_clock::now();
+    }});
     window_.BeforeLongCommand = [this] { Flush(); };
     // The close questions were answered: the work was saved or the user let it go.
     window_.AfterCloseAllowed = [this] {
         timer_.stop();
+        rest_.stop();
         Remove(text_);
         Remove(dictionary_);
         released_ = true;
     };
     // The copies of old bytes that in-place saves keep in the same folder.
     AddOfferSource([folder = folder_] { return CutOffSaveOffers(folder); });
+    intervalMs_ = intervalMs;
     timer_.setInterval(intervalMs);
-    platform::OnTimeout(timer_, this, [this] { Flush(); });
+    platform::OnTimeout(timer_, this, [this] { Due(); });
     timer_.start();
+    rest_.setSingleShot(true);
+    platform::OnTimeout(rest_, this, [this] { Due(); });
+}
+
+void TRecovery::Due() {
+    using std::chrono::milliseconds;
+    const auto now = std::chrono::steady_clock::now();
+    if (!due_) {
+        due_ = true;
+        dueSince_ = now;
+    }
+    const milliseconds rest(std::min(kRestMs, intervalMs_));
+    const auto rested = now - lastChange_;
+    if (rested >= rest || now - dueSince_ >= milliseconds(intervalMs_)) {
+        due_ = false;
+        rest_.stop();
+        Flush();
+        return;
+    }
+    rest_.start(static_cast<int>(std::chrono::duration_cast<milliseconds>(rest - rested).count()) + 1);
 }
 
 TRecovery::~TRecovery() {

@@ -20,6 +20,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -62,6 +63,10 @@ struct Copy {
 std::string Folder();
 // How often the copies are brought up to date, in milliseconds.
 inline constexpr int kIntervalMs = 15000;
+// A copy that is due waits until the text has rested this long (or the interval is shorter), and
+// at most one more interval: a copy of a large text takes a moment that should not fall between
+// two keys.
+inline constexpr int kRestMs = 1000;
 
 // The recovery file of a copy in `folder`: one per file and program.
 std::string FileFor(const std::string& folder, Kind kind, const std::string& target, const Instance& owner);
@@ -139,7 +144,12 @@ private:
 
     Tfmekalon& window_;
     std::string folder_;
-    QTimer timer_;
+    // The copies fall due every interval (timer_) and are written once the text rests (rest_).
+    void Due();
+    QTimer timer_, rest_;
+    int intervalMs_ = kIntervalMs;
+    std::chrono::steady_clock::time_point lastChange_, dueSince_;
+    bool due_ = false;
     std::uint64_t textVersion_ = 1;  // grows with every change of the editor's lines
     TextDocument::Watch textWatch_;  // counts them
     Slot text_, dictionary_;
