@@ -111,6 +111,9 @@ TStatusLine::TStatusLine(QWidget* parent) : QStatusBar(parent) {
     position = new PositionPart(this);
     position->setObjectName(QStringLiteral("position"));
     position->setContentsMargins(6, 0, 6, 0);
+    // It fills its own background, the window colour the bar shows behind it: a new position
+    // draws the part alone, not the bar and the window under it as well.
+    position->setAutoFillBackground(true);
     mode = Part(this, "mode");
     mode->setAlignment(Qt::AlignCenter);
     // Wide enough for the widest name, so that the parts beside it stay in place.
