@@ -218,6 +218,37 @@ void BM_TypeAtLineEnd(benchmark::State& state) {
         }
     });
 }
+// Typing at the end of a line longer than the view, the cursor at its right edge: every character
+// moves the view one column right (as typing on at the end of a long line does). The line is put
+// back every 100 characters, out of the timing.
+void BM_TypePastRightEdge(benchmark::State& state) {
+    Editor& e = TheEditor(state);
+    Pixels pixels(e);
+    const int line = e.LineAt(At(state));
+    std::string longLine;
+    while (thai::CellCount(longLine) < 300) longLine += LargeLines()[static_cast<size_t>(line)] + " ";
+    // The line, with the view at its start and then moved to show its end at the right edge.
+    auto startLine = [&](const std::string& text) {
+        e.Memo().Lines.Set(line, text);
+        e.Show(line, 0);
+        e.Memo().SetCursor(line, thai::CellCount(text));
+        e.Memo().DrawCaret();
+        e.Flush();
+    };
+    startLine(longLine);
+    int typed = 0;
+    for (auto _ : state) {
+        pixels.Timed([&] { e.Type('x'); });
+        if (++typed == 100) {
+            state.PauseTiming();
+            startLine(longLine);
+            typed = 0;
+            state.ResumeTiming();
+        }
+    }
+    startLine(LargeLines()[static_cast<size_t>(line)]);
+    Label(state, pixels);
+}
 // Right, then Left: only the caret moves.
 void BM_CaretRightLeft(benchmark::State& state) {
     KeyPairs(state, [](Editor& e, bool second) { e.Key(second ? vk::Left : vk::Right); });
@@ -389,6 +420,7 @@ void BM_Return(benchmark::State& state) {
     BENCHMARK(name)->ArgsProduct({{kEnd, kMiddle}, {kProgramWindow, kFullScreen}})->Unit(benchmark::kMicrosecond)->MinTime(0.2)
 KEY_BENCHMARK(BM_TypeInLine);
 KEY_BENCHMARK(BM_TypeAtLineEnd);
+KEY_BENCHMARK(BM_TypePastRightEdge);
 KEY_BENCHMARK(BM_CaretRightLeft);
 KEY_BENCHMARK(BM_CtrlDownUp);
 KEY_BENCHMARK(BM_PageDownUp);
