@@ -111,7 +111,8 @@ class Editor:
         self.proc = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                      start_new_session=True)
         self.window = ""
-        for _ in range(600):
+        # A peer reading the 42 MB text can take a minute or more on a loaded machine.
+        for _ in range(3000):
             ids = display.xdotool("search", "--onlyvisible", "--pid", str(self.proc.pid)).split()
             if ids:
                 self.window = ids[-1]
