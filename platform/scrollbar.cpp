@@ -3,8 +3,9 @@
 // The application's style draws a bar's groove with lines the length of the bar; the painter blends
 // such a line one pixel at a time and hands long runs of pixels to worker threads, so that a bar
 // redrawn for every key cost more than the text it scrolls. The groove changes only with the bar's
-// size and state: it is drawn once into a picture and copied from it; the slider and the arrows
-// are drawn by the style on top, as the style itself draws them after the groove.
+// size and state: it is drawn once into a picture and copied from it. The slider, away from the
+// groove's ends, is copied from a picture of a slider of its length over the groove; near the ends,
+// and the arrows, are drawn by the style on top, as the style itself draws them after the groove.
 #include "platform/qt_scrollbar.h"
 
 #include <QApplication>
@@ -51,6 +52,9 @@ public:
         if (still.subControls) painter->drawPixmap(bar->rect.topLeft(), Picture(key, still, widget));
         QStyleOptionSlider moving = *bar;
         moving.subControls &= ~kGroove;
+        if ((moving.subControls & SC_ScrollBarSlider) && still.subControls == kGroove &&
+            DrawSliderPicture(moving, key, still, painter, widget))
+            moving.subControls &= ~SC_ScrollBarSlider;
         if (moving.subControls) DrawInStrips(moving, painter, widget);
     }
 
@@ -102,8 +106,68 @@ private:
         int state, active, controls;
         qint64 palette;
         Qt::LayoutDirection direction;
+        int length = 0;  // of the slider, for a picture of the slider
         bool operator==(const Key&) const = default;
     };
+
+    // The slider looks the same wherever it stands along the groove, away from the groove's ends:
+    // its picture over the groove, a few pixels wider than the slider, is drawn once for each
+    // length and copied to wherever the slider is. Near the ends (where the arrows meet it) the
+    // style draws it. False when the style is to draw it.
+    bool DrawSliderPicture(const QStyleOptionSlider& moving, const Key& grooveKey, const QStyleOptionSlider& still,
+                           QPainter* painter, const QWidget* widget) const {
+        constexpr int kMargin = 3;
+        const bool horizontal = moving.orientation == Qt::Horizontal;
+        const QPoint origin = moving.rect.topLeft();
+        QStyleOptionSlider at = moving;
+        at.rect = QRect(QPoint(0, 0), moving.rect.size());
+        const QRect slider = subControlRect(CC_ScrollBar, &at, SC_ScrollBarSlider, widget);
+        const QRect groove = subControlRect(CC_ScrollBar, &at, SC_ScrollBarGroove, widget);
+        auto along = [horizontal](const QRect& r) {
+            return std::pair{horizontal ? r.left() : r.top(), horizontal ? r.right() + 1 : r.bottom() + 1};
+        };
+        const auto [s0, s1] = along(slider);
+        const auto [g0, g1] = along(groove);
+        if (slider.isEmpty() || s0 - kMargin < g0 + kMargin || s1 + kMargin > g1 - kMargin) return false;
+        const int length = s1 - s0;
+        const QRect piece = horizontal ? QRect(s0 - kMargin, 0, length + 2 * kMargin, at.rect.height())
+                                       : QRect(0, s0 - kMargin, at.rect.width(), length + 2 * kMargin);
+        Key key = grooveKey;
+        key.controls = int(SC_ScrollBarSlider);
+        key.length = length;
+        const QPixmap* picture = nullptr;
+        for (auto it = sliders_.begin(); it != sliders_.end(); ++it) {
+            if (it->first == key) {
+                sliders_.splice(sliders_.begin(), sliders_, it);
+                picture = &sliders_.front().second;
+                break;
+            }
+        }
+        if (!picture) {
+            QPixmap whole(at.rect.size() * key.ratio);
+            whole.setDevicePixelRatio(key.ratio);
+            whole.fill(Qt::transparent);
+            {
+                QPainter p(&whole);
+                p.drawPixmap(0, 0, Picture(grooveKey, still, widget));
+                QStyleOptionSlider only = at;
+                only.subControls = SC_ScrollBarSlider;
+                QProxyStyle::drawComplexControl(CC_ScrollBar, &only, &p, widget);
+            }
+            const QRect pixels(piece.topLeft() * key.ratio, piece.size() * key.ratio);
+            QPixmap cut = whole.copy(pixels);
+            cut.setDevicePixelRatio(key.ratio);
+            sliders_.emplace_front(key, std::move(cut));
+            if (sliders_.size() > 4) sliders_.pop_back();
+            picture = &sliders_.front().second;
+        }
+        // The piece holds the groove under the slider as well: it replaces those pixels.
+        const QPainter::CompositionMode mode = painter->compositionMode();
+        painter->setCompositionMode(QPainter::CompositionMode_Source);
+        painter->drawPixmap(origin + piece.topLeft(), *picture);
+        painter->setCompositionMode(mode);
+        return true;
+    }
 
     const QPixmap& Picture(const Key& key, const QStyleOptionSlider& still, const QWidget* widget) const {
         for (auto it = pictures_.begin(); it != pictures_.end(); ++it) {
@@ -125,6 +189,7 @@ private:
     }
 
     mutable std::list<std::pair<Key, QPixmap>> pictures_;
+    mutable std::list<std::pair<Key, QPixmap>> sliders_;
 };
 
 PictureStyle& TheStyle() {

@@ -343,8 +343,8 @@ TEST_F(HostTest, KeySinkTakesTheFocusOnAClickAndHandsItsKeysToTheHandler) {
     EXPECT_EQ(host.Sink(), nullptr);
 }
 
-// A bar that keeps a picture of its groove looks exactly as the style draws it, wherever its
-// slider stands and whatever its range.
+// A bar that keeps pictures of its groove and of its slider looks exactly as the style draws it,
+// wherever its slider stands and whatever its range.
 TEST(HostScrollBarTest, ABarDrawnFromItsPictureLooksAsTheStyleDrawsIt) {
     for (const Qt::Orientation orientation : {Qt::Horizontal, Qt::Vertical}) {
         QScrollBar plain(orientation), kept(orientation);
@@ -354,7 +354,9 @@ TEST(HostScrollBarTest, ABarDrawnFromItsPictureLooksAsTheStyleDrawsIt) {
             b->resize(size);
             b->setPageStep(100);
         }
-        for (const auto& [range, value] : {std::pair{1000, 0}, {1000, 420}, {1000, 1000}, {5000, 2500}, {0, 0}}) {
+        // The slider of one length at two places: the second is drawn from the first one's picture.
+        for (const auto& [range, value] :
+             {std::pair{1000, 0}, {1000, 420}, {1000, 500}, {1000, 1000}, {5000, 2500}, {0, 0}}) {
             for (QScrollBar* b : {&plain, &kept}) {
                 b->setRange(0, range);
                 b->setValue(value);
