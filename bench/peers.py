@@ -104,7 +104,10 @@ class Editor:
         env = {**os.environ, "DISPLAY": display.name, "QT_QPA_PLATFORM": "xcb", "HOME": home,
                "XDG_CONFIG_HOME": f"{home}/config", "XDG_STATE_HOME": f"{home}/state",
                "XDG_CACHE_HOME": f"{home}/cache", "XDG_DATA_HOME": f"{home}/data",
-               "XDG_RUNTIME_DIR": f"{home}/runtime"}
+               "XDG_RUNTIME_DIR": f"{home}/runtime",
+               # No session bus: a peer that finds one (started by another peer before it) may
+               # hand its file to an instance it believes is running and show no window.
+               "DBUS_SESSION_BUS_ADDRESS": "disabled:"}
         for d in ("config", "state", "cache", "data", "runtime"):
             os.makedirs(f"{home}/{d}", exist_ok=True)
         os.chmod(f"{home}/runtime", 0o700)
