@@ -274,12 +274,18 @@ void TThailist::KeyDown(int& key, platform::ShiftState shift) {
     // Space, the letter keys and 97..122 (keypad, F1..F11) may answer a pending offer.
     const bool mayAnswerOffer = key == vk::Space || (key >= 65 && key <= 90) || (key >= 97 && key <= 122);
     if (!mayAnswerOffer) CancelOffer();
+    const int top = TopLine, left = LeftCol;
     SetCursor(CursorLine, CursorCol);  // back into view if the user scrolled it away
     if (shift.alt) return;
     if (key == vk::Escape) {
         platform::CancelRunningJobs();  // a word-list search, a print job
         return;
     }
+    // The key of a character going down moves nothing and changes nothing here (the character
+    // comes to KeyPress): a caret drawn in a view that stayed where it was is left as it is.
+    const bool movesOrEdits = key == vk::Back || key == vk::Return || key == vk::Delete ||
+                              (key >= vk::Prior && key <= vk::Down);
+    if (!shift.ctrl && !shift.shift && !movesOrEdits && caretShown_ && TopLine == top && LeftCol == left) return;
     HideCaret();
     if (shift.ctrl &&
         (key == vk::Back || key == vk::Return || key == vk::Delete || key == vk::KeyN || key == vk::KeyY))

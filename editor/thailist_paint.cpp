@@ -197,6 +197,11 @@ void TThailist::PaintRows(int firstRow, int lastRow, int firstCol, int lastCol) 
     // painted then, once.
     const Rect block{firstCol * CellWidth, firstRow * RowHeight, (lastCol + 1) * CellWidth, (lastRow + 1) * RowHeight};
     if (parent_ && parent_->Pending(block)) return;
+    // The cells drawn again take the caret's line with them (the caret is drawn over its cell).
+    const int cursorRow = CursorLine - TopLine, cursorCol = CursorCol - LeftCol;
+    if (surface->ClipRect().Empty() && cursorRow >= firstRow && cursorRow <= lastRow && cursorCol >= firstCol &&
+        cursorCol <= lastCol)
+        caretShown_ = false;
     // Every pixel of the block is drawn again: it is the damage, whatever the cells draw inside.
     struct BlockDamage {
         platform::Surface& surface;
