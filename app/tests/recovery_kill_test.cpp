@@ -143,7 +143,14 @@ protected:
     std::string Window(pid_t pid, const std::string& title, bool wait = true) {
         std::vector<std::string> args{"search", "--all", "--onlyvisible", "--pid", std::to_string(pid), "--name", title};
         if (wait) args.insert(args.begin() + 1, "--sync");
-        std::string found = Xdotool(display, args);
+        // A search ends early, finding nothing, when a window it looks at goes away meanwhile
+        // (the killed program's windows, a dialog closing): it is made again.
+        std::string found;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        do {
+            found = Xdotool(display, args);
+        } while (wait && found.empty() && std::chrono::steady_clock::now() < until &&
+                 (std::this_thread::sleep_for(std::chrono::milliseconds(100)), true));
         while (!found.empty() && found.back() == '\n') found.pop_back();
         return found.substr(found.rfind('\n') + 1);
     }
